@@ -1,0 +1,35 @@
+#pragma once
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "worksheet/InputRecord.h"
+
+namespace kalden::cli {
+
+// Exit statuses of kalden-report.
+inline constexpr int ExitOk = 0;
+inline constexpr int ExitWriteFailed = 1;
+inline constexpr int ExitInputRejected = 2;
+inline constexpr int ExitUsage = 64;
+
+struct Arguments {
+    Options options;
+    std::vector<std::string> notes;
+    std::optional<std::string> output;
+    std::vector<std::string> fieldTexts; // the seven scores as typed
+    bool help = false;
+};
+
+// Parses the arguments (without the program name). On a usage error returns
+// nothing and puts the problem into `problem`.
+std::optional<Arguments> parseArguments(const std::vector<std::string>& args, std::string& problem);
+
+std::string usageText();
+
+// The whole command: parse, validate, compute, write. Returns the exit status.
+int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+} // namespace kalden::cli

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <array>
+
+#include "report/ReportLines.h"
+#include "scoring/IndexResults.h"
+#include "worksheet/MessageService.h"
+
+namespace kalden {
+
+// How unusual the case is in the normal population: abnormally low Index
+// scores, the abnormality of each Index difference, and how common the
+// case's counts of both are.
+
+// Correlations between the Indexes in the normal population, pair order.
+extern const std::array<double, PairCount> INDEX_CORRELATIONS;
+// Percentage of the population with N or more abnormally low scores (N = 1..4).
+extern const std::array<std::array<double, 4>, 3> LOW_SCORE_BASE_RATES;
+// Percentage of the population with N or more abnormal differences (N = 1..6).
+extern const std::array<std::array<double, 6>, 3> DIFFERENCE_BASE_RATES;
+
+double lowScoreCutoff(AbnormalityCriterion criterion);   // one-tailed z
+double differenceCutoff(AbnormalityCriterion criterion); // two-tailed z
+
+struct PairAbnormality {
+    double observedDifference = 0;
+    double differenceSd = 0;
+    double abnormalityPercent = 0; // larger difference in the same direction
+    bool isAbnormal = false;
+};
+
+struct AbnormalityResults {
+    int lowScoreCount = 0;
+    double lowScorePopulationPercent = 100;
+    std::array<PairAbnormality, PairCount> pairs{};
+    int abnormalDifferenceCount = 0;
+    double differencePopulationPercent = 0; // meaningful only when the count is at least 1
+};
+
+// `scores` are the unrounded observed VC, PO, WM and PS scores.
+AbnormalityResults computeAbnormality(const std::array<double, 4>& scores, AbnormalityCriterion criterion,
+                                      MessageService& messages);
+AbnormalityResults computeIndexAbnormality(const IndexResults& results, AbnormalityCriterion criterion,
+                                      MessageService& messages);
+
+// The three low-score lines that follow the Index table.
+void writeLowScoreLines(const AbnormalityResults& abnormality, ReportLines& report);
+// The abnormality table with the count of abnormal differences.
+void writeAbnormalitySection(const AbnormalityResults& abnormality, ReportLines& report);
+
+} // namespace kalden

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "report/ReportLines.h"
+#include "scoring/IndexResults.h"
+#include "worksheet/MessageService.h"
+
+namespace kalden {
+
+// Reliability of the six differences between the short-form Indexes: normal
+// p values on observed or estimated true scores, and the sequential
+// Bonferroni verdicts at the .05 level.
+
+inline constexpr double SignificanceLevel = 0.05;
+
+const char* pairLabel(IndexPair pair); // "VC versus PO", ...
+
+// Fills difference, seDifference and the p values of the six pairs. The
+// standard errors are those the confidence method gave each Index.
+void computeDifferenceTests(IndexResults& results, DifferenceBasis basis, MessageService& messages);
+
+// Marks the pairs the sequential (step-down) Bonferroni procedure finds
+// significant: passes in pair order, each unmarked pair compared with
+// .05 / k for the k pairs still unmarked, until a pass marks nothing.
+void applySequentialBonferroni(IndexResults& results);
+
+// Appends one of the four variants of the table, chosen by the basis and the
+// correction, from its heading to its closing rule.
+void writeReliabilitySection(const IndexResults& results, ReportLines& report);
+
+} // namespace kalden

@@ -1,0 +1,139 @@
+#include "scoring/IndexScores.h"
+
+#include <cmath>
+
+#include "report/NumberFormat.h"
+#include "stats/NormalDistribution.h"
+
+namespace kalden {
+
+namespace {
+
+const std::array<IndexDefinition, IndexCount> kDefinitions = {{
+    {"Verbal Comprehension", 20, 5.628, 0.94},
+    {"Perceptual Organization", 20, 5.367, 0.925},
+    {"Working Memory", 20, 5.231, 0.928},
+    {"Processing Speed", 10, 3.0, 0.84},
+    {"Full Scale IQ", 70, 15.784, 0.97},
+}};
+
+double compositeSum(const InputRecord& in, IndexId id) {
+    switch (id) {
+    case IndexId::VC: return in.vocabulary + in.similarities;
+    case IndexId::PO: return in.blockDesign + in.matrixReasoning;
+    case IndexId::WM: return in.arithmetic + in.digitSpan;
+    case IndexId::PS: return in.digitSymbol;
+    case IndexId::FSIQ:
+        // The order of the additions is part of the digits.
+        return in.vocabulary + in.similarities + in.blockDesign + in.matrixReasoning + in.arithmetic + in.digitSpan +
+               in.digitSymbol;
+    }
+    return 0;
+}
+
+double percentileOf(double value, MessageService& messages) {
+    return normalCdf((value - IndexMean) / IndexSd, messages) * 100.0;
+}
+
+struct TableLayout {
+    const char* heading;
+    int ruleLength;
+    const char* columnHead;
+};
+
+TableLayout layoutFor(ConfidenceMethod method) {
+    switch (method) {
+    case ConfidenceMethod::Traditional95:
+        return {" Short-Form Index scores plus confidence limits (scores are also expressed as a percentile plus CIs):",
+                99, "  Index                       Score  (95% CI Traditional)      Percentile  (95% CI on percentile)"};
+    case ConfidenceMethod::Traditional90:
+        return {" Short-Form Index scores plus confidence limits (scores are also expressed as a percentile plus CIs):",
+                99, "  Index                       Score  (90% CI Traditonal)       Percentile  (90% CI on percentile)"};
+    case ConfidenceMethod::Glutting95:
+        return {" Short-Form Index scores plus confidence limits (scores are also expressed as a percentile):", 98,
+                "  Index                       Score  (  95% CI Glutting  )       Percentile    "};
+    case ConfidenceMethod::Glutting90:
+        return {" Short-Form Index scores plus confidence limits (scores are also expressed as a percentile):", 98,
+                "  Index                       Score  (  90% CI Glutting  )       Percentile       "};
+    }
+    return {"", 0, ""};
+}
+
+// Row formats, in IndexId order.
+const char* const kTraditionalRows[IndexCount] = {
+    "  Verbal Comprehension    : %6.0f      ( %3.0f to %3.0f )    %13.1f      (%6.1f to %6.1f )",
+    "  Perceptual Organization : %6.0f      ( %3.0f to %3.0f )    %13.1f      (%6.1f to %6.1f )",
+    "  Working Memory          : %6.0f      ( %3.0f to %3.0f )    %13.1f      (%6.1f to %6.1f )",
+    "  Processing Speed        : %6.0f      ( %3.0f to %3.0f )    %13.1f      (%6.1f to %6.1f )",
+    "  Full Scale IQ           : %6.0f      ( %3.0f to %3.0f )    %13.1f      (%6.1f to %6.1f )",
+};
+const char* const kGluttingRows[IndexCount] = {
+    "  Verbal Comprehension    : %6.0f      ( %3.0f to %3.0f )    %13.1f     ",
+    "  Perceptual Organization : %6.0f      ( %3.0f to %3.0f )    %13.1f      ",
+    "  Working Memory          : %6.0f      ( %3.0f to %3.0f )    %13.1f      ",
+    "  Processing Speed        : %6.0f      ( %3.0f to %3.0f )    %13.1f      ",
+    "  Full Scale IQ           : %6.0f      ( %3.0f to %3.0f )    %13.1f      ",
+};
+
+} // namespace
+
+const IndexDefinition& indexDefinition(IndexId id) { return kDefinitions[static_cast<std::size_t>(id)]; }
+
+bool isTraditional(ConfidenceMethod method) {
+    return method == ConfidenceMethod::Traditional95 || method == ConfidenceMethod::Traditional90;
+}
+
+double confidenceDeviate(ConfidenceMethod method) {
+    return (method == ConfidenceMethod::Traditional95 || method == ConfidenceMethod::Glutting95) ? Z95 : Z90;
+}
+
+void computeIndexScores(const InputRecord& input, ConfidenceMethod method, IndexResults& results,
+                        MessageService& messages) {
+    results.confidenceMethod = method;
+    const double z = confidenceDeviate(method);
+    for (std::size_t i = 0; i < IndexCount; ++i) {
+        const IndexId id = indexAt(i);
+        const IndexDefinition& def = kDefinitions[i];
+        IndexResult& r = results[id];
+        r.compositeSum = compositeSum(input, id);
+        r.score = ((r.compositeSum - def.mean) / def.sd) * IndexSd + IndexMean;
+        r.trueScore = (r.score - IndexMean) * def.reliability + IndexMean;
+        const double measurementError = std::sqrt(1.0 - def.reliability) * IndexSd;
+        if (isTraditional(method)) {
+            r.standardError = measurementError;
+            r.lowerLimit = r.score - z * r.standardError;
+            r.upperLimit = r.score + z * r.standardError;
+        } else {
+            r.standardError = measurementError * def.reliability;
+            r.lowerLimit = r.trueScore - z * r.standardError;
+            r.upperLimit = r.trueScore + z * r.standardError;
+        }
+        // An exact 100 would make the integration run all twenty steps.
+        r.percentile = r.score == IndexMean ? 50.0 : percentileOf(r.score, messages);
+        r.percentileLower = percentileOf(r.lowerLimit, messages);
+        r.percentileUpper = percentileOf(r.upperLimit, messages);
+    }
+}
+
+void writeIndexSection(const IndexResults& results, ReportLines& report) {
+    const TableLayout layout = layoutFor(results.confidenceMethod);
+    const bool traditional = isTraditional(results.confidenceMethod);
+    report.push_back(layout.heading);
+    report.push_back(rule(layout.ruleLength));
+    report.push_back(layout.columnHead);
+    report.push_back(rule(layout.ruleLength));
+    report.push_back("");
+    for (std::size_t i = 0; i < IndexCount; ++i) {
+        if (indexAt(i) == IndexId::FSIQ) report.push_back("");
+        const IndexResult& r = results.indexes[i];
+        if (traditional) {
+            report.push_back(formatText(kTraditionalRows[i], {r.score, r.lowerLimit, r.upperLimit, r.percentile,
+                                                               r.percentileLower, r.percentileUpper}));
+        } else {
+            report.push_back(formatText(kGluttingRows[i], {r.score, r.lowerLimit, r.upperLimit, r.percentile}));
+        }
+    }
+    report.push_back(rule(99));
+}
+
+} // namespace kalden

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "scoring/Abnormality.h"
+#include "scoring/IndexResults.h"
+#include "scoring/ProfileDistance.h"
+#include "worksheet/InputRecord.h"
+#include "worksheet/MessageService.h"
+
+namespace kalden {
+
+// Everything one Compute computes, before any line of its report is written.
+struct ComputationResults {
+    IndexResults index;
+    AbnormalityResults abnormality;
+    ProfileDistanceResult profile;
+};
+
+ComputationResults computeAll(const InputRecord& input, MessageService& messages);
+
+} // namespace kalden

@@ -1,0 +1,157 @@
+#include "worksheet/InputValidation.h"
+
+#include <cmath>
+
+#include "report/NumberFormat.h"
+#include "worksheet/ProgramConfig.h"
+
+namespace kalden {
+
+bool InputError = false;
+
+namespace {
+
+const std::string kNumericOnly = "Enter numeric data only.";
+
+// 10^n as a double. Exact up to 10^22; beyond that the nearest double (or
+// infinity), so any number of decimal places can be scanned without an
+// integer overflow.
+double powerOfTen(int n) {
+    static const double exact[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                   1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    if (n <= 22) return exact[n];
+    return std::pow(10.0, n);
+}
+
+bool isUtf8Continuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+
+} // namespace
+
+char filterInputKey(char key, MessageService& messages) {
+    const bool accepted = key == 8 || key == 9 || key == 13 || key == '-' || key == '.' || (key >= '0' && key <= '9');
+    if (accepted) return key;
+    messages.beep();
+    messages.warn(std::string("INPUT ERROR") + CR + CR + kNumericOnly);
+    return '\0';
+}
+
+std::string limitInputLength(const std::string& text, MessageService& messages) {
+    // Find the byte where the seventh character starts.
+    std::size_t characters = 0;
+    std::size_t cut = text.size();
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (isUtf8Continuation(static_cast<unsigned char>(text[i]))) continue;
+        if (characters == MaxInputLength) {
+            cut = i;
+            break;
+        }
+        ++characters;
+    }
+    if (cut == text.size()) return text;
+    messages.beep();
+    messages.warn("Maximum length of input is 6 characters.");
+    return text.substr(0, cut);
+}
+
+NumberScan scanNumber(std::string_view text) {
+    NumberScan scan;
+    double v = 0.0;
+    bool negative = false;
+    bool inIntegerPart = true;
+    int decimalPlace = 0;
+    for (std::size_t i = 0; i < text.size() && scan.ok; ++i) {
+        const char c = text[i];
+        if (c == ' ') continue;
+        if (c == '-') {
+            if (i == 0) {
+                negative = true;
+            } else {
+                v = 0.0;
+                scan.ok = false;
+            }
+        } else if (c == '.') {
+            if (!inIntegerPart) scan.ok = false;
+            inIntegerPart = false;
+            decimalPlace = 1;
+        } else if (c >= '0' && c <= '9') {
+            const int d = c - '0';
+            if (inIntegerPart) {
+                v = v * 10.0 + d;
+            } else {
+                v = v + d / powerOfTen(decimalPlace);
+                if (decimalPlace < 400) ++decimalPlace; // beyond, every digit adds nothing
+            }
+        } else {
+            v = 0.0;
+            scan.ok = false;
+        }
+    }
+    scan.value = negative ? -v : v;
+    return scan;
+}
+
+double parseFieldValue(const std::string& text, const std::string& caption, MessageService& messages) {
+    if (text.empty()) {
+        InputError = true;
+        messages.warn(std::string("INPUT ERROR") + CR + CR + "(  " + caption + "  " + text + ")" + CR + CR +
+                      "Data have not been entered in this field.");
+        return 0.0;
+    }
+    InputError = false;
+    const NumberScan scan = scanNumber(text);
+    if (!scan.ok) {
+        InputError = true;
+        messages.warn(std::string("INPUT ERROR") + CR + "(  " + caption + "  " + text + "  )" + CR + CR + kNumericOnly);
+    }
+    return scan.value;
+}
+
+double parseNumericText(const std::string& text, MessageService& messages) {
+    InputError = false;
+    const NumberScan scan = scanNumber(text);
+    if (!scan.ok) {
+        InputError = true;
+        messages.warn("There is an invalid data entry, which will be highlighted once you click 'OK', please re-enter.");
+    }
+    return scan.value;
+}
+
+bool checkScaledScoreRange(const std::string& caption, double value, MessageService& messages) {
+    if (value >= 1 && value <= 19) return true;
+    messages.warn(std::string("INPUT ERROR") + CR + "(  " + caption + "  " + formatFixed(value, 3, 3) + "  )" + CR +
+                  "The valid range for Wechsler subtest scaled scores is 1 to 19 ");
+    return false;
+}
+
+std::optional<InputRecord> readInputRecord(InputFields& fields, int inputCount, MessageService& messages) {
+    InputRecord record;
+    for (int k = 1; k <= 7 && k <= inputCount; ++k) {
+        const std::string caption = fields.fieldCaption(k);
+        const double v = parseFieldValue(fields.fieldText(k), caption, messages);
+        if (InputError || !checkScaledScoreRange(caption, v, messages)) {
+            fields.focusField(k);
+            return std::nullopt;
+        }
+        record.setScore(k, v);
+    }
+    if (inputCount >= 8) {
+        parseFieldValue(fields.fieldText(8), fields.fieldCaption(8), messages);
+        if (InputError) {
+            fields.focusField(8);
+            return std::nullopt;
+        }
+    }
+    record.setOptions(fields.options());
+    return record;
+}
+
+TextInputFields::TextInputFields(const std::string (&fieldTexts)[7], const Options& options) : chosen(options) {
+    for (int i = 0; i < 7; ++i) texts[i] = fieldTexts[i];
+}
+
+std::string TextInputFields::fieldText(int k) const { return texts[k - 1]; }
+std::string TextInputFields::fieldCaption(int k) const { return FieldCaptions[static_cast<std::size_t>(k - 1)]; }
+void TextInputFields::focusField(int k) { focusedField = k; }
+Options TextInputFields::options() const { return chosen; }
+
+} // namespace kalden

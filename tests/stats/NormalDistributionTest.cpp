@@ -1,0 +1,99 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "stats/NormalDistribution.h"
+#include "support/RecordingMessages.h"
+
+using kalden::testing::RecordingMessages;
+using namespace kalden;
+
+namespace {
+
+// Density evaluations a call with n steps makes: 2^(n-1) + 1.
+unsigned long long evaluationsFor(int steps) { return (1ull << (steps - 1)) + 1; }
+
+unsigned long long evaluationsOf(double x) {
+    RecordingMessages messages;
+    const auto before = normalDensityEvaluations();
+    normalCdf(x, messages);
+    return normalDensityEvaluations() - before;
+}
+
+TEST(NormalCdf, MatchesTheIntegratedValuesNotTheExactOnes) {
+    const std::pair<double, double> cases[] = {
+        {1.0, 0.841344748290},      {-1.0, 0.158655251710},    {0.5, 0.691462463648},
+        {1.959964, 0.974999992855}, {2.0, 0.977249858379},     {4.0, 0.999968318965},
+        {10.0, 0.999999999497},
+    };
+    for (const auto& [x, expected] : cases) {
+        RecordingMessages messages;
+        EXPECT_NEAR(normalCdf(x, messages), expected, 1e-12) << "x = " << x;
+        EXPECT_TRUE(messages.events.empty()) << "x = " << x;
+    }
+    // The exact value at 1 is 0.841344746069; the integration's is not.
+    RecordingMessages messages;
+    EXPECT_GT(std::fabs(normalCdf(1.0, messages) - 0.841344746069), 2e-9);
+}
+
+TEST(NormalCdf, StopsAfterTheTypicalNumberOfSteps) {
+    EXPECT_EQ(evaluationsOf(0.5), evaluationsFor(5));
+    EXPECT_EQ(evaluationsOf(1.0), evaluationsFor(6));
+    EXPECT_EQ(evaluationsOf(1.959964), evaluationsFor(6));
+    EXPECT_EQ(evaluationsOf(10.0), evaluationsFor(7));
+    EXPECT_EQ(evaluationsOf(35.0), evaluationsFor(8));
+    EXPECT_EQ(evaluationsOf(1e-9), evaluationsFor(3));
+}
+
+TEST(NormalCdf, ZeroRunsAllTwentyStepsWarnsOnceAndGivesOneHalf) {
+    RecordingMessages messages;
+    const auto before = normalDensityEvaluations();
+    EXPECT_EQ(normalCdf(0.0, messages), 0.5);
+    EXPECT_EQ(normalDensityEvaluations() - before, evaluationsFor(20));
+    EXPECT_EQ(messages.events, (std::vector<std::string>{"warn:Too many steps"}));
+}
+
+TEST(NormalCdf, IsSymmetricToTheLastBit) {
+    RecordingMessages messages;
+    for (double x : {0.001, 0.3, 1.0, 1.644854, 2.5, 3.7, 6.0, 12.0}) {
+        const double up = simpsonIntegral(0.0, x, messages);
+        const double down = simpsonIntegral(0.0, -x, messages);
+        EXPECT_EQ(down, -up) << x;
+        EXPECT_EQ(normalCdf(-x, messages), -up + 0.5) << x;
+    }
+}
+
+TEST(NormalCdf, LargeArgumentsStopShortOfOne) {
+    RecordingMessages messages;
+    for (double x : {10.0, 35.0}) {
+        const double p = normalCdf(x, messages);
+        EXPECT_NEAR(p, 0.999999999497, 1e-12) << x;
+        EXPECT_GT(1.0 - p, 4e-10) << x;
+    }
+}
+
+TEST(SimpsonIntegral, BackwardsIntegrationIsNegative) {
+    RecordingMessages messages;
+    const double forwards = simpsonIntegral(0.5, 1.5, messages);
+    const double backwards = simpsonIntegral(1.5, 0.5, messages);
+    EXPECT_LT(backwards, 0.0);
+    EXPECT_NEAR(backwards, -forwards, 1e-15);
+    EXPECT_NEAR(forwards, 0.2417303374571288 * (0.39894228 * std::sqrt(2 * M_PI)), 1e-8);
+}
+
+TEST(NormalDensity, UsesTheEightDecimalFactor) {
+    EXPECT_EQ(normalDensity(0.0), 0.39894228);
+    EXPECT_EQ(normalDensity(1.0), std::exp(-0.5) * 0.39894228);
+}
+
+TEST(TrapezoidRefine, AddsMidpointsAndHalvesThePanels) {
+    TrapezoidState state;
+    const double t1 = trapezoidRefine(0.0, 2.0, 1, state);
+    EXPECT_EQ(t1, 1.0 * (normalDensity(2.0) + normalDensity(0.0)));
+    const double t2 = trapezoidRefine(0.0, 2.0, 2, state);
+    EXPECT_EQ(t2, 0.5 * (t1 + 2.0 * normalDensity(1.0)));
+    const double t3 = trapezoidRefine(0.0, 2.0, 3, state);
+    EXPECT_EQ(t3, 0.5 * (t2 + 2.0 * ((normalDensity(0.5) + normalDensity(1.5)) / 2.0)));
+}
+
+} // namespace
