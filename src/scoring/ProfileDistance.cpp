@@ -1,0 +1,123 @@
+#include "scoring/ProfileDistance.h"
+
+#include <cmath>
+#include <limits>
+#include <utility>
+
+#include "report/NumberFormat.h"
+#include "stats/distrib.h"
+
+namespace kalden {
+
+namespace {
+
+constexpr int INDEX_ORDER = 4; // VC, PO, WM, PS; the Full Scale IQ takes no part
+constexpr long double INDEX_MEAN = 100.0L;
+constexpr long double INDEX_SD = 15.0L;
+
+// The Index intercorrelations in IndexPair order, as extended literals: the
+// extended value nearest to each decimal, not a widened double.
+constexpr std::array<long double, PairCount> INDEX_CORRELATIONS_EXTENDED = {
+    0.626L, 0.618L, 0.448L, 0.609L, 0.453L, 0.453L,
+};
+
+long double& at(ProfileMatrix& m, int i, int j) { return m[static_cast<std::size_t>(i * MAX_ORDER + j)]; }
+long double at(const ProfileMatrix& m, int i, int j) { return m[static_cast<std::size_t>(i * MAX_ORDER + j)]; }
+long double& at(ProfileVector& v, int i) { return v[static_cast<std::size_t>(i)]; }
+long double at(const ProfileVector& v, int i) { return v[static_cast<std::size_t>(i)]; }
+
+std::size_t slot(IndexId id) { return static_cast<std::size_t>(id); }
+
+} // namespace
+
+// Gauss-Jordan elimination with row exchange. The pivot of column k is the
+// first row from k on whose entry reaches PIVOT_THRESHOLD (not the largest);
+// its row is scaled to a unit pivot and the column cleared from every other
+// row, with the same operations applied to B, which starts as the identity.
+std::optional<ProfileMatrix> invertMatrix(ProfileMatrix a, int n) {
+    ProfileMatrix b{};
+    for (int i = 0; i < n; ++i) at(b, i, i) = 1;
+    for (int k = 0; k < n; ++k) {
+        int r = k;
+        while (r < n && std::fabs(at(a, r, k)) < PIVOT_THRESHOLD) ++r;
+        if (r == n) return std::nullopt;
+        for (int j = 0; j < n; ++j) {
+            std::swap(at(a, r, j), at(a, k, j));
+            std::swap(at(b, r, j), at(b, k, j));
+        }
+        const long double s = 1 / at(a, k, k);
+        for (int j = 0; j < n; ++j) {
+            at(a, k, j) = at(a, k, j) * s;
+            at(b, k, j) = at(b, k, j) * s;
+        }
+        for (int i = 0; i < n; ++i) {
+            if (i == k) continue;
+            const long double f = -at(a, i, k);
+            for (int j = 0; j < n; ++j) {
+                at(a, i, j) = f * at(a, k, j) + at(a, i, j);
+                at(b, i, j) = f * at(b, k, j) + at(b, i, j);
+            }
+        }
+    }
+    return b;
+}
+
+// v' A v as (v' A) v: first t = v' A column by column, then t . v, each sum
+// taken in increasing index order from 0.
+long double quadraticForm(const ProfileMatrix& a, const ProfileVector& v, int n) {
+    ProfileVector t{};
+    for (int i = 0; i < n; ++i) {
+        for (int j = 0; j < n; ++j) at(t, i) = at(v, j) * at(a, j, i) + at(t, i);
+    }
+    long double d2 = 0;
+    for (int i = 0; i < n; ++i) d2 = d2 + at(t, i) * at(v, i);
+    return d2;
+}
+
+// D^2 = z' R^-1 z for the standardized profile z, and its upper chi-square
+// probability with n degrees of freedom. A correlation matrix that cannot be
+// inverted (a column without a usable pivot) gives NaN for both: no matrix
+// the program passes can do that, and there is no error result to carry it.
+ProfileDistanceResult profileDistance(int n, ProfileVector x, ProfileVector means, ProfileVector sds,
+                                      ProfileMatrix r) {
+    ProfileVector z{};
+    for (int i = 0; i < n; ++i) at(z, i) = (at(x, i) - at(means, i)) / at(sds, i);
+    const std::optional<ProfileMatrix> inverse = invertMatrix(r, n);
+    if (!inverse) {
+        const long double nan = std::numeric_limits<long double>::quiet_NaN();
+        return {nan, nan};
+    }
+    ProfileDistanceResult result;
+    result.chiSquare = quadraticForm(*inverse, z, n);
+    result.p = chiSquareUpperTail(result.chiSquare, n);
+    return result;
+}
+
+ProfileMatrix indexCorrelationMatrix() {
+    ProfileMatrix r{};
+    for (int i = 0; i < INDEX_ORDER; ++i) at(r, i, i) = 1;
+    for (std::size_t k = 0; k < PairCount; ++k) {
+        const PairMembers pair = pairMembers(pairAt(k));
+        const int i = static_cast<int>(pair.first), j = static_cast<int>(pair.second);
+        at(r, i, j) = INDEX_CORRELATIONS_EXTENDED[k];
+        at(r, j, i) = INDEX_CORRELATIONS_EXTENDED[k];
+    }
+    return r;
+}
+
+ProfileDistanceResult indexProfileDistance(const IndexResults& results) {
+    ProfileVector x{}, means{}, sds{};
+    for (IndexId id : {IndexId::VC, IndexId::PO, IndexId::WM, IndexId::PS}) {
+        x[slot(id)] = results[id].score;
+        means[slot(id)] = INDEX_MEAN;
+        sds[slot(id)] = INDEX_SD;
+    }
+    return profileDistance(INDEX_ORDER, x, means, sds, indexCorrelationMatrix());
+}
+
+void writeProfileDistanceLines(const ProfileDistanceResult& distance, ReportLines& report) {
+    report.push_back(" MAHALANOBIS DISTANCE Index of the overall abnormality of the case's Index score profile: ");
+    report.push_back(formatText(" Chi-square = %3.3f,  p value = %2.5f", {distance.chiSquare, distance.p}));
+}
+
+} // namespace kalden

@@ -1,0 +1,487 @@
+#include "stats/distrib.h"
+
+#include <chrono>
+#include <cmath>
+#include <random>
+
+#include "report/NumberFormat.h"
+
+namespace kalden {
+
+namespace {
+
+// Lanczos series: gamma = 5, six coefficients, and sqrt(2 pi).
+constexpr std::array<long double, 6> LANCZOS_COEFFICIENTS = {
+    76.18009172947146L,     -86.50532032941677L,    24.01409824083091L,
+    -1.231739572450155L,    0.1208650973866179e-2L, -0.5395239384953e-5L,
+};
+constexpr long double LANCZOS_OFFSET = 5.5L;
+constexpr long double SQRT_TWO_PI = 2.5066282746310005L;
+
+// The power series is cut after this many terms beyond the first.
+constexpr int SERIES_TERM_LIMIT = 100;
+
+// Above this shape the gamma distribution function is the Wilson-Hilferty
+// normal approximation.
+constexpr long double WILSON_HILFERTY_SHAPE = 500.0L;
+
+// L'Ecuyer's two multiplicative congruential components (modulus, multiplier,
+// and Schrage's quotient and remainder of modulus by multiplier).
+constexpr std::int32_t M1 = 2147483563, A1 = 40014, Q1 = 53668, R1 = 12211;
+constexpr std::int32_t M2 = 2147483399, A2 = 40692, Q2 = 52774, R2 = 3791;
+// Scales the combined integer (1 to M1 - 1) into (0, 1). Written with these
+// seven digits, slightly below 1 / M1, so no value reaches 1.
+constexpr long double UNIFORM_SCALE = 4.656613e-10L;
+
+// Quantile search: fallback bracket half-width without a variance, and the
+// factor by which a bracket that misses p is widened.
+constexpr long double DEFAULT_STEP = 8.0L;
+constexpr long double WIDENING = 8.0L;
+
+// A seed from the platform generator, itself seeded from the clock: the
+// integer nearest to u * UNBOUNDED, plus 1, for a uniform u in [0, 1) of 31
+// bits (so the seed stays within 1 to UNBOUNDED).
+std::int32_t clockSeed(std::mt19937& platform) {
+    const long double u = static_cast<long double>(platform() >> 1) / 2147483648.0L;
+    return static_cast<std::int32_t>(std::llround(u * UNBOUNDED) + 1);
+}
+
+UniformRandomSeeds& seeds() {
+    static UniformRandomSeeds state = [] {
+        std::mt19937 platform(
+            static_cast<std::mt19937::result_type>(std::chrono::system_clock::now().time_since_epoch().count()));
+        const std::int32_t s1 = clockSeed(platform);
+        const std::int32_t s2 = clockSeed(platform);
+        return UniformRandomSeeds{s1, s2};
+    }();
+    return state;
+}
+
+// Drawn at start, before any caller asks for a value.
+[[maybe_unused]] const UniformRandomSeeds& startSeeds = seeds();
+
+// A bound as the pattern "0.############": up to twelve decimals, trailing
+// zeros and a bare decimal point dropped.
+std::string formatBound(long double bound) {
+    std::string text = formatFixed(bound, 0, 12, '.');
+    text.erase(text.find_last_not_of('0') + 1);
+    if (text.back() == '.') text.pop_back();
+    return text;
+}
+
+const char* boundPhrase(BoundCheck kind) {
+    switch (kind) {
+    case BoundCheck::GreaterThan: return " must be greater than ";
+    case BoundCheck::AtLeast: return " must be at least ";
+    case BoundCheck::LessThan: return " must be less than ";
+    case BoundCheck::AtMost: return " must be at most ";
+    }
+    return "";
+}
+
+bool violates(BoundCheck kind, long double value, long double bound) {
+    switch (kind) {
+    case BoundCheck::GreaterThan: return bound >= value;
+    case BoundCheck::AtLeast: return bound > value;
+    case BoundCheck::LessThan: return bound <= value;
+    case BoundCheck::AtMost: return bound < value;
+    }
+    return false;
+}
+
+std::string parameterName(int number) { return "Parameter " + std::to_string(number); }
+
+// exp(a ln x - x - lnGamma(a)): the factor x^a e^-x / Gamma(a) shared by the
+// series and the continued fraction.
+long double incompleteGammaPrefactor(long double x, long double a) {
+    return std::exp(a * std::log(x) - x - lnGamma(a));
+}
+
+} // namespace
+
+// ---- Module functions -------------------------------------------------
+
+// Equality within the module tolerance (strict).
+bool sameValue(long double a, long double b) { return std::fabs(b - a) < SAME_TOLERANCE; }
+
+// A whole number: inside the 32-bit range and within tolerance of the nearest
+// integer.
+bool isWholeNumber(long double x) { return std::fabs(x) < UNBOUNDED && sameValue(std::nearbyint(x), x); }
+
+bool checkBound(BoundCheck kind, long double value, long double bound, const std::string& subject) {
+    if (violates(kind, value, bound)) throw EArgumentError(subject + boundPhrase(kind) + formatBound(bound));
+    return true;
+}
+
+bool checkCondition(bool condition, const std::string& text) {
+    if (condition) throw EArgumentError(text);
+    return true;
+}
+
+// Lanczos approximation with six coefficients (gamma = 5). Its own error is a
+// few times 1e-11: lnGamma(1) and lnGamma(2) come out slightly below 0.
+long double lnGamma(long double x) {
+    long double y = x - 1;
+    long double t = y + LANCZOS_OFFSET;
+    t = std::log(t) * (y + 0.5L) - t;
+    long double ser = 1;
+    for (long double c : LANCZOS_COEFFICIENTS) {
+        y = y + 1;
+        ser = ser + c / y;
+    }
+    return t + std::log(SQRT_TWO_PI * ser);
+}
+
+// P(a, x) = x^a e^-x / Gamma(a) * sum x^n / (a (a+1) ... (a+n)). Stops when
+// a term falls below the tolerance relative to the sum, or after
+// SERIES_TERM_LIMIT further terms (the sum so far is then used).
+long double gammaSeries(long double x, long double a) {
+    if (sameValue(0, x)) return 0;
+    long double ap = a;
+    long double sum = 1 / a;
+    long double term = sum;
+    int n = 1;
+    do {
+        ap = ap + 1;
+        term = term * x / ap;
+        sum = sum + term;
+        n = n + 1;
+    } while (!(std::fabs(sum) * SAME_TOLERANCE > std::fabs(term) || n > SERIES_TERM_LIMIT));
+    return sum * incompleteGammaPrefactor(x, a);
+}
+
+// Q(a, x) by the continued fraction 1/(x+ (1-a)/(1+ 1/(x+ (2-a)/(1+ 2/(x+ ...
+// evaluated with the recurrence of successive convergents A/B, renormalized
+// by 1/A1 at each pass to keep the numbers in range. No pass limit: it
+// converges quickly wherever it is used (x >= a + 1).
+long double gammaContinuedFraction(long double x, long double a) {
+    long double a0 = 1, a1 = x, b0 = 0, b1 = 1;
+    long double fac = 1, g = 0, gOld = 1;
+    int n = 1;
+    do {
+        const long double an = n;
+        const long double ana = an - a;
+        a0 = (a0 * ana + a1) * fac;
+        b0 = (b0 * ana + b1) * fac;
+        const long double anf = an * fac;
+        a1 = x * a0 + anf * a1;
+        b1 = x * b0 + anf * b1;
+        if (a1 != 0) {
+            gOld = g;
+            fac = 1 / a1;
+            g = b1 * fac;
+        }
+        n = n + 1;
+    } while (!(std::fabs((g - gOld) / g) < SAME_TOLERANCE));
+    return incompleteGammaPrefactor(x, a) * g;
+}
+
+// The series converges fast below x = a + 1, the continued fraction above.
+long double regularizedGammaP(long double x, long double a) {
+    checkBound(BoundCheck::AtLeast, x, 0, "Argument x");
+    checkCondition(x > UNBOUNDED, "Argument x must not exceed 2147483647");
+    checkBound(BoundCheck::GreaterThan, a, 0, "Shape a");
+    checkCondition(a > UNBOUNDED, "Shape a must not exceed 2147483647");
+    if (x < a + 1) return gammaSeries(x, a);
+    return 1 - gammaContinuedFraction(x, a);
+}
+
+// L'Ecuyer's combined generator without a shuffle table; each component is
+// advanced by Schrage's decomposition, which keeps every product within 32
+// bits.
+long double uniformRandom() {
+    UniformRandomSeeds& s = seeds();
+    s.s1 = A1 * (s.s1 % Q1) - R1 * (s.s1 / Q1);
+    if (s.s1 < 0) s.s1 = s.s1 + M1;
+    s.s2 = A2 * (s.s2 % Q2) - R2 * (s.s2 / Q2);
+    if (s.s2 < 0) s.s2 = s.s2 + M2;
+    std::int32_t z = s.s1 - s.s2;
+    if (z < 1) z = z + (M1 - 1);
+    return z * UNIFORM_SCALE;
+}
+
+void seedUniformRandom(std::int32_t s1, std::int32_t s2) { seeds() = UniformRandomSeeds{s1, s2}; }
+
+UniformRandomSeeds uniformRandomSeeds() { return seeds(); }
+
+// A whole exponent goes to intPower (exact for small integers); any other by
+// exp(exponent ln base).
+long double power(long double base, long double exponent) {
+    if (exponent == 0) return 1;
+    if (base == 0 && exponent > 0) return 0;
+    if (exponent == std::trunc(exponent) && std::fabs(exponent) <= UNBOUNDED)
+        return intPower(base, static_cast<std::int32_t>(exponent));
+    return std::exp(exponent * std::log(base));
+}
+
+// Square-and-multiply over the bits of |n| from the lowest; a negative n
+// gives the reciprocal.
+long double intPower(long double base, std::int32_t n) {
+    long long bits = n < 0 ? -static_cast<long long>(n) : n;
+    long double result = 1;
+    long double square = base;
+    while (bits != 0) {
+        if (bits & 1) result = result * square;
+        square = square * square;
+        bits >>= 1;
+    }
+    return n < 0 ? 1 / result : result;
+}
+
+// ---- tDistribution ------------------------------------------------------
+
+bool tDistribution::setParameters(long double p1, long double p2, long double p3) {
+    parameters[0].value = p1;
+    parameters[1].value = p2;
+    parameters[2].value = p3;
+    for (int i = 1; i <= parameterCount; ++i) {
+        const DistributionParameter& par = parameters[static_cast<std::size_t>(i - 1)];
+        if (par.integerValued) {
+            checkBound(BoundCheck::LessThan, par.value, par.upperBound, parameterName(i));
+            checkCondition(!isWholeNumber(par.value), parameterName(i) + " must be a whole number");
+        } else {
+            checkBound(BoundCheck::GreaterThan, par.value, par.lowerBound, parameterName(i));
+            checkBound(BoundCheck::LessThan, par.value, par.upperBound, parameterName(i));
+        }
+    }
+    supportLow = -UNBOUNDED;
+    supportHigh = UNBOUNDED;
+    return true;
+}
+
+bool tDistribution::inSupport(long double x) const { return supportLow <= x && x <= supportHigh; }
+
+long double tDistribution::density(long double) const { return 0; }
+
+long double tDistribution::pointProbability(long double) const { return 0; }
+
+// Defined through intervalProbability; a concrete class overrides one of the
+// two.
+long double tDistribution::cdf(long double x) const {
+    if (x < supportLow) return 0;
+    if (x >= supportHigh) return 1;
+    return intervalProbability(supportLow, x);
+}
+
+// Defined through cdf. The ends are first pulled into the support; an end at
+// UNBOUNDED takes the complement of the distribution function.
+long double tDistribution::intervalProbability(long double a, long double b) const {
+    if (a < supportLow) a = supportLow;
+    if (b > supportHigh) b = supportHigh;
+    long double r;
+    if (b >= UNBOUNDED) {
+        r = (1 - cdf(a)) + pointProbability(a);
+    } else if (a <= -UNBOUNDED) {
+        r = cdf(b);
+    } else {
+        r = cdf(b) - cdf(a) + pointProbability(a);
+    }
+    if (r < 0) return 0;
+    if (r > 1) return 1;
+    return r;
+}
+
+bool tDistribution::hasMean() const { return true; }
+
+bool tDistribution::hasVariance() const { return true; }
+
+long double tDistribution::standardDeviation() const {
+    checkCondition(!hasVariance(), "The distribution has no variance");
+    return std::sqrt(variance());
+}
+
+// Inversion of a uniform value.
+long double tDistribution::randomValue() const { return quantile(uniformRandom()); }
+
+// ---- tContinuous_distribution -------------------------------------------
+
+void tContinuous_distribution::create(long double p1, long double p2) {
+    parameterCount = 2;
+    for (std::size_t i = 0; i < 2; ++i) {
+        parameters[i].integerValued = false;
+        parameters[i].lowerBound = 0;
+        parameters[i].upperBound = UNBOUNDED;
+    }
+    setParameters(p1, p2, 0);
+}
+
+// Bracket around the mean (two standard deviations either side, clipped to
+// the support), widened by WIDENING until it holds p, then Newton steps kept
+// inside the bracket, bisecting whenever a step would leave it. Stops when an
+// iterate moves less than SAME_TOLERANCE.
+long double tContinuous_distribution::quantile(long double p) const {
+    checkBound(BoundCheck::AtLeast, p, 0, "Probability");
+    if (sameValue(p, 0)) return supportLow;
+    checkBound(BoundCheck::AtMost, p, 1, "Probability");
+    if (sameValue(p, 1)) return supportHigh;
+
+    long double lo = supportLow, hi = supportHigh;
+    const long double c = hasMean() ? mean() : (lo + hi) / 2;
+    const long double s = hasVariance() ? 2 * standardDeviation() : DEFAULT_STEP;
+    if (hi > c + s) hi = c + s;
+    if (lo < c - s) lo = c - s;
+    while (cdf(hi) < p) {
+        lo = hi;
+        hi = c + (hi - c) * WIDENING;
+        if (hi > supportHigh) hi = supportHigh;
+    }
+    if (sameValue(hi - lo, 2 * s)) {
+        while (cdf(lo) > p) {
+            hi = lo;
+            lo = c + (lo - c) * WIDENING;
+            if (lo < supportLow) lo = supportLow;
+        }
+    }
+
+    long double x = (lo + hi) / 2;
+    long double xOld;
+    do {
+        const long double d = cdf(x) - p;
+        const long double f = density(x);
+        xOld = x;
+        if (d <= 0) lo = x;
+        if (d >= 0) hi = x;
+        if ((hi - lo) * f > std::fabs(2 * d)) {
+            x = x - d / f;
+        } else {
+            x = (lo + hi) / 2;
+        }
+    } while (!(std::fabs(x - xOld) < SAME_TOLERANCE));
+    return x;
+}
+
+// ---- tGamma_distribution ------------------------------------------------
+
+tGamma_distribution::tGamma_distribution(long double shape, long double rate) { create(shape, rate); }
+
+// Validates through the base (which stores the new values first), then sets
+// the gamma fields; a failed check leaves them as they were. The generator
+// constants: for alpha > 1 the bounds of v in the ratio-of-uniforms region,
+// for alpha < 1 the constants b = (e + alpha) / e and 1 / alpha of the
+// Ahrens-Dieter method; alpha = 1 needs none.
+bool tGamma_distribution::setParameters(long double p1, long double p2, long double p3) {
+    const bool valid = tContinuous_distribution::setParameters(p1, p2, p3);
+    shape = p1;
+    rate = p2;
+    logNormalizer = std::log(rate) * shape - lnGamma(shape);
+    supportLow = 0;
+    supportHigh = UNBOUNDED;
+    if (shape > 1) {
+        const long double t = std::sqrt(2 * shape - 1);
+        generatorLow =
+            (1 - t) * std::sqrt(std::exp((std::log(shape - t) - std::log(shape - 1)) * (shape - 1) + t - 1));
+        generatorHigh =
+            (1 + t) * std::sqrt(std::exp((std::log(shape + t) - std::log(shape - 1)) * (shape - 1) - t - 1));
+    } else if (shape < 1) {
+        const long double e = std::exp(1.0L);
+        generatorLow = (e + shape) / e;
+        generatorHigh = 1 / shape;
+    }
+    return valid;
+}
+
+// Below shape 1 the density is unbounded at 0, so 0 itself is left out.
+bool tGamma_distribution::inSupport(long double x) const {
+    if (shape >= 1) return tContinuous_distribution::inSupport(x);
+    return tContinuous_distribution::inSupport(x) && x > supportLow;
+}
+
+long double tGamma_distribution::density(long double x) const {
+    if (inSupport(x) && x > 0) return std::exp(std::log(x) * (shape - 1) + logNormalizer - rate * x);
+    if (sameValue(shape, 1) && x == 0) return rate;
+    return 0;
+}
+
+// P(alpha, lambda x); above WILSON_HILFERTY_SHAPE the cube root of a gamma
+// variable is taken as normal (Wilson-Hilferty), and the normal distribution
+// function at z = c sqrt(9 alpha) is (1 +- P(1/2, z^2 / 2)) / 2.
+// At x = 0 with alpha < 1 (outside inSupport, yet not below supportLow) the
+// value is 0, the limit from the right.
+long double tGamma_distribution::cdf(long double x) const {
+    if (!inSupport(x)) return x == supportLow ? 0 : tContinuous_distribution::cdf(x);
+    if (shape <= WILSON_HILFERTY_SHAPE) return regularizedGammaP(rate * x, shape);
+    const long double c = power(rate * x / shape, 1.0L / 3.0L) - 1 + 1 / (9 * shape);
+    const long double q = regularizedGammaP(4.5L * shape * (c * c), 0.5L);
+    return c >= 0 ? (1 + q) / 2 : (1 - q) / 2;
+}
+
+long double tGamma_distribution::mean() const { return shape / rate; }
+
+long double tGamma_distribution::variance() const { return shape / (rate * rate); }
+
+// Exponential by inversion at shape 1, a ratio-of-uniforms method above 1,
+// Ahrens and Dieter's rejection method below 1; all for rate 1, then scaled.
+long double tGamma_distribution::randomValue() const {
+    long double x;
+    if (shape == 1) {
+        x = -std::log(uniformRandom());
+    } else if (shape > 1) {
+        x = randomAboveOne();
+    } else {
+        x = randomBelowOne();
+    }
+    return x / rate;
+}
+
+// Ratio of uniforms on the shifted variable x = w - (alpha - 1), with quick
+// acceptance and rejection bounds that spare most logarithms.
+long double tGamma_distribution::randomAboveOne() const {
+    const long double am1 = shape - 1;
+    for (;;) {
+        const long double u = uniformRandom();
+        const long double v = generatorLow + uniformRandom() * (generatorHigh - generatorLow);
+        const long double x = v / u;
+        const long double w = x + shape - 1;
+        const long double x2 = x * x;
+        const long double accept = -2 * u * u + 8 * u - 6;
+        const long double reject = 2 * u * u - 2;
+        bool quickAccept, quickReject;
+        if (x >= 0) {
+            quickAccept = -x2 * (x + w) >= accept * (w * w);
+            quickReject = -u * x2 <= reject * w;
+        } else {
+            quickAccept = -x2 >= accept * w;
+            quickReject = -u * x2 <= reject * am1;
+        }
+        if (quickAccept) return w;
+        if (quickReject || w <= 0) continue;
+        if (2 * std::log(u) + x > am1 * std::log(x / am1 + 1)) continue;
+        return w;
+    }
+}
+
+// Ahrens-Dieter (GS): a power-law piece on [0, 1] and an exponential tail.
+long double tGamma_distribution::randomBelowOne() const {
+    for (;;) {
+        const long double u = uniformRandom();
+        const long double p = generatorLow * u;
+        const long double v = uniformRandom();
+        if (p <= 1) {
+            const long double x = power(p, generatorHigh);
+            if (-x >= std::log(v)) return x;
+        } else {
+            const long double x = -std::log((generatorLow - p) * generatorHigh);
+            if (v <= power(x, shape - 1)) return x;
+        }
+    }
+}
+
+// ---- tChi_square_distribution -------------------------------------------
+
+tChi_square_distribution::tChi_square_distribution(long double nu)
+    : tGamma_distribution(DeferredCreate{}) {
+    create(nu / 2, 0.5L);
+}
+
+bool tChi_square_distribution::setParameters(long double p1, long double p2, long double p3) {
+    const bool valid = tGamma_distribution::setParameters(p1, p2, p3);
+    degreesOfFreedom = 2 * p1;
+    return valid;
+}
+
+long double chiSquareUpperTail(long double s, long double nu) {
+    const tChi_square_distribution distribution(nu);
+    return 1 - distribution.cdf(s);
+}
+
+} // namespace kalden

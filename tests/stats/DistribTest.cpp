@@ -1,0 +1,472 @@
+#include "stats/distrib.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#if KALDEN_HAVE_BOOST_MATH
+#include <boost/math/distributions/chi_squared.hpp>
+#include <boost/math/special_functions/gamma.hpp>
+#endif
+
+namespace kalden {
+namespace {
+
+// Expects `action` to raise EArgumentError with exactly `message`.
+template <typename Action>
+void expectArgumentError(Action action, const std::string& message) {
+    try {
+        action();
+        ADD_FAILURE() << "no EArgumentError, expected \"" << message << "\"";
+    } catch (const EArgumentError& e) {
+        EXPECT_EQ(e.what(), message);
+    }
+}
+
+// A uniform distribution on [p1, p1 + p2] built only from the generic parts:
+// it defines intervalProbability and nothing else numerical, so cdf,
+// quantile (by bisection, there being no density) and randomValue all come
+// from the base classes.
+class tUniform_test_distribution : public tContinuous_distribution {
+public:
+    tUniform_test_distribution(long double low, long double width, bool withMoments) : moments(withMoments) {
+        create(low, width);
+    }
+    bool setParameters(long double p1, long double p2, long double p3) override {
+        const bool valid = tContinuous_distribution::setParameters(p1, p2, p3);
+        supportLow = p1;
+        supportHigh = p1 + p2;
+        return valid;
+    }
+    long double intervalProbability(long double a, long double b) const override {
+        const long double r = (std::min(b, supportHigh) - std::max(a, supportLow)) / (supportHigh - supportLow);
+        return std::clamp(r, 0.0L, 1.0L);
+    }
+    bool hasMean() const override { return moments; }
+    bool hasVariance() const override { return moments; }
+    long double mean() const override { return (supportLow + supportHigh) / 2; }
+    long double variance() const override {
+        const long double w = supportHigh - supportLow;
+        return w * w / 12;
+    }
+
+private:
+    bool moments;
+};
+
+// ---- Module functions ---------------------------------------------------
+
+TEST(DistribModuleFunctions, SameValueAndWholeNumberUseTheStrictTolerance) {
+    EXPECT_TRUE(sameValue(1, 1 + 4.9e-12L));
+    EXPECT_FALSE(sameValue(1, 1 + 5.1e-12L));
+    EXPECT_FALSE(sameValue(0, SAME_TOLERANCE));
+    EXPECT_TRUE(sameValue(-2, -2 - 4e-12L));
+    EXPECT_TRUE(isWholeNumber(3 + 1e-12L));
+    EXPECT_TRUE(isWholeNumber(-7));
+    EXPECT_FALSE(isWholeNumber(3.5));
+    EXPECT_FALSE(isWholeNumber(3 + 1e-11L));
+    EXPECT_TRUE(isWholeNumber(2147483646));
+    EXPECT_FALSE(isWholeNumber(UNBOUNDED));
+}
+
+TEST(DistribModuleFunctions, PowerUsesRepeatedSquaringForWholeExponents) {
+    struct Row {
+        long double base, exponent, expected;
+    };
+    const Row rows[] = {
+        {2, 10, 1024},    {2, -2, 0.25L}, {-3, 3, -27},       {1.5L, 0, 1},      {0, 0, 1},
+        {0, 2.5L, 0},     {10, 1, 10},    {0.5L, -1, 2},      {3, 31, 617673396283947.0L},
+    };
+    for (const Row& r : rows) {
+        EXPECT_EQ(power(r.base, r.exponent), r.expected) << r.base << " ^ " << r.exponent;
+    }
+    EXPECT_NEAR(power(8, 1.0L / 3.0L), 2, 1e-18L);
+    EXPECT_NEAR(power(2, 0.5L), std::sqrt(2.0L), 1e-18L);
+    EXPECT_EQ(intPower(-2, 5), -32);
+    EXPECT_EQ(intPower(4, -3), 1.0L / 64);
+    EXPECT_EQ(intPower(1.25L, 0), 1);
+}
+
+TEST(DistribModuleFunctions, LnGammaCarriesTheSeriesOwnError) {
+    // At 1 and 2 the exact value is 0; the series misses it by a few 1e-12.
+    EXPECT_NEAR(lnGamma(1), -4.565e-12L, 5e-16L);
+    EXPECT_NEAR(lnGamma(2), -1.187e-11L, 5e-15L);
+    EXPECT_LT(lnGamma(1), 0);
+    EXPECT_NEAR(lnGamma(0.5L), std::log(std::sqrt(3.141592653589793238L)), 1e-10L);
+    EXPECT_NEAR(lnGamma(10), std::log(362880.0L), 1e-10L);
+}
+
+TEST(DistribModuleFunctions, RegularizedGammaPMatchesWorkedValues) {
+    struct Row {
+        long double x, a, expected;
+    };
+    // Within +-1 and +-2 of a standard normal variable, and one more.
+    const Row rows[] = {{0.5L, 0.5L, 0.6826894921L}, {2, 0.5L, 0.9544997361L}, {4, 1.5L, 0.9539882943L}};
+    for (const Row& r : rows) {
+        EXPECT_NEAR(regularizedGammaP(r.x, r.a), r.expected, 5e-11L) << "P(" << r.a << ", " << r.x << ")";
+    }
+    EXPECT_EQ(regularizedGammaP(0, 3), 0);
+    EXPECT_EQ(gammaSeries(1e-13L, 3), 0); // within tolerance of 0
+}
+
+TEST(DistribModuleFunctions, RegularizedGammaPSwitchesToContinuedFractionAtAPlusOne) {
+    for (long double a : {0.5L, 2.0L, 7.25L}) {
+        const long double x = a + 1;
+        const long double below = std::nextafter(x, 0.0L);
+        EXPECT_EQ(regularizedGammaP(below, a), gammaSeries(below, a)) << "a = " << a;
+        EXPECT_EQ(regularizedGammaP(x, a), 1 - gammaContinuedFraction(x, a)) << "a = " << a;
+        // Both methods agree at the switch, far below the printed digits.
+        EXPECT_NEAR(gammaSeries(x, a), 1 - gammaContinuedFraction(x, a), 1e-10L) << "a = " << a;
+    }
+    // For chi-square with 4 degrees of freedom the switch is at 6.
+    const tChi_square_distribution chi4(4);
+    EXPECT_EQ(chi4.cdf(6), 1 - gammaContinuedFraction(3, 2));
+    EXPECT_EQ(chi4.cdf(std::nextafter(6.0L, 0.0L)), gammaSeries(std::nextafter(3.0L, 0.0L), 2));
+    EXPECT_NEAR(gammaSeries(3, 2), 1 - gammaContinuedFraction(3, 2), 2e-11L);
+}
+
+TEST(DistribModuleFunctions, UniformRandomFollowsTheCombinedRecurrence) {
+    // Reference: each component as a plain modular product in 64 bits.
+    long long r1 = 12345, r2 = 67890;
+    seedUniformRandom(12345, 67890);
+    for (int i = 0; i < 10000; ++i) {
+        r1 = 40014 * r1 % 2147483563;
+        r2 = 40692 * r2 % 2147483399;
+        long long z = r1 - r2;
+        if (z < 1) z += 2147483562;
+        const long double u = uniformRandom();
+        ASSERT_EQ(u, static_cast<long double>(z) * 4.656613e-10L) << "draw " << i;
+        ASSERT_GT(u, 0);
+        ASSERT_LT(u, 1);
+    }
+    const UniformRandomSeeds seeds = uniformRandomSeeds();
+    EXPECT_EQ(seeds.s1, r1);
+    EXPECT_EQ(seeds.s2, r2);
+
+    seedUniformRandom(1, 1);
+    EXPECT_EQ(uniformRandom(), 2147482884 * 4.656613e-10L); // 40014 - 40692 wraps
+}
+
+// ---- Argument checks ----------------------------------------------------
+
+TEST(DistribArgumentChecks, CheckBoundRaisesWithItsTextAndTheFormattedBound) {
+    struct Row {
+        BoundCheck kind;
+        long double value, bound;
+        const char* message; // empty: the check passes
+    };
+    const Row rows[] = {
+        {BoundCheck::GreaterThan, 0, 0, "X must be greater than 0"},
+        {BoundCheck::GreaterThan, 1e-20L, 0, ""},
+        {BoundCheck::AtLeast, 0.25L, 0.25L, ""},
+        {BoundCheck::AtLeast, 0.2L, 0.25L, "X must be at least 0.25"},
+        {BoundCheck::LessThan, UNBOUNDED, UNBOUNDED, "X must be less than 2147483647"},
+        {BoundCheck::LessThan, 3, 4, ""},
+        {BoundCheck::AtMost, -1.5L, -1.5L, ""},
+        {BoundCheck::AtMost, -1, -1.5L, "X must be at most -1.5"},
+        {BoundCheck::AtLeast, 0, 0.123456789012345L, "X must be at least 0.123456789012"},
+        {BoundCheck::GreaterThan, 0, 1e-13L, "X must be greater than 0"},
+        {BoundCheck::LessThan, 5, -UNBOUNDED, "X must be less than -2147483647"},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const Row& r = rows[i];
+        SCOPED_TRACE("row " + std::to_string(i));
+        if (*r.message == '\0') {
+            EXPECT_TRUE(checkBound(r.kind, r.value, r.bound, "X"));
+        } else {
+            expectArgumentError([&] { checkBound(r.kind, r.value, r.bound, "X"); }, r.message);
+        }
+    }
+    EXPECT_TRUE(checkCondition(false, "never"));
+    expectArgumentError([] { checkCondition(true, "Condition text"); }, "Condition text");
+}
+
+TEST(DistribArgumentChecks, ConstructionWithAParameterOutOfBoundsRaises) {
+    expectArgumentError([] { tChi_square_distribution d(0); }, "Parameter 1 must be greater than 0");
+    expectArgumentError([] { tChi_square_distribution d(-4); }, "Parameter 1 must be greater than 0");
+    expectArgumentError([] { tChi_square_distribution d(2 * UNBOUNDED); }, "Parameter 1 must be less than 2147483647");
+    expectArgumentError([] { tGamma_distribution d(UNBOUNDED, 1); }, "Parameter 1 must be less than 2147483647");
+    expectArgumentError([] { tGamma_distribution d(2, 0); }, "Parameter 2 must be greater than 0");
+    expectArgumentError([] { tGamma_distribution d(2, UNBOUNDED); }, "Parameter 2 must be less than 2147483647");
+    expectArgumentError([] { chiSquareUpperTail(3, -1); }, "Parameter 1 must be greater than 0");
+}
+
+TEST(DistribArgumentChecks, FailedSetParametersStoresNewValuesButKeepsTheFields) {
+    tChi_square_distribution d(3); // shape 1.5: generator constants in use
+    const long double logNormalizer = d.getLogNormalizer();
+    const long double low = d.getGeneratorLow(), high = d.getGeneratorHigh();
+    const long double cdfBefore = d.cdf(2);
+
+    expectArgumentError([&] { d.setParameters(-1, 0.25L, 0); }, "Parameter 1 must be greater than 0");
+    EXPECT_EQ(d.getParameter(1).value, -1);
+    EXPECT_EQ(d.getParameter(2).value, 0.25L);
+    EXPECT_EQ(d.getShape(), 1.5L);
+    EXPECT_EQ(d.getRate(), 0.5L);
+    EXPECT_EQ(d.getDegreesOfFreedom(), 3);
+    EXPECT_EQ(d.getLogNormalizer(), logNormalizer);
+    EXPECT_EQ(d.getGeneratorLow(), low);
+    EXPECT_EQ(d.getGeneratorHigh(), high);
+    EXPECT_EQ(d.cdf(2), cdfBefore);
+
+    tGamma_distribution g(0.5L, 2);
+    expectArgumentError([&] { g.setParameters(4, -2, 0); }, "Parameter 2 must be greater than 0");
+    EXPECT_EQ(g.getParameter(1).value, 4);
+    EXPECT_EQ(g.getShape(), 0.5L);
+    EXPECT_EQ(g.getRate(), 2);
+
+    // A valid later call recomputes everything.
+    EXPECT_TRUE(d.setParameters(3, 0.5L, 0));
+    EXPECT_EQ(d.getDegreesOfFreedom(), 6);
+    EXPECT_NEAR(d.cdf(2), 1 - std::exp(-1.0L) * 2.5L, 1e-10L); // P(3, 1) = 1 - e^-1 (1 + 1 + 1/2)
+}
+
+TEST(DistribArgumentChecks, OperationsRejectArgumentsOutsideTheirBounds) {
+    expectArgumentError([] { regularizedGammaP(-1e-3L, 2); }, "Argument x must be at least 0");
+    expectArgumentError([] { regularizedGammaP(2147483648.0L, 2); }, "Argument x must not exceed 2147483647");
+    expectArgumentError([] { regularizedGammaP(1, 0); }, "Shape a must be greater than 0");
+    expectArgumentError([] { regularizedGammaP(1, 2147483648.0L); }, "Shape a must not exceed 2147483647");
+    EXPECT_EQ(regularizedGammaP(UNBOUNDED, 2), 1);
+
+    const tChi_square_distribution d(4);
+    expectArgumentError([&] { d.quantile(-0.01L); }, "Probability must be at least 0");
+    expectArgumentError([&] { d.quantile(1.01L); }, "Probability must be at most 1");
+
+    const tUniform_test_distribution noMoments(2, 3, false);
+    expectArgumentError([&] { noMoments.standardDeviation(); }, "The distribution has no variance");
+}
+
+// ---- Chi-square and gamma distributions ----------------------------------
+
+TEST(ChiSquareDistribution, ConstructionRunsTheChiSquareParameterSetting) {
+    const tChi_square_distribution d(7);
+    EXPECT_EQ(d.getDegreesOfFreedom(), 7);
+    EXPECT_EQ(d.getShape(), 3.5L);
+    EXPECT_EQ(d.getRate(), 0.5L);
+    EXPECT_EQ(d.getParameterCount(), 2);
+    EXPECT_EQ(d.getParameter(1).value, 3.5L);
+    EXPECT_EQ(d.getParameter(2).upperBound, UNBOUNDED);
+    EXPECT_EQ(d.getSupportLow(), 0);
+    EXPECT_EQ(d.getSupportHigh(), UNBOUNDED);
+    EXPECT_EQ(d.mean(), 7);
+    EXPECT_EQ(d.variance(), 14);
+}
+
+TEST(ChiSquareDistribution, CdfOfChiSquareFourMatchesWorkedValues) {
+    const tChi_square_distribution d(4);
+    struct Row {
+        long double x, expected;
+    };
+    const Row rows[] = {{2, 0.2642411177L}, {9.487729L, 0.9499999992L}, {13.2767L, 0.9899999820L}};
+    for (const Row& r : rows) EXPECT_NEAR(d.cdf(r.x), r.expected, 5e-11L) << "cdf(" << r.x << ")";
+    EXPECT_EQ(d.cdf(0), 0);
+    EXPECT_EQ(d.cdf(-3), 0);
+    EXPECT_EQ(chiSquareUpperTail(0, 4), 1);
+    EXPECT_NEAR(chiSquareUpperTail(2.924458652216L, 4), 0.5705456152L, 5e-11L);
+    EXPECT_NEAR(chiSquareUpperTail(9.487729L, 4), 0.0500000008L, 5e-11L);
+}
+
+TEST(ChiSquareDistribution, QuantilesOfChiSquareFourMatchWorkedValues) {
+    const tChi_square_distribution d(4);
+    struct Row {
+        long double p, expected;
+    };
+    const Row rows[] = {{0.05L, 0.710723L}, {0.5L, 3.356694L}, {0.95L, 9.487729L}, {0.99L, 13.276704L}};
+    for (const Row& r : rows) EXPECT_NEAR(d.quantile(r.p), r.expected, 5e-7L) << "quantile(" << r.p << ")";
+}
+
+TEST(GammaDistribution, QuantileReturnsSupportEndsAtZeroAndOne) {
+    for (long double shape : {0.3L, 1.0L, 2.0L, 600.0L}) {
+        const tGamma_distribution d(shape, 1.5L);
+        EXPECT_EQ(d.quantile(0), 0) << "shape " << shape;
+        EXPECT_EQ(d.quantile(1e-13L), 0) << "shape " << shape;
+        EXPECT_EQ(d.quantile(1), UNBOUNDED) << "shape " << shape;
+    }
+}
+
+TEST(GammaDistribution, QuantileInvertsTheCdf) {
+    struct Row {
+        long double shape, rate;
+    };
+    const Row rows[] = {{0.3L, 2}, {1, 0.5L}, {2.5L, 1}, {40, 0.25L}, {800, 1}};
+    for (const Row& r : rows) {
+        const tGamma_distribution d(r.shape, r.rate);
+        for (long double p : {0.001L, 0.05L, 0.3L, 0.5L, 0.9L, 0.999L}) {
+            // The search stops once a step moves x less than SAME_TOLERANCE,
+            // so near a steep density the cdf may miss p by about f(x) times
+            // that tolerance.
+            const long double x = d.quantile(p);
+            EXPECT_NEAR(d.cdf(x), p, 1e-11L + d.density(x) * SAME_TOLERANCE) << "shape " << r.shape << ", p " << p;
+        }
+    }
+}
+
+TEST(GammaDistribution, DensityHandlesTheOriginByShape) {
+    EXPECT_EQ(tGamma_distribution(1, 2.5L).density(0), 2.5L);
+    EXPECT_EQ(tGamma_distribution(2, 2.5L).density(0), 0);
+    EXPECT_EQ(tGamma_distribution(0.5L, 2.5L).density(0), 0);
+    EXPECT_EQ(tGamma_distribution(2, 1).density(-1), 0);
+    // Exponential with rate 2 at 0.75: 2 e^-1.5; the logNormalizer carries
+    // lnGamma's own small error.
+    EXPECT_NEAR(tGamma_distribution(1, 2).density(0.75L), 2 * std::exp(-1.5L), 1e-10L);
+    // Below shape 1 the point 0 lies outside inSupport, and the cdf there is 0.
+    const tGamma_distribution small(0.5L, 1);
+    EXPECT_FALSE(small.inSupport(0));
+    EXPECT_EQ(small.cdf(0), 0);
+    EXPECT_TRUE(tGamma_distribution(1, 1).inSupport(0));
+}
+
+TEST(GammaDistribution, IntervalProbabilityStaysWithinTheUnitInterval) {
+    const long double ends[] = {-UNBOUNDED, -5, 0, 1e-9L, 0.5L, 2, 3.9L, 12, 400, UNBOUNDED, 4 * UNBOUNDED};
+    for (long double shape : {0.4L, 1.0L, 2.0L, 9.0L}) {
+        const tGamma_distribution d(shape, 1);
+        for (long double a : ends) {
+            for (long double b : ends) {
+                const long double r = d.intervalProbability(a, b);
+                EXPECT_GE(r, 0) << "shape " << shape << " [" << a << ", " << b << "]";
+                EXPECT_LE(r, 1) << "shape " << shape << " [" << a << ", " << b << "]";
+            }
+        }
+        EXPECT_EQ(d.intervalProbability(3.9L, 0.5L), 0) << "shape " << shape;
+        EXPECT_EQ(d.intervalProbability(-UNBOUNDED, UNBOUNDED), 1) << "shape " << shape;
+        EXPECT_EQ(d.intervalProbability(0.5L, 2), d.cdf(2) - d.cdf(0.5L)) << "shape " << shape;
+        EXPECT_EQ(d.intervalProbability(2, UNBOUNDED), 1 - d.cdf(2)) << "shape " << shape;
+    }
+}
+
+// Wilson-Hilferty: the cube root of a gamma variable taken as normal.
+TEST(GammaDistribution, CdfAboveShapeFiveHundredIsTheWilsonHilfertyValue) {
+    const long double shape = 501;
+    const tGamma_distribution d(shape, 1);
+    for (long double x : {420.0L, 480.0L, 500.0L, 520.0L, 600.0L}) {
+        const long double z = (std::cbrt(x / shape) - 1 + 1 / (9 * shape)) * std::sqrt(9 * shape);
+        const long double normal = 0.5L * std::erfc(-z / std::sqrt(2.0L));
+        EXPECT_NEAR(d.cdf(x), normal, 1e-9L) << "x = " << x;
+    }
+    EXPECT_LT(d.cdf(480), 0.5L);
+    EXPECT_GT(d.cdf(520), 0.5L);
+    // At 500 it is still the incomplete gamma function itself.
+    const tGamma_distribution at500(500, 2);
+    EXPECT_EQ(at500.cdf(260), regularizedGammaP(520, 500));
+}
+
+// A sample of 200000 from a fixed seed: mean and variance within four
+// standard errors of alpha / lambda and alpha / lambda^2, and the
+// Kolmogorov-Smirnov distance to the library's own cdf below the 0.1% point.
+TEST(GammaDistribution, RandomVariatesFollowTheDistribution) {
+    struct Row {
+        long double shape, rate;
+    };
+    const Row rows[] = {{0.35L, 2}, {1, 0.5L}, {2.5L, 0.5L}, {3.7L, 1.5L}, {30, 1}};
+    const int n = 200000;
+    seedUniformRandom(20240601, 977);
+    for (const Row& r : rows) {
+        const tGamma_distribution d(r.shape, r.rate);
+        std::vector<long double> sample(n);
+        long double sum = 0;
+        for (long double& x : sample) {
+            x = d.randomValue();
+            sum += x;
+        }
+        const long double mean = sum / n;
+        long double squares = 0;
+        for (long double x : sample) squares += (x - mean) * (x - mean);
+        const long double variance = squares / (n - 1);
+        const long double sigma2 = r.shape / (r.rate * r.rate);
+        EXPECT_NEAR(mean, r.shape / r.rate, 4 * std::sqrt(sigma2 / n)) << "shape " << r.shape;
+        // Var(s^2) = sigma^4 (2 + 6 / alpha) / n for a gamma variable.
+        EXPECT_NEAR(variance, sigma2, 4 * sigma2 * std::sqrt((2 + 6 / r.shape) / n)) << "shape " << r.shape;
+
+        std::sort(sample.begin(), sample.end());
+        long double ks = 0;
+        for (int i = 0; i < n; ++i) {
+            const long double f = d.cdf(sample[static_cast<std::size_t>(i)]);
+            ks = std::max({ks, static_cast<long double>(i + 1) / n - f, f - static_cast<long double>(i) / n});
+        }
+        EXPECT_LT(ks, 1.95L / std::sqrt(static_cast<long double>(n))) << "shape " << r.shape;
+    }
+}
+
+// ---- Generic parts through a distribution of the test's own -------------
+
+TEST(ContinuousDistribution, BaseCdfQuantileAndRandomValueWorkFromIntervalProbability) {
+    const tUniform_test_distribution d(2, 3, true); // uniform on [2, 5]
+    EXPECT_EQ(d.cdf(1), 0);
+    EXPECT_EQ(d.cdf(5), 1);
+    EXPECT_EQ(d.cdf(3.5L), 0.5L);
+    EXPECT_EQ(d.quantile(0), 2);
+    EXPECT_EQ(d.quantile(1), 5);
+    for (bool moments : {true, false}) {
+        const tUniform_test_distribution u(2, 3, moments);
+        for (long double p : {0.01L, 0.3L, 0.5L, 0.77L}) {
+            EXPECT_NEAR(u.quantile(p), 2 + 3 * p, 1e-11L) << "p " << p << (moments ? "" : " without moments");
+        }
+    }
+    // randomValue inverts the next uniform value.
+    seedUniformRandom(4711, 815);
+    std::vector<long double> uniforms;
+    for (int i = 0; i < 20; ++i) uniforms.push_back(uniformRandom());
+    seedUniformRandom(4711, 815);
+    for (long double u : uniforms) EXPECT_NEAR(d.randomValue(), 2 + 3 * u, 1e-11L);
+}
+
+// ---- Agreement with an independent implementation ----------------------
+
+#if KALDEN_HAVE_BOOST_MATH
+
+TEST(DistribReference, RegularizedGammaPAgreesWithBoost) {
+    const double shapes[] = {0.1, 0.5, 1, 1.5, 2, 3.7, 10, 25, 50, 100, 200};
+    const double fractions[] = {0.001, 0.1, 0.5, 0.9, 0.99, 1, 1.01, 1.1, 1.5, 2, 3, 5};
+    for (double a : shapes) {
+        std::vector<double> xs = {0.01, 0.5, 3, a + 1};
+        for (double f : fractions) xs.push_back(a * f);
+        for (double x : xs) {
+            EXPECT_NEAR(static_cast<double>(regularizedGammaP(x, a)), boost::math::gamma_p(a, x), 1e-9)
+                << "P(" << a << ", " << x << ")";
+        }
+    }
+}
+
+TEST(DistribReference, DensityAgreesWithBoost) {
+    for (double a : {0.3, 1.0, 2.0, 7.5, 60.0}) {
+        const double rate = 1.5;
+        const tGamma_distribution d(a, rate);
+        for (double x : {0.05, 0.7, 2.0, 5.0, 40.0}) {
+            const double expected = boost::math::gamma_p_derivative(a, rate * x) * rate;
+            EXPECT_NEAR(static_cast<double>(d.density(x)), expected, 1e-9 * std::max(1.0, expected))
+                << "shape " << a << ", x " << x;
+        }
+    }
+}
+
+TEST(DistribReference, QuantilesAgreeWithBoost) {
+    const double ps[] = {0.001, 0.01, 0.05, 0.25, 0.5, 0.75, 0.95, 0.99, 0.999};
+    for (double nu : {1.0, 2.0, 3.0, 4.0, 7.0, 10.0, 30.0, 100.0}) {
+        const tChi_square_distribution d(nu);
+        const boost::math::chi_squared reference(nu);
+        for (double p : ps) {
+            const double expected = boost::math::quantile(reference, p);
+            EXPECT_NEAR(static_cast<double>(d.quantile(p)), expected, 1e-9 * std::max(1.0, expected))
+                << "chi-square " << nu << ", p " << p;
+        }
+    }
+    for (double a : {0.2, 0.7, 1.0, 4.5, 60.0}) {
+        const double rate = 3;
+        const tGamma_distribution d(a, rate);
+        for (double p : ps) {
+            const double expected = boost::math::gamma_p_inv(a, p) / rate;
+            EXPECT_NEAR(static_cast<double>(d.quantile(p)), expected, 1e-9 * std::max(1.0, expected))
+                << "gamma shape " << a << ", p " << p;
+        }
+    }
+}
+
+#else
+TEST(DistribReference, RegularizedGammaPAgreesWithBoost) { GTEST_SKIP() << "Boost.Math headers not found"; }
+#endif
+
+} // namespace
+} // namespace kalden
