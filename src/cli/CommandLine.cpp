@@ -1,8 +1,11 @@
 #include "cli/CommandLine.h"
 
 #include <algorithm>
+#include <iostream>
 #include <ostream>
 
+#include "cli/BatchCommand.h"
+#include "cli/OptionNames.h"
 #include "report/ReportComposer.h"
 #include "report/TextFile.h"
 #include "worksheet/InputValidation.h"
@@ -27,26 +30,10 @@ private:
     std::ostream& err_;
 };
 
-bool parseConfidence(const std::string& v, ConfidenceMethod& out) {
-    if (v == "traditional95") out = ConfidenceMethod::Traditional95;
-    else if (v == "traditional90") out = ConfidenceMethod::Traditional90;
-    else if (v == "glutting95") out = ConfidenceMethod::Glutting95;
-    else if (v == "glutting90") out = ConfidenceMethod::Glutting90;
-    else return false;
-    return true;
-}
-
-bool parseBasis(const std::string& v, DifferenceBasis& out) {
-    if (v == "observed") out = DifferenceBasis::Observed;
-    else if (v == "true") out = DifferenceBasis::EstimatedTrue;
-    else return false;
-    return true;
-}
-
-bool parseCriterion(const std::string& v, AbnormalityCriterion& out) {
-    if (v == "5") out = AbnormalityCriterion::Percent5;
-    else if (v == "10") out = AbnormalityCriterion::Percent10;
-    else if (v == "15") out = AbnormalityCriterion::Percent15;
+bool parseFormat(const std::string& v, BatchFormat& out) {
+    if (v == "text") out = BatchFormat::Text;
+    else if (v == "csv") out = BatchFormat::Csv;
+    else if (v == "json") out = BatchFormat::Json;
     else return false;
     return true;
 }
@@ -62,12 +49,23 @@ std::string usageText() {
            "Block Design, Arithmetic, Digit Span, Matrix Reasoning) as typed into the worksheet, and\n"
            "prints the report. With --output the report is saved to FILE (lines end in CR LF).\n"
            "Exit status: 0 done, 1 the output file could not be written, 2 a score was rejected,\n"
-           "64 usage error.\n";
+           "64 usage error.\n"
+           "\n"
+           "       kalden-report --batch FILE [--format text|csv|json] [the options above]\n"
+           "\n"
+           "Scores every row of the CSV file FILE (\"-\" for standard input). Its header names the\n"
+           "columns vocabulary, digit_symbol, similarities, block_design, arithmetic, digit_span and\n"
+           "matrix_reasoning, and optionally id, ci, basis, bonferroni, criterion and notes; the options\n"
+           "above apply to rows that leave an option column empty. Prints every report (text), or one\n"
+           "line of computed values per row (csv, json).\n"
+           "Exit status: 0 every row scored, 1 the output could not be written, 2 a row was rejected\n"
+           "(its place kept in the output), 64 usage error or unusable header, 66 FILE cannot be read.\n";
 }
 
 std::optional<Arguments> parseArguments(const std::vector<std::string>& args, std::string& problem) {
     Arguments a;
     bool optionsEnded = false;
+    bool formatGiven = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (optionsEnded || arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
@@ -109,22 +107,22 @@ std::optional<Arguments> parseArguments(const std::vector<std::string>& args, st
         } else if (name == "--ci") {
             auto v = takeValue();
             if (!v) return std::nullopt;
-            if (!parseConfidence(*v, a.options.confidenceMethod)) {
-                problem = "--ci must be traditional95, traditional90, glutting95 or glutting90, not '" + *v + "'";
+            if (!parseConfidenceName(*v, a.options.confidenceMethod)) {
+                problem = "--ci must be " + ConfidenceNames + ", not '" + *v + "'";
                 return std::nullopt;
             }
         } else if (name == "--basis") {
             auto v = takeValue();
             if (!v) return std::nullopt;
-            if (!parseBasis(*v, a.options.differenceBasis)) {
-                problem = "--basis must be observed or true, not '" + *v + "'";
+            if (!parseBasisName(*v, a.options.differenceBasis)) {
+                problem = "--basis must be " + BasisNames + ", not '" + *v + "'";
                 return std::nullopt;
             }
         } else if (name == "--criterion") {
             auto v = takeValue();
             if (!v) return std::nullopt;
-            if (!parseCriterion(*v, a.options.abnormalityCriterion)) {
-                problem = "--criterion must be 5, 10 or 15, not '" + *v + "'";
+            if (!parseCriterionName(*v, a.options.abnormalityCriterion)) {
+                problem = "--criterion must be " + CriterionNames + ", not '" + *v + "'";
                 return std::nullopt;
             }
         } else if (name == "--note") {
@@ -139,12 +137,40 @@ std::optional<Arguments> parseArguments(const std::vector<std::string>& args, st
                 return std::nullopt;
             }
             a.output = *v;
+        } else if (name == "--batch") {
+            auto v = takeValue();
+            if (!v) return std::nullopt;
+            if (v->empty()) {
+                problem = "--batch needs a file name (- for standard input)";
+                return std::nullopt;
+            }
+            a.batch = *v;
+        } else if (name == "--format") {
+            auto v = takeValue();
+            if (!v) return std::nullopt;
+            if (!parseFormat(*v, a.format)) {
+                problem = "--format must be text, csv or json, not '" + *v + "'";
+                return std::nullopt;
+            }
+            formatGiven = true;
         } else {
             problem = "unknown option " + name;
             return std::nullopt;
         }
     }
-    if (!a.help && a.fieldTexts.size() != 7) {
+    if (a.help) return a;
+    if (a.batch) {
+        if (!a.fieldTexts.empty()) {
+            problem = "--batch takes the scores from FILE, not from the command line ('" + a.fieldTexts.front() + "')";
+            return std::nullopt;
+        }
+        return a;
+    }
+    if (formatGiven) {
+        problem = "--format applies to --batch only";
+        return std::nullopt;
+    }
+    if (a.fieldTexts.size() != 7) {
         problem = "expected the seven scaled scores VOC DSYM SIM BD AR DS MR, got " +
                   std::to_string(a.fieldTexts.size());
         return std::nullopt;
@@ -153,6 +179,10 @@ std::optional<Arguments> parseArguments(const std::vector<std::string>& args, st
 }
 
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    return run(args, std::cin, out, err);
+}
+
+int run(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
     std::string problem;
     const std::optional<Arguments> a = parseArguments(args, problem);
     if (!a) {
@@ -163,6 +193,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         out << usageText();
         return ExitOk;
     }
+    if (a->batch) return runBatch(BatchSettings{*a->batch, a->format, {a->options, a->notes}, a->output}, in, out, err);
 
     StderrMessages messages(err);
     TextInputFields fields;

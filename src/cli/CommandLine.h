@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/BatchOutput.h"
 #include "worksheet/InputRecord.h"
 
 namespace kalden::cli {
@@ -14,6 +15,7 @@ inline constexpr int ExitOk = 0;
 inline constexpr int ExitWriteFailed = 1;
 inline constexpr int ExitInputRejected = 2;
 inline constexpr int ExitUsage = 64;
+inline constexpr int ExitNoInput = 66; // the batch file cannot be read
 
 struct Arguments {
     Options options;
@@ -21,6 +23,8 @@ struct Arguments {
     std::optional<std::string> output;
     std::vector<std::string> fieldTexts; // the seven scores as typed
     bool help = false;
+    std::optional<std::string> batch; // --batch FILE: score every row of FILE ("-": standard input)
+    BatchFormat format = BatchFormat::Text;
 };
 
 // Parses the arguments (without the program name). On a usage error returns
@@ -30,6 +34,8 @@ std::optional<Arguments> parseArguments(const std::vector<std::string>& args, st
 std::string usageText();
 
 // The whole command: parse, validate, compute, write. Returns the exit status.
+// Standard input (read by --batch -) is `in`, or std::cin when not given.
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int run(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err);
 
 } // namespace kalden::cli

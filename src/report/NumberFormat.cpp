@@ -1,9 +1,14 @@
 #include "report/NumberFormat.h"
 
+#include <algorithm>
+#include <array>
+#include <bit>
 #include <clocale>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <stdexcept>
 
 namespace kalden {
@@ -12,30 +17,181 @@ namespace {
 
 char g_separator = '.';
 
+constexpr int SignificantDigits = 18;
+
 struct Decimal {
     bool negative = false;
-    std::string digits; // 18 significant digits
-    int exponent = 0;   // value = d0.d1d2... x 10^exponent
+    char digits[SignificantDigits + 1] = {}; // 18 significant digits, then NUL
+    int exponent = 0;                        // value = d0.d1d2... x 10^exponent
 };
 
+using Wide = unsigned __int128;
+constexpr int MaxPowerOfFive = 32; // 2^53 * 5^32 < 2^128; 2^64 * 5^27 < 2^128
+
+constexpr std::array<Wide, MaxPowerOfFive + 1> powersOfFive() {
+    std::array<Wide, MaxPowerOfFive + 1> p{};
+    p[0] = 1;
+    for (int i = 1; i <= MaxPowerOfFive; ++i) p[static_cast<std::size_t>(i)] = p[static_cast<std::size_t>(i - 1)] * 5;
+    return p;
+}
+constexpr std::array<Wide, MaxPowerOfFive + 1> PowersOfFive = powersOfFive();
+constexpr std::uint64_t TenTo17 = 100000000000000000ULL;
+constexpr std::uint64_t TenTo18 = 1000000000000000000ULL;
+
+// The nine decimal digits of v (below 10^9), leading zeros included, two at
+// a time.
+void writeNineDigits(std::uint32_t v, char* out) {
+    static constexpr char pairs[] = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+                                    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+                                    "8081828384858687888990919293949596979899";
+    for (int i = 7; i >= 1; i -= 2) {
+        const std::uint32_t pair = v % 100;
+        v /= 100;
+        out[i] = pairs[2 * pair];
+        out[i + 1] = pairs[2 * pair + 1];
+    }
+    out[0] = static_cast<char>('0' + v);
+}
+
+// The 18 digits of m * 2^e exactly as "%.17Le" gives them: round(m * 2^e *
+// 10^k) for the k that makes it an 18-digit integer, taken in 128-bit
+// integers, a tie going to the even neighbour as printf does. False where the
+// product would not fit (magnitudes below about 1e-15 or from 1e18 on); the
+// caller leaves those to printf.
+bool eighteenDigits(std::uint64_t m, int e, Decimal& d) {
+    const int maxK = std::bit_width(m) > 53 ? 27 : MaxPowerOfFive;
+    // m * 2^e lies in [2^x, 2^(x+1)), so floor(log10) is floor(x log10 2) or
+    // one more; (n * 78913) >> 18 is floor(n log10 2) for 0 <= n <= 1650.
+    const int x = e + std::bit_width(m) - 1;
+    if (x < -1650 || x > 1650) return false;
+    int q = x >= 0 ? (x * 78913) >> 18 : -((-x * 78913) >> 18) - 1;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const int k = SignificantDigits - 1 - q;
+        if (k < 0 || k > maxK) return false;
+        const Wide product = static_cast<Wide>(m) * PowersOfFive[static_cast<std::size_t>(k)];
+        const int shift = e + k; // the 2^k of 10^k joins the binary exponent
+        Wide truncated;
+        bool roundUp = false;
+        if (shift >= 0) {
+            if (shift >= 64 || (product >> (64 - shift)) != 0) return false;
+            truncated = product << shift; // an integer already
+        } else {
+            const int drop = -shift;
+            if (drop >= 128) return false;
+            truncated = product >> drop;
+            const Wide rest = product - (truncated << drop);
+            const Wide half = static_cast<Wide>(1) << (drop - 1);
+            roundUp = rest > half || (rest == half && (truncated & 1) != 0);
+        }
+        // The exponent is decided on the unrounded value.
+        if (truncated >= TenTo18) {
+            ++q;
+            continue;
+        }
+        if (truncated < TenTo17) return false; // not expected; printf decides
+        std::uint64_t n = static_cast<std::uint64_t>(truncated) + (roundUp ? 1 : 0);
+        if (n == TenTo18) { // 9.99..95 and up rounds to the next power of ten
+            n = TenTo17;
+            ++q;
+        }
+        writeNineDigits(static_cast<std::uint32_t>(n / 1000000000), d.digits);
+        writeNineDigits(static_cast<std::uint32_t>(n % 1000000000), d.digits + 9);
+        d.exponent = q;
+        return true;
+    }
+    return false;
+}
+
+enum class BinaryForm { Zero, Parts, Other };
+
+// Sign, significand and binary exponent of a value, |v| = m * 2^e with m
+// odd; Other for infinities, NaN, subnormals and formats not read here.
+BinaryForm binaryParts(long double value, bool& negative, std::uint64_t& m, int& e) {
+    using Limits = std::numeric_limits<long double>;
+    if constexpr (Limits::digits == 64 && Limits::max_exponent == 16384) {
+        // The x87 extended format: 64-bit significand with its integer bit,
+        // then sign and 15-bit exponent. Read as bits: the floating-point
+        // tests (signbit, frexpl) stall on the x87 status word.
+        unsigned char bytes[sizeof(long double)];
+        std::memcpy(bytes, &value, sizeof bytes);
+        std::uint16_t signAndExponent;
+        std::memcpy(&m, bytes, sizeof m);
+        std::memcpy(&signAndExponent, bytes + 8, sizeof signAndExponent);
+        negative = (signAndExponent >> 15) != 0;
+        const int biased = signAndExponent & 0x7FFF;
+        if (biased == 0 && m == 0) return BinaryForm::Zero;
+        if (biased == 0 || biased == 0x7FFF || (m >> 63) == 0) return BinaryForm::Other;
+        e = biased - 16383 - 63;
+    } else {
+        negative = std::signbit(value);
+        if (value == 0) return BinaryForm::Zero;
+        if (!std::isfinite(value) || Limits::digits > 64) return BinaryForm::Other;
+        int exponent = 0;
+        const long double fraction = std::frexp(std::fabs(value), &exponent); // in [0.5, 1)
+        m = static_cast<std::uint64_t>(std::ldexp(fraction, 64));             // exact
+        e = exponent - 64;
+    }
+    const int zeros = std::countr_zero(m); // shorter significands allow more powers of five
+    m >>= zeros;
+    e += zeros;
+    return BinaryForm::Parts;
+}
+
+// The report prints some eighty numbers; printf's "%.17Le" took most of the
+// report's time, so ordinary magnitudes are converted by the exact integer
+// method above and only the rest by printf.
 Decimal toEighteenDigits(long double value) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.17Le", value);
     Decimal d;
+    std::uint64_t m = 0;
+    int e = 0;
+    switch (binaryParts(value, d.negative, m, e)) {
+    case BinaryForm::Zero:
+        std::fill_n(d.digits, SignificantDigits, '0');
+        return d;
+    case BinaryForm::Parts:
+        if (eighteenDigits(m, e, d)) return d;
+        break;
+    case BinaryForm::Other:
+        break;
+    }
+    char buf[64];
+    const int length = std::snprintf(buf, sizeof buf, "%.17Le", value);
+    const char* const end = buf + std::min<int>(length, sizeof buf - 1);
     const char* p = buf;
-    if (*p == '-') {
-        d.negative = true;
+    if (*p == '-') ++p;
+    int count = 0;
+    for (; p < end && *p != 'e'; ++p) {
+        if (*p >= '0' && *p <= '9' && count < SignificantDigits) d.digits[count++] = *p;
+    }
+    if (p < end && *p == 'e') {
         ++p;
+        const bool negativeExponent = p < end && *p == '-';
+        if (p < end && (*p == '-' || *p == '+')) ++p;
+        for (; p < end; ++p) d.exponent = d.exponent * 10 + (*p - '0');
+        if (negativeExponent) d.exponent = -d.exponent;
     }
-    for (; *p && *p != 'e'; ++p) {
-        if (*p >= '0' && *p <= '9') d.digits.push_back(*p);
-    }
-    if (*p == 'e') d.exponent = std::atoi(p + 1);
     return d;
 }
 
-// Adds one unit to the last digit of a digit string; returns true when the
-// carry ran out of the front (the string then gets a leading "1").
+// A double's digits from its own bits: most printed values are doubles, and
+// reading a long double argument back from memory stalls the processor.
+Decimal toEighteenDigits(double value) {
+    std::uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    const int biased = static_cast<int>((bits >> 52) & 0x7FF);
+    std::uint64_t m = bits & ((1ULL << 52) - 1);
+    if (biased != 0 && biased != 0x7FF) {
+        m |= 1ULL << 52;
+        const int zeros = std::countr_zero(m);
+        Decimal d;
+        d.negative = (bits >> 63) != 0;
+        if (eighteenDigits(m >> zeros, biased - 1075 + zeros, d)) return d;
+    }
+    return toEighteenDigits(static_cast<long double>(value));
+}
+
+// Adds one unit to the last digit of a digit string; a carry out of the
+// front gives the string a leading "1".
 void incrementDigits(std::string& digits) {
     for (std::size_t i = digits.size(); i-- > 0;) {
         if (digits[i] == '9') {
@@ -53,9 +209,51 @@ std::string nonFinite(long double value) {
     return value < 0 ? "-INF" : "INF";
 }
 
-std::string padLeft(std::string text, int width) {
-    if (static_cast<int>(text.size()) < width) text.insert(0, static_cast<std::size_t>(width) - text.size(), ' ');
-    return text;
+void appendPadded(std::string& out, std::string_view text, int width) {
+    if (static_cast<int>(text.size()) < width) out.append(static_cast<std::size_t>(width) - text.size(), ' ');
+    out.append(text);
+}
+
+// "%w.df" appended to `out`: the report prints some eighty numbers, so this
+// builds each in place without intermediate texts.
+template <typename Real>
+void appendFixed(std::string& out, Real value, int width, int decimals, char separator) {
+    if (!std::isfinite(value)) {
+        appendPadded(out, nonFinite(value), width);
+        return;
+    }
+    const Decimal d = toEighteenDigits(value);
+    // Units of 10^-decimals kept before rounding: the digits down to that place.
+    const int kept = d.exponent + 1 + decimals;
+    std::string units;
+    if (kept <= 0) {
+        // Every significant digit lies below the printed precision; only a
+        // first dropped digit of 5 or more in the very next place rounds up.
+        units = (kept == 0 && d.digits[0] >= '5') ? "1" : "0";
+    } else if (kept >= SignificantDigits) {
+        units.assign(d.digits, SignificantDigits);
+        units.append(static_cast<std::size_t>(kept - SignificantDigits), '0');
+    } else {
+        units.assign(d.digits, static_cast<std::size_t>(kept));
+        if (d.digits[kept] >= '5') incrementDigits(units);
+    }
+    const bool isZero = units.find_first_not_of('0') == std::string::npos;
+    if (static_cast<int>(units.size()) < decimals + 1)
+        units.insert(0, static_cast<std::size_t>(decimals + 1) - units.size(), '0');
+    // Leading zeros go, but at least one integer digit stays.
+    const std::size_t integerDigits = units.size() - static_cast<std::size_t>(decimals);
+    std::size_t first = 0;
+    while (first + 1 < integerDigits && units[first] == '0') ++first;
+    const bool minus = d.negative && !isZero;
+    const std::size_t length =
+        (minus ? 1 : 0) + (integerDigits - first) + (decimals > 0 ? static_cast<std::size_t>(decimals) + 1 : 0);
+    if (static_cast<int>(length) < width) out.append(static_cast<std::size_t>(width) - length, ' ');
+    if (minus) out.push_back('-');
+    out.append(units, first, integerDigits - first);
+    if (decimals > 0) {
+        out.push_back(separator);
+        out.append(units, integerDigits, static_cast<std::size_t>(decimals));
+    }
 }
 
 } // namespace
@@ -77,37 +275,9 @@ void initDecimalSeparatorFromLocale() {
 }
 
 std::string formatFixed(long double value, int width, int decimals, char separator) {
-    if (!std::isfinite(value)) return padLeft(nonFinite(value), width);
-    Decimal d = toEighteenDigits(value);
-    // Units of 10^-decimals kept before rounding: the digits down to that place.
-    const int kept = d.exponent + 1 + decimals;
-    std::string units;
-    if (kept <= 0) {
-        // Every significant digit lies below the printed precision; only a
-        // first dropped digit of 5 or more in the very next place rounds up.
-        units = (kept == 0 && d.digits[0] >= '5') ? "1" : "0";
-    } else if (kept >= static_cast<int>(d.digits.size())) {
-        units = d.digits + std::string(static_cast<std::size_t>(kept) - d.digits.size(), '0');
-    } else {
-        units = d.digits.substr(0, static_cast<std::size_t>(kept));
-        if (d.digits[static_cast<std::size_t>(kept)] >= '5') incrementDigits(units);
-    }
-    // Strip leading zeros but keep at least one integer digit.
-    std::size_t firstNonZero = units.find_first_not_of('0');
-    const bool isZero = firstNonZero == std::string::npos;
-    if (static_cast<int>(units.size()) < decimals + 1)
-        units.insert(0, static_cast<std::size_t>(decimals + 1) - units.size(), '0');
-    std::string integerPart = units.substr(0, units.size() - static_cast<std::size_t>(decimals));
-    std::size_t nz = integerPart.find_first_not_of('0');
-    integerPart = nz == std::string::npos ? "0" : integerPart.substr(nz);
     std::string text;
-    if (d.negative && !isZero) text.push_back('-');
-    text += integerPart;
-    if (decimals > 0) {
-        text.push_back(separator);
-        text += units.substr(units.size() - static_cast<std::size_t>(decimals));
-    }
-    return padLeft(text, width);
+    appendFixed(text, value, width, decimals, separator);
+    return text;
 }
 
 std::string formatFixed(long double value, int width, int decimals) {
@@ -119,9 +289,9 @@ std::string formatGeneral(long double value, int significant) {
     if (value == 0) return "0";
     if (significant < 1) significant = 1;
     Decimal d = toEighteenDigits(value);
-    std::string digits = d.digits.substr(0, static_cast<std::size_t>(significant));
+    std::string digits(d.digits, static_cast<std::size_t>(std::min(significant, SignificantDigits)));
     int exponent = d.exponent;
-    if (d.digits[static_cast<std::size_t>(significant)] >= '5') {
+    if (significant < SignificantDigits && d.digits[significant] >= '5') {
         incrementDigits(digits);
         if (static_cast<int>(digits.size()) > significant) {
             digits.pop_back();
@@ -160,12 +330,13 @@ std::string formatText(std::string_view pattern, std::initializer_list<FormatArg
         if (auto v = std::get_if<int>(&a)) return *v;
         throw std::logic_error("numeric format item given a text");
     };
+    out.reserve(pattern.size() + 16);
     for (std::size_t i = 0; i < pattern.size(); ++i) {
-        char c = pattern[i];
-        if (c != '%') {
-            out.push_back(c);
-            continue;
-        }
+        // Plain text up to the next item in one piece.
+        const std::size_t item = pattern.find('%', i);
+        out.append(pattern.substr(i, item == std::string_view::npos ? std::string_view::npos : item - i));
+        if (item == std::string_view::npos) break;
+        i = item;
         if (++i >= pattern.size()) throw std::logic_error("format ends in %");
         if (pattern[i] == '%') {
             out.push_back('%');
@@ -182,21 +353,29 @@ std::string formatText(std::string_view pattern, std::initializer_list<FormatArg
         }
         if (i >= pattern.size()) throw std::logic_error("unterminated format item");
         switch (pattern[i]) {
-        case 'f':
-            out += formatFixed(takeNumber(), width, decimals < 0 ? 6 : decimals);
+        case 'f': {
+            if (next == args.end()) throw std::logic_error("format item without an argument");
+            const int places = decimals < 0 ? 6 : decimals;
+            if (const double* v = std::get_if<double>(&*next)) {
+                ++next;
+                appendFixed(out, *v, width, places, g_separator);
+            } else {
+                appendFixed(out, takeNumber(), width, places, g_separator);
+            }
             break;
+        }
         case 'd': {
             if (next == args.end()) throw std::logic_error("format item without an argument");
             const int* v = std::get_if<int>(&*next++);
             if (!v) throw std::logic_error("%d given a non-integer");
-            out += padLeft(std::to_string(*v), width);
+            appendPadded(out, std::to_string(*v), width);
             break;
         }
         case 's': {
             if (next == args.end()) throw std::logic_error("format item without an argument");
             const std::string* v = std::get_if<std::string>(&*next++);
             if (!v) throw std::logic_error("%s given a number");
-            out += padLeft(*v, width);
+            appendPadded(out, *v, width);
             break;
         }
         default:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "report/ReportLines.h"
 
@@ -16,5 +17,35 @@ std::string joinCrLf(const ReportLines& lines);
 // An existing file keeps its permissions. On failure returns false with the
 // system's description of what went wrong in `error`.
 bool writeFileReplacing(const std::string& path, const std::string& content, std::string& error);
+
+// The same replacement for content produced piece by piece (batch output of
+// any length in constant memory): the pieces go to a temporary file in the
+// same folder, and commit flushes it to the device and renames it over the
+// old file. Until commit succeeds the old file is untouched; a replacement
+// destroyed without commit, or failing at any step, leaves no temporary
+// file behind.
+class FileReplacement {
+public:
+    FileReplacement() = default;
+    ~FileReplacement();
+    FileReplacement(const FileReplacement&) = delete;
+    FileReplacement& operator=(const FileReplacement&) = delete;
+
+    bool open(const std::string& path, std::string& error);
+    // Buffered; false once a write has failed (commit then reports why).
+    bool write(std::string_view data);
+    bool commit(std::string& error);
+
+private:
+    bool flushBuffer();
+    void discard();
+
+    std::string path_;
+    std::string temp_;
+    int fd_ = -1;
+    unsigned mode_ = 0;
+    int failure_ = 0; // errno of the first failed write
+    std::string buffer_;
+};
 
 } // namespace kalden

@@ -13,14 +13,25 @@ namespace {
 
 const std::string kNumericOnly = "Enter numeric data only.";
 
-// 10^n as a double. Exact up to 10^22; beyond that the nearest double (or
-// infinity), so any number of decimal places can be scanned without an
+// 10^n as a double, for n from 0 to 308. Exact up to 10^22; beyond that the
+// nearest double, so any number of decimal places can be scanned without an
 // integer overflow.
 double powerOfTen(int n) {
     static const double exact[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                                    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     if (n <= 22) return exact[n];
     return std::pow(10.0, n);
+}
+
+// The value of digit d in decimal place `place` (1 for tenths): d / 10^place.
+// Past place 308 the power itself would overflow to infinity and the digit
+// would count as nothing, although it still matters in a number that small;
+// there the division is made in two steps. From place 325 on a digit is
+// below half the smallest double and adds nothing.
+double decimalDigitValue(int d, int place) {
+    if (place <= 308) return d / powerOfTen(place);
+    if (place >= 325) return 0.0;
+    return d / 1e300 / powerOfTen(place - 300);
 }
 
 bool isUtf8Continuation(unsigned char c) { return (c & 0xC0) == 0x80; }
@@ -78,8 +89,8 @@ NumberScan scanNumber(std::string_view text) {
             if (inIntegerPart) {
                 v = v * 10.0 + d;
             } else {
-                v = v + d / powerOfTen(decimalPlace);
-                if (decimalPlace < 400) ++decimalPlace; // beyond, every digit adds nothing
+                v = v + decimalDigitValue(d, decimalPlace);
+                if (decimalPlace < 325) ++decimalPlace; // beyond, every digit adds nothing
             }
         } else {
             v = 0.0;

@@ -1,0 +1,190 @@
+// Benchmarks of the scoring road. Besides Google Benchmark's own table it
+// prints how many times the cost of their normal density evaluations one
+// case's computation and one case's computation with its report take.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <ostream>
+#include <sstream>
+#include <streambuf>
+#include <string>
+#include <vector>
+
+#include "cli/BatchCommand.h"
+#include "cli/CommandLine.h"
+#include "report/ReportComposer.h"
+#include "scoring/ScoringEngine.h"
+#include "stats/NormalDistribution.h"
+
+namespace {
+
+using namespace kalden;
+
+class NoMessages : public MessageService {
+public:
+    void warn(const std::string&) override {}
+    void beep() override {}
+};
+
+InputRecord caseOf(std::array<double, 7> scores, Options options) {
+    InputRecord r;
+    for (int k = 1; k <= 7; ++k) r.setScore(k, scores[static_cast<std::size_t>(k - 1)]);
+    r.setOptions(options);
+    return r;
+}
+
+// Worked cases across the range of scores and all four confidence methods.
+const std::vector<InputRecord>& benchCases() {
+    static const std::vector<InputRecord> cases = {
+        caseOf({12, 7, 11, 9, 8, 10, 13}, {}),
+        caseOf({10, 10, 10, 10, 10, 10, 10}, {ConfidenceMethod::Glutting95, DifferenceBasis::Observed, true}),
+        caseOf({1, 1, 1, 1, 1, 1, 1}, {ConfidenceMethod::Traditional90, DifferenceBasis::Observed, false,
+                                        AbnormalityCriterion::Percent10}),
+        caseOf({19, 19, 19, 19, 19, 19, 19}, {ConfidenceMethod::Glutting90}),
+        caseOf({15, 4, 15, 5, 10, 10, 5}, {ConfidenceMethod::Traditional95, DifferenceBasis::EstimatedTrue, false,
+                                            AbnormalityCriterion::Percent15}),
+        caseOf({19, 1, 19, 13, 7, 7, 13}, {ConfidenceMethod::Traditional95, DifferenceBasis::Observed, true}),
+        caseOf({10, 10.5, 10, 10, 10, 10, 10}, {}),
+        caseOf({14, 9, 12, 11, 6, 8, 10}, {ConfidenceMethod::Glutting95, DifferenceBasis::EstimatedTrue, true}),
+    };
+    return cases;
+}
+
+// Density evaluations that one pass over the cases makes.
+unsigned long long densityEvaluationsPerPass() {
+    static const unsigned long long count = [] {
+        NoMessages messages;
+        const unsigned long long before = normalDensityEvaluations();
+        for (const InputRecord& c : benchCases()) benchmark::DoNotOptimize(computeAll(c, messages));
+        return normalDensityEvaluations() - before;
+    }();
+    return count;
+}
+
+void BM_DensityEvaluations(benchmark::State& state) {
+    const unsigned long long count = densityEvaluationsPerPass();
+    for (auto _ : state) {
+        double x = 0.0;
+        for (unsigned long long i = 0; i < count; ++i) {
+            benchmark::DoNotOptimize(normalDensity(x));
+            x = x < 3.0 ? x + 0.0625 : 0.0; // arguments across the integrated range
+        }
+    }
+    state.counters["cases"] = static_cast<double>(benchCases().size());
+    state.counters["evaluations"] = static_cast<double>(count);
+}
+BENCHMARK(BM_DensityEvaluations);
+
+void BM_ComputeAll(benchmark::State& state) {
+    NoMessages messages;
+    for (auto _ : state)
+        for (const InputRecord& c : benchCases()) benchmark::DoNotOptimize(computeAll(c, messages));
+    state.counters["cases"] = static_cast<double>(benchCases().size());
+}
+BENCHMARK(BM_ComputeAll);
+
+void BM_ComputeAndCompose(benchmark::State& state) {
+    NoMessages messages;
+    ReportLines report;
+    for (auto _ : state) {
+        for (const InputRecord& c : benchCases()) {
+            report.clear();
+            computeAndCompose(report, c, {}, messages);
+            benchmark::DoNotOptimize(report.data());
+        }
+    }
+    state.counters["cases"] = static_cast<double>(benchCases().size());
+}
+BENCHMARK(BM_ComputeAndCompose);
+
+// A batch file of `rows` cases with scores and options spread by a small
+// fixed generator, so every run scores the same file.
+std::string batchFile(int rows) {
+    std::string text =
+        "id,vocabulary,digit_symbol,similarities,block_design,arithmetic,digit_span,matrix_reasoning,ci,basis,"
+        "bonferroni,criterion\n";
+    const char* const ci[] = {"traditional95", "traditional90", "glutting95", "glutting90"};
+    const char* const criterion[] = {"5", "10", "15"};
+    unsigned state = 12345;
+    auto next = [&state](unsigned n) {
+        state = state * 1103515245u + 12345u;
+        return (state >> 16) % n;
+    };
+    for (int r = 0; r < rows; ++r) {
+        text += "case" + std::to_string(r);
+        for (int k = 0; k < 7; ++k) text += "," + std::to_string(1 + next(19));
+        text += std::string(",") + ci[next(4)] + (next(2) ? ",observed" : ",true") + (next(2) ? ",yes" : ",no") +
+                "," + criterion[next(3)] + "\n";
+    }
+    return text;
+}
+
+// Discards what it is given, as a fast output device would.
+class NullBuffer : public std::streambuf {
+protected:
+    std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
+    int overflow(int c) override { return c; }
+};
+
+void BM_Batch(benchmark::State& state, cli::BatchFormat format) {
+    static const std::string file = batchFile(1000);
+    NullBuffer null;
+    std::ostream out(&null);
+    std::ostream err(&null);
+    cli::BatchSettings settings;
+    settings.input = "-";
+    settings.format = format;
+    for (auto _ : state) {
+        std::istringstream in(file);
+        if (cli::runBatch(settings, in, out, err) != cli::ExitOk) state.SkipWithError("batch failed");
+    }
+    state.SetItemsProcessed(state.iterations() * 1000);
+    state.SetBytesProcessed(state.iterations() * static_cast<long long>(file.size()));
+}
+BENCHMARK_CAPTURE(BM_Batch, csv, cli::BatchFormat::Csv)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Batch, json, cli::BatchFormat::Json)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Batch, text, cli::BatchFormat::Text)->Unit(benchmark::kMillisecond);
+
+// Keeps the processor time per iteration of each benchmark for the ratios:
+// the least over repetitions, the figure least disturbed by other work on
+// the machine.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    std::map<std::string, double> seconds;
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            if (run.run_type != Run::RT_Iteration || run.iterations == 0) continue;
+            const double perIteration = run.cpu_accumulated_time / static_cast<double>(run.iterations);
+            const std::string name = run.run_name.str();
+            const auto known = seconds.find(name);
+            if (known == seconds.end() || perIteration < known->second) seconds[name] = perIteration;
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+};
+
+void printRatio(const RatioReporter& r, const char* what, const char* name, double goal) {
+    const auto time = r.seconds.find(name);
+    const auto density = r.seconds.find("BM_DensityEvaluations");
+    if (time == r.seconds.end() || density == r.seconds.end()) return;
+    const double ratio = time->second / density->second;
+    std::printf("%-34s %6.2f x its density evaluations (goal at most %.1f): %s\n", what, ratio, goal,
+                ratio <= goal ? "met" : "MISSED");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    std::printf("\n%llu density evaluations for %zu cases (%.0f per case)\n", densityEvaluationsPerPass(),
+                benchCases().size(), static_cast<double>(densityEvaluationsPerPass()) / benchCases().size());
+    printRatio(reporter, "computation", "BM_ComputeAll", 1.5);
+    printRatio(reporter, "computation and text report", "BM_ComputeAndCompose", 3.0);
+    benchmark::Shutdown();
+    return 0;
+}

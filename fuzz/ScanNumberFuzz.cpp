@@ -1,0 +1,129 @@
+// Fuzz target: the number scan and everything a field's text passes through
+// on its way to a score (the keystroke filter, the six-character cut, the two
+// parsers and the range check), fed with arbitrary bytes as the text.
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "FuzzCheck.h"
+#include "support/RecordingMessages.h"
+#include "worksheet/InputValidation.h"
+
+using kalden::fuzz::quoted;
+
+namespace {
+
+const std::string kCaption = "VOCABULARY subtest scaled score:";
+
+bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+std::size_t codePoints(const std::string& text) {
+    std::size_t n = 0;
+    for (unsigned char c : text) n += (c & 0xC0) != 0x80;
+    return n;
+}
+
+// A range message must show the value as a number with three decimals (or
+// as INF), and that number must be the value rounded to three places.
+void checkRangeMessage(const std::string& message, double value, const std::string& text) {
+    const std::string head = "INPUT ERROR\r(  " + kCaption + "  ";
+    const std::string tail = "  )\rThe valid range for Wechsler subtest scaled scores is 1 to 19 ";
+    FUZZ_CHECK(message.size() > head.size() + tail.size() && message.compare(0, head.size(), head) == 0 &&
+                   message.compare(message.size() - tail.size(), tail.size(), tail) == 0,
+               quoted(text) + " gave " + quoted(message));
+    const std::string shown = message.substr(head.size(), message.size() - head.size() - tail.size());
+    if (std::isinf(value)) {
+        FUZZ_CHECK(shown == (value > 0 ? "INF" : "-INF"), quoted(text) + " shown as " + quoted(shown));
+        return;
+    }
+    const std::size_t point = shown.find('.');
+    const std::size_t digitsFrom = shown[0] == '-' ? 1 : 0;
+    bool wellFormed = point != std::string::npos && point > digitsFrom && shown.size() == point + 4;
+    for (std::size_t i = digitsFrom; wellFormed && i < shown.size(); ++i)
+        wellFormed = i == point || (shown[i] >= '0' && shown[i] <= '9');
+    FUZZ_CHECK(wellFormed, quoted(text) + " shown as " + quoted(shown));
+    const double back = std::strtod(shown.c_str(), nullptr);
+    FUZZ_CHECK(std::fabs(back - value) <= 0.0005 + std::fabs(value) * 1e-15,
+               quoted(text) + " shown as " + quoted(shown));
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace kalden;
+    const std::string text(reinterpret_cast<const char*>(data), size);
+
+    const NumberScan scan = scanNumber(text);
+    FUZZ_CHECK(!std::isnan(scan.value), quoted(text));
+    const NumberScan again = scanNumber(text);
+    FUZZ_CHECK(again.ok == scan.ok && sameBits(again.value, scan.value), quoted(text) + " scanned twice differs");
+
+    // parseFieldValue: the empty-field message, or the scan's verdict with
+    // the text quoted; never a beep, at most one message.
+    testing::RecordingMessages messages;
+    InputError = !text.empty() && scan.ok; // the opposite of what the parse must leave
+    const double fieldValue = parseFieldValue(text, kCaption, messages);
+    FUZZ_CHECK(messages.beeps == 0, quoted(text));
+    if (text.empty()) {
+        FUZZ_CHECK(InputError, "empty text");
+        FUZZ_CHECK(messages.warnings == std::vector<std::string>{"INPUT ERROR\r\r(  " + kCaption +
+                                                                 "  )\r\rData have not been entered in this field."},
+                   "empty text");
+    } else {
+        FUZZ_CHECK(InputError == !scan.ok, quoted(text));
+        FUZZ_CHECK(sameBits(fieldValue, scan.value), quoted(text));
+        const std::vector<std::string> expected =
+            scan.ok ? std::vector<std::string>{}
+                    : std::vector<std::string>{"INPUT ERROR\r(  " + kCaption + "  " + text +
+                                               "  )\r\rEnter numeric data only."};
+        FUZZ_CHECK(messages.warnings == expected, quoted(text));
+    }
+
+    // parseNumericText: the same verdict, its own message, empty reads as 0.
+    messages.clear();
+    InputError = scan.ok;
+    const double cellValue = parseNumericText(text, messages);
+    FUZZ_CHECK(InputError == !scan.ok, quoted(text));
+    FUZZ_CHECK(sameBits(cellValue, scan.value), quoted(text));
+    FUZZ_CHECK(!text.empty() || (scan.ok && cellValue == 0.0), "empty text");
+    FUZZ_CHECK(messages.beeps == 0 && messages.warnings.size() == (scan.ok ? 0u : 1u), quoted(text));
+
+    // The range check of an accepted value: 1 to 19 pass silently, anything
+    // else, however large, is shown as a plain number.
+    if (scan.ok) {
+        messages.clear();
+        const bool inRange = checkScaledScoreRange(kCaption, scan.value, messages);
+        FUZZ_CHECK(inRange == (scan.value >= 1 && scan.value <= 19), quoted(text));
+        FUZZ_CHECK(messages.warnings.size() == (inRange ? 0u : 1u), quoted(text));
+        if (!inRange) checkRangeMessage(messages.warnings[0], scan.value, text);
+    }
+
+    // The six-character cut keeps a prefix of six characters, silently when
+    // there is nothing to cut.
+    messages.clear();
+    const std::string cut = limitInputLength(text, messages);
+    FUZZ_CHECK(text.compare(0, cut.size(), cut) == 0, quoted(text) + " cut to " + quoted(cut));
+    if (codePoints(text) <= MaxInputLength) {
+        FUZZ_CHECK(cut == text && messages.events.empty(), quoted(text));
+    } else {
+        FUZZ_CHECK(codePoints(cut) == MaxInputLength, quoted(text) + " cut to " + quoted(cut));
+        FUZZ_CHECK(messages.events ==
+                       (std::vector<std::string>{"beep", "warn:Maximum length of input is 6 characters."}),
+                   quoted(text));
+    }
+
+    // The keystroke filter passes a character unchanged or discards it with
+    // a beep before the warning.
+    for (char key : text.substr(0, 16)) {
+        messages.clear();
+        const char passed = filterInputKey(key, messages);
+        const bool accepted = key == 8 || key == 9 || key == 13 || key == '-' || key == '.' || (key >= '0' && key <= '9');
+        FUZZ_CHECK(passed == (accepted ? key : '\0'), quoted(std::string(1, key)));
+        FUZZ_CHECK(messages.events.size() == (accepted ? 0u : 2u), quoted(std::string(1, key)));
+    }
+    return 0;
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/BatchOutput.h"
+#include "worksheet/InputRecord.h"
+
+namespace kalden::cli {
+
+// What `kalden-report --batch` was asked to do.
+struct BatchSettings {
+    std::string input; // a file name, or "-" for standard input
+    BatchFormat format = BatchFormat::Text;
+    BatchDefaults defaults;
+    std::optional<std::string> output;
+};
+
+// Scores every row of the batch file, streaming: one row is read, scored and
+// written before the next is read. Returns the exit status: 0 when every row
+// was scored, 2 when any row was rejected (known only after the last row),
+// 1 when the output could not be written, 64 when the header is unusable and
+// 66 when the input cannot be read. `in` stands for standard input.
+int runBatch(const BatchSettings& settings, std::istream& in, std::ostream& out, std::ostream& err);
+
+} // namespace kalden::cli

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+#include "worksheet/InputRecord.h"
+
+namespace kalden::cli {
+
+// The names under which the four worksheet options are chosen on the command
+// line and in the option columns of a batch file. Each parser takes the exact
+// lower-case name and leaves `out` alone when the name is not one of them.
+bool parseConfidenceName(const std::string& name, ConfidenceMethod& out);
+bool parseBasisName(const std::string& name, DifferenceBasis& out);
+bool parseCriterionName(const std::string& name, AbnormalityCriterion& out);
+// true/false, yes/no, 1/0.
+bool parseBonferroniName(const std::string& name, bool& out);
+
+// The allowed names as a message lists them ("observed or true").
+inline const std::string ConfidenceNames = "traditional95, traditional90, glutting95 or glutting90";
+inline const std::string BasisNames = "observed or true";
+inline const std::string CriterionNames = "5, 10 or 15";
+inline const std::string BonferroniNames = "true, false, yes, no, 1 or 0";
+
+} // namespace kalden::cli

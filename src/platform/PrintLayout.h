@@ -1,0 +1,56 @@
+#pragma once
+
+#include <functional>
+#include <vector>
+
+#include <QFont>
+#include <QString>
+
+class QPagedPaintDevice;
+
+namespace kalden {
+
+// The printed layout of the text mode, in the device
+// pixels of the printer:
+// - printing starts at the top-left corner of the printable area, no margins;
+// - every line break (CR LF, LF or a lone CR) starts a new printed line; the
+//   advance is the line's text height plus 2 device pixels, and an empty line
+//   advances by the font's character height;
+// - a line wider than the printable width is cut after the last character
+//   that fits and continues on the next printed line;
+// - a tab advances to the next multiple of eight average character widths;
+// - a new page begins when the next line would start less than two character
+//   heights above the bottom of the printable area (the original's test:
+//   y > page height - 2 x character height); a form feed starts a new page.
+// Pages are only begun when something is printed on them, so a text that
+// ends exactly at a page break does not feed an empty sheet.
+
+struct PrintMetrics {
+    int textHeight = 0;       // height of a line of text (ascent + descent)
+    int averageCharWidth = 0; // tabs go to multiples of eight of these
+    int pageWidth = 0;        // printable area
+    int pageHeight = 0;
+    std::function<int(const QString&)> width; // advance width of a text
+};
+
+struct PlacedText {
+    int page = 0; // from 1
+    int x = 0;
+    int y = 0;    // top of the line
+    QString text;
+};
+
+struct PrintLayout {
+    std::vector<PlacedText> pieces;
+    int pageCount = 1; // pages with something printed on them, at least 1
+};
+
+PrintLayout layoutPrintedText(const QString& text, const PrintMetrics& metrics);
+
+// Lays out and paints `text` on a paged device (a printer, or a PDF writer in
+// the tests) in `font`; the device's pages are begun as the layout needs.
+// Returns false with a description when painting cannot start.
+bool printTextOnDevice(QPagedPaintDevice& device, const QString& text, const QFont& font, QString& error,
+                       PrintLayout* layoutOut = nullptr);
+
+} // namespace kalden

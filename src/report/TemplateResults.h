@@ -1,0 +1,100 @@
+#pragma once
+
+#include <QWidget>
+
+#include "platform/Services.h"
+#include "report/ReportComposer.h"
+#include "report/ReportLines.h"
+
+class QAction;
+class QFrame;
+class QMenu;
+class QMenuBar;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace kalden {
+
+// The results window. It shows the accumulated report text, saves
+// it, prints all or a selection of it, clears it and leads back to the
+// worksheet. It has no close box and ignores the window manager's close
+// request: "Return to Worksheet" and a confirmed "Exit" are the ways out.
+class TfrmTemplateResults : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TfrmTemplateResults(const Services& services, QWidget* parent = nullptr);
+
+    // The worksheet that "Return to Worksheet" shows again.
+    void setWorksheet(QWidget* worksheet) { worksheet_ = worksheet; }
+
+    // The report lines of the text area, including
+    // whatever the user typed.
+    ReportLines reportLines() const;
+    // Appends lines after everything the area holds, on a line of their own;
+    // the user's edits, the caret and the view stay where they are.
+    void appendReportLines(const ReportLines& lines);
+    // composeReport on top of the area's current lines.
+    void appendReport(const InputRecord& input, const ComputationResults& results, const ReportContext& context,
+                      MessageService& messages);
+
+    // The text sent to the printer by Print All: the area's text, every line
+    // ending in CR LF, followed by one line end.
+    QString printAllText() const;
+    // The same for the selection; empty when nothing is selected.
+    QString printSelectionText() const;
+    // The report's font at the printed size: the text area's family, 8 points.
+    QFont printFont() const;
+
+    // Set while the program ends, so that closing the window is not refused.
+    void setProgramEnding(bool ending) { programEnding_ = ending; }
+
+    // Controls, named as the design names them.
+    QMenuBar* MainMenu1 = nullptr;
+    QMenu* mnuPrinterOptions = nullptr;
+    QAction* mnuPrint = nullptr;
+    QAction* mnuPrintSelection = nullptr;
+    QFrame* Panel1 = nullptr;
+    QPlainTextEdit* memoResults = nullptr;
+    QFrame* Panel2 = nullptr;
+    QPushButton* cmdSaveOutput = nullptr;
+    QPushButton* cmdClearResults = nullptr;
+    QPushButton* cmdReturn = nullptr;
+    QPushButton* cmdExit = nullptr;
+    QPushButton* cmdOpenPreviousFile = nullptr;
+
+    // The dialogs' initial file names; choosing a name in either dialog makes
+    // it the initial name of both.
+    QString saveDialogFileName = QStringLiteral("results.txt");
+    QString openDialogFileName = QStringLiteral("results.txt");
+
+public slots:
+    void cmdSaveOutputClick();
+    void cmdClearResultsClick();
+    void cmdReturnClick();
+    void cmdExitClick();
+    void cmdOpenPreviousFileClick();
+    void mnuPrintClick();
+    void mnuPrintSelectionClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormShow();
+    void print(const QString& text);
+    void showHorizontalScrollBar();
+
+    Services services_;
+    QWidget* worksheet_ = nullptr;
+    bool programEnding_ = false;
+    bool shownBefore_ = false;
+};
+
+// Lines longer than this in an opened results file give the text area a
+// horizontal scroll bar.
+inline constexpr int LongResultsLine = 75;
+
+} // namespace kalden

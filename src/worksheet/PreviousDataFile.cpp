@@ -1,0 +1,285 @@
+#include "worksheet/PreviousDataFile.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "report/NumberFormat.h"
+#include "report/TextFile.h"
+
+namespace kalden {
+
+// ---- Where the file lives -------------------------------------------------
+
+std::string programFolderByExeScan(std::string_view path, char separator) {
+    std::size_t lastSeparator = 0; // position 1 of the path, zero-based
+    const std::size_t n = path.size();
+    for (std::size_t i = 0; i + 1 < n; ++i) {
+        if (path[i] == separator) lastSeparator = i;
+        if (path[i] == '.' && i + 3 < n) {
+            const auto lower = [](char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); };
+            if (lower(path[i + 1]) == 'e' && lower(path[i + 2]) == 'x' && lower(path[i + 3]) == 'e')
+                return std::string(path.substr(0, lastSeparator));
+        }
+    }
+    return std::string();
+}
+
+std::string programFolder(std::string_view executablePath) {
+    const auto slash = executablePath.find_last_of('/');
+    if (slash == std::string_view::npos) return ".";
+    return std::string(executablePath.substr(0, slash));
+}
+
+std::string dataFilePath(std::string_view folder, std::string_view fileName, char separator) {
+    std::string path(folder);
+    path.push_back(separator);
+    path.append(fileName);
+    return path;
+}
+
+// ---- Writing ---------------------------------------------------------------
+
+std::string withoutBlanks(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text)
+        if (c != ' ') out.push_back(c);
+    return out;
+}
+
+std::string composePreviousDataContent(const PreviousData& data, const TemplateConfig& config) {
+    std::string out;
+    for (const std::string& text : data.fieldTexts) {
+        out += withoutBlanks(text);
+        out += ' ';
+    }
+    if (config.UseDataGrid) {
+        for (int row = 0; row < config.GridRows; ++row) {
+            for (int column = 1; column <= config.GridColumns; ++column) {
+                const auto r = static_cast<std::size_t>(row);
+                const auto c = static_cast<std::size_t>(column - 1);
+                if (r < data.gridCells.size() && c < data.gridCells[r].size()) out += withoutBlanks(data.gridCells[r][c]);
+                out += ' ';
+            }
+        }
+    }
+    if (config.UseCorrelationMatrix) {
+        const int n = std::min(data.matrixSize, StoredMatrixOrder);
+        for (int i = 1; i <= n; ++i) {
+            for (int j = 1; j <= i; ++j) {
+                out += ' ';
+                out += formatFixed(data.storedMatrix[static_cast<std::size_t>((i - 1) * StoredMatrixOrder + (j - 1))], 1,
+                                   3, '.');
+            }
+        }
+    }
+    return out;
+}
+
+// ---- Reading ---------------------------------------------------------------
+
+namespace {
+
+bool isSeparatorChar(char c) { return static_cast<unsigned char>(c) <= ' ' || c == '\x7f'; }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The whole number in a restored field text ("%1.6g" form), as the original
+// platform's StrToInt took it: only optional sign and digits.
+bool wholeNumberOf(const std::string& text, int& value) {
+    if (text.empty()) return false;
+    const char* first = text.data();
+    const char* last = text.data() + text.size();
+    if (*first == '+') ++first;
+    const auto [ptr, ec] = std::from_chars(first, last, value);
+    return ec == std::errc() && ptr == last;
+}
+
+std::string notAWholeNumber(const std::string& text) { return "'" + text + "' is not a valid integer value"; }
+
+} // namespace
+
+bool convertDecimal(std::string_view token, double& value) {
+    value = 0.0;
+    std::size_t i = 0;
+    const std::size_t n = token.size();
+    bool negative = false;
+    if (i < n && (token[i] == '+' || token[i] == '-')) {
+        negative = token[i] == '-';
+        ++i;
+    }
+    const std::size_t mantissaStart = i;
+    std::size_t digits = 0;
+    while (i < n && isDigit(token[i])) ++i, ++digits;
+    if (i < n && token[i] == '.') {
+        ++i;
+        while (i < n && isDigit(token[i])) ++i, ++digits;
+    }
+    if (digits == 0) return false;
+    if (i < n && (token[i] == 'e' || token[i] == 'E')) {
+        ++i;
+        if (i < n && (token[i] == '+' || token[i] == '-')) ++i;
+        std::size_t exponentDigits = 0;
+        while (i < n && isDigit(token[i])) ++i, ++exponentDigits;
+        if (exponentDigits == 0) return false;
+    }
+    if (i != n) return false;
+    // from_chars takes no leading '+' and converts with the C locale's rules
+    // whatever the user's locale is.
+    std::string body(token.substr(mantissaStart));
+    // "e+5" is fine for from_chars; a mantissa such as "5." or ".5" too.
+    double parsed = 0.0;
+    const auto [ptr, ec] = std::from_chars(body.data(), body.data() + body.size(), parsed);
+    if (ec != std::errc() || ptr != body.data() + body.size()) return false;
+    value = negative ? -parsed : parsed;
+    return true;
+}
+
+bool NumberReader::read(double& value) {
+    value = 0.0;
+    while (offset_ < content_.size() && isSeparatorChar(content_[offset_])) ++offset_;
+    if (offset_ >= content_.size()) return true; // end of file reads as 0
+    const std::size_t start = offset_;
+    while (offset_ < content_.size() && offset_ - start < MaxNumberTokenLength && !isSeparatorChar(content_[offset_]))
+        ++offset_;
+    return convertDecimal(content_.substr(start, offset_ - start), value);
+}
+
+PreviousDataReading readPreviousDataContent(std::string_view content, const TemplateConfig& config) {
+    PreviousDataReading r;
+    NumberReader reader(content);
+    auto next = [&](double& v) {
+        const bool ok = reader.read(v);
+        r.offset = reader.offset();
+        if (!ok) {
+            r.error = InvalidNumericInput;
+            return false;
+        }
+        ++r.valuesRead;
+        return true;
+    };
+
+    // Step 3: fields 1 to 7 while k <= StoredValueCount; field 8 only when
+    // StoredValueCount is exactly 8.
+    for (int k = 1; k <= 7 && k <= config.StoredValueCount; ++k) {
+        double v = 0.0;
+        if (!next(v)) return r;
+        r.fieldTexts[static_cast<std::size_t>(k - 1)] = formatGeneral(v);
+        r.fieldsRead = k;
+    }
+    if (config.StoredValueCount == 8) {
+        double v = 0.0;
+        if (!next(v)) return r;
+        r.fieldTexts[7] = formatGeneral(v);
+        r.fieldsRead = 8;
+    }
+
+    // Step 5: the grid, sized by fields 1 and 2.
+    if (config.UseDataGrid) {
+        int columns = 0;
+        int rows = 0;
+        if (!wholeNumberOf(r.fieldTexts[0], columns)) {
+            r.error = notAWholeNumber(r.fieldTexts[0]);
+            return r;
+        }
+        if (!wholeNumberOf(r.fieldTexts[1], rows)) {
+            r.error = notAWholeNumber(r.fieldTexts[1]);
+            return r;
+        }
+        if (columns < 0 || columns > MaxGridColumns || rows < 0 || rows > MaxGridRows) {
+            r.error = "Grid size out of range";
+            return r;
+        }
+        r.gridColumns = columns;
+        r.gridRows = rows;
+        r.gridCells.assign(static_cast<std::size_t>(rows), std::vector<std::string>(static_cast<std::size_t>(columns)));
+        for (int row = 0; row < rows; ++row) {
+            for (int column = 1; column <= columns; ++column) {
+                double v = 0.0;
+                if (!next(v)) return r;
+                r.gridCells[static_cast<std::size_t>(row)][static_cast<std::size_t>(column - 1)] = formatGeneral(v);
+            }
+        }
+        r.gridRestored = true;
+    }
+
+    // Step 6: the lower triangle; the j-th number of row i into (j, i).
+    if (config.UseCorrelationMatrix) {
+        int n = 0;
+        if (!r.fieldTexts[7].empty() && !wholeNumberOf(r.fieldTexts[7], n)) {
+            r.error = notAWholeNumber(r.fieldTexts[7]);
+            return r;
+        }
+        if (n < 0 || n > StoredMatrixOrder) {
+            r.error = "Matrix order out of range";
+            return r;
+        }
+        r.matrixOrder = n;
+        auto at = [&](int i, int j) -> double& {
+            return r.storedMatrix[static_cast<std::size_t>((i - 1) * StoredMatrixOrder + (j - 1))];
+        };
+        for (int i = 1; i <= n; ++i) {
+            for (int j = 1; j <= i; ++j) {
+                double v = 0.0;
+                if (!next(v)) return r;
+                at(j, i) = v;
+            }
+            at(i, i) = 1.0;
+        }
+        r.matrixRestored = true;
+    }
+    return r;
+}
+
+// ---- The file itself ------------------------------------------------------
+
+PreviousDataFileResult loadPreviousDataFile(const std::string& path, const TemplateConfig& config) {
+    PreviousDataFileResult result;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR) return result; // no file: not an error
+        result.found = true;
+        result.reading.error = std::strerror(errno);
+        return result;
+    }
+    result.found = true;
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) {
+        result.reading.error = std::strerror(errno);
+        return result;
+    }
+    std::string content;
+    char buffer[4096];
+    for (;;) {
+        const std::size_t got = std::fread(buffer, 1, sizeof buffer, f);
+        content.append(buffer, got);
+        if (got < sizeof buffer) break;
+        if (content.size() > MaxPreviousDataBytes) break; // nothing a template reads lies that far
+    }
+    const bool failed = std::ferror(f) != 0;
+    const int code = errno;
+    std::fclose(f);
+    if (failed) {
+        result.reading.error = std::strerror(code);
+        return result;
+    }
+    result.reading = readPreviousDataContent(content, config);
+    return result;
+}
+
+bool savePreviousDataFile(const std::string& path, const std::string& content, std::string& error) {
+    return writeFileReplacing(path, content, error);
+}
+
+bool deletePreviousDataFile(const std::string& path, std::string& error) {
+    if (::unlink(path.c_str()) == 0) return true;
+    if (errno == ENOENT || errno == ENOTDIR) return true;
+    error = std::strerror(errno);
+    return false;
+}
+
+} // namespace kalden

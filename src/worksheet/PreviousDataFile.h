@@ -1,0 +1,141 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "report/ReportComposer.h"
+#include "worksheet/ProgramConfig.h"
+
+namespace kalden {
+
+// The previous-data file, "kalden.txt" beside the program. One
+// line of blank-separated field texts (entries 1 to 8), then the grid's cells
+// (entry 9, only with UseDataGrid) and the lower triangle of the stored
+// matrix (entry 10, only with UseCorrelationMatrix). No line terminator.
+
+// ---- Where the file lives -------------------------------------------------
+
+// The literal scan for executable paths that name an ".exe":
+// character by character, remember the last separator seen, and stop at the
+// first "." followed by e, x, e in either case; the folder is everything
+// before the last separator seen before it. No ".exe" (or no separator
+// before it) gives the empty folder, which puts the data file in the root.
+// A folder whose name contains ".exe" ends the scan early at that folder.
+std::string programFolderByExeScan(std::string_view executablePath, char separator = '\\');
+
+// The folder of the running executable on this platform: everything before
+// the last '/' ("" for an executable in the root folder, "." for a bare
+// name). The ".exe" scan would put the file in the root folder here, since
+// executables carry no extension.
+std::string programFolder(std::string_view executablePath);
+
+// folder + separator + file name.
+std::string dataFilePath(std::string_view folder, std::string_view fileName = DataFileName, char separator = '/');
+
+// ---- Writing ---------------------------------------------------------------
+
+// What SaveCurrentData takes from the worksheet.
+struct PreviousData {
+    std::array<std::string, 8> fieldTexts; // fields 1 to 8, as typed
+    // The grid's data cells, [row][column - 1]; a missing cell counts as empty.
+    std::vector<std::vector<std::string>> gridCells;
+    int matrixSize = 0; // order of the lower triangle written as entry 10
+    StoredMatrixValues storedMatrix{};
+};
+
+// A text as the file stores it: without its blanks. The number scan
+// skips blanks, so the value is the same, and a pasted "1 2" can no longer
+// come back as two numbers and shift the later fields.
+std::string withoutBlanks(std::string_view text);
+
+// The file's content: entries 1 to 8, each text followed by one blank; entry
+// 9 with UseDataGrid (rows 0 to GridRows - 1, columns 1 to GridColumns);
+// entry 10 with UseCorrelationMatrix (" %1.3f" per element of rows 1 to
+// matrixSize, columns 1 to the row, '.' as the decimal separator).
+std::string composePreviousDataContent(const PreviousData& data, const TemplateConfig& config);
+
+// ---- Reading ---------------------------------------------------------------
+
+inline constexpr const char* InvalidNumericInput = "Invalid numeric input";
+inline constexpr std::size_t MaxNumberTokenLength = 64;
+// Bounds on a restored grid (a file naming a larger one is refused) and on
+// how much of the file is looked at.
+inline constexpr int MaxGridColumns = 100;
+inline constexpr int MaxGridRows = 1000;
+inline constexpr std::size_t MaxPreviousDataBytes = 16u << 20;
+
+// Reads the numbers of the file one after another, as the original
+// platform's text-file Read did: blanks, tabs, line ends and other control
+// characters are skipped; a number is the characters up to the next blank or
+// control character (at most 64); it converts as an optional sign, digits,
+// an optional point with fraction digits and an optional exponent, whatever
+// the locale. The end of the content reads as 0 without an error.
+class NumberReader {
+public:
+    explicit NumberReader(std::string_view content) : content_(content) {}
+    // False when the next token does not convert; `value` is then 0.
+    bool read(double& value);
+    std::size_t offset() const { return offset_; }
+
+private:
+    std::string_view content_;
+    std::size_t offset_ = 0;
+};
+
+// Converts one token by the grammar above; false for anything else
+// (including "inf", "nan", hexadecimal and out-of-range values).
+bool convertDecimal(std::string_view token, double& value);
+
+struct PreviousDataReading {
+    // Field texts restored in "%1.6g" form; empty where not read.
+    std::array<std::string, 8> fieldTexts{};
+    int fieldsRead = 0;       // fields given a value before any failure
+    int valuesRead = 0;       // numbers taken from the file, all entries
+    std::size_t offset = 0;   // how far into the content the reading got
+    std::string error;        // empty when the whole reading succeeded
+    bool ok() const { return error.empty(); }
+
+    // Entry 9 (only with UseDataGrid): the grid's size from
+    // fields 1 and 2 and its cells [row][column - 1] in "%1.6g" form.
+    bool gridRestored = false;
+    int gridColumns = 0;
+    int gridRows = 0;
+    std::vector<std::vector<std::string>> gridCells;
+
+    // Entry 10 (only with UseCorrelationMatrix; step 6): n is the whole
+    // number in field 8's text (0 when it is empty); the j-th number of file
+    // row i goes to element (j, i) and every diagonal element (i, i) is 1.
+    // `storedMatrix` holds every element read, also those before a failure;
+    // `matrixRestored` (Compute's caption becomes "Continue") only when the
+    // whole reading succeeded.
+    bool matrixRestored = false;
+    int matrixOrder = 0;
+    StoredMatrixValues storedMatrix{};
+};
+
+// Reading the fields, the grid and the matrix from the file's content.
+PreviousDataReading readPreviousDataContent(std::string_view content, const TemplateConfig& config);
+
+// ---- The file itself ------------------------------------------------------
+
+struct PreviousDataFileResult {
+    bool found = false;          // a file (or something) exists at the path
+    PreviousDataReading reading; // its error holds the system's reason when it could not be read
+};
+
+// LoadPreviousData's file steps: no file gives found false and no error.
+PreviousDataFileResult loadPreviousDataFile(const std::string& path, const TemplateConfig& config);
+
+// SaveCurrentData's file steps, mended so that the previous file is never
+// lost: the new content is written completely beside it and then replaces
+// it. On failure the old file stays and `error` holds the system's reason.
+bool savePreviousDataFile(const std::string& path, const std::string& content, std::string& error);
+
+// Clear Data's deletion: true when no file is left at `path` (also when there
+// was none); otherwise false with the system's reason.
+bool deletePreviousDataFile(const std::string& path, std::string& error);
+
+} // namespace kalden

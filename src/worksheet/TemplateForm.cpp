@@ -1,0 +1,808 @@
+#include "worksheet/TemplateForm.h"
+
+#include <algorithm>
+#include <memory>
+
+#include <QAbstractTextDocumentLayout>
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QFile>
+#include <QFocusEvent>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QShowEvent>
+#include <QTableWidget>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QVBoxLayout>
+
+#include "platform/QtServices.h"
+#include "report/MemoText.h"
+#include "report/TemplateResults.h"
+#include "scoring/ScoringEngine.h"
+#include "worksheet/PreviousDataFile.h"
+
+namespace kalden {
+
+namespace {
+
+// The specified text that follows the citation sentence and two blanks.
+const char* const kDescriptionBody =
+    "The program calculates an individual's short-form Index scores (plus 95% or 90% confidence limits) f"
+    "rom scores on seven subtests. The scores are also expressed as percentile ranks (plus CLs on the per"
+    "centile ranks).   The program then tests whether differences among the individual's Index scores are"
+    " reliably different (based on either observed scores or estimated true scores).  There is the option"
+    " of applying a sequential Bonferroni correction for multiple comparisons when conducting this analys"
+    "is. Finally, the program reports on the abnormality of the differences between the Index scores.  Pl"
+    "ease refer to the accompanying paper in order to make an  informed choice regarding the options avai"
+    "lable (note, however, that there is a default set for each option).  The results from the program ca"
+    "n be viewed on screen, printed, or saved to a file. There is a field for User's Notes:  relevant inf"
+    "ormation about the individual can be entered in this field for future reference. Finally, please not"
+    "e that, in the interests of precision, the differences between Index scores (as reported in the outp"
+    "ut tables for the reliability and abnormality of differences) are calculated prior to rounding the I"
+    "ndex scores. Thus, on occasion, the differences listed in these tables will disagree (by at most one"
+    " point) with the difference that would be obtained from the (rounded) Index scores reported in the  "
+    "output table which lists the Index scores plus confidence limits etc."
+    ;
+
+QFont bolded(QFont f) {
+    f.setBold(true);
+    return f;
+}
+
+QPushButton* boldButton(const QString& caption, QWidget* parent) {
+    auto* b = new QPushButton(caption, parent);
+    b->setFont(bolded(b->font()));
+    b->setAccessibleName(caption.trimmed());
+    b->setAutoDefault(false);
+    const QSize hint = b->sizeHint();
+    b->setMinimumSize(std::max(161, hint.width() + 16), std::max(37, hint.height() + 8));
+    return b;
+}
+
+QPlainTextEdit* readOnlyText(const QStringList& lines, QWidget* parent) {
+    auto* t = new QPlainTextEdit(parent);
+    t->setReadOnly(true);
+    t->setFocusPolicy(Qt::NoFocus);
+    t->setLineWrapMode(QPlainTextEdit::NoWrap);
+    t->setPlainText(lines.join(u'\n'));
+    return t;
+}
+
+QString systemReason(const std::string& error) { return QString::fromLocal8Bit(error.c_str()); }
+
+} // namespace
+
+// ---- RadioGroupBox ----------------------------------------------------------
+
+RadioGroupBox::RadioGroupBox(const QString& caption, const QStringList& items, QWidget* parent)
+    : QGroupBox(caption, parent), group_(new QButtonGroup(this)) {
+    setAccessibleName(caption);
+    auto* layout = new QVBoxLayout(this);
+    for (int i = 0; i < items.size(); ++i) {
+        auto* button = new QRadioButton(items[i], this);
+        button->setAccessibleName(items[i]);
+        group_->addButton(button, i);
+        layout->addWidget(button);
+        items_.push_back(button);
+    }
+    setItemIndex(0);
+}
+
+int RadioGroupBox::itemIndex() const { return group_->checkedId(); }
+
+void RadioGroupBox::setItemIndex(int index) {
+    if (index >= 0 && index < count()) item(index)->setChecked(true);
+}
+
+// ---- The worksheet -----------------------------------------------------------
+
+QString TfrmTemplate::descriptionText() {
+    return QString::fromStdString(CitationSentence) + QStringLiteral("  ") + QString::fromUtf8(kDescriptionBody);
+}
+
+const QStringList& TfrmTemplate::matrixGuidanceLines() {
+    static const QStringList lines = {
+        QStringLiteral("The file containing the correlation matrix must have either an .mtx extension (this is the "),
+        QStringLiteral("extension that VORNE uses when saving matrix files, or a  .txt extension (files created by "),
+        QStringLiteral("Microsoft Notepad have this extension)."),
+        QString(),
+        QStringLiteral("The correlation matrix must be a lower diagonal matrix with ones (1.000) in the leading "),
+        QStringLiteral("diagonal, and with a space between entries (the zero before the decimal point can be omitted)."),
+        QString(),
+        QStringLiteral("There is the option to have a single title line preceding the matrix. If using this option "),
+        QStringLiteral("then it should take the form below:"),
+    };
+    return lines;
+}
+
+const QStringList& TfrmTemplate::matrixExampleLines() {
+    static const QStringList lines = {
+        QStringLiteral("Title: A sample matrix with four variables"),
+        QStringLiteral("1.000"),
+        QStringLiteral("0.234 1.000"),
+        QStringLiteral("0.435 0.346 1.000"),
+        QStringLiteral("0.664 0.564 0.389 1.000"),
+    };
+    return lines;
+}
+
+TfrmTemplate::TfrmTemplate(const Services& services, const TemplateConfig& templateConfig, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      services_(services), messages_(services.boxes) {
+    setObjectName(QStringLiteral("frmTemplate"));
+    buildWindow();
+    config = templateConfig;
+    FormCreate();
+}
+
+void TfrmTemplate::buildWindow() {
+    auto* layout = new QVBoxLayout(this);
+    layout->setSizeConstraint(QLayout::SetFixedSize); // fixed border, sized to its contents
+
+    // The description.
+    DescripFld = new QPlainTextEdit(this);
+    DescripFld->setObjectName(QStringLiteral("DescripFld"));
+    DescripFld->setAccessibleName(QStringLiteral("Description"));
+    DescripFld->setReadOnly(true);
+    DescripFld->setFocusPolicy(Qt::NoFocus);
+    {
+        QPalette p = DescripFld->palette();
+        p.setColor(QPalette::Base, p.color(QPalette::Button)); // button-face colour
+        DescripFld->setPalette(p);
+        const QFontMetrics fm(DescripFld->font());
+        DescripFld->setFixedHeight(6 * fm.lineSpacing() + 2 * DescripFld->frameWidth() +
+                                   2 * static_cast<int>(DescripFld->document()->documentMargin()));
+    }
+    connect(DescripFld, &QPlainTextEdit::textChanged, this, &TfrmTemplate::DescripFldChange);
+    layout->addWidget(DescripFld);
+
+    // The notes row. The notes field floats over its place in the row, so
+    // that when it grows it drops over the input panel, as the original's did.
+    Panel3 = new QFrame(this);
+    Panel3->setObjectName(QStringLiteral("Panel3"));
+    Panel3->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    auto* notesRow = new QHBoxLayout(Panel3);
+    lblComments = new QLabel(QStringLiteral("User's Notes:"), Panel3);
+    lblComments->setObjectName(QStringLiteral("lblComments"));
+    lblComments->setFont(bolded(lblComments->font()));
+    notesRow->addWidget(lblComments);
+    notesSlot_ = new QWidget(Panel3);
+    notesSlot_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    notesRow->addWidget(notesSlot_, 1);
+    layout->addWidget(Panel3);
+
+    memoComments = new QPlainTextEdit(this);
+    memoComments->setObjectName(QStringLiteral("memoComments"));
+    memoComments->setAccessibleName(QStringLiteral("User's Notes:"));
+    memoComments->setFont(fixedPitchFont());
+    memoComments->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memoComments->setTabChangesFocus(true);
+    memoComments->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    lblComments->setBuddy(memoComments);
+    notesSlot_->setFixedHeight(notesCollapsedHeight());
+    notesHeight_ = notesCollapsedHeight();
+    notesSlot_->setMinimumWidth(QFontMetrics(memoComments->font()).horizontalAdvance(QString(60, u'0')));
+    memoComments->installEventFilter(this);
+    notesSlot_->installEventFilter(this);
+    Panel3->installEventFilter(this);
+    {
+        auto lastChange = std::make_shared<std::pair<int, int>>(0, 0);
+        connect(memoComments->document(), &QTextDocument::contentsChange, this,
+                [lastChange](int position, int, int added) { *lastChange = {position, added}; });
+        connect(memoComments, &QPlainTextEdit::textChanged, this, [this, lastChange] {
+            const int excess = static_cast<int>(memoComments->toPlainText().size()) - NotesMaxLength;
+            const auto [position, added] = *lastChange;
+            *lastChange = {0, 0};
+            if (excess <= 0 || added <= 0) return;
+            // At most 250 characters: what was just typed or pasted beyond
+            // that is dropped.
+            QTextCursor cursor(memoComments->document());
+            cursor.setPosition(std::max(position, position + added - excess));
+            cursor.setPosition(position + added, QTextCursor::KeepAnchor);
+            cursor.removeSelectedText();
+        });
+    }
+
+    // The input panel, and the help panel that covers it when shown.
+    Panel1 = new QFrame(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    auto* inputLayout = new QGridLayout(Panel1);
+
+    RadioGroup2 = new RadioGroupBox(QStringLiteral("95% or 90% CLs using traditional or Glutting method..."),
+                                    {QStringLiteral("95% CLs using traditional method"),
+                                     QStringLiteral("90% CLs using traditional method"),
+                                     QStringLiteral("95% CLs using Glutting method"),
+                                     QStringLiteral("90% CLs using Glutting method")},
+                                    Panel1);
+    RadioGroup2->setObjectName(QStringLiteral("RadioGroup2"));
+    RadioGroup3 = new RadioGroupBox(QStringLiteral("Reliability of differences..."),
+                                    {QStringLiteral("Between observed scores"),
+                                     QStringLiteral("Between estimated true scores")},
+                                    Panel1);
+    RadioGroup3->setObjectName(QStringLiteral("RadioGroup3"));
+    RadioGroup1 = new RadioGroupBox(QStringLiteral("Reliability of differences..."),
+                                    {QStringLiteral("Do NOT apply Bonferroni"),
+                                     QStringLiteral("Apply sequential Bonferroni")},
+                                    Panel1);
+    RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
+    auto* options = new QVBoxLayout;
+    options->addWidget(RadioGroup2);
+    options->addWidget(RadioGroup3);
+    options->addWidget(RadioGroup1);
+    options->addStretch(1);
+    inputLayout->addLayout(options, 0, 0);
+
+    auto* fields = new QGridLayout;
+    fields->setVerticalSpacing(12);
+    fields->setColumnStretch(0, 1);
+    for (int k = 1; k <= 8; ++k) {
+        auto* lbl = new QLabel(Panel1);
+        lbl->setObjectName(QStringLiteral("Label%1").arg(k));
+        auto* edit = new QLineEdit(Panel1);
+        edit->setObjectName(k == 8 ? QStringLiteral("txtinput8") : QStringLiteral("txtInput%1").arg(k));
+        edit->setFont(bolded(edit->font()));
+        const QFontMetrics fm(edit->font());
+        edit->setFixedWidth(std::max(56, fm.horizontalAdvance(QStringLiteral("-0000.0")) + 16));
+        edit->installEventFilter(this);
+        lbl->setBuddy(edit);
+        fields->addWidget(lbl, k - 1, 0);
+        fields->addWidget(edit, k - 1, 1);
+        labels_[static_cast<std::size_t>(k - 1)] = lbl;
+        inputs_[static_cast<std::size_t>(k - 1)] = edit;
+    }
+    inputLayout->addLayout(fields, 0, 1, Qt::AlignTop);
+
+    // The data grid and its headings (hidden in this program).
+    auto* gridArea = new QVBoxLayout;
+    lblGridColumnsTitle = new QLabel(Panel1);
+    lblGridColumnsTitle->setObjectName(QStringLiteral("lblGridColumnsTitle"));
+    lblGridColumnsTitle->setAlignment(Qt::AlignCenter);
+    gridArea->addWidget(lblGridColumnsTitle, 0, Qt::AlignHCenter);
+    auto* headings = new QHBoxLayout;
+    lblItems = new QLabel(QStringLiteral("Items"), Panel1);
+    lblItems->setObjectName(QStringLiteral("lblItems"));
+    headings->addWidget(lblItems);
+    for (int k = 1; k <= 6; ++k) {
+        auto* l = new QLabel(QString::number(k), Panel1);
+        l->setObjectName(QStringLiteral("lblCol%1").arg(k));
+        l->setAlignment(Qt::AlignCenter);
+        headings->addWidget(l);
+        lblCol[static_cast<std::size_t>(k - 1)] = l;
+    }
+    headings->addStretch(1);
+    gridArea->addLayout(headings);
+    grdData = new QTableWidget(Panel1);
+    grdData->setObjectName(QStringLiteral("grdData"));
+    grdData->setAccessibleName(QStringLiteral("Data grid"));
+    grdData->horizontalHeader()->hide(); // no fixed rows
+    grdData->verticalHeader()->hide();
+    grdData->installEventFilter(this);
+    gridArea->addWidget(grdData, 0, Qt::AlignHCenter);
+    Label_N = new QLabel(QStringLiteral("N"), Panel1);
+    Label_N->setObjectName(QStringLiteral("Label_N"));
+    lbl_r = new QLabel(QStringLiteral("r"), Panel1);
+    lbl_r->setObjectName(QStringLiteral("lbl_r"));
+    auto* matrixLabels = new QHBoxLayout;
+    matrixLabels->addWidget(lbl_r);
+    matrixLabels->addWidget(Label_N);
+    matrixLabels->addStretch(1);
+    gridArea->addLayout(matrixLabels);
+    inputLayout->addLayout(gridArea, 1, 0, 1, 2);
+
+    GroupBox1 = new QGroupBox(
+        QStringLiteral("An abnormally low score (and abnormally large difference) is defined as being exhibited by less than.."),
+        Panel1);
+    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    GroupBox1->setAccessibleName(GroupBox1->title());
+    auto* criterion = new QHBoxLayout(GroupBox1);
+    RadioButton1 = new QRadioButton(QStringLiteral("5% of population"), GroupBox1);
+    RadioButton2 = new QRadioButton(QStringLiteral("10% of population"), GroupBox1);
+    RadioButton3 = new QRadioButton(QStringLiteral("15% of population"), GroupBox1);
+    int n = 1;
+    for (QRadioButton* b : {RadioButton1, RadioButton2, RadioButton3}) {
+        b->setObjectName(QStringLiteral("RadioButton%1").arg(n++));
+        b->setAccessibleName(b->text());
+        criterion->addWidget(b, 1);
+    }
+    RadioButton1->setChecked(true);
+    inputLayout->addWidget(GroupBox1, 2, 0, 1, 2);
+
+    pnlHelp = new QGroupBox(QStringLiteral(" Guidance in reading in a correlation matrix from an external file :  "), this);
+    pnlHelp->setObjectName(QStringLiteral("pnlHelp"));
+    pnlHelp->setAccessibleName(pnlHelp->title().trimmed());
+    {
+        pnlHelp->setFont(bolded(pnlHelp->font()));
+        QPalette navy = pnlHelp->palette();
+        navy.setColor(QPalette::WindowText, QColor(0, 0, 128));
+        navy.setColor(QPalette::Text, QColor(0, 0, 128));
+        pnlHelp->setPalette(navy);
+        const QFont fixed = fixedPitchFont();
+        auto* helpLayout = new QVBoxLayout(pnlHelp);
+        QPlainTextEdit* guidance = readOnlyText(matrixGuidanceLines(), pnlHelp);
+        guidance->setFont(fixed);
+        guidance->setObjectName(QStringLiteral("memoGuidance"));
+        helpLayout->addWidget(guidance, 3);
+        auto* titleLine = new QLabel(QStringLiteral("Title: This is a correlation matrix"), pnlHelp);
+        titleLine->setObjectName(QStringLiteral("lblTitleExample"));
+        QFont titleFont = fixed;
+        titleFont.setPixelSize(15);
+        titleLine->setFont(titleFont);
+        QPalette black = titleLine->palette();
+        black.setColor(QPalette::WindowText, Qt::black);
+        black.setColor(QPalette::Text, Qt::black);
+        titleLine->setPalette(black);
+        helpLayout->addWidget(titleLine);
+        auto* below = new QLabel(
+            QStringLiteral("Below is an example of a file setup for a correlation matrix that has 4 variables:"), pnlHelp);
+        below->setFont(fixed);
+        helpLayout->addWidget(below);
+        QPlainTextEdit* example = readOnlyText(matrixExampleLines(), pnlHelp);
+        example->setObjectName(QStringLiteral("memoExample"));
+        example->setFont(fixed);
+        example->setPalette(black);
+        helpLayout->addWidget(example, 2);
+    }
+    auto* panels = new QGridLayout;
+    panels->addWidget(Panel1, 0, 0);
+    panels->addWidget(pnlHelp, 0, 0);
+    layout->addLayout(panels);
+
+    cmdHelp = boldButton(QStringLiteral("Help with matrix..."), this);
+    cmdHelp->setObjectName(QStringLiteral("cmdHelp"));
+    auto* helpRow = new QHBoxLayout;
+    helpRow->addWidget(cmdHelp);
+    helpRow->addStretch(1);
+    layout->addLayout(helpRow);
+
+    pan1 = new QFrame(this);
+    pan1->setObjectName(QStringLiteral("pan1"));
+    pan1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    auto* buttons = new QHBoxLayout(pan1);
+    cmdCompute = boldButton(QStringLiteral("Compute"), pan1);
+    cmdCompute->setObjectName(QStringLiteral("cmdCompute"));
+    btnclearData = boldButton(QStringLiteral("Clear Data "), pan1);
+    btnclearData->setObjectName(QStringLiteral("btnclearData"));
+    cmdReturn = boldButton(QStringLiteral("Close Help"), pan1);
+    cmdReturn->setObjectName(QStringLiteral("cmdReturn"));
+    ExitBtn = boldButton(QStringLiteral("Exit"), pan1);
+    ExitBtn->setObjectName(QStringLiteral("ExitBtn"));
+    buttons->addWidget(cmdCompute);
+    buttons->addSpacing(16);
+    buttons->addWidget(btnclearData);
+    buttons->addStretch(1);
+    buttons->addWidget(cmdReturn);
+    buttons->addStretch(1);
+    buttons->addWidget(ExitBtn);
+    layout->addWidget(pan1);
+
+    // Tab order: the input fields, the grid, the option groups, the radio
+    // buttons, the notes, Compute, Clear Data, the help button, Exit.
+    std::vector<QWidget*> chain(inputs_.begin(), inputs_.end());
+    chain.push_back(grdData);
+    for (RadioGroupBox* g : {RadioGroup1, RadioGroup2, RadioGroup3})
+        for (int i = 0; i < g->count(); ++i) chain.push_back(g->item(i));
+    chain.insert(chain.end(), {RadioButton1, RadioButton2, RadioButton3, memoComments, cmdCompute, btnclearData,
+                               cmdHelp, ExitBtn, cmdReturn});
+    for (std::size_t i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
+
+    connect(cmdCompute, &QPushButton::clicked, this, &TfrmTemplate::cmdComputeClick);
+    connect(btnclearData, &QPushButton::clicked, this, &TfrmTemplate::btnclearDataClick);
+    connect(ExitBtn, &QPushButton::clicked, this, &TfrmTemplate::ExitBtnClick);
+    connect(cmdHelp, &QPushButton::clicked, this, &TfrmTemplate::cmdHelpClick);
+    connect(cmdReturn, &QPushButton::clicked, this, &TfrmTemplate::cmdReturnClick);
+}
+
+// Creation of the worksheet.
+void TfrmTemplate::FormCreate() {
+    // 1.
+    pnlHelp->hide();
+    cmdReturn->hide();
+    memoComments->clear();
+    StoredMatrix.fill(0.0);
+    // 2.
+    for (QLineEdit* f : inputs_) f->clear();
+    // 3.
+    lblGridColumnsTitle->hide();
+    for (QLabel* l : lblCol) l->hide();
+    lblItems->hide();
+    // 4.
+    setWindowTitle(QString::fromStdString(ProgramTitle));
+    DescripFld->setPlainText(descriptionText());
+    for (int k = 1; k <= 8; ++k) {
+        const QString caption = QString::fromStdString(FieldCaptions[static_cast<std::size_t>(k - 1)]);
+        label(k)->setText(caption);
+        field(k)->setAccessibleName(caption);
+    }
+    // 5.
+    Label_N->hide();
+    lbl_r->hide();
+    // 6. The configuration itself was handed to the constructor.
+    lblGridColumnsTitle->setText(QStringLiteral("Column names"));
+    // 7.
+    cmdHelp->setVisible(config.UseCorrelationMatrix);
+    // 8.
+    grdData->setVisible(config.UseDataGrid);
+    // 9.
+    LoadPreviousData();
+    // 10.
+    for (int k = 1; k <= 7; ++k) {
+        field(k)->setVisible(config.InputCount >= k);
+        label(k)->setVisible(config.InputCount >= k);
+    }
+    field(8)->setVisible(config.InputCount == 8);
+    label(8)->setVisible(config.InputCount == 8);
+}
+
+// The focus rule, each time the window becomes visible.
+void TfrmTemplate::FormShow() {
+    if (!centred_) {
+        centred_ = true;
+        if (const QScreen* screen = this->screen()) {
+            const QRect area = screen->availableGeometry();
+            move(area.center() - QPoint(width() / 2, height() / 2));
+        }
+    }
+    if (field(1)->text().isEmpty()) {
+        field(1)->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    raise();
+    activateWindow();
+    const int k = config.StoredValueCount;
+    if (k >= 1 && k <= 7) {
+        QLineEdit* target = field(k + 1)->isVisibleTo(this) ? field(k + 1) : field(k);
+        target->setFocus(Qt::OtherFocusReason);
+        target->selectAll();
+    }
+}
+
+void TfrmTemplate::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    placeNotes();
+    if (!event->spontaneous()) FormShow();
+}
+
+// Closing through the window frame ends the program without a question.
+void TfrmTemplate::closeEvent(QCloseEvent* event) {
+    event->accept();
+    services_.host.endProgram();
+}
+
+// FormActivate: the grid's current cell, only when the grid is shown.
+void TfrmTemplate::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && grdData->isVisibleTo(this)) {
+        if (grdData->columnCount() > 2 && grdData->rowCount() > 0)
+            grdData->setCurrentCell(0, 2);
+        else if (grdData->columnCount() > 1 && grdData->rowCount() > 1)
+            grdData->setCurrentCell(1, 1);
+    }
+}
+
+// The description gets a scroll bar when it is long.
+void TfrmTemplate::DescripFldChange() {
+    DescripFld->setVerticalScrollBarPolicy(DescripFld->toPlainText().size() > DescriptionScrollBarLength
+                                               ? Qt::ScrollBarAlwaysOn
+                                               : Qt::ScrollBarAlwaysOff);
+}
+
+// ---- The notes field -------------------------------------------------------
+
+int TfrmTemplate::notesCollapsedHeight() const {
+    const QFontMetrics fm(memoComments->font());
+    const int chrome = 2 * memoComments->frameWidth() + 2 * static_cast<int>(memoComments->document()->documentMargin());
+    return std::max(25, fm.lineSpacing() + chrome);
+}
+
+int TfrmTemplate::notesExpandedHeight() const {
+    const QFontMetrics fm(memoComments->font());
+    const int chrome = 2 * memoComments->frameWidth() + 2 * static_cast<int>(memoComments->document()->documentMargin());
+    return std::max(70, 4 * fm.lineSpacing() + chrome);
+}
+
+// The lines the field shows (a long line wraps into several), not counting
+// the empty place after a final line break.
+int TfrmTemplate::notesLineCount() const {
+    const QTextDocument* doc = memoComments->document();
+    int lines = 0;
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) lines += std::max(1, b.lineCount());
+    if (doc->lastBlock().length() <= 1) --lines;
+    return lines;
+}
+
+void TfrmTemplate::setNotesHeight(int height) {
+    notesHeight_ = height;
+    placeNotes();
+}
+
+void TfrmTemplate::placeNotes() {
+    if (!notesSlot_ || !memoComments) return;
+    const QPoint topLeft = notesSlot_->mapTo(this, QPoint(0, 0));
+    memoComments->setGeometry(topLeft.x(), topLeft.y(), notesSlot_->width(), notesHeight_);
+    if (notesHeight_ > notesCollapsedHeight()) memoComments->raise();
+}
+
+void TfrmTemplate::memoCommentsEnter() {
+    if (notesLineCount() > 1) setNotesHeight(notesExpandedHeight());
+}
+
+void TfrmTemplate::memoCommentsKeyUp(int key) {
+    if (notesLineCount() > 1 || key == Qt::Key_Return || key == Qt::Key_Enter) setNotesHeight(notesExpandedHeight());
+}
+
+void TfrmTemplate::memoCommentsExit() { setNotesHeight(notesCollapsedHeight()); }
+
+// ---- The input fields' key handlers ----------------------------------------
+
+bool TfrmTemplate::txtInputKeyPress(QLineEdit*, const QString& text, int key) {
+    // Keys that produce no character (arrows, Delete, Home, End) pass.
+    if (text.isEmpty() || key == Qt::Key_Delete) return false;
+    for (const QChar c : text) {
+        const char ch = c.unicode() < 0x80 ? static_cast<char>(c.unicode()) : '?';
+        if (filterInputKey(ch, messages_) == '\0') return true; // discarded
+    }
+    return false;
+}
+
+void TfrmTemplate::txtInputKeyUp(QLineEdit* f) {
+    const std::string text = f->text().toStdString();
+    const std::string limited = limitInputLength(text, messages_);
+    if (limited == text) return;
+    f->setText(QString::fromStdString(limited));
+    f->selectAll();
+}
+
+void TfrmTemplate::txtInput1Exit() {
+    if (grdData->isVisibleTo(this) && grdData->columnCount() > 1 && grdData->rowCount() > 0) grdData->setCurrentCell(0, 1);
+}
+
+void TfrmTemplate::grdDataExit() {
+    if (grdData->columnCount() > 1 && grdData->rowCount() > 0) grdData->setCurrentCell(0, 1);
+}
+
+bool TfrmTemplate::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (watched == memoComments) {
+        if (type == QEvent::FocusIn || type == QEvent::FocusOut) {
+            // A menu or another window taking the focus for a while is not
+            // entering or leaving the field.
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) {
+                if (type == QEvent::FocusIn)
+                    memoCommentsEnter();
+                else
+                    memoCommentsExit();
+            }
+        } else if (type == QEvent::KeyRelease) {
+            memoCommentsKeyUp(static_cast<QKeyEvent*>(event)->key());
+        }
+        return false;
+    }
+    if (watched == notesSlot_ || watched == Panel3) {
+        if (type == QEvent::Move || type == QEvent::Resize) placeNotes();
+        return false;
+    }
+    if (watched == grdData) {
+        if (type == QEvent::FocusOut) grdDataExit();
+        return false;
+    }
+    for (QLineEdit* f : inputs_) {
+        if (watched != f) continue;
+        if (type == QEvent::KeyPress) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            return txtInputKeyPress(f, key->text(), key->key());
+        }
+        if (type == QEvent::KeyRelease) txtInputKeyUp(f);
+        if (type == QEvent::FocusOut && f == field(1)) txtInput1Exit();
+        return false;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// ---- Buttons --------------------------------------------------------------------
+
+void TfrmTemplate::cmdComputeClick() {
+    WorksheetInputFields fields(*this);
+    const std::optional<InputRecord> record = readInputRecord(fields, config.InputCount, messages_);
+    if (!record) return;
+    if (config.UseCorrelationMatrix && matrixEntryStep && !matrixEntryStep()) {
+        show();
+        return;
+    }
+    if (!SaveCurrentData()) return;
+    const ComputationResults results = computeAll(*record, messages_);
+    if (!results_) return;
+    results_->show();
+    hide();
+    results_->setWindowTitle(QStringLiteral("Results viewer: ") + QString::fromStdString(ProgramTitle));
+    results_->appendReport(*record, results, reportContext(), messages_);
+}
+
+void TfrmTemplate::btnclearDataClick() {
+    for (QLineEdit* f : inputs_) f->clear();
+    memoComments->clear();
+    std::string error;
+    if (!deletePreviousDataFile(dataFilePath(), error)) services_.boxes.error(systemReason(error));
+    StoredMatrix.fill(0.0);
+    emptyGridCells();
+    field(1)->setFocus(Qt::OtherFocusReason);
+}
+
+void TfrmTemplate::ExitBtnClick() {
+    if (services_.boxes.confirm(QStringLiteral("Exit from program?"))) services_.host.endProgram();
+}
+
+void TfrmTemplate::cmdHelpClick() {
+    pnlHelp->show();
+    pnlHelp->raise();
+    cmdCompute->hide();
+    btnclearData->hide();
+    ExitBtn->hide();
+    cmdReturn->show();
+}
+
+void TfrmTemplate::cmdReturnClick() {
+    cmdReturn->hide();
+    pnlHelp->hide();
+    cmdCompute->show();
+    btnclearData->show();
+    ExitBtn->show();
+}
+
+// ---- Options and report context ------------------------------------------------
+
+Options TfrmTemplate::chosenOptions() const {
+    Options o;
+    o.confidenceMethod = confidenceMethodFromItem(RadioGroup2->itemIndex());
+    o.differenceBasis = differenceBasisFromItem(RadioGroup3->itemIndex());
+    o.sequentialBonferroni = sequentialBonferroniFromItem(RadioGroup1->itemIndex());
+    o.abnormalityCriterion = RadioButton3->isChecked()   ? AbnormalityCriterion::Percent15
+                             : RadioButton2->isChecked() ? AbnormalityCriterion::Percent10
+                                                         : AbnormalityCriterion::Percent5;
+    return o;
+}
+
+ReportContext TfrmTemplate::reportContext() const {
+    ReportContext c;
+    c.notes = linesOfMemoText(memoComments->toPlainText());
+    c.notesLabel = lblComments->text().toStdString();
+    c.useDataGrid = config.UseDataGrid;
+    c.gridColumns = config.GridColumns;
+    c.gridRows = config.GridRows;
+    c.gridColumnsTitle = lblGridColumnsTitle->text().toStdString();
+    if (config.UseDataGrid) {
+        c.gridCells.assign(static_cast<std::size_t>(std::max(0, config.GridRows)), {});
+        for (int row = 0; row < config.GridRows; ++row)
+            for (int column = 1; column <= config.GridColumns; ++column) {
+                const QTableWidgetItem* item = grdData->item(row, column);
+                c.gridCells[static_cast<std::size_t>(row)].push_back(item ? item->text().toStdString() : std::string());
+            }
+    }
+    c.useCorrelationMatrix = config.UseCorrelationMatrix;
+    c.matrixSize = MatrixSize;
+    c.storedMatrix = StoredMatrix;
+    return c;
+}
+
+// ---- The previous-data file -----------------------------------------------------
+
+std::string TfrmTemplate::dataFilePath() const {
+    return kalden::dataFilePath(programFolder(QFile::encodeName(services_.host.executablePath()).toStdString()));
+}
+
+void TfrmTemplate::emptyGridCells() {
+    for (int row = 0; row < grdData->rowCount(); ++row)
+        for (int column = 1; column < grdData->columnCount() && column <= config.GridColumns; ++column)
+            if (QTableWidgetItem* item = grdData->item(row, column)) item->setText(QString());
+}
+
+void TfrmTemplate::SizeGrid() {
+    const int cellWidth = 53;
+    const int cellHeight = std::max(20, QFontMetrics(grdData->font()).height() + 4);
+    grdData->setColumnCount(config.GridColumns + 1);
+    grdData->setRowCount(std::max(0, config.GridRows));
+    for (int c = 0; c < grdData->columnCount(); ++c) grdData->setColumnWidth(c, cellWidth);
+    for (int r = 0; r < grdData->rowCount(); ++r) {
+        grdData->setRowHeight(r, cellHeight);
+        auto* number = new QTableWidgetItem(QString::number(r + 1));
+        number->setFlags(Qt::ItemIsEnabled);
+        grdData->setItem(r, 0, number);
+        for (int c = 1; c < grdData->columnCount(); ++c)
+            if (!grdData->item(r, c)) grdData->setItem(r, c, new QTableWidgetItem);
+    }
+    int width = (config.GridColumns + 1) * (cellWidth + 1) + 3;
+    const int height = (cellHeight + 1) * std::min(config.GridRows, 6) + 4;
+    if (config.GridRows > 6) width += 17;
+    grdData->setFixedSize(width, height);
+    for (int k = 1; k <= 6; ++k) {
+        QLabel* l = lblCol[static_cast<std::size_t>(k - 1)];
+        l->setFixedWidth(cellWidth + 1);
+        l->setVisible(grdData->isVisibleTo(this) && config.GridColumns >= k);
+    }
+    lblItems->setFixedWidth(cellWidth + 1);
+}
+
+void TfrmTemplate::LoadPreviousData() {
+    const PreviousDataFileResult file = loadPreviousDataFile(dataFilePath(), config);
+    if (!file.found) {
+        PreviousDataLoaded = false;
+        if (config.UseDataGrid) {
+            SizeGrid();
+            emptyGridCells();
+        }
+        return;
+    }
+    const PreviousDataReading& r = file.reading;
+    for (int k = 1; k <= r.fieldsRead && k <= 8; ++k)
+        field(k)->setText(QString::fromStdString(r.fieldTexts[static_cast<std::size_t>(k - 1)]));
+    update();
+    if (config.UseDataGrid) {
+        // Sized by fields 1 and 2 once they were read; the cells read before
+        // any failure are shown.
+        if (!r.gridCells.empty() || r.gridRestored) {
+            config.GridColumns = r.gridColumns;
+            config.GridRows = r.gridRows;
+        }
+        SizeGrid();
+        emptyGridCells();
+        for (std::size_t row = 0; row < r.gridCells.size(); ++row)
+            for (std::size_t column = 0; column < r.gridCells[row].size(); ++column)
+                if (QTableWidgetItem* item = grdData->item(static_cast<int>(row), static_cast<int>(column) + 1))
+                    item->setText(QString::fromStdString(r.gridCells[row][column]));
+    }
+    if (config.UseCorrelationMatrix) {
+        StoredMatrix = r.storedMatrix;
+        if (r.matrixRestored) cmdCompute->setText(QStringLiteral("Continue"));
+    }
+    if (!r.ok()) {
+        PreviousDataLoaded = false;
+        services_.boxes.error(QString::fromLocal8Bit(r.error.c_str()));
+        return;
+    }
+    PreviousDataLoaded = true;
+}
+
+bool TfrmTemplate::SaveCurrentData() {
+    PreviousData data;
+    for (int k = 1; k <= 8; ++k) data.fieldTexts[static_cast<std::size_t>(k - 1)] = field(k)->text().toStdString();
+    if (config.UseDataGrid) data.gridCells = reportContext().gridCells;
+    data.matrixSize = MatrixSize;
+    data.storedMatrix = StoredMatrix;
+    std::string error;
+    if (!savePreviousDataFile(dataFilePath(), composePreviousDataContent(data, config), error)) {
+        services_.boxes.error(systemReason(error));
+        return false;
+    }
+    return true;
+}
+
+// ---- The validation pass's view of the window ------------------------------------
+
+std::string WorksheetInputFields::fieldText(int k) const { return form_.field(k)->text().toStdString(); }
+
+std::string WorksheetInputFields::fieldCaption(int k) const { return form_.label(k)->text().toStdString(); }
+
+void WorksheetInputFields::focusField(int k) {
+    QLineEdit* f = form_.field(k);
+    f->setFocus(Qt::OtherFocusReason);
+    f->selectAll();
+}
+
+Options WorksheetInputFields::options() const { return form_.chosenOptions(); }
+
+} // namespace kalden

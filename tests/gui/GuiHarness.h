@@ -1,0 +1,162 @@
+#pragma once
+
+// Recording fakes for the platform services and a harness that builds the
+// two real windows over them in a fresh folder, as main() does.
+
+#include <deque>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+
+#include <QDir>
+#include <QLineEdit>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "platform/Services.h"
+#include "report/TemplateResults.h"
+#include "worksheet/TemplateForm.h"
+
+namespace kalden::testing {
+
+// Records every box and beep in order: "beep", "warning:<text>",
+// "confirm:<text>", "information:<text>", "error:<text>". Confirmations
+// are answered from `answers` (then `defaultAnswer`).
+class RecordingBoxes : public MessageBoxes {
+public:
+    QStringList events;
+    std::deque<bool> answers;
+    bool defaultAnswer = false;
+
+    void warning(const QString& text) override { events << QStringLiteral("warning:") + text; }
+    bool confirm(const QString& text) override {
+        events << QStringLiteral("confirm:") + text;
+        if (answers.empty()) return defaultAnswer;
+        const bool a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    void information(const QString& text) override { events << QStringLiteral("information:") + text; }
+    void error(const QString& text) override { events << QStringLiteral("error:") + text; }
+    void beep() override { events << QStringLiteral("beep"); }
+
+    QStringList warnings() const { return withPrefix(QStringLiteral("warning:")); }
+    QStringList errors() const { return withPrefix(QStringLiteral("error:")); }
+
+private:
+    QStringList withPrefix(const QString& prefix) const {
+        QStringList out;
+        for (const QString& e : events)
+            if (e.startsWith(prefix)) out << e.mid(prefix.size());
+        return out;
+    }
+};
+
+// Answers the dialogs from queues (nothing queued: the user cancels) and
+// records the initial names they were opened with.
+class FakeFileDialogs : public FileDialogs {
+public:
+    std::deque<std::optional<QString>> saveAnswers;
+    std::deque<std::optional<QString>> openAnswers;
+    QStringList saveInitialNames;
+    QStringList openInitialNames;
+
+    std::optional<QString> saveFileName(QWidget*, const QString& initialName) override {
+        saveInitialNames << initialName;
+        return take(saveAnswers);
+    }
+    std::optional<QString> openFileName(QWidget*, const QString& initialName) override {
+        openInitialNames << initialName;
+        return take(openAnswers);
+    }
+
+private:
+    static std::optional<QString> take(std::deque<std::optional<QString>>& q) {
+        std::optional<QString> answer;
+        if (!q.empty()) {
+            answer.swap(q.front());
+            q.pop_front();
+        }
+        return answer;
+    }
+};
+
+// Records the print jobs; fails with `failWith` when it is set.
+class RecordingPrinter : public TextPrinter {
+public:
+    QStringList texts;
+    QList<QFont> fonts;
+    QString failWith;
+
+    bool print(const QString& text, const QFont& font, QString& error) override {
+        if (!failWith.isEmpty()) {
+            error = failWith;
+            return false;
+        }
+        texts << text;
+        fonts << font;
+        return true;
+    }
+};
+
+class FakeHost : public ProgramHost {
+public:
+    QString exePath;
+    int endRequests = 0;
+    QString executablePath() const override { return exePath; }
+    void endProgram() override { ++endRequests; }
+};
+
+inline std::string readBytes(const QString& path) {
+    std::ifstream in(QFile::encodeName(path).toStdString(), std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+inline void writeBytes(const QString& path, const std::string& content) {
+    std::ofstream out(QFile::encodeName(path).toStdString(), std::ios::binary);
+    out << content;
+}
+
+// The program's two windows over fakes, with the executable "living" in a
+// folder of its own (so the data file is <folder>/kalden.txt).
+struct Program {
+    RecordingBoxes boxes;
+    FakeFileDialogs files;
+    RecordingPrinter recordingPrinter;
+    FakeHost host;
+    TextPrinter* printer = &recordingPrinter;
+    std::unique_ptr<TfrmTemplate> form;
+    std::unique_ptr<TfrmTemplateResults> results;
+
+    // `exePath`: the running executable's path; the windows are not shown.
+    void start(const QString& exePath, const TemplateConfig& config = TemplateConfig{}) {
+        host.exePath = exePath;
+        const Services services{boxes, files, *printer, host};
+        form = std::make_unique<TfrmTemplate>(services, config);
+        results = std::make_unique<TfrmTemplateResults>(services);
+        form->setResultsWindow(results.get());
+        results->setWorksheet(form.get());
+    }
+    // Ends the program as the event loop's end does: windows destroyed.
+    void stop() {
+        results.reset();
+        form.reset();
+    }
+
+    // Types into a field through the keystroke filter and the length rule.
+    void type(int k, const QString& text) {
+        QLineEdit* f = form->field(k);
+        for (const QChar c : text) QTest::keyClick(f, c.toLatin1());
+    }
+    void setScores(const QStringList& texts) {
+        for (int k = 1; k <= texts.size(); ++k) form->field(k)->setText(texts[k - 1]);
+    }
+    QString dataFile(const QTemporaryDir& dir) const { return dir.filePath(QStringLiteral("kalden.txt")); }
+};
+
+} // namespace kalden::testing

@@ -1,0 +1,593 @@
+// The results window with recording fakes, the print path into
+// a PDF writer, and the Qt implementations of the platform services.
+
+#include <csignal>
+#include <regex>
+#include <sys/resource.h>
+
+#include <QAbstractButton>
+#include <QFileDialog>
+#include <QFontDatabase>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPdfWriter>
+#include <QPlainTextEdit>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QTextBlock>
+#include <QTimer>
+#include <QtTest>
+
+#include "GuiHarness.h"
+#include "platform/PrintLayout.h"
+#include "platform/QtServices.h"
+#include "report/TextFile.h"
+
+using namespace kalden;
+using kalden::testing::Program;
+using kalden::testing::readBytes;
+using kalden::testing::writeBytes;
+
+namespace {
+
+const QStringList kMixed = {"12", "7", "11", "9", "8", "10", "13"};
+
+QString exeIn(const QTemporaryDir& dir) { return dir.filePath(QStringLiteral("kalden")); }
+
+// One Compute through the worksheet, leaving the results window shown.
+void compute(Program& p, const QStringList& scores = kMixed) {
+    p.setScores(scores);
+    p.form->cmdComputeClick();
+}
+
+int pdfPageCount(const std::string& pdf) {
+    static const std::regex page(R"(/Type\s*/Page[^s])");
+    return static_cast<int>(std::distance(std::sregex_iterator(pdf.begin(), pdf.end(), page), std::sregex_iterator()));
+}
+
+// A PDF "printer" for QtTextPrinter: A4 at 300 dots per inch, no margins.
+std::unique_ptr<QPagedPaintDevice> pdfDevice(const QString& path) {
+    auto writer = std::make_unique<QPdfWriter>(path);
+    writer->setResolution(300);
+    writer->setPageSize(QPageSize(QPageSize::A4));
+    writer->setPageMargins(QMarginsF(0, 0, 0, 0));
+    return writer;
+}
+
+// The layout that printing `text` in `font` on such a device gives.
+PrintLayout pdfLayout(const QString& text, const QFont& font) {
+    QTemporaryDir dir;
+    auto device = pdfDevice(dir.filePath("probe.pdf"));
+    QString error;
+    PrintLayout layout;
+    printTextOnDevice(*device, text, font, error, &layout);
+    return layout;
+}
+
+} // namespace
+
+class ResultsWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void creation() {
+        QTemporaryDir dir;
+        Program p;
+        p.start(exeIn(dir));
+        TfrmTemplateResults& r = *p.results;
+        QCOMPARE(r.windowTitle(), QStringLiteral("Output"));
+        QVERIFY(!r.isVisible());
+        QVERIFY(r.memoResults->toPlainText().isEmpty());
+        QVERIFY(!r.cmdOpenPreviousFile->isVisibleTo(&r));
+        QCOMPARE(r.cmdOpenPreviousFile->text(), QStringLiteral("Open Results File"));
+        QCOMPARE(r.cmdSaveOutput->text(), QStringLiteral("Save Output"));
+        QCOMPARE(r.cmdClearResults->text(), QStringLiteral("Clear Results"));
+        QCOMPARE(r.cmdReturn->text(), QStringLiteral("Return to Worksheet"));
+        QCOMPARE(r.cmdExit->text(), QStringLiteral("Exit"));
+        for (QPushButton* b : {r.cmdSaveOutput, r.cmdClearResults, r.cmdReturn, r.cmdExit, r.cmdOpenPreviousFile}) {
+            QVERIFY(b->font().bold());
+            QCOMPARE(b->accessibleName(), b->text());
+        }
+        QCOMPARE(r.mnuPrinterOptions->title(), QStringLiteral("Printer options..."));
+        QCOMPARE(r.mnuPrinterOptions->actions(), (QList<QAction*>{r.mnuPrint, r.mnuPrintSelection}));
+        QCOMPARE(r.mnuPrint->text(), QStringLiteral("Print All"));
+        QCOMPARE(r.mnuPrintSelection->text(), QStringLiteral("Print Selection"));
+        QVERIFY(!r.memoResults->accessibleName().isEmpty());
+        QVERIFY(!r.memoResults->isReadOnly());
+        QCOMPARE(r.memoResults->font().family(), fixedPitchFont().family());
+        // No title-bar buttons at all.
+        QVERIFY(!(r.windowFlags() & Qt::WindowCloseButtonHint));
+        QVERIFY(!(r.windowFlags() & Qt::WindowSystemMenuHint));
+        QVERIFY(!(r.windowFlags() & Qt::WindowMinimizeButtonHint));
+        QVERIFY(!(r.windowFlags() & Qt::WindowMaximizeButtonHint));
+    }
+
+    void theReturnButtonHasTheFocusWhenTheWindowFirstOpens() {
+        QTemporaryDir dir;
+        Program p;
+        p.start(exeIn(dir));
+        p.form->show();
+        compute(p);
+        QVERIFY(p.results->isVisible());
+        QCOMPARE(p.results->focusWidget(), p.results->cmdReturn);
+    }
+
+    void theWindowManagersCloseRequestIsIgnored() {
+        QTemporaryDir dir;
+        Program p;
+        p.start(exeIn(dir));
+        p.results->show();
+        QVERIFY(!p.results->close());
+        QVERIFY(p.results->isVisible());
+        QCOMPARE(p.host.endRequests, 0);
+        p.results->setProgramEnding(true); // while the program ends it closes
+        QVERIFY(p.results->close());
+    }
+
+    void returnToWorksheetSwapsTheWindows() {
+        QTemporaryDir dir;
+        Program p;
+        p.start(exeIn(dir));
+        p.form->show();
+        compute(p);
+        p.results->cmdReturnClick();
+        QVERIFY(!p.results->isVisible());
+        QVERIFY(p.form->isVisible());
+        for (int k = 1; k <= 7; ++k) QCOMPARE(p.form->field(k)->text(), kMixed[k - 1]);
+    }
+
+    void exitAsksAndEndsOnlyOnYes() {
+        QTemporaryDir dir;
+        Program p;
+        p.start(exeIn(dir));
+        p.boxes.answers = {false, true};
+        p.results->cmdExitClick();
+        QCOMPARE(p.host.endRequests, 0);
+        p.results->cmdExitClick();
+        QCOMPARE(p.host.endRequests, 1);
+        QCOMPARE(p.boxes.events, (QStringList{QStringLiteral("confirm:Exit from program?"),
+                                              QStringLiteral("confirm:Exit from program?")}));
+    }
+
+    // ---- Save Output --------------------------------------------------------------
+    void saveOutputWritesTheTextWithCrLfExactly() {
+        QTemporaryDir dir;
+        Program p;
+        p.start(exeIn(dir));
+        compute(p);
+        const QString out = dir.filePath("out.txt");
+        p.files.saveAnswers = {out};
+        p.results->cmdSaveOutputClick();
+        QVERIFY(p.boxes.events.isEmpty());
+        const std::string bytes = readBytes(out);
+        QCOMPARE(bytes, joinCrLf(p.results->reportLines()));
+        QVERIFY(bytes.rfind("\r\n") == bytes.size() - 2);
+        QVERIFY(bytes.find("\n") == bytes.find("\r\n") + 1);
+        QCOMPARE(std::count(bytes.begin(), bytes.end(), '\n'), std::count(bytes.begin(), bytes.end(), '\r'));
+        QCOMPARE(p.files.saveInitialNames, QStringList{QStringLiteral("results.txt")});
+    }
+
+    void saveAfterTwoComputesWritesBothWithTheSeparator() {
+        QTemporaryDir dir;
+        Program p;
+        p.start(exeIn(dir));
+        compute(p);
+        p.results->cmdReturnClick();
+        compute(p, {"10", "10", "10", "10", "10", "10", "10"});
+        const QString out = dir.filePath("both.txt");
+        p.files.saveAnswers = {out};
+        p.results->cmdSaveOutputClick();
+        const std::string bytes = readBytes(out);
+        const std::string hyphens(103, '-');
+        QVERIFY(bytes.find("\r\n" + hyphens + "\r\n" + hyphens + "\r\n\r\n\r\n" + ProgramTitle + "\r\n") !=
+                std::string::npos);
+        QCOMPARE(bytes, joinCrLf(p.results->reportLines()));
+    }
+
+    void savingReplacesTheOldContentAndNamesChainBetweenDialogs() {
+        QTemporaryDir dir;
+        Program p;
+        p.start(exeIn(dir));
+        const QString out = dir.filePath("kept.txt");
+        writeBytes(out, std::string(5000, 'o'));
+        p.results->appendReportLines({"short"});
+        p.files.saveAnswers = {out};
+        p.results->cmdSaveOutputClick();
+        QCOMPARE(readBytes(out), std::string("short\r\n"));
+        QCOMPARE(p.results->saveDialogFileName, out);
+        QCOMPARE(p.results->openDialogFileName, out);
+        // Cancelling changes nothing.
+        p.results->cmdSaveOutputClick();
+        QCOMPARE(p.files.saveInitialNames, (QStringList{QStringLiteral("results.txt"), out}));
+        QCOMPARE(readBytes(out), std::string("short\r\n"));
+    }
+
+    void savingAnEmptyAreaCreatesAnEmptyFile() {
+        QTemporaryDir dir;
+        Program p;
+        p.start(exeIn(dir));
+        const QString out = dir.filePath("empty.txt");
+        p.files.saveAnswers = {out};
+        p.results->cmdSaveOutputClick();
+        QVERIFY(QFile::exists(out));
+        QCOMPARE(readBytes(out), std::string());
+    }
+
+    void textTypedByTheUserIsSavedAndReportsGoOnAfterIt() {
+        QTemporaryDir dir;
+        Program p;
+        p.start(exeIn(dir));
+        p.results->show();
+        p.results->memoResults->setFocus();
+        QTest::keyClicks(p.results->memoResults, QStringLiteral("Seen on 3 May"));
+        QCOMPARE(p.results->reportLines(), ReportLines{"Seen on 3 May"});
+        p.results->cmdReturnClick();
+        compute(p);
+        const ReportLines lines = p.results->reportLines();
+        QCOMPARE(lines[0], std::string("Seen on 3 May"));
+        QCOMPARE(lines[1], std::string()); // the separator follows on a line of its own
+        QCOMPARE(lines[2], std::string(103, '-'));
+        const QString out = dir.filePath("typed.txt");
+        p.files.saveAnswers = {out};
+        p.results->cmdSaveOutputClick();
+        QVERIFY(readBytes(out).rfind("Seen on 3 May\r\n\r\n---", 0) == 0);
+    }
+
+    void aFailedSaveShowsTheReasonAndLeavesNoHalfWrittenFile() {
+        QTemporaryDir dir;
+        Program p;
+        p.start(exeIn(dir));
+        compute(p);
+        const QString out = dir.filePath("old.txt");
+        writeBytes(out, "the previous results\r\n");
+        p.files.saveAnswers = {out};
+        struct rlimit saved {};
+        ::getrlimit(RLIMIT_FSIZE, &saved);
+        const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit tiny = saved;
+        tiny.rlim_cur = 100;
+        ::setrlimit(RLIMIT_FSIZE, &tiny);
+        p.results->cmdSaveOutputClick();
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previousHandler);
+        QCOMPARE(p.boxes.events, QStringList{QStringLiteral("error:File too large")});
+        QCOMPARE(readBytes(out), std::string("the previous results\r\n"));
+        // Nothing but the data file of the Compute and the old results file.
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 (QStringList{QStringLiteral("kalden.txt"), QStringLiteral("old.txt")}));
+        QVERIFY(!p.results->reportLines().empty()); // the area keeps what it held
+
+        p.boxes.events.clear();
+        p.files.saveAnswers = {dir.filePath("old.txt/inside.txt")};
+        p.results->cmdSaveOutputClick();
+        QCOMPARE(p.boxes.events, QStringList{QStringLiteral("error:Not a directory")});
+    }
+
+    // ---- Clear Results ------------------------------------------------------------
+    void clearResultsThenComputeHasNoSeparator() {
+        QTemporaryDir dir;
+        Program p;
+        p.start(exeIn(dir));
+        compute(p);
+        const ReportLines first = p.results->reportLines();
+        p.results->cmdClearResultsClick();
+        QVERIFY(p.results->memoResults->toPlainText().isEmpty());
+        QVERIFY(p.boxes.events.isEmpty());
+        p.results->cmdReturnClick();
+        compute(p);
+        QCOMPARE(p.results->reportLines(), first);
+    }
+
+    // ---- Printing -------------------------------------------------------------------
+    void printAllSendsTheWholeTextAndALineEndInEightPoints() {
+        QTemporaryDir dir;
+        Program p;
+        p.start(exeIn(dir));
+        compute(p);
+        p.results->mnuPrintClick();
+        QCOMPARE(p.recordingPrinter.texts.size(), 1);
+        QCOMPARE(p.recordingPrinter.texts[0],
+                 QString::fromStdString(joinCrLf(p.results->reportLines())) + QStringLiteral("\r\n"));
+        QCOMPARE(p.recordingPrinter.fonts[0].pointSize(), 8);
+        QCOMPARE(p.recordingPrinter.fonts[0].family(), p.results->memoResults->font().family());
+        QVERIFY(p.boxes.events.isEmpty());
+    }
+
+    void printSelectionWithNothingSelectedWarns() {
+        QTemporaryDir dir;
+        Program p;
+        p.start(exeIn(dir));
+        compute(p);
+        p.results->mnuPrintSelectionClick();
+        QCOMPARE(p.boxes.events, QStringList{QStringLiteral("warning:You have not selected any text.")});
+        QVERIFY(p.recordingPrinter.texts.isEmpty());
+    }
+
+    void printSelectionSendsTheSelectedText() {
+        QTemporaryDir dir;
+        Program p;
+        p.start(exeIn(dir));
+        p.results->appendReportLines({"alpha beta", "gamma"});
+        QTextCursor c = p.results->memoResults->textCursor();
+        c.setPosition(6);
+        c.setPosition(13, QTextCursor::KeepAnchor); // "beta" CR LF "ga"
+        p.results->memoResults->setTextCursor(c);
+        p.results->mnuPrintSelectionClick();
+        QCOMPARE(p.recordingPrinter.texts, QStringList{QStringLiteral("beta\r\nga\r\n")});
+    }
+
+    void aPrinterFailureShowsTheErrorBox() {
+        QTemporaryDir dir;
+        Program p;
+        p.start(exeIn(dir));
+        p.recordingPrinter.failWith = NoDefaultPrinter;
+        p.results->mnuPrintClick();
+        QCOMPARE(p.boxes.events, QStringList{QStringLiteral("error:There is no default printer currently selected")});
+    }
+
+    void withNoDefaultPrinterNothingPrints() {
+        if (!QPrinterInfo::defaultPrinter().isNull()) QSKIP("this machine has a default printer; not printing on it");
+        QTemporaryDir dir;
+        QtTextPrinter real; // the program's own printer service
+        Program p;
+        p.printer = &real;
+        p.start(exeIn(dir));
+        compute(p);
+        p.results->mnuPrintClick();
+        QCOMPARE(p.boxes.events, QStringList{QStringLiteral("error:There is no default printer currently selected")});
+        QString error;
+        QVERIFY(!QtTextPrinter::openDefaultPrinter(error));
+        QCOMPARE(error, NoDefaultPrinter);
+    }
+
+    void printAllIntoAPdfPrinterFollowsTheLineAndPageRules() {
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath("all.pdf");
+        QtTextPrinter toPdf([&](QString&) { return pdfDevice(pdf); });
+        Program p;
+        p.printer = &toPdf;
+        p.start(exeIn(dir));
+        compute(p);
+        p.results->cmdReturnClick();
+        compute(p); // two reports: more than one page
+        p.results->mnuPrintClick();
+        QVERIFY(p.boxes.events.isEmpty());
+        const PrintLayout layout = pdfLayout(p.results->printAllText(), p.results->printFont());
+        QVERIFY(layout.pageCount >= 2);
+        QCOMPARE(pdfPageCount(readBytes(pdf)), layout.pageCount);
+        // The first page starts at the top-left corner with the empty line,
+        // then the title one character height lower.
+        QCOMPARE(layout.pieces.front().page, 1);
+        QCOMPARE(layout.pieces.front().x, 0);
+        QCOMPARE(layout.pieces.front().text, QString::fromStdString(ProgramTitle));
+        QVERIFY(layout.pieces.front().y > 0);
+        // Every later page starts at its top.
+        int page = 1;
+        for (const PlacedText& piece : layout.pieces) {
+            if (piece.page != page) {
+                QCOMPARE(piece.y, 0);
+                page = piece.page;
+            }
+        }
+    }
+
+    void printSelectionOfOneWordPrintsItAloneOnTheFirstLine() {
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath("word.pdf");
+        QtTextPrinter toPdf([&](QString&) { return pdfDevice(pdf); });
+        Program p;
+        p.printer = &toPdf;
+        p.start(exeIn(dir));
+        compute(p);
+        QTextCursor c = p.results->memoResults->document()->find(QStringLiteral("INPUTS"));
+        QVERIFY(!c.isNull());
+        p.results->memoResults->setTextCursor(c);
+        p.results->mnuPrintSelectionClick();
+        QCOMPARE(p.results->printSelectionText(), QStringLiteral("INPUTS\r\n"));
+        const PrintLayout layout = pdfLayout(p.results->printSelectionText(), p.results->printFont());
+        QCOMPARE(layout.pieces.size(), std::size_t(1));
+        QCOMPARE(layout.pieces[0].text, QStringLiteral("INPUTS"));
+        QCOMPARE(layout.pieces[0].page, 1);
+        QCOMPARE(layout.pieces[0].x, 0);
+        QCOMPARE(layout.pieces[0].y, 0);
+        QCOMPARE(pdfPageCount(readBytes(pdf)), 1);
+    }
+
+    // ---- Open Results File (hidden in this program; the handler still works) ----------
+    void openResultsFileReplacesTheTextWithTheFilesLines() {
+        QTemporaryDir dir;
+        Program p;
+        p.start(exeIn(dir));
+        p.results->appendReportLines({"old"});
+        const QString in = dir.filePath("in.txt");
+        writeBytes(in, "one\r\ntwo\nthree\r\n" + std::string(76, 'x') + "\r\nlast");
+        p.files.openAnswers = {in};
+        p.results->cmdOpenPreviousFileClick();
+        QCOMPARE(p.results->reportLines(), (ReportLines{"one", "two", "three", std::string(76, 'x'), "last"}));
+        QCOMPARE(p.results->memoResults->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        QCOMPARE(p.results->saveDialogFileName, in);
+        QCOMPARE(p.files.openInitialNames, QStringList{QStringLiteral("results.txt")});
+        // Saving it again gives the lines with CR LF.
+        const QString out = dir.filePath("again.txt");
+        p.files.saveAnswers = {out};
+        p.results->cmdSaveOutputClick();
+        QCOMPARE(readBytes(out), "one\r\ntwo\r\nthree\r\n" + std::string(76, 'x') + "\r\nlast\r\n");
+        QCOMPARE(p.files.saveInitialNames, QStringList{in});
+    }
+
+    void openingAMissingFileShowsTheReasonOnAnEmptiedArea() {
+        QTemporaryDir dir;
+        Program p;
+        p.start(exeIn(dir));
+        p.results->appendReportLines({"old"});
+        p.files.openAnswers = {dir.filePath("missing.txt")};
+        p.results->cmdOpenPreviousFileClick();
+        QCOMPARE(p.boxes.events, QStringList{QStringLiteral("error:No such file or directory")});
+        QVERIFY(p.results->reportLines().empty());
+    }
+
+    void shortLinesKeepWrapping() {
+        QTemporaryDir dir;
+        Program p;
+        p.start(exeIn(dir));
+        const QString in = dir.filePath("short.txt");
+        writeBytes(in, std::string(75, 'x') + "\r\n");
+        p.files.openAnswers = {in};
+        p.results->cmdOpenPreviousFileClick();
+        QVERIFY(p.results->memoResults->horizontalScrollBarPolicy() != Qt::ScrollBarAlwaysOn);
+    }
+
+    // ---- Layout: nothing clipped at the default and at a large font -------------------
+    void noCaptionIsClipped_data() {
+        QTest::addColumn<int>("pointSize");
+        QTest::newRow("default") << 0;
+        QTest::newRow("large") << 16;
+    }
+    void noCaptionIsClipped() {
+        QFETCH(int, pointSize);
+        const QFont saved = QApplication::font();
+        if (pointSize > 0) {
+            QFont big = saved;
+            big.setPointSize(pointSize);
+            QApplication::setFont(big);
+        }
+        QTemporaryDir dir;
+        Program p;
+        p.start(exeIn(dir));
+        p.results->show();
+        QVERIFY(QTest::qWaitForWindowExposed(p.results.get()));
+        for (QWidget* w : p.results->findChildren<QWidget*>()) {
+            if (!w->isVisible() || w->isWindow()) continue;
+            if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+                QVERIFY2(b->width() >= b->minimumSizeHint().width(), qPrintable(b->text()));
+                QVERIFY2(b->height() >= b->minimumSizeHint().height(), qPrintable(b->text()));
+            }
+            const QRect inParent = QRect(QPoint(0, 0), w->parentWidget()->size());
+            QVERIFY2(inParent.contains(w->geometry()), qPrintable(w->objectName() + QStringLiteral(" ") +
+                                                                  QString::number(w->geometry().right()) + QStringLiteral(" > ") +
+                                                                  QString::number(inParent.right())));
+        }
+        // A report line of 103 characters fits without wrapping.
+        const QFontMetrics fm(p.results->memoResults->font());
+        QVERIFY(p.results->memoResults->viewport()->width() >= fm.horizontalAdvance(QString(103, u'-')));
+        // The buttons in a row at the bottom, in order.
+        QVERIFY(p.results->cmdSaveOutput->x() < p.results->cmdClearResults->x());
+        QVERIFY(p.results->cmdClearResults->x() < p.results->cmdReturn->x());
+        QVERIFY(p.results->cmdReturn->x() < p.results->cmdExit->x());
+        p.stop();
+        QApplication::setFont(saved);
+    }
+
+    // ---- The Qt implementations of the services ------------------------------------
+    void theQtMessageBoxesHaveTheSpecifiedCaptionsIconsAndButtons() {
+        QtMessageBoxes boxes;
+        struct Seen {
+            QString title, text;
+            QMessageBox::Icon icon = QMessageBox::NoIcon;
+            QMessageBox::StandardButtons buttons;
+        } seen;
+        auto inspectAndPress = [&](QMessageBox::StandardButton press) {
+            QTimer::singleShot(0, [&, press] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                QVERIFY(box);
+                seen = {box->windowTitle(), box->text(), box->icon(), box->standardButtons()};
+                box->button(press)->click();
+            });
+        };
+        inspectAndPress(QMessageBox::Ok);
+        boxes.warning(QStringLiteral("INPUT ERROR\r\rEnter numeric data only."));
+        QCOMPARE(seen.title, QStringLiteral("Warning"));
+        QCOMPARE(seen.text, QStringLiteral("INPUT ERROR\n\nEnter numeric data only."));
+        QCOMPARE(seen.icon, QMessageBox::Warning);
+        QCOMPARE(seen.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+
+        inspectAndPress(QMessageBox::Yes);
+        QVERIFY(boxes.confirm(QStringLiteral("Exit from program?")));
+        QCOMPARE(seen.title, QStringLiteral("Confirm"));
+        QCOMPARE(seen.icon, QMessageBox::Question);
+        QCOMPARE(seen.buttons, QMessageBox::Yes | QMessageBox::No);
+        inspectAndPress(QMessageBox::No);
+        QVERIFY(!boxes.confirm(QStringLiteral("Exit from program?")));
+
+        inspectAndPress(QMessageBox::Ok);
+        boxes.information(QStringLiteral("Valid matrix values are BETWEEN -1 and 1. Please re-enter matrix values"));
+        QCOMPARE(seen.title, QStringLiteral("Information"));
+        QCOMPARE(seen.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+
+        inspectAndPress(QMessageBox::Ok);
+        boxes.error(QStringLiteral("Permission denied"));
+        QCOMPARE(seen.title, QStringLiteral("KALDEN"));
+        QCOMPARE(seen.icon, QMessageBox::Critical);
+        QCOMPARE(seen.text, QStringLiteral("Permission denied"));
+        QCOMPARE(seen.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    }
+
+    void theQtFileDialogsUseTheTxtFilterAndConfirmReplacing() {
+        QTemporaryDir dir;
+        QtFileDialogs dialogs;
+        QFileDialog::AcceptMode mode = QFileDialog::AcceptOpen;
+        QStringList filters;
+        QString suffix = QStringLiteral("unset");
+        bool confirmsReplace = false;
+        QString selected;
+        auto inspect = [&](const QString& choose) {
+            QTimer::singleShot(0, [&, choose] {
+                auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                QVERIFY(dialog);
+                mode = dialog->acceptMode();
+                filters = dialog->nameFilters();
+                suffix = dialog->defaultSuffix();
+                confirmsReplace = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
+                selected = dialog->selectedFiles().value(0);
+                if (choose.isEmpty()) {
+                    dialog->reject();
+                } else {
+                    dialog->selectFile(choose);
+                    QMetaObject::invokeMethod(dialog, "accept");
+                }
+            });
+        };
+        inspect(QString());
+        QVERIFY(!dialogs.saveFileName(nullptr, QStringLiteral("results.txt")));
+        QCOMPARE(mode, QFileDialog::AcceptSave);
+        QCOMPARE(filters, QStringList{QStringLiteral("*.txt")});
+        QVERIFY(suffix.isEmpty()); // a name typed without .txt is used as typed
+        QVERIFY(confirmsReplace);
+        QVERIFY(selected.endsWith(QStringLiteral("results.txt")));
+
+        const QString chosen = dir.filePath("report");
+        inspect(chosen);
+        QCOMPARE(dialogs.saveFileName(nullptr, QStringLiteral("results.txt")).value_or(QString()), chosen);
+
+        writeBytes(dir.filePath("in.txt"), "x");
+        inspect(dir.filePath("in.txt"));
+        QCOMPARE(dialogs.openFileName(nullptr, QStringLiteral("results.txt")).value_or(QString()), dir.filePath("in.txt"));
+        QCOMPARE(mode, QFileDialog::AcceptOpen);
+        QCOMPARE(filters, QStringList{QStringLiteral("*.txt")});
+    }
+
+    void theFixedPitchFontIsCourierNewOrTheSystemsFixedFont() {
+        const QFont f = fixedPitchFont(8);
+        QCOMPARE(f.pointSize(), 8);
+        QFont courier(QStringLiteral("Courier New"));
+        courier.setStyleHint(QFont::TypeWriter);
+        if (QFontDatabase::hasFamily(QStringLiteral("Courier New")) || QFontInfo(courier).fixedPitch()) {
+            QCOMPARE(f.family(), QStringLiteral("Courier New"));
+            QVERIFY(QFontInfo(f).fixedPitch());
+        } else {
+            QCOMPARE(f.family(), QFontDatabase::systemFont(QFontDatabase::FixedFont).family());
+        }
+    }
+
+    void theHostGivesTheRunningExecutable() {
+        bool ended = false;
+        QtProgramHost host([&] { ended = true; });
+        QCOMPARE(host.executablePath(), QCoreApplication::applicationFilePath());
+        host.endProgram();
+        QVERIFY(ended);
+    }
+};
+
+QTEST_MAIN(ResultsWindowTest)
+#include "ResultsWindowTest.moc"
