@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <charconv>
 #include <clocale>
 #include <cmath>
 #include <cstdint>
@@ -25,6 +26,19 @@ struct Decimal {
     int exponent = 0;                        // value = d0.d1d2... x 10^exponent
 };
 
+// The same 18 digits as one integer: |value| = n x 10^(exponent - 17), n in
+// [10^17, 10^18), or n = 0 for zero.
+struct Scaled {
+    bool negative = false;
+    std::uint64_t n = 0;
+    int exponent = 0;
+};
+
+// The report prints some eighty numbers, and printf's "%.17Le" took most of
+// the report's time; values of ordinary size are now taken to 18 digits by
+// exact integer arithmetic below, which gives printf's very digits, and only
+// the rest by printf.
+
 using Wide = unsigned __int128;
 constexpr int MaxPowerOfFive = 32; // 2^53 * 5^32 < 2^128; 2^64 * 5^27 < 2^128
 
@@ -35,30 +49,22 @@ constexpr std::array<Wide, MaxPowerOfFive + 1> powersOfFive() {
     return p;
 }
 constexpr std::array<Wide, MaxPowerOfFive + 1> PowersOfFive = powersOfFive();
-constexpr std::uint64_t TenTo17 = 100000000000000000ULL;
-constexpr std::uint64_t TenTo18 = 1000000000000000000ULL;
 
-// The nine decimal digits of v (below 10^9), leading zeros included, two at
-// a time.
-void writeNineDigits(std::uint32_t v, char* out) {
-    static constexpr char pairs[] = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-                                    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-                                    "8081828384858687888990919293949596979899";
-    for (int i = 7; i >= 1; i -= 2) {
-        const std::uint32_t pair = v % 100;
-        v /= 100;
-        out[i] = pairs[2 * pair];
-        out[i + 1] = pairs[2 * pair + 1];
-    }
-    out[0] = static_cast<char>('0' + v);
+constexpr std::array<std::uint64_t, 20> powersOfTen() {
+    std::array<std::uint64_t, 20> p{};
+    p[0] = 1;
+    for (std::size_t i = 1; i < p.size(); ++i) p[i] = p[i - 1] * 10;
+    return p;
 }
+constexpr std::array<std::uint64_t, 20> PowersOfTen = powersOfTen();
+constexpr std::uint64_t TenTo17 = PowersOfTen[17];
+constexpr std::uint64_t TenTo18 = PowersOfTen[18];
 
-// The 18 digits of m * 2^e exactly as "%.17Le" gives them: round(m * 2^e *
-// 10^k) for the k that makes it an 18-digit integer, taken in 128-bit
-// integers, a tie going to the even neighbour as printf does. False where the
-// product would not fit (magnitudes below about 1e-15 or from 1e18 on); the
-// caller leaves those to printf.
-bool eighteenDigits(std::uint64_t m, int e, Decimal& d) {
+// m * 2^e to 18 significant digits, as printf rounds: round(m * 2^e * 10^k)
+// for the k that makes it an 18-digit integer, in 128-bit integers, a tie
+// going to the even neighbour. False where the product would not fit
+// (magnitudes below about 1e-15 or from 1e18 on).
+bool roundToEighteenDigits(std::uint64_t m, int e, Scaled& s) {
     const int maxK = std::bit_width(m) > 53 ? 27 : MaxPowerOfFive;
     // m * 2^e lies in [2^x, 2^(x+1)), so floor(log10) is floor(x log10 2) or
     // one more; (n * 78913) >> 18 is floor(n log10 2) for 0 <= n <= 1650.
@@ -89,25 +95,40 @@ bool eighteenDigits(std::uint64_t m, int e, Decimal& d) {
             continue;
         }
         if (truncated < TenTo17) return false; // not expected; printf decides
-        std::uint64_t n = static_cast<std::uint64_t>(truncated) + (roundUp ? 1 : 0);
-        if (n == TenTo18) { // 9.99..95 and up rounds to the next power of ten
-            n = TenTo17;
-            ++q;
+        s.n = static_cast<std::uint64_t>(truncated) + (roundUp ? 1 : 0);
+        s.exponent = q;
+        if (s.n == TenTo18) { // 9.99..95 and up rounds to the next power of ten
+            s.n = TenTo17;
+            ++s.exponent;
         }
-        writeNineDigits(static_cast<std::uint32_t>(n / 1000000000), d.digits);
-        writeNineDigits(static_cast<std::uint32_t>(n % 1000000000), d.digits + 9);
-        d.exponent = q;
         return true;
     }
     return false;
 }
 
-enum class BinaryForm { Zero, Parts, Other };
+// A double from its own bits: most printed values are doubles, and reading
+// a long double argument back from memory stalls the processor.
+bool scaledOf(double value, Scaled& s) {
+    std::uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    s.negative = (bits >> 63) != 0;
+    const int biased = static_cast<int>((bits >> 52) & 0x7FF);
+    std::uint64_t m = bits & ((1ULL << 52) - 1);
+    if (biased == 0 && m == 0) {
+        s.n = 0;
+        s.exponent = 0;
+        return true;
+    }
+    if (biased == 0 || biased == 0x7FF) return false; // subnormal, infinite, NaN
+    m |= 1ULL << 52;
+    const int zeros = std::countr_zero(m); // shorter significands allow more powers of five
+    return roundToEighteenDigits(m >> zeros, biased - 1075 + zeros, s);
+}
 
-// Sign, significand and binary exponent of a value, |v| = m * 2^e with m
-// odd; Other for infinities, NaN, subnormals and formats not read here.
-BinaryForm binaryParts(long double value, bool& negative, std::uint64_t& m, int& e) {
+bool scaledOf(long double value, Scaled& s) {
     using Limits = std::numeric_limits<long double>;
+    std::uint64_t m = 0;
+    int e = 0;
     if constexpr (Limits::digits == 64 && Limits::max_exponent == 16384) {
         // The x87 extended format: 64-bit significand with its integer bit,
         // then sign and 15-bit exponent. Read as bits: the floating-point
@@ -117,48 +138,66 @@ BinaryForm binaryParts(long double value, bool& negative, std::uint64_t& m, int&
         std::uint16_t signAndExponent;
         std::memcpy(&m, bytes, sizeof m);
         std::memcpy(&signAndExponent, bytes + 8, sizeof signAndExponent);
-        negative = (signAndExponent >> 15) != 0;
+        s.negative = (signAndExponent >> 15) != 0;
         const int biased = signAndExponent & 0x7FFF;
-        if (biased == 0 && m == 0) return BinaryForm::Zero;
-        if (biased == 0 || biased == 0x7FFF || (m >> 63) == 0) return BinaryForm::Other;
+        if (biased == 0 && m == 0) {
+            s.n = 0;
+            s.exponent = 0;
+            return true;
+        }
+        if (biased == 0 || biased == 0x7FFF || (m >> 63) == 0) return false;
         e = biased - 16383 - 63;
     } else {
-        negative = std::signbit(value);
-        if (value == 0) return BinaryForm::Zero;
-        if (!std::isfinite(value) || Limits::digits > 64) return BinaryForm::Other;
+        s.negative = std::signbit(value);
+        if (value == 0) {
+            s.n = 0;
+            s.exponent = 0;
+            return true;
+        }
+        if (!std::isfinite(value) || Limits::digits > 64) return false;
         int exponent = 0;
         const long double fraction = std::frexp(std::fabs(value), &exponent); // in [0.5, 1)
         m = static_cast<std::uint64_t>(std::ldexp(fraction, 64));             // exact
         e = exponent - 64;
     }
-    const int zeros = std::countr_zero(m); // shorter significands allow more powers of five
-    m >>= zeros;
-    e += zeros;
-    return BinaryForm::Parts;
+    const int zeros = std::countr_zero(m);
+    return roundToEighteenDigits(m >> zeros, e + zeros, s);
 }
 
-// The report prints some eighty numbers; printf's "%.17Le" took most of the
-// report's time, so ordinary magnitudes are converted by the exact integer
-// method above and only the rest by printf.
-Decimal toEighteenDigits(long double value) {
+// The nine decimal digits of v (below 10^9), leading zeros included, two at
+// a time.
+void writeNineDigits(std::uint32_t v, char* out) {
+    static constexpr char pairs[] = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+                                    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+                                    "8081828384858687888990919293949596979899";
+    for (int i = 7; i >= 1; i -= 2) {
+        const std::uint32_t pair = v % 100;
+        v /= 100;
+        out[i] = pairs[2 * pair];
+        out[i + 1] = pairs[2 * pair + 1];
+    }
+    out[0] = static_cast<char>('0' + v);
+}
+
+template <typename Real>
+Decimal toEighteenDigits(Real value) {
     Decimal d;
-    std::uint64_t m = 0;
-    int e = 0;
-    switch (binaryParts(value, d.negative, m, e)) {
-    case BinaryForm::Zero:
-        std::fill_n(d.digits, SignificantDigits, '0');
+    Scaled s;
+    if (scaledOf(value, s)) {
+        d.negative = s.negative;
+        d.exponent = s.exponent;
+        writeNineDigits(static_cast<std::uint32_t>(s.n / 1000000000), d.digits);
+        writeNineDigits(static_cast<std::uint32_t>(s.n % 1000000000), d.digits + 9);
         return d;
-    case BinaryForm::Parts:
-        if (eighteenDigits(m, e, d)) return d;
-        break;
-    case BinaryForm::Other:
-        break;
     }
     char buf[64];
-    const int length = std::snprintf(buf, sizeof buf, "%.17Le", value);
+    const int length = std::snprintf(buf, sizeof buf, "%.17Le", static_cast<long double>(value));
     const char* const end = buf + std::min<int>(length, sizeof buf - 1);
     const char* p = buf;
-    if (*p == '-') ++p;
+    if (*p == '-') {
+        d.negative = true;
+        ++p;
+    }
     int count = 0;
     for (; p < end && *p != 'e'; ++p) {
         if (*p >= '0' && *p <= '9' && count < SignificantDigits) d.digits[count++] = *p;
@@ -171,23 +210,6 @@ Decimal toEighteenDigits(long double value) {
         if (negativeExponent) d.exponent = -d.exponent;
     }
     return d;
-}
-
-// A double's digits from its own bits: most printed values are doubles, and
-// reading a long double argument back from memory stalls the processor.
-Decimal toEighteenDigits(double value) {
-    std::uint64_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    const int biased = static_cast<int>((bits >> 52) & 0x7FF);
-    std::uint64_t m = bits & ((1ULL << 52) - 1);
-    if (biased != 0 && biased != 0x7FF) {
-        m |= 1ULL << 52;
-        const int zeros = std::countr_zero(m);
-        Decimal d;
-        d.negative = (bits >> 63) != 0;
-        if (eighteenDigits(m >> zeros, biased - 1075 + zeros, d)) return d;
-    }
-    return toEighteenDigits(static_cast<long double>(value));
 }
 
 // Adds one unit to the last digit of a digit string; a carry out of the
@@ -214,15 +236,54 @@ void appendPadded(std::string& out, std::string_view text, int width) {
     out.append(text);
 }
 
-// "%w.df" appended to `out`: the report prints some eighty numbers, so this
-// builds each in place without intermediate texts.
-template <typename Real>
-void appendFixed(std::string& out, Real value, int width, int decimals, char separator) {
-    if (!std::isfinite(value)) {
-        appendPadded(out, nonFinite(value), width);
-        return;
+void appendFixedText(std::string& out, bool minus, std::string_view integerPart, std::string_view fraction,
+                     int width, char separator) {
+    const std::size_t length = (minus ? 1 : 0) + integerPart.size() + (fraction.empty() ? 0 : fraction.size() + 1);
+    if (static_cast<int>(length) < width) out.append(static_cast<std::size_t>(width) - length, ' ');
+    if (minus) out.push_back('-');
+    out.append(integerPart);
+    if (!fraction.empty()) {
+        out.push_back(separator);
+        out.append(fraction);
     }
-    const Decimal d = toEighteenDigits(value);
+}
+
+// "%w.df" of a value held as an 18-digit integer, in integer arithmetic:
+// the units of 10^-decimals are the digits down to that place, rounded up
+// when the first dropped digit is 5 or more. False when they would not fit
+// 64 bits.
+bool appendFixedScaled(std::string& out, const Scaled& s, int width, int decimals, char separator) {
+    if (decimals > SignificantDigits) return false;
+    const int kept = s.exponent + 1 + decimals;
+    std::uint64_t units;
+    if (kept <= 0) {
+        units = (kept == 0 && s.n >= 5 * TenTo17) ? 1 : 0;
+    } else if (kept <= SignificantDigits) {
+        const std::uint64_t dropped = PowersOfTen[static_cast<std::size_t>(SignificantDigits - kept)];
+        units = s.n / dropped;
+        if (dropped > 1 && s.n % dropped >= dropped / 2) ++units;
+    } else if (kept == SignificantDigits + 1) {
+        units = s.n * 10;
+    } else {
+        return false;
+    }
+    const std::uint64_t scale = PowersOfTen[static_cast<std::size_t>(decimals)];
+    char integerText[24];
+    const char* const integerEnd = std::to_chars(integerText, integerText + sizeof integerText, units / scale).ptr;
+    char fractionText[SignificantDigits];
+    std::uint64_t fraction = units % scale;
+    for (int i = decimals - 1; i >= 0; --i) {
+        fractionText[i] = static_cast<char>('0' + fraction % 10);
+        fraction /= 10;
+    }
+    const std::string_view integerPart(integerText, static_cast<std::size_t>(integerEnd - integerText));
+    const std::string_view fractionPart(fractionText, static_cast<std::size_t>(decimals));
+    appendFixedText(out, s.negative && units != 0, integerPart, fractionPart, width, separator);
+    return true;
+}
+
+// The same from the digit string, for the values the integers cannot hold.
+void appendFixedDigits(std::string& out, const Decimal& d, int width, int decimals, char separator) {
     // Units of 10^-decimals kept before rounding: the digits down to that place.
     const int kept = d.exponent + 1 + decimals;
     std::string units;
@@ -244,16 +305,21 @@ void appendFixed(std::string& out, Real value, int width, int decimals, char sep
     const std::size_t integerDigits = units.size() - static_cast<std::size_t>(decimals);
     std::size_t first = 0;
     while (first + 1 < integerDigits && units[first] == '0') ++first;
-    const bool minus = d.negative && !isZero;
-    const std::size_t length =
-        (minus ? 1 : 0) + (integerDigits - first) + (decimals > 0 ? static_cast<std::size_t>(decimals) + 1 : 0);
-    if (static_cast<int>(length) < width) out.append(static_cast<std::size_t>(width) - length, ' ');
-    if (minus) out.push_back('-');
-    out.append(units, first, integerDigits - first);
-    if (decimals > 0) {
-        out.push_back(separator);
-        out.append(units, integerDigits, static_cast<std::size_t>(decimals));
+    const std::string_view all(units);
+    appendFixedText(out, d.negative && !isZero, all.substr(first, integerDigits - first),
+                    all.substr(integerDigits), width, separator);
+}
+
+// "%w.df" appended to `out`.
+template <typename Real>
+void appendFixed(std::string& out, Real value, int width, int decimals, char separator) {
+    if (!std::isfinite(value)) {
+        appendPadded(out, nonFinite(value), width);
+        return;
     }
+    Scaled s;
+    if (scaledOf(value, s) && appendFixedScaled(out, s, width, decimals, separator)) return;
+    appendFixedDigits(out, toEighteenDigits(value), width, decimals, separator);
 }
 
 } // namespace

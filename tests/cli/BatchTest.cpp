@@ -245,13 +245,17 @@ TEST(BatchCaseReading, RowOptionsOverrideTheDefaultsAndBadValuesRejectTheRow) {
         {"traditional95,,0,5,x", optionsOf(ConfidenceMethod::Traditional95, DifferenceBasis::EstimatedTrue, false),
          {"x"}, ""},
         {",,YES,,\"\nsecond\"", defaults, {"", "second"}, ""},
-        {"glutting99,,,,", {}, {}, "ci must be traditional95, traditional90, glutting95 or glutting90, not 'glutting99'"},
+        {"glutting99,,,,",
+         {},
+         {},
+         "ci must be traditional95, traditional90, glutting95 or glutting90, not 'glutting99'"},
         {",both,,,", {}, {}, "basis must be observed or true, not 'both'"},
         {",, on ,,", {}, {}, "bonferroni must be true, false, yes, no, 1 or 0, not 'on'"},
         {",,,20,", {}, {}, "criterion must be 5, 10 or 15, not '20'"},
     };
     std::string problem;
-    const auto layout = readBatchLayout(readAll(kScoreHeader + ",ci,basis,bonferroni,criterion,notes").front(), problem);
+    const auto header = readAll(kScoreHeader + ",ci,basis,bonferroni,criterion,notes").front();
+    const auto layout = readBatchLayout(header, problem);
     ASSERT_TRUE(layout);
     for (const Case& c : cases) {
         CsvRecord record;
@@ -333,7 +337,8 @@ TEST_F(BatchScoring, CsvKeepsEveryRowInPlaceAndItsValuesPrintAsTheReportPrintsTh
     ASSERT_EQ(table.size(), cases.size() + 1);
     const auto& bad = table[3];
     EXPECT_EQ(bad.at("id"), "bad, quoted");
-    EXPECT_EQ(bad.at("error"), "INPUT ERROR (  MATRIX REASONING subtest scaled score:  1 9  )  Enter numeric data only.");
+    EXPECT_EQ(bad.at("error"),
+              "INPUT ERROR (  MATRIX REASONING subtest scaled score:  1 9  )  Enter numeric data only.");
     for (const auto& [name, value] : bad)
         if (name != "id" && name != "error") {
             EXPECT_EQ(value, "") << name;
@@ -390,10 +395,15 @@ TEST_F(BatchScoring, JsonLinesCarryTheCsvValuesNullsAndErrors) {
         for (const auto& [name, text] : table[row]) {
             const auto& value = object.at(name);
             if (name == "id") continue;
-            if (text.empty()) EXPECT_TRUE(value.is_null()) << name;
-            else if (value.is_boolean()) EXPECT_EQ(value.get<bool>() ? "true" : "false", text) << name;
-            else if (value.is_string()) EXPECT_EQ(value.get<std::string>(), text) << name;
-            else EXPECT_EQ(value.get<double>(), std::strtod(text.c_str(), nullptr)) << name;
+            if (text.empty()) {
+                EXPECT_TRUE(value.is_null()) << name;
+            } else if (value.is_boolean()) {
+                EXPECT_EQ(value.get<bool>() ? "true" : "false", text) << name;
+            } else if (value.is_string()) {
+                EXPECT_EQ(value.get<std::string>(), text) << name;
+            } else {
+                EXPECT_EQ(value.get<double>(), std::strtod(text.c_str(), nullptr)) << name;
+            }
         }
     }
     EXPECT_EQ(lines[0].substr(0, lines[0].find(',')), "{\"id\":\"q\\\"1\"");
@@ -464,7 +474,9 @@ protected:
         BatchScoring::TearDown();
     }
     std::string path(const std::string& name) const { return (dir_ / name).string(); }
-    static void put(const std::string& file, const std::string& content) { std::ofstream(file, std::ios::binary) << content; }
+    static void put(const std::string& file, const std::string& content) {
+        std::ofstream(file, std::ios::binary) << content;
+    }
     static std::string get(const std::string& file) {
         std::ifstream in(file, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
@@ -484,7 +496,8 @@ TEST_F(BatchFiles, OutputFileIsReplacedOnlyWhenCompleteAndTextLinesEndInCrLf) {
     RecordingMessages messages;
     computeAndCompose(expected, mixedCase(), {}, messages);
     EXPECT_EQ(get(path("out.txt")), joinCrLf(expected));
-    EXPECT_EQ(fs::status(path("out.txt")).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(fs::status(path("out.txt")).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(out.str(), "");
     EXPECT_EQ(entries(), 2u) << "no temporary file left";
 
