@@ -20,7 +20,7 @@ namespace kalden {
 //   that fits and continues on the next printed line;
 // - a tab advances to the next multiple of eight average character widths;
 // - a new page begins when the next line would start less than two character
-//   heights above the bottom of the printable area (the original's test:
+//   heights above the bottom of the printable area (the test is
 //   y > page height - 2 x character height); a form feed starts a new page.
 // Pages are only begun when something is printed on them, so a text that
 // ends exactly at a page break does not feed an empty sheet.

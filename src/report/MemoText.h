@@ -7,7 +7,7 @@
 namespace kalden {
 
 // Between a multi-line text area's text and its list of lines, as the
-// original's memo Lines saw them: every line ends in a line break, the last
+// text area's lines are defined: every line ends in a line break, the last
 // one included, so the text of the lines a, b is "a\nb\n" and the caret can
 // stand on the empty place after the last line. Reading takes the text apart
 // at its line breaks (also a Unicode line or paragraph separator) and drops

@@ -10,6 +10,7 @@
 
 #include "report/NumberFormat.h"
 #include "report/TextFile.h"
+#include "worksheet/InputValidation.h"
 
 namespace kalden {
 
@@ -52,19 +53,50 @@ std::string withoutBlanks(std::string_view text) {
     return out;
 }
 
+namespace {
+
+// A text as one number that the reading takes back whole: the text without
+// its blanks when it converts and fits in one token, otherwise the value the
+// program's own scan gives it (0 for a text the scan rejects, as the report
+// echoes such a grid cell) in general format with 17 digits.
+std::string numberToken(const std::string& text) {
+    const std::string token = withoutBlanks(text);
+    double value = 0.0;
+    if (token.size() <= MaxNumberTokenLength && convertDecimal(token, value)) return token;
+    const NumberScan scan = scanNumber(token);
+    return formatGeneral(scan.ok ? scan.value : 0.0, 17);
+}
+
+} // namespace
+
 std::string composePreviousDataContent(const PreviousData& data, const TemplateConfig& config) {
     std::string out;
     for (const std::string& text : data.fieldTexts) {
-        out += withoutBlanks(text);
+        // An empty field (the hidden age field) stays an empty entry.
+        if (!withoutBlanks(text).empty()) out += numberToken(text);
         out += ' ';
     }
     if (config.UseDataGrid) {
-        for (int row = 0; row < config.GridRows; ++row) {
-            for (int column = 1; column <= config.GridColumns; ++column) {
-                const auto r = static_cast<std::size_t>(row);
-                const auto c = static_cast<std::size_t>(column - 1);
-                if (r < data.gridCells.size() && c < data.gridCells[r].size()) out += withoutBlanks(data.gridCells[r][c]);
-                out += ' ';
+        // The reading sizes the grid by fields 1 and 2 as they come back, so
+        // exactly that many cells are written: cells the worksheet's grid does
+        // not have are written as 0. When those fields give no size the
+        // reading stops there, and no cell is written.
+        TemplateConfig fieldsOnly = config;
+        fieldsOnly.UseDataGrid = false;
+        fieldsOnly.UseCorrelationMatrix = false;
+        const PreviousDataReading back = readPreviousDataContent(out, fieldsOnly);
+        int columns = 0;
+        int rows = 0;
+        std::string error;
+        if (back.ok() && restoredGridSize(back, columns, rows, error)) {
+            for (int row = 0; row < rows; ++row) {
+                for (int column = 1; column <= columns; ++column) {
+                    const auto r = static_cast<std::size_t>(row);
+                    const auto c = static_cast<std::size_t>(column - 1);
+                    const bool present = r < data.gridCells.size() && c < data.gridCells[r].size();
+                    out += numberToken(present ? data.gridCells[r][c] : std::string());
+                    out += ' ';
+                }
             }
         }
     }
@@ -88,8 +120,8 @@ namespace {
 bool isSeparatorChar(char c) { return static_cast<unsigned char>(c) <= ' ' || c == '\x7f'; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-// The whole number in a restored field text ("%1.6g" form), as the original
-// platform's StrToInt took it: only optional sign and digits.
+// The whole number in a restored field text ("%1.6g" form): only an optional
+// sign and digits.
 bool wholeNumberOf(const std::string& text, int& value) {
     if (text.empty()) return false;
     const char* first = text.data();
@@ -102,6 +134,22 @@ bool wholeNumberOf(const std::string& text, int& value) {
 std::string notAWholeNumber(const std::string& text) { return "'" + text + "' is not a valid integer value"; }
 
 } // namespace
+
+bool restoredGridSize(const PreviousDataReading& reading, int& columns, int& rows, std::string& error) {
+    if (!wholeNumberOf(reading.fieldTexts[0], columns)) {
+        error = notAWholeNumber(reading.fieldTexts[0]);
+        return false;
+    }
+    if (!wholeNumberOf(reading.fieldTexts[1], rows)) {
+        error = notAWholeNumber(reading.fieldTexts[1]);
+        return false;
+    }
+    if (columns < 0 || columns > MaxGridColumns || rows < 0 || rows > MaxGridRows) {
+        error = "Grid size out of range";
+        return false;
+    }
+    return true;
+}
 
 bool convertDecimal(std::string_view token, double& value) {
     value = 0.0;
@@ -182,18 +230,7 @@ PreviousDataReading readPreviousDataContent(std::string_view content, const Temp
     if (config.UseDataGrid) {
         int columns = 0;
         int rows = 0;
-        if (!wholeNumberOf(r.fieldTexts[0], columns)) {
-            r.error = notAWholeNumber(r.fieldTexts[0]);
-            return r;
-        }
-        if (!wholeNumberOf(r.fieldTexts[1], rows)) {
-            r.error = notAWholeNumber(r.fieldTexts[1]);
-            return r;
-        }
-        if (columns < 0 || columns > MaxGridColumns || rows < 0 || rows > MaxGridRows) {
-            r.error = "Grid size out of range";
-            return r;
-        }
+        if (!restoredGridSize(r, columns, rows, r.error)) return r;
         r.gridColumns = columns;
         r.gridRows = rows;
         r.gridCells.assign(static_cast<std::size_t>(rows), std::vector<std::string>(static_cast<std::size_t>(columns)));

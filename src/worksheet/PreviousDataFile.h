@@ -51,10 +51,18 @@ struct PreviousData {
 // come back as two numbers and shift the later fields.
 std::string withoutBlanks(std::string_view text);
 
-// The file's content: entries 1 to 8, each text followed by one blank; entry
-// 9 with UseDataGrid (rows 0 to GridRows - 1, columns 1 to GridColumns);
-// entry 10 with UseCorrelationMatrix (" %1.3f" per element of rows 1 to
-// matrixSize, columns 1 to the row, '.' as the decimal separator).
+// The file's content: entries 1 to 8, each text followed by one blank (a
+// text that is no single number the reading could take back, such as a
+// pasted one of more than 64 digits, is written as its value); entry
+// 9 with UseDataGrid; entry 10 with UseCorrelationMatrix (" %1.3f" per
+// element of rows 1 to matrixSize, columns 1 to the row, '.' as the decimal
+// separator).
+// Entry 9 holds exactly the cells the reading takes back: rows 0 to R - 1,
+// within a row columns 1 to C, where C and R are the whole numbers that
+// fields 1 and 2 come back as (normally GridColumns and GridRows). Each cell
+// is one number followed by one blank: its text without blanks when that is
+// a number, otherwise its value by the program's scan (0 for an empty cell).
+// So an empty or unfinished grid can no longer shift the matrix that follows.
 std::string composePreviousDataContent(const PreviousData& data, const TemplateConfig& config);
 
 // ---- Reading ---------------------------------------------------------------
@@ -67,12 +75,12 @@ inline constexpr int MaxGridColumns = 100;
 inline constexpr int MaxGridRows = 1000;
 inline constexpr std::size_t MaxPreviousDataBytes = 16u << 20;
 
-// Reads the numbers of the file one after another, as the original
-// platform's text-file Read did: blanks, tabs, line ends and other control
-// characters are skipped; a number is the characters up to the next blank or
-// control character (at most 64); it converts as an optional sign, digits,
-// an optional point with fraction digits and an optional exponent, whatever
-// the locale. The end of the content reads as 0 without an error.
+// Reads the numbers of the file one after another: blanks, tabs, line ends
+// and other control characters are skipped; a number is the characters up to
+// the next blank or control character (at most 64); it converts as an
+// optional sign, digits, an optional point with fraction digits and an
+// optional exponent, whatever the locale. The end of the content reads as 0
+// without an error.
 class NumberReader {
 public:
     explicit NumberReader(std::string_view content) : content_(content) {}
@@ -115,6 +123,11 @@ struct PreviousDataReading {
     int matrixOrder = 0;
     StoredMatrixValues storedMatrix{};
 };
+
+// The grid size the reading takes from fields 1 and 2 (columns, rows):
+// false, with the reason, when either is not a whole number or the size is
+// beyond MaxGridColumns x MaxGridRows.
+bool restoredGridSize(const PreviousDataReading& reading, int& columns, int& rows, std::string& error);
 
 // Reading the fields, the grid and the matrix from the file's content.
 PreviousDataReading readPreviousDataContent(std::string_view content, const TemplateConfig& config);

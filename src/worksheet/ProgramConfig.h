@@ -25,7 +25,8 @@ inline const std::string CitationSentence =
     "abnormality of differences between Index scores; the Mahalanobis distance of the Index profile).";
 
 // The worksheet template's configuration. The shipped program uses the
-// defaults; a program built from the template may switch features on.
+// defaults; a program built from the template may switch features on and
+// hands its own configuration to the worksheet.
 struct TemplateConfig {
     int InputCount = 7;
     int StoredValueCount = 7;
@@ -33,7 +34,27 @@ struct TemplateConfig {
     bool UseDataGrid = false;
     int GridColumns = 4;
     int GridRows = 7;
+    // The previous-data file beside the executable. A program built from the
+    // template names its own, so that two programs in one folder never read
+    // each other's inputs.
+    std::string dataFileName = DataFileName;
 };
+
+// The configuration of kalden-template-demo, a program built from the
+// template with its switched-off features on: the eighth field shown,
+// validated and restored (it gives the order of the correlation matrix that
+// Compute asks for first), the data grid shown, and a data file of its own.
+inline TemplateConfig templateDemoConfig() {
+    TemplateConfig config;
+    config.InputCount = 8;
+    config.StoredValueCount = 8;
+    config.UseCorrelationMatrix = true;
+    config.UseDataGrid = true;
+    config.GridColumns = 4;
+    config.GridRows = 7;
+    config.dataFileName = "kalden-template-demo.txt";
+    return config;
+}
 
 // The captions of the eight input labels, field order (index 0 is field 1).
 inline const std::array<std::string, 8> FieldCaptions = {

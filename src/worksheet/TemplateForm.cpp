@@ -1,9 +1,11 @@
 #include "worksheet/TemplateForm.h"
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 
 #include <QAbstractTextDocumentLayout>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QFile>
@@ -28,6 +30,8 @@
 #include <QTextDocument>
 #include <QVBoxLayout>
 
+#include "matrix/SquareMatrixForm.h"
+#include "matrix/WorkMatrix.h"
 #include "platform/QtServices.h"
 #include "report/MemoText.h"
 #include "report/TemplateResults.h"
@@ -38,7 +42,7 @@ namespace kalden {
 
 namespace {
 
-// The specified text that follows the citation sentence and two blanks.
+// The text that follows the citation sentence and two blanks.
 const char* const kDescriptionBody =
     "The program calculates an individual's short-form Index scores (plus 95% or 90% confidence limits) f"
     "rom scores on seven subtests. The scores are also expressed as percentile ranks (plus CLs on the per"
@@ -139,14 +143,24 @@ const QStringList& TfrmTemplate::matrixExampleLines() {
     return lines;
 }
 
-TfrmTemplate::TfrmTemplate(const Services& services, const TemplateConfig& templateConfig, QWidget* parent)
+TfrmTemplate::TfrmTemplate(const Services& services, const TemplateConfig& configuration, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      services_(services), messages_(services.boxes) {
+      configuration_(configuration),
+      platformMatrixFiles_(std::make_unique<QtMatrixFileDialog>()),
+      matrixFiles_(platformMatrixFiles_.get()),
+      services_(services),
+      messages_(services.boxes) {
     setObjectName(QStringLiteral("frmTemplate"));
     buildWindow();
-    config = templateConfig;
+    connect(qApp, &QApplication::focusChanged, this, &TfrmTemplate::focusChanged);
     FormCreate();
+}
+
+TfrmTemplate::~TfrmTemplate() = default;
+
+void TfrmTemplate::setMatrixFileDialog(MatrixFileDialog* dialog) {
+    matrixFiles_ = dialog ? dialog : platformMatrixFiles_.get();
 }
 
 void TfrmTemplate::buildWindow() {
@@ -171,7 +185,7 @@ void TfrmTemplate::buildWindow() {
     layout->addWidget(DescripFld);
 
     // The notes row. The notes field floats over its place in the row, so
-    // that when it grows it drops over the input panel, as the original's did.
+    // that when it grows it drops over the input panel.
     Panel3 = new QFrame(this);
     Panel3->setObjectName(QStringLiteral("Panel3"));
     Panel3->setFrameStyle(QFrame::Panel | QFrame::Raised);
@@ -267,42 +281,43 @@ void TfrmTemplate::buildWindow() {
     }
     inputLayout->addLayout(fields, 0, 1, Qt::AlignTop);
 
-    // The data grid and its headings (hidden in this program).
-    auto* gridArea = new QVBoxLayout;
-    lblGridColumnsTitle = new QLabel(Panel1);
+    // The data grid and its headings (hidden in this program). They stand
+    // in a strip of their own across the input panel, placed by SizeGrid.
+    gridPane = new QWidget(Panel1);
+    gridPane->setObjectName(QStringLiteral("gridPane"));
+    gridPane->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    gridPane->installEventFilter(this);
+    Panel1->installEventFilter(this);
+    lblGridColumnsTitle = new QLabel(gridPane);
     lblGridColumnsTitle->setObjectName(QStringLiteral("lblGridColumnsTitle"));
     lblGridColumnsTitle->setAlignment(Qt::AlignCenter);
-    gridArea->addWidget(lblGridColumnsTitle, 0, Qt::AlignHCenter);
-    auto* headings = new QHBoxLayout;
-    lblItems = new QLabel(QStringLiteral("Items"), Panel1);
+    lblItems = new QLabel(QStringLiteral("Items"), gridPane);
     lblItems->setObjectName(QStringLiteral("lblItems"));
-    headings->addWidget(lblItems);
+    lblItems->setAccessibleName(QStringLiteral("Items"));
+    lblItems->setAlignment(Qt::AlignCenter);
     for (int k = 1; k <= 6; ++k) {
-        auto* l = new QLabel(QString::number(k), Panel1);
+        auto* l = new QLabel(QString::number(k), gridPane);
         l->setObjectName(QStringLiteral("lblCol%1").arg(k));
+        l->setAccessibleName(QStringLiteral("Column %1").arg(k));
         l->setAlignment(Qt::AlignCenter);
-        headings->addWidget(l);
         lblCol[static_cast<std::size_t>(k - 1)] = l;
     }
-    headings->addStretch(1);
-    gridArea->addLayout(headings);
-    grdData = new QTableWidget(Panel1);
+    grdData = new QTableWidget(gridPane);
     grdData->setObjectName(QStringLiteral("grdData"));
     grdData->setAccessibleName(QStringLiteral("Data grid"));
     grdData->horizontalHeader()->hide(); // no fixed rows
     grdData->verticalHeader()->hide();
-    grdData->installEventFilter(this);
-    gridArea->addWidget(grdData, 0, Qt::AlignHCenter);
-    Label_N = new QLabel(QStringLiteral("N"), Panel1);
+    grdData->horizontalHeader()->setMinimumSectionSize(1);
+    grdData->verticalHeader()->setMinimumSectionSize(1);
+    grdData->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    grdData->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    Label_N = new QLabel(QStringLiteral("N"), gridPane);
     Label_N->setObjectName(QStringLiteral("Label_N"));
-    lbl_r = new QLabel(QStringLiteral("r"), Panel1);
+    Label_N->move(179, 13);
+    lbl_r = new QLabel(QStringLiteral("r"), gridPane);
     lbl_r->setObjectName(QStringLiteral("lbl_r"));
-    auto* matrixLabels = new QHBoxLayout;
-    matrixLabels->addWidget(lbl_r);
-    matrixLabels->addWidget(Label_N);
-    matrixLabels->addStretch(1);
-    gridArea->addLayout(matrixLabels);
-    inputLayout->addLayout(gridArea, 1, 0, 1, 2);
+    lbl_r->move(19, 53);
+    inputLayout->addWidget(gridPane, 1, 0, 1, 2);
 
     GroupBox1 = new QGroupBox(
         QStringLiteral("An abnormally low score (and abnormally large difference) is defined as being exhibited by less than.."),
@@ -325,6 +340,7 @@ void TfrmTemplate::buildWindow() {
     pnlHelp = new QGroupBox(QStringLiteral(" Guidance in reading in a correlation matrix from an external file :  "), this);
     pnlHelp->setObjectName(QStringLiteral("pnlHelp"));
     pnlHelp->setAccessibleName(pnlHelp->title().trimmed());
+    pnlHelp->setAutoFillBackground(true); // it covers the input panel while shown
     {
         pnlHelp->setFont(bolded(pnlHelp->font()));
         QPalette navy = pnlHelp->palette();
@@ -431,12 +447,16 @@ void TfrmTemplate::FormCreate() {
     // 5.
     Label_N->hide();
     lbl_r->hide();
-    // 6. The configuration itself was handed to the constructor.
+    // 6. The configuration handed over by the program (the shipped
+    // program's is TemplateConfig's defaults).
+    config = configuration_;
     lblGridColumnsTitle->setText(QStringLiteral("Column names"));
     // 7.
     cmdHelp->setVisible(config.UseCorrelationMatrix);
-    // 8.
+    // 8. The grid's place in the input panel follows the layout: its strip
+    // lies between the fields and the criterion box.
     grdData->setVisible(config.UseDataGrid);
+    gridPane->setVisible(config.UseDataGrid);
     // 9.
     LoadPreviousData();
     // 10.
@@ -474,6 +494,7 @@ void TfrmTemplate::FormShow() {
 void TfrmTemplate::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     placeNotes();
+    placeGrid();
     if (!event->spontaneous()) FormShow();
 }
 
@@ -483,15 +504,19 @@ void TfrmTemplate::closeEvent(QCloseEvent* event) {
     services_.host.endProgram();
 }
 
-// FormActivate: the grid's current cell, only when the grid is shown.
 void TfrmTemplate::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && grdData->isVisibleTo(this)) {
-        if (grdData->columnCount() > 2 && grdData->rowCount() > 0)
-            grdData->setCurrentCell(0, 2);
-        else if (grdData->columnCount() > 1 && grdData->rowCount() > 1)
-            grdData->setCurrentCell(1, 1);
-    }
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
+}
+
+// On activation with the grid shown: column 2, row 0; with no data columns
+// but rows, column 1, row 1.
+void TfrmTemplate::FormActivate() {
+    if (!grdData->isVisibleTo(this)) return;
+    if (config.GridColumns > 0)
+        setGridCurrentCell(2, 0);
+    else if (config.GridRows > 0)
+        setGridCurrentCell(1, 1);
 }
 
 // The description gets a scroll bar when it is long.
@@ -568,11 +593,29 @@ void TfrmTemplate::txtInputKeyUp(QLineEdit* f) {
 }
 
 void TfrmTemplate::txtInput1Exit() {
-    if (grdData->isVisibleTo(this) && grdData->columnCount() > 1 && grdData->rowCount() > 0) grdData->setCurrentCell(0, 1);
+    if (grdData->isVisibleTo(this)) setGridCurrentCell(1, 0);
 }
 
-void TfrmTemplate::grdDataExit() {
-    if (grdData->columnCount() > 1 && grdData->rowCount() > 0) grdData->setCurrentCell(0, 1);
+void TfrmTemplate::grdDataExit() { setGridCurrentCell(1, 0); }
+
+// The current cell goes to a data cell that exists: the column is held to
+// 1 .. GridColumns and the row to 0 .. GridRows - 1, so that a grid with a
+// single data column gets column 1 and a grid without data cells keeps none.
+void TfrmTemplate::setGridCurrentCell(int column, int row) {
+    const int lastColumn = grdData->columnCount() - 1;
+    const int lastRow = grdData->rowCount() - 1;
+    if (lastColumn < 1 || lastRow < 0) return;
+    grdData->setCurrentCell(std::clamp(row, 0, lastRow), std::clamp(column, 1, lastColumn));
+}
+
+// Leaving a control: the focus moves from it (or, for the grid, from its
+// cell editor) to another control of this window. A message box or another
+// window taking the focus for a while is not leaving it.
+void TfrmTemplate::focusChanged(QWidget* old, QWidget* now) {
+    if (!old || !now || now->window() != this) return;
+    const auto inGrid = [this](QWidget* w) { return w == grdData || grdData->isAncestorOf(w); };
+    if (inGrid(old) && !inGrid(now)) grdDataExit();
+    if (old == field(1)) txtInput1Exit();
 }
 
 bool TfrmTemplate::eventFilter(QObject* watched, QEvent* event) {
@@ -597,8 +640,8 @@ bool TfrmTemplate::eventFilter(QObject* watched, QEvent* event) {
         if (type == QEvent::Move || type == QEvent::Resize) placeNotes();
         return false;
     }
-    if (watched == grdData) {
-        if (type == QEvent::FocusOut) grdDataExit();
+    if (watched == gridPane || watched == Panel1) {
+        if (type == QEvent::Move || type == QEvent::Resize) placeGrid();
         return false;
     }
     for (QLineEdit* f : inputs_) {
@@ -608,7 +651,6 @@ bool TfrmTemplate::eventFilter(QObject* watched, QEvent* event) {
             return txtInputKeyPress(f, key->text(), key->key());
         }
         if (type == QEvent::KeyRelease) txtInputKeyUp(f);
-        if (type == QEvent::FocusOut && f == field(1)) txtInput1Exit();
         return false;
     }
     return QWidget::eventFilter(watched, event);
@@ -620,17 +662,51 @@ void TfrmTemplate::cmdComputeClick() {
     WorksheetInputFields fields(*this);
     const std::optional<InputRecord> record = readInputRecord(fields, config.InputCount, messages_);
     if (!record) return;
-    if (config.UseCorrelationMatrix && matrixEntryStep && !matrixEntryStep()) {
+    if (config.UseCorrelationMatrix && !matrixEntryStep()) return;
+    // After the matrix window the worksheet is hidden; a failed save must not
+    // leave the program without a window.
+    if (!SaveCurrentData()) {
         show();
         return;
     }
-    if (!SaveCurrentData()) return;
     const ComputationResults results = computeAll(*record, messages_);
-    if (!results_) return;
+    if (!results_) {
+        show();
+        return;
+    }
     results_->show();
     hide();
     results_->setWindowTitle(QStringLiteral("Results viewer: ") + QString::fromStdString(ProgramTitle));
     results_->appendReport(*record, results, reportContext(), messages_);
+}
+
+QString matrixOrderMessage(const QString& caption, const QString& text) {
+    return QStringLiteral("INPUT ERROR\r(  ") + caption + QStringLiteral("  ") + text +
+           QStringLiteral("  )\rThe order of the correlation matrix (the number of variables) must be a whole number "
+                          "from 1 to 20.");
+}
+
+bool TfrmTemplate::matrixEntryStep() {
+    const NumberScan order = scanNumber(field(8)->text().toStdString());
+    const double n = order.value;
+    if (!order.ok || n < 1 || n > StoredMatrixOrder || n != std::floor(n)) {
+        messages_.warn(matrixOrderMessage(label(8)->text(), field(8)->text()).toStdString());
+        field(8)->setFocus(Qt::OtherFocusReason);
+        field(8)->selectAll();
+        return false;
+    }
+    MatrixSize = static_cast<int>(n);
+    auto work = std::make_unique<WorkMatrix>(startingWorkMatrix(StoredMatrix, MatrixSize, PreviousDataLoaded));
+    hide();
+    editSquareMatrix(*work, {MatrixSize, MatrixSize}, QStringLiteral("Matrix Entry"), true, this, QString(), QString(),
+                     services_.boxes, *matrixFiles_);
+    if (MatrixEntryCancelled) {
+        MatrixEntryCancelled = false;
+        show();
+        return false;
+    }
+    storeAcceptedMatrix(*work, MatrixSize, StoredMatrix);
+    return true;
 }
 
 void TfrmTemplate::btnclearDataClick() {
@@ -702,7 +778,8 @@ ReportContext TfrmTemplate::reportContext() const {
 // ---- The previous-data file -----------------------------------------------------
 
 std::string TfrmTemplate::dataFilePath() const {
-    return kalden::dataFilePath(programFolder(QFile::encodeName(services_.host.executablePath()).toStdString()));
+    return kalden::dataFilePath(programFolder(QFile::encodeName(services_.host.executablePath()).toStdString()),
+                                config.dataFileName);
 }
 
 void TfrmTemplate::emptyGridCells() {
@@ -711,30 +788,59 @@ void TfrmTemplate::emptyGridCells() {
             if (QTableWidgetItem* item = grdData->item(row, column)) item->setText(QString());
 }
 
+int TfrmTemplate::gridCellHeight() const { return std::max(20, QFontMetrics(grdData->font()).height() + 4); }
+
+// The grid's size from the configuration: GridColumns + 1 columns (the first
+// holds the row numbers 1 to GridRows), GridRows rows; at most six rows show,
+// and from seven rows on the grid is wider by a vertical scroll bar.
 void TfrmTemplate::SizeGrid() {
-    const int cellWidth = 53;
-    const int cellHeight = std::max(20, QFontMetrics(grdData->font()).height() + 4);
-    grdData->setColumnCount(config.GridColumns + 1);
-    grdData->setRowCount(std::max(0, config.GridRows));
-    for (int c = 0; c < grdData->columnCount(); ++c) grdData->setColumnWidth(c, cellWidth);
-    for (int r = 0; r < grdData->rowCount(); ++r) {
+    const int columns = std::max(0, config.GridColumns);
+    const int rows = std::max(0, config.GridRows);
+    const int cellHeight = gridCellHeight();
+    grdData->setColumnCount(columns + 1);
+    grdData->setRowCount(rows);
+    for (int c = 0; c <= columns; ++c) grdData->setColumnWidth(c, GridCellWidth);
+    for (int r = 0; r < rows; ++r) {
         grdData->setRowHeight(r, cellHeight);
         auto* number = new QTableWidgetItem(QString::number(r + 1));
         number->setFlags(Qt::ItemIsEnabled);
         grdData->setItem(r, 0, number);
-        for (int c = 1; c < grdData->columnCount(); ++c)
+        for (int c = 1; c <= columns; ++c)
             if (!grdData->item(r, c)) grdData->setItem(r, c, new QTableWidgetItem);
     }
-    int width = (config.GridColumns + 1) * (cellWidth + 1) + 3;
-    const int height = (cellHeight + 1) * std::min(config.GridRows, 6) + 4;
-    if (config.GridRows > 6) width += 17;
-    grdData->setFixedSize(width, height);
-    for (int k = 1; k <= 6; ++k) {
-        QLabel* l = lblCol[static_cast<std::size_t>(k - 1)];
-        l->setFixedWidth(cellWidth + 1);
-        l->setVisible(grdData->isVisibleTo(this) && config.GridColumns >= k);
-    }
-    lblItems->setFixedWidth(cellWidth + 1);
+    int width = (columns + 1) * (GridCellWidth + 1) + 3;
+    const int height = (cellHeight + 1) * std::min(rows, 6) + 4;
+    if (rows > 6) width += 17;
+    gridSize_ = QSize(width, height);
+
+    const bool shown = grdData->isVisibleTo(this);
+    lblGridColumnsTitle->setVisible(shown);
+    lblItems->setVisible(shown);
+    for (int k = 1; k <= 6; ++k) lblCol[static_cast<std::size_t>(k - 1)]->setVisible(shown && columns >= k);
+    const int headings = lblGridColumnsTitle->sizeHint().height() + lblItems->sizeHint().height();
+    gridPane->setFixedHeight(headings + height);
+    placeGrid();
+}
+
+// Centres the grid in the window ((window width - grid width) / 2,
+// truncated) with its headings above it: the column title over the grid's
+// whole width, then the row of column labels, lblItems over the row-number
+// column and the k-th label at grid left + k * (cell width + 1) + 2. A grid
+// wider than the window's strip is narrowed to it and scrolls.
+void TfrmTemplate::placeGrid() {
+    if (!gridPane || !gridSize_.isValid()) return;
+    const int titleHeight = lblGridColumnsTitle->sizeHint().height();
+    const int labelHeight = lblItems->sizeHint().height();
+    const int width = std::min(gridSize_.width(), std::max(gridPane->width(), 1));
+    const int paneLeft = gridPane->mapTo(this, QPoint(0, 0)).x();
+    const int left = std::clamp((this->width() - width) / 2 - paneLeft, 0, std::max(0, gridPane->width() - width));
+    const int top = titleHeight + labelHeight;
+    grdData->setGeometry(left, top, width, gridSize_.height());
+    lblGridColumnsTitle->setGeometry(left, 0, width, titleHeight);
+    lblItems->setGeometry(left + 2, titleHeight, GridCellWidth, labelHeight);
+    for (int k = 1; k <= 6; ++k)
+        lblCol[static_cast<std::size_t>(k - 1)]->setGeometry(left + k * (GridCellWidth + 1) + 2, titleHeight,
+                                                             GridCellWidth, labelHeight);
 }
 
 void TfrmTemplate::LoadPreviousData() {

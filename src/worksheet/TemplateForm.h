@@ -1,7 +1,7 @@
 #pragma once
 
 #include <array>
-#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QWidget>
 
+#include "matrix/MatrixServices.h"
 #include "platform/Services.h"
 #include "report/ReportComposer.h"
 #include "worksheet/InputValidation.h"
@@ -51,9 +52,16 @@ class TfrmTemplate : public QWidget {
 
 public:
     // The creation step (FormCreate) runs here, the loading of the previous
-    // data included. `config` is the template configuration; this program
-    // uses the defaults.
-    TfrmTemplate(const Services& services, const TemplateConfig& config = TemplateConfig{}, QWidget* parent = nullptr);
+    // data included. `configuration` is the template configuration that the
+    // creation step puts in force; this program uses the defaults, a program
+    // built from the template hands over its own.
+    TfrmTemplate(const Services& services, const TemplateConfig& configuration = TemplateConfig{},
+                 QWidget* parent = nullptr);
+    ~TfrmTemplate() override;
+
+    // The open-file dialog of the matrix window's "Open Matrix File...";
+    // the platform's dialog unless another is set. Not owned.
+    void setMatrixFileDialog(MatrixFileDialog* dialog);
 
     void setResultsWindow(TfrmTemplateResults* results) { results_ = results; }
 
@@ -65,16 +73,24 @@ public:
     std::string dataFilePath() const;
 
     // The notes field's heights: collapsed (one line) and expanded. At the
-    // design's font they are the specified 25 and 70 pixels; a larger font
+    // design's font they are 25 and 70 pixels; a larger font
     // makes them larger so that no line is clipped.
     int notesCollapsedHeight() const;
     int notesExpandedHeight() const;
 
-    // The matrix entry step of Compute, run only with
-    // UseCorrelationMatrix after the fields are accepted; it returns false
-    // when the user left the matrix window with "Return to Worksheet". Without
-    // a step installed Compute goes on.
-    std::function<bool()> matrixEntryStep;
+    // The matrix entry step of Compute, run only with UseCorrelationMatrix
+    // after the fields are accepted. The order n is the whole number in field
+    // 8; an order outside 1 to 20 is refused with matrixOrderMessage and the
+    // focus in field 8. Otherwise the worksheet hides while the matrix window
+    // is open. False when Compute ends here (a refused order, or "Return to
+    // Worksheet", after which the worksheet shows again and StoredMatrix is
+    // unchanged); true once the accepted matrix is in StoredMatrix.
+    bool matrixEntryStep();
+
+    // The data grid's cells: 53 pixels wide and 20 high at the design's font
+    // (higher when a larger font needs it).
+    static constexpr int GridCellWidth = 53;
+    int gridCellHeight() const;
 
     // The texts of the worksheet's description and help panel.
     static QString descriptionText();
@@ -100,6 +116,7 @@ public:
     QRadioButton* RadioButton1 = nullptr;
     QRadioButton* RadioButton2 = nullptr;
     QRadioButton* RadioButton3 = nullptr;
+    QWidget* gridPane = nullptr; // the strip of the input panel that holds the grid and its headings
     QTableWidget* grdData = nullptr;
     QLabel* lblGridColumnsTitle = nullptr;
     QLabel* lblItems = nullptr;
@@ -120,6 +137,9 @@ public slots:
     void ExitBtnClick();
     void cmdHelpClick();
     void cmdReturnClick();
+    void FormActivate();
+    void txtInput1Exit();
+    void grdDataExit();
 
 public:
     // The previous-data file.
@@ -146,8 +166,9 @@ private:
     void memoCommentsEnter();
     void memoCommentsKeyUp(int key);
     void memoCommentsExit();
-    void txtInput1Exit();
-    void grdDataExit();
+    void focusChanged(QWidget* old, QWidget* now);
+    void setGridCurrentCell(int column, int row);
+    void placeGrid();
     // The key handlers, shared by the eight fields.
     bool txtInputKeyPress(QLineEdit* field, const QString& text, int key);
     void txtInputKeyUp(QLineEdit* field);
@@ -157,6 +178,10 @@ private:
     int notesLineCount() const;
     void emptyGridCells();
 
+    TemplateConfig configuration_; // put in force by FormCreate
+    std::unique_ptr<MatrixFileDialog> platformMatrixFiles_;
+    MatrixFileDialog* matrixFiles_ = nullptr;
+    QSize gridSize_;
     Services services_;
     WindowMessages messages_;
     TfrmTemplateResults* results_ = nullptr;
@@ -179,6 +204,10 @@ public:
 private:
     TfrmTemplate& form_;
 };
+
+// The warning for a matrix order (field 8) that is not a whole number from
+// 1 to 20: the field's caption and text, as the input messages quote them.
+QString matrixOrderMessage(const QString& caption, const QString& text);
 
 inline constexpr int NotesMaxLength = 250;
 inline constexpr int DescriptionScrollBarLength = 550;

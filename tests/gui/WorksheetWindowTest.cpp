@@ -786,27 +786,6 @@ private slots:
         QVERIFY(f.ExitBtn->isVisibleTo(&f));
     }
 
-    void theMatrixStepCanEndCompute() {
-        QTemporaryDir dir;
-        TemplateConfig config;
-        config.UseCorrelationMatrix = true;
-        Program p;
-        p.start(exeIn(dir), config);
-        p.form->show();
-        int asked = 0;
-        p.form->matrixEntryStep = [&] {
-            ++asked;
-            p.form->hide();
-            return false; // "Return to Worksheet"
-        };
-        p.setScores(kMixed);
-        p.form->cmdComputeClick();
-        QCOMPARE(asked, 1);
-        QVERIFY(p.form->isVisible());
-        QVERIFY(!QFile::exists(p.dataFile(dir)));
-        QVERIFY(!p.results->isVisible());
-    }
-
     void aRestoredMatrixMakesComputeContinue() {
         QTemporaryDir dir;
         writeBytes(dir.filePath("kalden.txt"), "1 1 1 1 1 1 1 2  0.3 0.5 1");

@@ -121,7 +121,62 @@ TEST(DataFileContent, GridCellsFollowWhenTheGridIsOn) {
     config.GridRows = 2;
     PreviousData d = scores({"2", "2", "1", "1", "1", "1", "1"});
     d.gridCells = {{"1.5", "2"}, {"3 4"}};
-    EXPECT_EQ(composePreviousDataContent(d, config), "2 2 1 1 1 1 1  1.5 2 34  ");
+    EXPECT_EQ(composePreviousDataContent(d, config), "2 2 1 1 1 1 1  1.5 2 34 0 ");
+}
+
+// Fault mended: a pasted text longer than one token of the reading no longer
+// comes back as two numbers that shift the later fields.
+TEST(DataFileContent, ATextLongerThanOneTokenIsWrittenAsItsValue) {
+    const std::string longOne = "1." + std::string(70, '0');
+    const std::string longTen = std::string(60, '0') + "10.5" + std::string(10, '0');
+    const std::string content =
+        composePreviousDataContent(scores({longOne.c_str(), longTen.c_str(), "9", "11", "8", "13", "10"}), TemplateConfig{});
+    EXPECT_EQ(content, "1 10.5 9 11 8 13 10  ");
+    const PreviousDataReading r = readPreviousDataContent(content, TemplateConfig{});
+    ASSERT_TRUE(r.ok());
+    const std::array<std::string, 8> expected = {"1", "10.5", "9", "11", "8", "13", "10", ""};
+    EXPECT_EQ(r.fieldTexts, expected);
+}
+
+// Fault mended: every cell the reading takes back is written as one number,
+// so the matrix after the grid is read from where it was written.
+TEST(DataFileContent, GridCellsAreTheOnesTheReadingTakesEachAsOneNumber) {
+    TemplateConfig config;
+    config.UseDataGrid = true;
+    config.UseCorrelationMatrix = true;
+    config.StoredValueCount = 8;
+    config.GridColumns = 2;
+    config.GridRows = 2;
+    struct Case {
+        const char* name;
+        PreviousData data;
+        const char* content;
+    };
+    PreviousData texts = scores({"2", "2", "1", "1", "1", "1", "1", "2"});
+    texts.gridCells = {{"", "abc"}, {"-", " 1 e5"}};
+    PreviousData wider = scores({"3", "1.0", "1", "1", "1", "1", "1", "2"});
+    wider.gridCells = {{"7", "8"}, {"9", "10"}};
+    PreviousData noSize = scores({"2.5", "2", "1", "1", "1", "1", "1", "2"});
+    noSize.gridCells = wider.gridCells;
+    const Case cases[] = {
+        {"empty, not a number, a lone minus, an exponent", texts, "2 2 1 1 1 1 1 2 0 0 0 1e5  1.000 0.500 1.000"},
+        {"fields 1 and 2 larger than the grid", wider, "3 1.0 1 1 1 1 1 2 7 8 0  1.000 0.500 1.000"},
+        {"field 1 not a whole number: the reading stops before the grid", noSize,
+         "2.5 2 1 1 1 1 1 2  1.000 0.500 1.000"},
+    };
+    for (Case c : cases) {
+        c.data.matrixSize = 2;
+        c.data.storedMatrix[0] = 1.0;
+        c.data.storedMatrix[20] = 0.5;
+        c.data.storedMatrix[21] = 1.0;
+        const std::string content = composePreviousDataContent(c.data, config);
+        EXPECT_EQ(content, c.content) << c.name;
+        const PreviousDataReading back = readPreviousDataContent(content, config);
+        if (c.data.fieldTexts[0] == std::string("2.5")) continue;
+        ASSERT_TRUE(back.ok()) << c.name << ": " << back.error;
+        EXPECT_EQ(element(back.storedMatrix, 1, 2), 0.5) << c.name;
+        EXPECT_EQ(element(back.storedMatrix, 2, 2), 1.0) << c.name;
+    }
 }
 
 TEST(DataFileContent, MatrixLowerTriangleWithThreeDecimalsAndAPoint) {
