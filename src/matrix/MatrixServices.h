@@ -9,7 +9,7 @@ class QWidget;
 namespace kalden {
 
 // The open-file dialog of the matrix window. The message boxes come from
-// platform/Services.h (MessageBoxes).
+// worksheet/Services.h (MessageBoxes).
 class MatrixFileDialog {
 public:
     virtual ~MatrixFileDialog() = default;

@@ -8,7 +8,7 @@
 
 #include "matrix/MatrixServices.h"
 #include "matrix/WorkMatrix.h"
-#include "platform/Services.h"
+#include "worksheet/Services.h"
 
 class QFrame;
 class QLabel;

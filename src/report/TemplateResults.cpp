@@ -21,7 +21,7 @@
 #include <QTextCursor>
 #include <QVBoxLayout>
 
-#include "platform/QtServices.h"
+#include "worksheet/QtServices.h"
 #include "report/MemoText.h"
 #include "report/TextFile.h"
 

@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-#include "platform/Services.h"
+#include "worksheet/Services.h"
 #include "report/ReportComposer.h"
 #include "report/ReportLines.h"
 

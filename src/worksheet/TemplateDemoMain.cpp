@@ -7,7 +7,7 @@
 // configuration is templateDemoConfig() (worksheet/ProgramConfig.h).
 #include <QApplication>
 
-#include "platform/QtServices.h"
+#include "worksheet/QtServices.h"
 #include "report/NumberFormat.h"
 #include "report/TemplateResults.h"
 #include "worksheet/ProgramConfig.h"

@@ -32,7 +32,7 @@
 
 #include "matrix/SquareMatrixForm.h"
 #include "matrix/WorkMatrix.h"
-#include "platform/QtServices.h"
+#include "worksheet/QtServices.h"
 #include "report/MemoText.h"
 #include "report/TemplateResults.h"
 #include "scoring/ScoringEngine.h"

@@ -10,7 +10,7 @@
 #include <QWidget>
 
 #include "matrix/MatrixServices.h"
-#include "platform/Services.h"
+#include "worksheet/Services.h"
 #include "report/ReportComposer.h"
 #include "worksheet/InputValidation.h"
 #include "worksheet/ProgramConfig.h"

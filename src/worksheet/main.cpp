@@ -4,7 +4,7 @@
 // either window or the worksheet is closed through its frame.
 #include <QApplication>
 
-#include "platform/QtServices.h"
+#include "worksheet/QtServices.h"
 #include "report/NumberFormat.h"
 #include "report/TemplateResults.h"
 #include "worksheet/ProgramConfig.h"

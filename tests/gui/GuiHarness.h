@@ -16,7 +16,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "platform/Services.h"
+#include "worksheet/Services.h"
 #include "report/TemplateResults.h"
 #include "worksheet/TemplateForm.h"
 

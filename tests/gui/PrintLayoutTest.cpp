@@ -4,8 +4,8 @@
 #include <QPdfWriter>
 #include <QtTest>
 
-#include "platform/PrintLayout.h"
-#include "platform/QtServices.h"
+#include "report/PrintLayout.h"
+#include "worksheet/QtServices.h"
 
 using namespace kalden;
 

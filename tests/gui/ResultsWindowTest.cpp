@@ -20,8 +20,8 @@
 #include <QtTest>
 
 #include "GuiHarness.h"
-#include "platform/PrintLayout.h"
-#include "platform/QtServices.h"
+#include "report/PrintLayout.h"
+#include "worksheet/QtServices.h"
 #include "report/TextFile.h"
 
 using namespace kalden;

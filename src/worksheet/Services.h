@@ -13,7 +13,7 @@ namespace kalden {
 
 // The platform services the two windows use, each behind a small interface
 // so that every rule of the windows can be tested with recording fakes. The
-// Qt implementations are in platform/QtServices.h.
+// Qt implementations are in worksheet/QtServices.h.
 
 // Modal message boxes and the beep. Texts use a carriage return (code 13)
 // as line break, as the program writes them.

@@ -5,7 +5,7 @@
 
 #include <QFont>
 
-#include "platform/Services.h"
+#include "worksheet/Services.h"
 
 class QPagedPaintDevice;
 

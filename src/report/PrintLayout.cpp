@@ -1,4 +1,4 @@
-#include "platform/PrintLayout.h"
+#include "report/PrintLayout.h"
 
 #include <algorithm>
 

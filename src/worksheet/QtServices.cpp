@@ -1,4 +1,4 @@
-#include "platform/QtServices.h"
+#include "worksheet/QtServices.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -8,7 +8,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 
-#include "platform/PrintLayout.h"
+#include "report/PrintLayout.h"
 
 namespace kalden {
 
