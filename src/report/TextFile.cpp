@@ -33,53 +33,6 @@ bool fail(std::string& error, int code) {
 
 } // namespace
 
-bool writeFileReplacing(const std::string& path, const std::string& content, std::string& error) {
-    struct stat existing {};
-    const bool exists = ::stat(path.c_str(), &existing) == 0;
-    if (exists && S_ISDIR(existing.st_mode)) return fail(error, EISDIR);
-
-    std::string temp = folderOf(path) + "/.kalden-XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) return fail(error, errno);
-
-    const char* data = content.data();
-    std::size_t left = content.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, left);
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            const int code = errno;
-            ::close(fd);
-            ::unlink(temp.c_str());
-            return fail(error, code);
-        }
-        data += written;
-        left -= static_cast<std::size_t>(written);
-    }
-    const mode_t mode = exists ? (existing.st_mode & 07777) : static_cast<mode_t>(0644 & ~[] {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        return mask;
-    }());
-    if (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0) {
-        const int code = errno;
-        ::close(fd);
-        ::unlink(temp.c_str());
-        return fail(error, code);
-    }
-    if (::close(fd) != 0) {
-        const int code = errno;
-        ::unlink(temp.c_str());
-        return fail(error, code);
-    }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        const int code = errno;
-        ::unlink(temp.c_str());
-        return fail(error, code);
-    }
-    return true;
-}
-
 namespace {
 
 constexpr std::size_t kWriteChunk = 1 << 16;
@@ -115,18 +68,38 @@ void FileReplacement::discard() {
     temp_.clear();
 }
 
+// The file that saving at `path` really replaces: a symbolic link is
+// followed, so the link stays and its target gets the new content.
+std::string replacedFile(const std::string& path) {
+    std::string target = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat link {};
+        if (::lstat(target.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return target;
+        std::string next(static_cast<std::size_t>(link.st_size > 0 ? link.st_size : 4096), '\0');
+        const ssize_t n = ::readlink(target.c_str(), next.data(), next.size());
+        if (n < 0) return target;
+        next.resize(static_cast<std::size_t>(n));
+        target = (next.empty() || next[0] == '/') ? next : folderOf(target) + "/" + next;
+    }
+    return target;
+}
+
 bool FileReplacement::open(const std::string& path, std::string& error) {
     discard();
+    const std::string target = replacedFile(path);
     struct stat existing {};
-    const bool exists = ::stat(path.c_str(), &existing) == 0;
+    const bool exists = ::stat(target.c_str(), &existing) == 0;
     if (exists && S_ISDIR(existing.st_mode)) return fail(error, EISDIR);
+    // A file that may not be written keeps its protection: it is not
+    // replaced behind the user's back just because its folder is writable.
+    if (exists && ::access(target.c_str(), W_OK) != 0) return fail(error, errno);
     mode_ = exists ? (existing.st_mode & 07777) : (0644 & ~currentUmask());
 
-    std::string temp = folderOf(path) + "/.kalden-XXXXXX";
+    std::string temp = folderOf(target) + "/.kalden-XXXXXX";
     fd_ = ::mkstemp(temp.data());
     if (fd_ < 0) return fail(error, errno);
     temp_ = temp;
-    path_ = path;
+    path_ = target;
     failure_ = 0;
     buffer_.clear();
     buffer_.reserve(kWriteChunk);
@@ -167,6 +140,13 @@ bool FileReplacement::commit(std::string& error) {
     }
     temp_.clear();
     return true;
+}
+
+bool writeFileReplacing(const std::string& path, const std::string& content, std::string& error) {
+    FileReplacement file;
+    if (!file.open(path, error)) return false;
+    file.write(content);
+    return file.commit(error);
 }
 
 } // namespace kalden

@@ -14,8 +14,10 @@ std::string joinCrLf(const ReportLines& lines);
 // Replaces the file at `path` with `content` so that the old file survives
 // any failure: the new content is written completely to a temporary file in
 // the same folder and flushed to the device, then renamed over the old one.
-// An existing file keeps its permissions. On failure returns false with the
-// system's description of what went wrong in `error`.
+// An existing file keeps its permissions; a symbolic link is followed (the
+// link stays and its target gets the content); a file the user may not
+// write is refused, not replaced. On failure returns false with the system's
+// description of what went wrong in `error`.
 bool writeFileReplacing(const std::string& path, const std::string& content, std::string& error);
 
 // The same replacement for content produced piece by piece (batch output of

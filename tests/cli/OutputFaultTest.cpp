@@ -206,4 +206,34 @@ TEST_F(OutputFault, WritableFolderGetsTheWholeNewReport) {
     EXPECT_EQ(entriesOf(folder_), std::vector<std::string>{"results.txt"});
 }
 
+TEST_F(OutputFault, SymbolicLinkKeepsPointingAtTheNewReport) {
+    const fs::path target = folder_ / "kept";
+    fs::create_directory(target);
+    const fs::path real = target / "results.txt";
+    writeBytes(real, kOldReport);
+    const fs::path link = folder_ / "latest.txt";
+    fs::create_symlink(fs::path("kept") / "results.txt", link);
+
+    const Outcome outcome = reportTo(link);
+
+    EXPECT_EQ(outcome.status, kalden::cli::ExitOk) << outcome.err;
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(readBytes(real).substr(0, 2), "\r\n");
+    EXPECT_NE(readBytes(real), kOldReport);
+    EXPECT_EQ(entriesOf(target), std::vector<std::string>{"results.txt"});
+}
+
+TEST_F(OutputFault, ReadOnlyFileIsNotReplacedBehindTheUsersBack) {
+    if (::geteuid() == 0) GTEST_SKIP() << "permissions do not stop root";
+    const fs::path output = folder_ / "results.txt";
+    writeBytes(output, kOldReport);
+    ASSERT_EQ(::chmod(output.c_str(), 0444), 0);
+
+    const Outcome outcome = reportTo(output);
+
+    EXPECT_EQ(outcome.status, kalden::cli::ExitWriteFailed);
+    EXPECT_EQ(outcome.err, cannotWrite(output, std::strerror(EACCES)));
+    EXPECT_EQ(readBytes(output), kOldReport);
+}
+
 } // namespace
