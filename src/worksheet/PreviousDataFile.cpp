@@ -284,6 +284,11 @@ PreviousDataFileResult loadPreviousDataFile(const std::string& path, const Templ
         return result;
     }
     result.found = true;
+    // A pipe or device would block the start-up or never end.
+    if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+        result.reading.error = "Not a regular file";
+        return result;
+    }
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) {
         result.reading.error = std::strerror(errno);

@@ -14,6 +14,8 @@
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QtTest>
+#include <QElapsedTimer>
+#include <sys/stat.h>
 
 #include "GuiHarness.h"
 #include "report/ReportComposer.h"
@@ -607,6 +609,73 @@ private slots:
         QVERIFY(!p.form->field(8)->isVisibleTo(p.form.get()));
         p.form->show();
         QCOMPARE(p.form->focusWidget(), p.form->field(7));
+    }
+
+    // Hostile data files: the worksheet opens, the fields read before the
+    // fault keep their values, nothing crashes or hangs.
+    void hostileDataFilesOpenTheWorksheet_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QStringList>("fields");
+        QTest::addColumn<QStringList>("errors");
+        const QStringList invalid{QStringLiteral("Invalid numeric input")};
+        const QStringList none;
+        QTest::newRow("binary bytes") << QByteArray("12 7 \x00\x01\xff\xfe 9", 13) << QStringList{"12", "7"} << invalid;
+        QTest::newRow("overflowing exponent") << QByteArray("12 1e999 9 8 7 6 5") << QStringList{"12"} << invalid;
+        QTest::newRow("nan") << QByteArray("12 7 nan 9") << QStringList{"12", "7"} << invalid;
+        QTest::newRow("inf") << QByteArray("inf 7") << QStringList{} << invalid;
+        QTest::newRow("negative zero") << QByteArray("-0 7 11 9 8 10 13  ")
+                                       << QStringList{"0", "7", "11", "9", "8", "10", "13"} << none;
+        // A token ends after 64 characters, so a long run of digits reads as
+        // several numbers of 64 digits each.
+        const QString sevens = QStringLiteral("7.77778e+63");
+        QTest::newRow("very long token") << (QByteArray("12 ") + QByteArray(100000, '7') + " 9")
+                                         << QStringList{"12", sevens, sevens, sevens, sevens, sevens, sevens} << none;
+        const QString fives = QStringLiteral("5.55556e+63");
+        QTest::newRow("no separators at all") << QByteArray(2 << 20, '5')
+                                              << QStringList{fives, fives, fives, fives, fives, fives, fives} << none;
+        QTest::newRow("separators only") << QByteArray(1 << 20, ' ')
+                                         << QStringList{"0", "0", "0", "0", "0", "0", "0"} << none;
+    }
+    void hostileDataFilesOpenTheWorksheet() {
+        QFETCH(QByteArray, content);
+        QFETCH(QStringList, fields);
+        QFETCH(QStringList, errors);
+        QTemporaryDir dir;
+        writeBytes(dir.filePath("kalden.txt"), content.toStdString());
+        Program p;
+        p.start(exeIn(dir));
+        QCOMPARE(p.boxes.errors(), errors);
+        for (int k = 1; k <= 7; ++k)
+            QCOMPARE(p.form->field(k)->text(), k <= fields.size() ? fields[k - 1] : QString());
+        p.form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(p.form.get()));
+    }
+
+    void aHundredMegabyteDataFileIsReadOnlyAsFarAsNeeded() {
+        QTemporaryDir dir;
+        {
+            std::ofstream out(dir.filePath("kalden.txt").toStdString(), std::ios::binary);
+            out << "12 7 11 9 8 10 13  ";
+            const std::string block(1 << 20, '9');
+            for (int i = 0; i < 100; ++i) out << block;
+        }
+        QElapsedTimer clock;
+        clock.start();
+        Program p;
+        p.start(exeIn(dir));
+        QVERIFY2(clock.elapsed() < 5000, "start-up took longer than five seconds");
+        QVERIFY(p.boxes.errors().isEmpty());
+        QCOMPARE(p.form->field(7)->text(), QStringLiteral("13"));
+        QVERIFY(p.form->PreviousDataLoaded);
+    }
+
+    void aNamedPipeInPlaceOfTheDataFileDoesNotHangTheStart() {
+        QTemporaryDir dir;
+        QCOMPARE(::mkfifo(dir.filePath("kalden.txt").toLocal8Bit().constData(), 0600), 0);
+        Program p;
+        p.start(exeIn(dir));
+        QCOMPARE(p.boxes.errors(), QStringList{QStringLiteral("Not a regular file")});
+        for (int k = 1; k <= 7; ++k) QVERIFY(p.form->field(k)->text().isEmpty());
     }
 
     void aDataFileThatCannotBeReadGivesTheSystemsReason() {
