@@ -153,11 +153,13 @@ TfrmTemplate::TfrmTemplate(const Services& services, const TemplateConfig& confi
       messages_(services.boxes) {
     setObjectName(QStringLiteral("frmTemplate"));
     buildWindow();
-    connect(qApp, &QApplication::focusChanged, this, &TfrmTemplate::focusChanged);
+    focusChangedConnection_ = connect(qApp, &QApplication::focusChanged, this, &TfrmTemplate::focusChanged);
     FormCreate();
 }
 
-TfrmTemplate::~TfrmTemplate() = default;
+// The focus moves while the base widget is being destroyed; by then this
+// window's own members are gone, so it must hear no more of it.
+TfrmTemplate::~TfrmTemplate() { disconnect(focusChangedConnection_); }
 
 void TfrmTemplate::setMatrixFileDialog(MatrixFileDialog* dialog) {
     matrixFiles_ = dialog ? dialog : platformMatrixFiles_.get();

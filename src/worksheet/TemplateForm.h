@@ -166,6 +166,7 @@ private:
     void memoCommentsEnter();
     void memoCommentsKeyUp(int key);
     void memoCommentsExit();
+    QMetaObject::Connection focusChangedConnection_;
     void focusChanged(QWidget* old, QWidget* now);
     void setGridCurrentCell(int column, int row);
     void placeGrid();
