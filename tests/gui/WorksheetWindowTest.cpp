@@ -619,7 +619,8 @@ private slots:
         QTest::addColumn<QStringList>("errors");
         const QStringList invalid{QStringLiteral("Invalid numeric input")};
         const QStringList none;
-        QTest::newRow("binary bytes") << QByteArray("12 7 \x00\x01\xff\xfe 9", 13) << QStringList{"12", "7"} << invalid;
+        static const char binary[] = "12 7 \x00\x01\xff\xfe 9";
+        QTest::newRow("binary bytes") << QByteArray(binary, sizeof binary - 1) << QStringList{"12", "7"} << invalid;
         QTest::newRow("overflowing exponent") << QByteArray("12 1e999 9 8 7 6 5") << QStringList{"12"} << invalid;
         QTest::newRow("nan") << QByteArray("12 7 nan 9") << QStringList{"12", "7"} << invalid;
         QTest::newRow("inf") << QByteArray("inf 7") << QStringList{} << invalid;
