@@ -246,7 +246,9 @@ std::optional<BatchLayout> readBatchLayout(const std::vector<std::string>& heade
     return layout;
 }
 
-void readBatchCase(const CsvRecord& row, const BatchLayout& layout, const BatchDefaults& defaults, BatchCase& out) {
+namespace {
+
+void checkBatchCase(const CsvRecord& row, const BatchLayout& layout, const BatchDefaults& defaults, BatchCase& out) {
     const std::string* id = cellOf(row, layout, BatchColumn::Id);
     out.id = id ? *id : std::string();
     out.record.reset();
@@ -273,6 +275,16 @@ void readBatchCase(const CsvRecord& row, const BatchLayout& layout, const BatchD
 
     const std::string* notes = cellOf(row, layout, BatchColumn::Notes);
     out.notes = notes && !notes->empty() ? splitNotes(*notes) : defaults.notes;
+}
+
+} // namespace
+
+void readBatchCase(const CsvRecord& row, const BatchLayout& layout, const BatchDefaults& defaults, BatchCase& out) {
+    checkBatchCase(row, layout, defaults, out);
+    // A message is one line wherever it is shown: the worksheet's carriage
+    // returns, and any line break of a quoted cell it repeats, become blanks.
+    std::replace(out.error.begin(), out.error.end(), '\r', ' ');
+    std::replace(out.error.begin(), out.error.end(), '\n', ' ');
 }
 
 std::vector<std::string> splitNotes(const std::string& cell) {

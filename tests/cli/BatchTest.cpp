@@ -252,6 +252,9 @@ TEST(BatchCaseReading, RowOptionsOverrideTheDefaultsAndBadValuesRejectTheRow) {
         {",both,,,", {}, {}, "basis must be observed or true, not 'both'"},
         {",, on ,,", {}, {}, "bonferroni must be true, false, yes, no, 1 or 0, not 'on'"},
         {",,,20,", {}, {}, "criterion must be 5, 10 or 15, not '20'"},
+        // Regression: a value with line breaks inside its quotes made a
+        // message of several lines.
+        {",,\"line\r\none\",,", {}, {}, "bonferroni must be true, false, yes, no, 1 or 0, not 'line  one'"},
     };
     std::string problem;
     const auto header = readAll(kScoreHeader + ",ci,basis,bonferroni,criterion,notes").front();
