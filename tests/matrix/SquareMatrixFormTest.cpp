@@ -14,6 +14,7 @@
 #include <deque>
 #include <memory>
 
+#include "GuiHarness.h"
 #include "matrix/SquareMatrixForm.h"
 
 using namespace kalden;
@@ -25,25 +26,10 @@ const QString kInvalidEntry =
 const QString kRange = QStringLiteral("information:") + MatrixRangeMessage;
 QString zeroAsked(int row, int column) { return QStringLiteral("confirm:") + zeroCellQuestion(row, column); }
 
-// Records every box in order as "<kind>:<text>"; questions are answered
-// from `answers`, then with `laterAnswer`.
-class RecordingBoxes : public MessageBoxes {
-public:
-    QStringList events;
-    std::deque<bool> answers;
-    bool laterAnswer = true;
-
-    void warning(const QString& text) override { events << QStringLiteral("warning:") + text; }
-    bool confirm(const QString& text) override {
-        events << QStringLiteral("confirm:") + text;
-        if (answers.empty()) return laterAnswer;
-        const bool answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-    void information(const QString& text) override { events << QStringLiteral("information:") + text; }
-    void error(const QString& text) override { events << QStringLiteral("error:") + text; }
-    void beep() override { events << QStringLiteral("beep"); }
+// Questions not queued in `answers` are answered Yes unless a test says
+// otherwise.
+struct RecordingBoxes : kalden::testing::RecordingBoxes {
+    RecordingBoxes() { defaultAnswer = true; }
 };
 
 class FakeFileDialog : public MatrixFileDialog {
