@@ -10,7 +10,9 @@
 #include <sstream>
 #include <string>
 
+#include <QApplication>
 #include <QDir>
+#include <QFont>
 #include <QLineEdit>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -157,6 +159,31 @@ struct Program {
         for (int k = 1; k <= texts.size(); ++k) form->field(k)->setText(texts[k - 1]);
     }
     QString dataFile(const QTemporaryDir& dir) const { return dir.filePath(QStringLiteral("kalden.txt")); }
+};
+
+
+// The application's font at `pointSize` (0: left as it is) for as long as
+// the object lives; the layout tests run at the default and a large size.
+class ApplicationFontSize {
+public:
+    explicit ApplicationFontSize(int pointSize) : saved_(QApplication::font()) {
+        if (pointSize <= 0) return;
+        QFont big = saved_;
+        big.setPointSize(pointSize);
+        QApplication::setFont(big);
+    }
+    ~ApplicationFontSize() { QApplication::setFont(saved_); }
+    ApplicationFontSize(const ApplicationFontSize&) = delete;
+    ApplicationFontSize& operator=(const ApplicationFontSize&) = delete;
+
+    static void addRows() {
+        QTest::addColumn<int>("pointSize");
+        QTest::newRow("default") << 0;
+        QTest::newRow("large") << 16;
+    }
+
+private:
+    QFont saved_;
 };
 
 } // namespace kalden::testing

@@ -25,6 +25,7 @@
 #include "report/TextFile.h"
 
 using namespace kalden;
+using kalden::testing::ApplicationFontSize;
 using kalden::testing::Program;
 using kalden::testing::readBytes;
 using kalden::testing::writeBytes;
@@ -439,19 +440,10 @@ private slots:
     }
 
     // ---- Layout: nothing clipped at the default and at a large font -------------------
-    void noCaptionIsClipped_data() {
-        QTest::addColumn<int>("pointSize");
-        QTest::newRow("default") << 0;
-        QTest::newRow("large") << 16;
-    }
+    void noCaptionIsClipped_data() { ApplicationFontSize::addRows(); }
     void noCaptionIsClipped() {
         QFETCH(int, pointSize);
-        const QFont saved = QApplication::font();
-        if (pointSize > 0) {
-            QFont big = saved;
-            big.setPointSize(pointSize);
-            QApplication::setFont(big);
-        }
+        const ApplicationFontSize font(pointSize);
         QTemporaryDir dir;
         Program p;
         p.start(exeIn(dir));
@@ -476,7 +468,6 @@ private slots:
         QVERIFY(p.results->cmdClearResults->x() < p.results->cmdReturn->x());
         QVERIFY(p.results->cmdReturn->x() < p.results->cmdExit->x());
         p.stop();
-        QApplication::setFont(saved);
     }
 
     // ---- The Qt implementations of the services ------------------------------------

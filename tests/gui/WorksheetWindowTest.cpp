@@ -24,6 +24,7 @@
 #include "worksheet/PreviousDataFile.h"
 
 using namespace kalden;
+using kalden::testing::ApplicationFontSize;
 using kalden::testing::Program;
 using kalden::testing::readBytes;
 using kalden::testing::writeBytes;
@@ -899,19 +900,10 @@ private slots:
     }
 
     // ---- Layout: nothing clipped at the default and at a large font -----------------------
-    void noCaptionIsClipped_data() {
-        QTest::addColumn<int>("pointSize");
-        QTest::newRow("default") << 0;
-        QTest::newRow("large") << 16;
-    }
+    void noCaptionIsClipped_data() { ApplicationFontSize::addRows(); }
     void noCaptionIsClipped() {
         QFETCH(int, pointSize);
-        const QFont saved = QApplication::font();
-        if (pointSize > 0) {
-            QFont big = saved;
-            big.setPointSize(pointSize);
-            QApplication::setFont(big);
-        }
+        const ApplicationFontSize font(pointSize);
         QTemporaryDir dir;
         Program p;
         p.start(exeIn(dir));
@@ -937,7 +929,6 @@ private slots:
         QVERIFY(inForm(p.form->cmdCompute).left() < inForm(p.form->btnclearData).left());
         QVERIFY(inForm(p.form->btnclearData).right() < inForm(p.form->ExitBtn).left());
         p.stop();
-        QApplication::setFont(saved);
     }
 };
 
