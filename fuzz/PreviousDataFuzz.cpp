@@ -54,9 +54,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             FUZZ_CHECK(row.size() == static_cast<std::size_t>(r.gridColumns), quoted(content));
     }
     if (r.matrixRestored) {
-        FUZZ_CHECK(r.matrixOrder >= 0 && r.matrixOrder <= StoredMatrixOrder, quoted(content));
+        FUZZ_CHECK(r.matrixOrder >= 0 && r.matrixOrder <= MAX_ORDER, quoted(content));
         for (int i = 1; i <= r.matrixOrder; ++i)
-            FUZZ_CHECK(r.storedMatrix[static_cast<std::size_t>((i - 1) * StoredMatrixOrder + (i - 1))] == 1.0,
+            FUZZ_CHECK(r.storedMatrix[static_cast<std::size_t>((i - 1) * MAX_ORDER + (i - 1))] == 1.0,
                        "diagonal " + std::to_string(i));
     }
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "cli/BatchOutput.h"
-#include "worksheet/InputRecord.h"
+#include "scoring/InputRecord.h"
 
 namespace kalden::cli {
 

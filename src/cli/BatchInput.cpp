@@ -5,7 +5,7 @@
 
 #include "cli/OptionNames.h"
 #include "worksheet/InputValidation.h"
-#include "worksheet/MessageService.h"
+#include "scoring/MessageService.h"
 
 namespace kalden::cli {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "worksheet/InputRecord.h"
+#include "scoring/InputRecord.h"
 
 namespace kalden::cli {
 

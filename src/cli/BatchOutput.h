@@ -8,7 +8,7 @@
 
 #include "cli/BatchInput.h"
 #include "scoring/ScoringEngine.h"
-#include "worksheet/MessageService.h"
+#include "scoring/MessageService.h"
 
 namespace kalden::cli {
 

@@ -9,7 +9,7 @@
 #include "report/ReportComposer.h"
 #include "report/TextFile.h"
 #include "worksheet/InputValidation.h"
-#include "worksheet/MessageService.h"
+#include "scoring/MessageService.h"
 
 namespace kalden::cli {
 

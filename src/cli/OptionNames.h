@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "worksheet/InputRecord.h"
+#include "scoring/InputRecord.h"
 
 namespace kalden::cli {
 

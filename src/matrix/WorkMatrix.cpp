@@ -10,13 +10,13 @@ bool MatrixEntryCancelled = false;
 namespace {
 
 void checkStoredOrder(int n) {
-    if (n < 1 || n > StoredMatrixOrder)
+    if (n < 1 || n > MAX_ORDER)
         throw std::invalid_argument("matrix order " + std::to_string(n) + " is outside 1 to " +
-                                    std::to_string(StoredMatrixOrder));
+                                    std::to_string(MAX_ORDER));
 }
 
 double storedElement(const StoredMatrixValues& stored, int i, int j) {
-    return stored[static_cast<std::size_t>((i - 1) * StoredMatrixOrder + (j - 1))];
+    return stored[static_cast<std::size_t>((i - 1) * MAX_ORDER + (j - 1))];
 }
 
 } // namespace
@@ -34,7 +34,7 @@ void storeAcceptedMatrix(const WorkMatrix& work, int n, StoredMatrixValues& stor
     checkStoredOrder(n);
     for (int i = 1; i <= n; ++i)
         for (int j = 1; j <= n; ++j)
-            stored[static_cast<std::size_t>((i - 1) * StoredMatrixOrder + (j - 1))] = workElement(work, i, j);
+            stored[static_cast<std::size_t>((i - 1) * MAX_ORDER + (j - 1))] = workElement(work, i, j);
 }
 
 } // namespace kalden

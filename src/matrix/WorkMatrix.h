@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "report/ReportComposer.h"
+#include "matrix/StoredMatrix.h"
 
 namespace kalden {
 

@@ -1,6 +1,7 @@
 #include "report/ReportComposer.h"
 
 #include "report/NumberFormat.h"
+#include "report/ResultTables.h"
 #include "scoring/DifferenceReliability.h"
 #include "scoring/IndexScores.h"
 #include "worksheet/InputValidation.h"
@@ -111,11 +112,11 @@ void writeGridEcho(const ReportContext& context, ReportLines& report, MessageSer
 
 void writeMatrixEcho(const ReportContext& context, ReportLines& report) {
     if (context.useCorrelationMatrix) report.push_back(" Correlation matrix:");
-    const int n = std::min(context.matrixSize, StoredMatrixOrder);
+    const int n = std::min(context.matrixSize, MAX_ORDER);
     for (int i = 1; i <= n; ++i) {
         std::string line = " " + std::to_string(i) + ": ";
         for (int j = 1; j <= i; ++j)
-            line += formatFixed(context.storedMatrix[static_cast<std::size_t>((i - 1) * StoredMatrixOrder + (j - 1))],
+            line += formatFixed(context.storedMatrix[static_cast<std::size_t>((i - 1) * MAX_ORDER + (j - 1))],
                                 6, 3) +
                     " ";
         report.push_back(line);

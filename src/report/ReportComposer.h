@@ -4,16 +4,13 @@
 #include <string>
 #include <vector>
 
+#include "matrix/StoredMatrix.h"
 #include "report/ReportLines.h"
 #include "scoring/ScoringEngine.h"
-#include "worksheet/InputRecord.h"
-#include "worksheet/MessageService.h"
+#include "scoring/InputRecord.h"
+#include "scoring/MessageService.h"
 
 namespace kalden {
-
-inline constexpr int StoredMatrixOrder = 20;
-// Element (i, j), i and j from 1, at (i - 1) * 20 + (j - 1).
-using StoredMatrixValues = std::array<double, StoredMatrixOrder * StoredMatrixOrder>;
 
 // What the report echoes besides the scores and results: the user's notes
 // and, when the template switches them on, the data grid and the matrix.

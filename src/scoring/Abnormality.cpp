@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "report/NumberFormat.h"
 #include "scoring/DifferenceReliability.h"
 #include "scoring/IndexScores.h"
 #include "stats/NormalDistribution.h"
@@ -85,40 +84,5 @@ AbnormalityResults computeIndexAbnormality(const IndexResults& results, Abnormal
                               criterion, messages);
 }
 
-void writeLowScoreLines(const AbnormalityResults& a, ReportLines& report) {
-    report.push_back(formatText(" NUMBER of case's Index scores classified as abnormally low = %2d", {a.lowScoreCount}));
-    report.push_back(" PERCENTAGE of normal population expected to exhibit this number or more of abnormally low scores:");
-    report.push_back(formatText(" Percentage = %3.2f%%", {a.lowScorePopulationPercent}));
-}
-
-void writeAbnormalitySection(const AbnormalityResults& a, ReportLines& report) {
-    report.push_back(" ABNORMALITY of differences between Short-Form Indices, i.e., percentage of population estimated to");
-    report.push_back(
-        " obtain a larger difference in same direction (figure in brackets is percentage regardless of sign ) :");
-    report.push_back(rule(100));
-    report.push_back(" Index Pair           Difference          %age of population        (%age regardless of sign)");
-    report.push_back(rule(100));
-    for (std::size_t i = 0; i < PairCount; ++i) {
-        const PairAbnormality& p = a.pairs[i];
-        report.push_back(formatText(std::string(" ") + pairLabel(pairAt(i)) +
-                                        "       %5.0f                    %6.3f%%                     ( %6.3f%% )",
-                                    {p.observedDifference, p.abnormalityPercent, 2.0 * p.abnormalityPercent}));
-        const IndexPair pair = pairAt(i);
-        if (pair == IndexPair::VC_PS || pair == IndexPair::PO_PS) report.push_back("");
-    }
-    report.push_back(rule(100));
-    report.push_back(formatText(
-        " NUMBER of case's pairwise differences (regardless of sign) that meet criterion for abnormality = %2d ",
-        {a.abnormalDifferenceCount}));
-    if (a.abnormalDifferenceCount == 0) {
-        // Added unformatted: the percent sign stands before the 100.
-        report.push_back(
-            " PERCENTAGE of normal population expected to exhibit this number or more of abnormal differences= %100%");
-    } else {
-        report.push_back(formatText(
-            " PERCENTAGE of normal population expected to exhibit this number or more of abnormal differences=%3.2f%%",
-            {a.differencePopulationPercent}));
-    }
-}
 
 } // namespace kalden

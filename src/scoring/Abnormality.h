@@ -2,9 +2,8 @@
 
 #include <array>
 
-#include "report/ReportLines.h"
 #include "scoring/IndexResults.h"
-#include "worksheet/MessageService.h"
+#include "scoring/MessageService.h"
 
 namespace kalden {
 
@@ -42,10 +41,5 @@ AbnormalityResults computeAbnormality(const std::array<double, 4>& scores, Abnor
                                       MessageService& messages);
 AbnormalityResults computeIndexAbnormality(const IndexResults& results, AbnormalityCriterion criterion,
                                       MessageService& messages);
-
-// The three low-score lines that follow the Index table.
-void writeLowScoreLines(const AbnormalityResults& abnormality, ReportLines& report);
-// The abnormality table with the count of abnormal differences.
-void writeAbnormalitySection(const AbnormalityResults& abnormality, ReportLines& report);
 
 } // namespace kalden

@@ -2,42 +2,18 @@
 
 #include <cmath>
 
-#include "report/NumberFormat.h"
 #include "stats/NormalDistribution.h"
 
 namespace kalden {
 
 namespace {
 
-const char* const kLabels[PairCount] = {"VC versus PO", "VC versus WM", "VC versus PS",
-                                        "PO versus WM", "PO versus PS", "WM versus PS"};
-
-// Verdict rows differ in their trailing blanks.
-const char* const kVerdictTails[PairCount] = {"   ", " ", "  ", " ", "  ", " "};
-
-struct Variant {
-    const char* heading;
-    int openingRule;
-    bool verdicts;
-    bool extraEmptyLine;
-    int closingRule;
-};
-
-Variant variantFor(DifferenceBasis basis, bool bonferroni) {
-    if (basis == DifferenceBasis::Observed) {
-        if (!bonferroni) return {" RELIABLITY of differences between Short-Form Indices:", 100, false, false, 100};
-        return {" RELIABLITY of differences between Short-Form Indices after Bonferroni correction:", 100, true, false,
-                100};
-    }
-    if (!bonferroni)
-        return {" RELIABLITY of differences between true scores for Short-Form Indices:", 101, false, false, 102};
-    return {" RELIABLITY of differences between true scores for Short-Form Indices after Bonferroni correction:", 100,
-            true, true, 101};
-}
+const char* const PairLabels[PairCount] = {"VC versus PO", "VC versus WM", "VC versus PS",
+                                           "PO versus WM", "PO versus PS", "WM versus PS"};
 
 } // namespace
 
-const char* pairLabel(IndexPair pair) { return kLabels[static_cast<std::size_t>(pair)]; }
+const char* pairLabel(IndexPair pair) { return PairLabels[static_cast<std::size_t>(pair)]; }
 
 void computeDifferenceTests(IndexResults& results, DifferenceBasis basis, MessageService& messages) {
     results.differenceBasis = basis;
@@ -71,30 +47,6 @@ void applySequentialBonferroni(IndexResults& results) {
             }
         }
     }
-}
-
-void writeReliabilitySection(const IndexResults& results, ReportLines& report) {
-    const Variant v = variantFor(results.differenceBasis, results.sequentialBonferroni);
-    report.push_back(v.heading);
-    report.push_back(rule(v.openingRule));
-    report.push_back(v.verdicts ? " Index Pair          Difference              Bonferroni p"
-                                : " Index Pair           Difference          Two-tailed p          One-tailed p");
-    report.push_back(rule(v.openingRule));
-    if (v.extraEmptyLine) report.push_back("");
-    for (std::size_t i = 0; i < PairCount; ++i) {
-        const PairResult& p = results.pairs[i];
-        const std::string label = kLabels[i];
-        if (v.verdicts) {
-            report.push_back(formatText(" " + label + "        %5.0f                     %s" + kVerdictTails[i],
-                                        {p.difference, std::string(p.bonferroniSignificant ? " p < .05" : " not sig")}));
-        } else {
-            report.push_back(formatText(" " + label + "          %5.0f                %6.3f               %6.3f",
-                                        {p.difference, p.twoTailedP, p.oneTailedP}));
-        }
-        const IndexPair pair = pairAt(i);
-        if (pair == IndexPair::VC_PS || pair == IndexPair::PO_PS) report.push_back("");
-    }
-    report.push_back(rule(v.closingRule));
 }
 
 } // namespace kalden

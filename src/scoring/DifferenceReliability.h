@@ -1,8 +1,7 @@
 #pragma once
 
-#include "report/ReportLines.h"
 #include "scoring/IndexResults.h"
-#include "worksheet/MessageService.h"
+#include "scoring/MessageService.h"
 
 namespace kalden {
 
@@ -22,9 +21,5 @@ void computeDifferenceTests(IndexResults& results, DifferenceBasis basis, Messag
 // significant: passes in pair order, each unmarked pair compared with
 // .05 / k for the k pairs still unmarked, until a pass marks nothing.
 void applySequentialBonferroni(IndexResults& results);
-
-// Appends one of the four variants of the table, chosen by the basis and the
-// correction, from its heading to its closing rule.
-void writeReliabilitySection(const IndexResults& results, ReportLines& report);
 
 } // namespace kalden

@@ -3,7 +3,7 @@
 #include <array>
 #include <cstddef>
 
-#include "worksheet/InputRecord.h"
+#include "scoring/InputRecord.h"
 
 namespace kalden {
 

@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "report/NumberFormat.h"
 #include "stats/NormalDistribution.h"
 
 namespace kalden {
@@ -34,46 +33,6 @@ double compositeSum(const InputRecord& in, IndexId id) {
 double percentileOf(double value, MessageService& messages) {
     return normalCdf((value - IndexMean) / IndexSd, messages) * 100.0;
 }
-
-struct TableLayout {
-    const char* heading;
-    int ruleLength;
-    const char* columnHead;
-};
-
-TableLayout layoutFor(ConfidenceMethod method) {
-    switch (method) {
-    case ConfidenceMethod::Traditional95:
-        return {" Short-Form Index scores plus confidence limits (scores are also expressed as a percentile plus CIs):",
-                99, "  Index                       Score  (95% CI Traditional)      Percentile  (95% CI on percentile)"};
-    case ConfidenceMethod::Traditional90:
-        return {" Short-Form Index scores plus confidence limits (scores are also expressed as a percentile plus CIs):",
-                99, "  Index                       Score  (90% CI Traditonal)       Percentile  (90% CI on percentile)"};
-    case ConfidenceMethod::Glutting95:
-        return {" Short-Form Index scores plus confidence limits (scores are also expressed as a percentile):", 98,
-                "  Index                       Score  (  95% CI Glutting  )       Percentile    "};
-    case ConfidenceMethod::Glutting90:
-        return {" Short-Form Index scores plus confidence limits (scores are also expressed as a percentile):", 98,
-                "  Index                       Score  (  90% CI Glutting  )       Percentile       "};
-    }
-    return {"", 0, ""};
-}
-
-// Row formats, in IndexId order.
-const char* const kTraditionalRows[IndexCount] = {
-    "  Verbal Comprehension    : %6.0f      ( %3.0f to %3.0f )    %13.1f      (%6.1f to %6.1f )",
-    "  Perceptual Organization : %6.0f      ( %3.0f to %3.0f )    %13.1f      (%6.1f to %6.1f )",
-    "  Working Memory          : %6.0f      ( %3.0f to %3.0f )    %13.1f      (%6.1f to %6.1f )",
-    "  Processing Speed        : %6.0f      ( %3.0f to %3.0f )    %13.1f      (%6.1f to %6.1f )",
-    "  Full Scale IQ           : %6.0f      ( %3.0f to %3.0f )    %13.1f      (%6.1f to %6.1f )",
-};
-const char* const kGluttingRows[IndexCount] = {
-    "  Verbal Comprehension    : %6.0f      ( %3.0f to %3.0f )    %13.1f     ",
-    "  Perceptual Organization : %6.0f      ( %3.0f to %3.0f )    %13.1f      ",
-    "  Working Memory          : %6.0f      ( %3.0f to %3.0f )    %13.1f      ",
-    "  Processing Speed        : %6.0f      ( %3.0f to %3.0f )    %13.1f      ",
-    "  Full Scale IQ           : %6.0f      ( %3.0f to %3.0f )    %13.1f      ",
-};
 
 } // namespace
 
@@ -113,27 +72,6 @@ void computeIndexScores(const InputRecord& input, ConfidenceMethod method, Index
         r.percentileLower = percentileOf(r.lowerLimit, messages);
         r.percentileUpper = percentileOf(r.upperLimit, messages);
     }
-}
-
-void writeIndexSection(const IndexResults& results, ReportLines& report) {
-    const TableLayout layout = layoutFor(results.confidenceMethod);
-    const bool traditional = isTraditional(results.confidenceMethod);
-    report.push_back(layout.heading);
-    report.push_back(rule(layout.ruleLength));
-    report.push_back(layout.columnHead);
-    report.push_back(rule(layout.ruleLength));
-    report.push_back("");
-    for (std::size_t i = 0; i < IndexCount; ++i) {
-        if (indexAt(i) == IndexId::FSIQ) report.push_back("");
-        const IndexResult& r = results.indexes[i];
-        if (traditional) {
-            report.push_back(formatText(kTraditionalRows[i], {r.score, r.lowerLimit, r.upperLimit, r.percentile,
-                                                               r.percentileLower, r.percentileUpper}));
-        } else {
-            report.push_back(formatText(kGluttingRows[i], {r.score, r.lowerLimit, r.upperLimit, r.percentile}));
-        }
-    }
-    report.push_back(rule(99));
 }
 
 } // namespace kalden

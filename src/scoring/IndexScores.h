@@ -2,9 +2,8 @@
 
 #include <array>
 
-#include "report/ReportLines.h"
 #include "scoring/IndexResults.h"
-#include "worksheet/MessageService.h"
+#include "scoring/MessageService.h"
 
 namespace kalden {
 
@@ -30,8 +29,5 @@ double confidenceDeviate(ConfidenceMethod method);
 // Fills the five Index entries of `results` (and its confidence method).
 void computeIndexScores(const InputRecord& input, ConfidenceMethod method, IndexResults& results,
                         MessageService& messages);
-
-// Appends the Index table from its heading to its closing rule.
-void writeIndexSection(const IndexResults& results, ReportLines& report);
 
 } // namespace kalden

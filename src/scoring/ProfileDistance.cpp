@@ -4,7 +4,6 @@
 #include <limits>
 #include <utility>
 
-#include "report/NumberFormat.h"
 #include "stats/distrib.h"
 
 namespace kalden {
@@ -127,11 +126,6 @@ ProfileDistanceResult indexProfileDistance(const IndexResults& results) {
     // for every case (it cost a sixth of a case's computation).
     static const ProfileMatrix inverse = *invertMatrix(indexCorrelationMatrix(), INDEX_ORDER);
     return distanceWithInverse(INDEX_ORDER, x, means, sds, inverse);
-}
-
-void writeProfileDistanceLines(const ProfileDistanceResult& distance, ReportLines& report) {
-    report.push_back(" MAHALANOBIS DISTANCE Index of the overall abnormality of the case's Index score profile: ");
-    report.push_back(formatText(" Chi-square = %3.3f,  p value = %2.5f", {distance.chiSquare, distance.p}));
 }
 
 } // namespace kalden

@@ -3,8 +3,8 @@
 #include <array>
 #include <optional>
 
-#include "report/ReportLines.h"
 #include "scoring/IndexResults.h"
+#include "scoring/MatrixOrder.h"
 
 namespace kalden {
 
@@ -12,7 +12,6 @@ namespace kalden {
 // from its population means, referred to chi-square with n degrees of
 // freedom. Computed in extended precision.
 
-inline constexpr int MAX_ORDER = 20;
 inline constexpr long double PIVOT_THRESHOLD = 1e-10L;
 
 using ProfileVector = std::array<long double, MAX_ORDER>;
@@ -43,8 +42,5 @@ ProfileMatrix indexCorrelationMatrix();
 // The report's call: the four observed Index scores (VC, PO, WM, PS), means
 // 100, SDs 15 and the fixed Index intercorrelations.
 ProfileDistanceResult indexProfileDistance(const IndexResults& results);
-
-// Appends the two Mahalanobis lines.
-void writeProfileDistanceLines(const ProfileDistanceResult& distance, ReportLines& report);
 
 } // namespace kalden

@@ -3,8 +3,8 @@
 #include "scoring/Abnormality.h"
 #include "scoring/IndexResults.h"
 #include "scoring/ProfileDistance.h"
-#include "worksheet/InputRecord.h"
-#include "worksheet/MessageService.h"
+#include "scoring/InputRecord.h"
+#include "scoring/MessageService.h"
 
 namespace kalden {
 

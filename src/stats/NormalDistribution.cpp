@@ -35,7 +35,7 @@ double trapezoidRefine(double a, double b, int n, TrapezoidState& state) {
     return state.value;
 }
 
-double simpsonIntegral(double a, double b, MessageService& messages) {
+double simpsonIntegral(double a, double b, WarningSink& warnings) {
     TrapezoidState state;
     double previousTrapezoid = 0.0;
     double previousSimpson = 0.0;
@@ -49,11 +49,11 @@ double simpsonIntegral(double a, double b, MessageService& messages) {
         previousTrapezoid = trapezoid;
         previousSimpson = simpson;
     }
-    messages.warn("Too many steps");
+    warnings.warn("Too many steps");
     return simpson;
 }
 
-double normalCdf(double x, MessageService& messages) { return simpsonIntegral(0.0, x, messages) + 0.5; }
+double normalCdf(double x, WarningSink& warnings) { return simpsonIntegral(0.0, x, warnings) + 0.5; }
 
 unsigned long long normalDensityEvaluations() { return g_densityEvaluations; }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "worksheet/MessageService.h"
+#include "stats/WarningSink.h"
 
 namespace kalden {
 
@@ -30,9 +30,9 @@ double trapezoidRefine(double a, double b, int n, TrapezoidState& state);
 
 // Integral of the density from a to b (negative when b < a). Warns "Too many
 // steps" when twenty steps pass without meeting the relative tolerance.
-double simpsonIntegral(double a, double b, MessageService& messages);
+double simpsonIntegral(double a, double b, WarningSink& warnings);
 
-double normalCdf(double x, MessageService& messages);
+double normalCdf(double x, WarningSink& warnings);
 
 // Number of density evaluations made since start (for the benchmark).
 unsigned long long normalDensityEvaluations();

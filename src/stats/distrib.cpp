@@ -1,10 +1,12 @@
 #include "stats/distrib.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <random>
-
-#include "report/NumberFormat.h"
+#include <string>
 
 namespace kalden {
 
@@ -60,13 +62,52 @@ UniformRandomSeeds& seeds() {
 // Drawn at start, before any caller asks for a value.
 [[maybe_unused]] const UniformRandomSeeds& startSeeds = seeds();
 
+// The decimal digits of |value| rounded to twelve places, half away from
+// zero, after the value is first taken to 18 significant digits: the rule by
+// which the reports print numbers, so a bound reads as the report would
+// print it. printf's "%.17Le" gives the 18 digits.
+std::string twelveDecimalDigits(long double value, bool& negative) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.17Le", value);
+    negative = buf[0] == '-';
+    std::string digits;
+    const char* p = buf + (negative ? 1 : 0);
+    for (; *p && *p != 'e'; ++p)
+        if (*p != '.') digits.push_back(*p);
+    const int exponent = std::atoi(p + 1);
+    // Units of 10^-12 kept before rounding: the digits down to that place.
+    const int kept = exponent + 1 + 12;
+    if (kept <= 0) return (kept == 0 && digits[0] >= '5') ? "1" : "0";
+    if (kept >= static_cast<int>(digits.size())) return digits + std::string(kept - digits.size(), '0');
+    bool roundUp = digits[static_cast<std::size_t>(kept)] >= '5';
+    digits.resize(static_cast<std::size_t>(kept));
+    for (std::size_t i = digits.size(); roundUp;) {
+        if (i == 0) {
+            digits.insert(digits.begin(), '1');
+            break;
+        }
+        char& d = digits[--i];
+        roundUp = d == '9';
+        d = roundUp ? '0' : static_cast<char>(d + 1);
+    }
+    return digits;
+}
+
 // A bound as the pattern "0.############": up to twelve decimals, trailing
-// zeros and a bare decimal point dropped.
+// zeros and a bare decimal point dropped, '.' as separator.
 std::string formatBound(long double bound) {
-    std::string text = formatFixed(bound, 0, 12, '.');
+    if (std::isnan(bound)) return "NAN";
+    if (std::isinf(bound)) return bound < 0 ? "-INF" : "INF";
+    bool negative = false;
+    std::string units = twelveDecimalDigits(bound, negative);
+    if (units.size() < 13) units.insert(0, 13 - units.size(), '0');
+    const std::size_t integerDigits = units.size() - 12;
+    const std::size_t first = std::min(units.find_first_not_of('0'), integerDigits - 1);
+    std::string text = units.substr(first, integerDigits - first) + "." + units.substr(integerDigits);
     text.erase(text.find_last_not_of('0') + 1);
     if (text.back() == '.') text.pop_back();
-    return text;
+    const bool isZero = units.find_first_not_of('0') == std::string::npos;
+    return (negative && !isZero ? "-" : "") + text;
 }
 
 const char* boundPhrase(BoundCheck kind) {

@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "worksheet/InputRecord.h"
-#include "worksheet/MessageService.h"
+#include "scoring/InputRecord.h"
+#include "scoring/MessageService.h"
 
 namespace kalden {
 

@@ -101,11 +101,11 @@ std::string composePreviousDataContent(const PreviousData& data, const TemplateC
         }
     }
     if (config.UseCorrelationMatrix) {
-        const int n = std::min(data.matrixSize, StoredMatrixOrder);
+        const int n = std::min(data.matrixSize, MAX_ORDER);
         for (int i = 1; i <= n; ++i) {
             for (int j = 1; j <= i; ++j) {
                 out += ' ';
-                out += formatFixed(data.storedMatrix[static_cast<std::size_t>((i - 1) * StoredMatrixOrder + (j - 1))], 1,
+                out += formatFixed(data.storedMatrix[static_cast<std::size_t>((i - 1) * MAX_ORDER + (j - 1))], 1,
                                    3, '.');
             }
         }
@@ -251,13 +251,13 @@ PreviousDataReading readPreviousDataContent(std::string_view content, const Temp
             r.error = notAWholeNumber(r.fieldTexts[7]);
             return r;
         }
-        if (n < 0 || n > StoredMatrixOrder) {
+        if (n < 0 || n > MAX_ORDER) {
             r.error = "Matrix order out of range";
             return r;
         }
         r.matrixOrder = n;
         auto at = [&](int i, int j) -> double& {
-            return r.storedMatrix[static_cast<std::size_t>((i - 1) * StoredMatrixOrder + (j - 1))];
+            return r.storedMatrix[static_cast<std::size_t>((i - 1) * MAX_ORDER + (j - 1))];
         };
         for (int i = 1; i <= n; ++i) {
             for (int j = 1; j <= i; ++j) {

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "report/ReportComposer.h"
+#include "matrix/StoredMatrix.h"
 #include "worksheet/ProgramConfig.h"
 
 namespace kalden {

@@ -5,7 +5,7 @@
 #include <QFont>
 #include <QString>
 
-#include "worksheet/MessageService.h"
+#include "scoring/MessageService.h"
 
 class QWidget;
 

@@ -691,7 +691,7 @@ QString matrixOrderMessage(const QString& caption, const QString& text) {
 bool TfrmTemplate::matrixEntryStep() {
     const NumberScan order = scanNumber(field(8)->text().toStdString());
     const double n = order.value;
-    if (!order.ok || n < 1 || n > StoredMatrixOrder || n != std::floor(n)) {
+    if (!order.ok || n < 1 || n > MAX_ORDER || n != std::floor(n)) {
         messages_.warn(matrixOrderMessage(label(8)->text(), field(8)->text()).toStdString());
         field(8)->setFocus(Qt::OtherFocusReason);
         field(8)->selectAll();

@@ -116,7 +116,7 @@ QStringList linesFrom(const ReportLines& lines, const std::string& first, int co
 }
 
 double element(const StoredMatrixValues& m, int i, int j) {
-    return m[static_cast<std::size_t>((i - 1) * StoredMatrixOrder + (j - 1))];
+    return m[static_cast<std::size_t>((i - 1) * MAX_ORDER + (j - 1))];
 }
 
 void setCell(QTableWidget* grid, int row, int column, const QString& text) { grid->item(row, column)->setText(text); }

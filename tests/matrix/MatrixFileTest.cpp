@@ -213,8 +213,8 @@ StoredMatrixValues storedOfOrder3() {
     StoredMatrixValues stored{};
     const double values[3][3] = {{1, 0.2, 0.3}, {0.2, 1, 0.4}, {0.3, 0.4, 1}};
     for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j) stored[static_cast<std::size_t>(i * StoredMatrixOrder + j)] = values[i][j];
-    stored[3 * StoredMatrixOrder + 3] = 9; // outside the order in use
+        for (int j = 0; j < 3; ++j) stored[static_cast<std::size_t>(i * MAX_ORDER + j)] = values[i][j];
+    stored[3 * MAX_ORDER + 3] = 9; // outside the order in use
     return stored;
 }
 
@@ -244,14 +244,14 @@ TEST(WorkMatrixStore, CopiesOnlyTheLeadingPartAndRefusesOrdersOutsideOneToTwenty
     for (int i = 1; i <= 4; ++i)
         for (int j = 1; j <= 4; ++j) workElement(work, i, j) = i * 10 + j;
     StoredMatrixValues stored{};
-    stored[3 * StoredMatrixOrder + 3] = -7;
+    stored[3 * MAX_ORDER + 3] = -7;
     storeAcceptedMatrix(work, 3, stored);
     EXPECT_EQ(stored[0], 11);
     EXPECT_EQ(stored[1], 12);
-    EXPECT_EQ(stored[StoredMatrixOrder], 21);
-    EXPECT_EQ(stored[2 * StoredMatrixOrder + 2], 33);
+    EXPECT_EQ(stored[MAX_ORDER], 21);
+    EXPECT_EQ(stored[2 * MAX_ORDER + 2], 33);
     EXPECT_EQ(stored[3], 0);                          // element (1, 4) not copied
-    EXPECT_EQ(stored[3 * StoredMatrixOrder + 3], -7); // element (4, 4) kept
+    EXPECT_EQ(stored[3 * MAX_ORDER + 3], -7); // element (4, 4) kept
     EXPECT_THROW(storeAcceptedMatrix(work, 21, stored), std::invalid_argument);
     EXPECT_THROW(startingWorkMatrix(stored, 0, true), std::invalid_argument);
 }

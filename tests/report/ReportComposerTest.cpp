@@ -149,8 +149,8 @@ TEST_F(ComposeReport, MatrixEchoPrintsTheLowerTriangle) {
     c.matrixSize = 3;
     for (int i = 1; i <= 3; ++i)
         for (int j = 1; j <= 3; ++j)
-            c.storedMatrix[static_cast<std::size_t>((i - 1) * StoredMatrixOrder + (j - 1))] = i == j ? 1.0 : 0.5;
-    c.storedMatrix[2 * StoredMatrixOrder + 0] = -0.25;
+            c.storedMatrix[static_cast<std::size_t>((i - 1) * MAX_ORDER + (j - 1))] = i == j ? 1.0 : 0.5;
+    c.storedMatrix[2 * MAX_ORDER + 0] = -0.25;
     const ReportLines r = compose(allTens(), c);
     const std::size_t heading = indexOf(r, " Correlation matrix:");
     ASSERT_LT(heading, r.size());

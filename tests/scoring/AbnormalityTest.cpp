@@ -3,6 +3,7 @@
 #include <cmath>
 #include <optional>
 
+#include "report/ResultTables.h"
 #include "scoring/Abnormality.h"
 #include "scoring/IndexScores.h"
 #include "stats/NormalDistribution.h"

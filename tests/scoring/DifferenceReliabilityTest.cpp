@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <random>
 
+#include "report/ResultTables.h"
 #include "scoring/DifferenceReliability.h"
 #include "scoring/IndexScores.h"
 #include "stats/NormalDistribution.h"

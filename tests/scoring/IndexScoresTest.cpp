@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "report/ResultTables.h"
 #include "scoring/IndexScores.h"
 #include "stats/NormalDistribution.h"
 #include "support/Cases.h"

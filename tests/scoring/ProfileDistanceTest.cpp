@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "report/ResultTables.h"
 #include "scoring/IndexScores.h"
 #include "stats/distrib.h"
 

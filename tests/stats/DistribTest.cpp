@@ -13,6 +13,8 @@
 #include <boost/math/special_functions/gamma.hpp>
 #endif
 
+#include "report/NumberFormat.h"
+
 namespace kalden {
 namespace {
 
@@ -183,6 +185,31 @@ TEST(DistribArgumentChecks, CheckBoundRaisesWithItsTextAndTheFormattedBound) {
     }
     EXPECT_TRUE(checkCondition(false, "never"));
     expectArgumentError([] { checkCondition(true, "Condition text"); }, "Condition text");
+}
+
+// The bound message formats its own numbers; it must spell every bound as
+// the reports' number printing does (18 significant digits, then twelve
+// decimals rounded half away from zero, trailing zeros dropped).
+TEST(DistribArgumentChecks, BoundMessageSpellsTheBoundAsTheReportsPrintIt) {
+    std::vector<long double> bounds = {
+        0.0000000000005L, -0.0000000000005L, 0.00000000000049L, 0.9999999999995L, -9.9999999999996L,
+        2.5e-12L,         1.0L / 3,          -2.0L / 3,          123456789.0000000000015L, 1e15L,
+        12345678901234567890.0L, 123456789012345678.5L, 0.1L, 0.30000000000000004L, 1e-300L, -1e25L,
+    };
+    unsigned long long state = 12345;
+    for (int i = 0; i < 2000; ++i) { // magnitudes from 1e-14 to 1e19, both signs
+        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+        const long double mantissa = static_cast<long double>(state >> 11) / 9007199254740992.0L;
+        bounds.push_back((i % 2 ? -1 : 1) * mantissa * std::pow(10.0L, i % 34 - 14));
+    }
+    for (long double bound : bounds) {
+        std::string expected = formatFixed(bound, 0, 12, '.');
+        expected.erase(expected.find_last_not_of('0') + 1);
+        if (expected.back() == '.') expected.pop_back();
+        SCOPED_TRACE(expected);
+        expectArgumentError([&] { checkBound(BoundCheck::AtLeast, -HUGE_VALL, bound, "X"); },
+                            "X must be at least " + expected);
+    }
 }
 
 TEST(DistribArgumentChecks, ConstructionWithAParameterOutOfBoundsRaises) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "worksheet/InputRecord.h"
+#include "scoring/InputRecord.h"
 
 namespace kalden::testing {
 

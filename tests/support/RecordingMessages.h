@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "worksheet/MessageService.h"
+#include "scoring/MessageService.h"
 
 namespace kalden::testing {
 

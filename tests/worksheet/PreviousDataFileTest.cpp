@@ -45,7 +45,7 @@ PreviousData scores(std::initializer_list<const char*> texts) {
 }
 
 double element(const StoredMatrixValues& m, int i, int j) {
-    return m[static_cast<std::size_t>((i - 1) * StoredMatrixOrder + (j - 1))];
+    return m[static_cast<std::size_t>((i - 1) * MAX_ORDER + (j - 1))];
 }
 
 // ---- Where the file lives --------------------------------------------------

@@ -2,18 +2,19 @@
 
 #include <string>
 
+#include "stats/WarningSink.h"
+
 namespace kalden {
 
 // The two effects the input rules and the numerical routines have on the
 // outside world: a modal warning box and the system beep. The windows
 // implement it with message boxes, the command line with stderr, and the
 // tests with a recorder.
-class MessageService {
+class MessageService : public WarningSink {
 public:
-    virtual ~MessageService() = default;
     // Shows `text` in a modal warning box (caption "Warning", one OK button).
     // A carriage return (code 13) in the text is a line break.
-    virtual void warn(const std::string& text) = 0;
+    void warn(const std::string& text) override = 0;
     virtual void beep() = 0;
 };
 

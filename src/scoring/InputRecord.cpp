@@ -1,4 +1,4 @@
-#include "worksheet/InputRecord.h"
+#include "scoring/InputRecord.h"
 
 #include <stdexcept>
 
