@@ -11,7 +11,7 @@ namespace kalden {
 
 namespace {
 
-const char* const kInputEchoFormats[7] = {
+const char* const InputEchoFormats[7] = {
     " VOCABULARY subtest scaled score=        %6.0f", " DIGIT SYMBOL subtest scaled score=      %6.0f",
     " SIMILARITIES subtest scaled score=      %6.0f", " BLOCK DESIGN subtest scaled score=      %6.0f",
     " ARITHMETIC subtest scaled score=        %6.0f", " DIGIT SPAN subtest scaled score=        %6.0f",
@@ -65,7 +65,7 @@ void writeNotes(const ReportContext& context, ReportLines& report) {
 
 void writeInputs(const InputRecord& input, ReportLines& report) {
     report.push_back(" INPUTS:");
-    for (int k = 1; k <= 7; ++k) report.push_back(formatText(kInputEchoFormats[k - 1], {input.score(k)}));
+    for (int k = 1; k <= 7; ++k) report.push_back(formatText(InputEchoFormats[k - 1], {input.score(k)}));
     report.push_back("");
 }
 

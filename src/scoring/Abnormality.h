@@ -3,6 +3,7 @@
 #include <array>
 
 #include "scoring/IndexResults.h"
+#include "scoring/NormativeTables.h"
 #include "scoring/MessageService.h"
 
 namespace kalden {
@@ -10,13 +11,6 @@ namespace kalden {
 // How unusual the case is in the normal population: abnormally low Index
 // scores, the abnormality of each Index difference, and how common the
 // case's counts of both are.
-
-// Correlations between the Indexes in the normal population, pair order.
-extern const std::array<double, PairCount> INDEX_CORRELATIONS;
-// Percentage of the population with N or more abnormally low scores (N = 1..4).
-extern const std::array<std::array<double, 4>, 3> LOW_SCORE_BASE_RATES;
-// Percentage of the population with N or more abnormal differences (N = 1..6).
-extern const std::array<std::array<double, 6>, 3> DIFFERENCE_BASE_RATES;
 
 double lowScoreCutoff(AbnormalityCriterion criterion);   // one-tailed z
 double differenceCutoff(AbnormalityCriterion criterion); // two-tailed z

@@ -8,14 +8,6 @@ namespace kalden {
 
 namespace {
 
-const std::array<IndexDefinition, IndexCount> kDefinitions = {{
-    {"Verbal Comprehension", 20, 5.628, 0.94},
-    {"Perceptual Organization", 20, 5.367, 0.925},
-    {"Working Memory", 20, 5.231, 0.928},
-    {"Processing Speed", 10, 3.0, 0.84},
-    {"Full Scale IQ", 70, 15.784, 0.97},
-}};
-
 double compositeSum(const InputRecord& in, IndexId id) {
     switch (id) {
     case IndexId::VC: return in.vocabulary + in.similarities;
@@ -36,7 +28,7 @@ double percentileOf(double value, MessageService& messages) {
 
 } // namespace
 
-const IndexDefinition& indexDefinition(IndexId id) { return kDefinitions[static_cast<std::size_t>(id)]; }
+const IndexDefinition& indexDefinition(IndexId id) { return IndexDefinitions[static_cast<std::size_t>(id)]; }
 
 bool isTraditional(ConfidenceMethod method) {
     return method == ConfidenceMethod::Traditional95 || method == ConfidenceMethod::Traditional90;
@@ -52,7 +44,7 @@ void computeIndexScores(const InputRecord& input, ConfidenceMethod method, Index
     const double z = confidenceDeviate(method);
     for (std::size_t i = 0; i < IndexCount; ++i) {
         const IndexId id = indexAt(i);
-        const IndexDefinition& def = kDefinitions[i];
+        const IndexDefinition& def = IndexDefinitions[i];
         IndexResult& r = results[id];
         r.compositeSum = compositeSum(input, id);
         r.score = ((r.compositeSum - def.mean) / def.sd) * IndexSd + IndexMean;

@@ -5,7 +5,7 @@
 namespace kalden {
 
 namespace {
-double InputRecord::* const kScoreFields[7] = {
+double InputRecord::* const ScoreFields[7] = {
     &InputRecord::vocabulary, &InputRecord::digitSymbol, &InputRecord::similarities, &InputRecord::blockDesign,
     &InputRecord::arithmetic, &InputRecord::digitSpan,   &InputRecord::matrixReasoning,
 };
@@ -13,12 +13,12 @@ double InputRecord::* const kScoreFields[7] = {
 
 double InputRecord::score(int k) const {
     if (k < 1 || k > 7) throw std::out_of_range("score number outside 1 to 7");
-    return this->*kScoreFields[k - 1];
+    return this->*ScoreFields[k - 1];
 }
 
 void InputRecord::setScore(int k, double value) {
     if (k < 1 || k > 7) throw std::out_of_range("score number outside 1 to 7");
-    this->*kScoreFields[k - 1] = value;
+    this->*ScoreFields[k - 1] = value;
 }
 
 Options InputRecord::options() const {

@@ -4,21 +4,14 @@
 #include <limits>
 #include <utility>
 
+#include "scoring/NormativeTables.h"
 #include "stats/distrib.h"
 
 namespace kalden {
 
 namespace {
 
-constexpr int INDEX_ORDER = 4; // VC, PO, WM, PS; the Full Scale IQ takes no part
-constexpr long double INDEX_MEAN = 100.0L;
-constexpr long double INDEX_SD = 15.0L;
-
-// The Index intercorrelations in IndexPair order, as extended literals: the
-// extended value nearest to each decimal, not a widened double.
-constexpr std::array<long double, PairCount> INDEX_CORRELATIONS_EXTENDED = {
-    0.626L, 0.618L, 0.448L, 0.609L, 0.453L, 0.453L,
-};
+constexpr int IndexOrder = 4; // VC, PO, WM, PS; the Full Scale IQ takes no part
 
 long double& at(ProfileMatrix& m, int i, int j) { return m[static_cast<std::size_t>(i * MAX_ORDER + j)]; }
 long double at(const ProfileMatrix& m, int i, int j) { return m[static_cast<std::size_t>(i * MAX_ORDER + j)]; }
@@ -105,12 +98,12 @@ ProfileDistanceResult profileDistance(int n, ProfileVector x, ProfileVector mean
 
 ProfileMatrix indexCorrelationMatrix() {
     ProfileMatrix r{};
-    for (int i = 0; i < INDEX_ORDER; ++i) at(r, i, i) = 1;
+    for (int i = 0; i < IndexOrder; ++i) at(r, i, i) = 1;
     for (std::size_t k = 0; k < PairCount; ++k) {
         const PairMembers pair = pairMembers(pairAt(k));
         const int i = static_cast<int>(pair.first), j = static_cast<int>(pair.second);
-        at(r, i, j) = INDEX_CORRELATIONS_EXTENDED[k];
-        at(r, j, i) = INDEX_CORRELATIONS_EXTENDED[k];
+        at(r, i, j) = IndexCorrelationsExtended[k];
+        at(r, j, i) = IndexCorrelationsExtended[k];
     }
     return r;
 }
@@ -119,13 +112,13 @@ ProfileDistanceResult indexProfileDistance(const IndexResults& results) {
     ProfileVector x{}, means{}, sds{};
     for (IndexId id : {IndexId::VC, IndexId::PO, IndexId::WM, IndexId::PS}) {
         x[slot(id)] = results[id].score;
-        means[slot(id)] = INDEX_MEAN;
-        sds[slot(id)] = INDEX_SD;
+        means[slot(id)] = IndexMeanExtended;
+        sds[slot(id)] = IndexSdExtended;
     }
     // R is fixed, and so is its inverse: the same elimination runs once, not
     // for every case (it cost a sixth of a case's computation).
-    static const ProfileMatrix inverse = *invertMatrix(indexCorrelationMatrix(), INDEX_ORDER);
-    return distanceWithInverse(INDEX_ORDER, x, means, sds, inverse);
+    static const ProfileMatrix inverse = *invertMatrix(indexCorrelationMatrix(), IndexOrder);
+    return distanceWithInverse(IndexOrder, x, means, sds, inverse);
 }
 
 } // namespace kalden

@@ -13,19 +13,19 @@ namespace kalden {
 namespace {
 
 // Lanczos series: gamma = 5, six coefficients, and sqrt(2 pi).
-constexpr std::array<long double, 6> LANCZOS_COEFFICIENTS = {
+constexpr std::array<long double, 6> LanczosCoefficients = {
     76.18009172947146L,     -86.50532032941677L,    24.01409824083091L,
     -1.231739572450155L,    0.1208650973866179e-2L, -0.5395239384953e-5L,
 };
-constexpr long double LANCZOS_OFFSET = 5.5L;
-constexpr long double SQRT_TWO_PI = 2.5066282746310005L;
+constexpr long double LanczosOffset = 5.5L;
+constexpr long double SqrtTwoPi = 2.5066282746310005L;
 
 // The power series is cut after this many terms beyond the first.
-constexpr int SERIES_TERM_LIMIT = 100;
+constexpr int SeriesTermLimit = 100;
 
 // Above this shape the gamma distribution function is the Wilson-Hilferty
 // normal approximation.
-constexpr long double WILSON_HILFERTY_SHAPE = 500.0L;
+constexpr long double WilsonHilfertyShape = 500.0L;
 
 // L'Ecuyer's two multiplicative congruential components (modulus, multiplier,
 // and Schrage's quotient and remainder of modulus by multiplier).
@@ -33,12 +33,12 @@ constexpr std::int32_t M1 = 2147483563, A1 = 40014, Q1 = 53668, R1 = 12211;
 constexpr std::int32_t M2 = 2147483399, A2 = 40692, Q2 = 52774, R2 = 3791;
 // Scales the combined integer (1 to M1 - 1) into (0, 1). Written with these
 // seven digits, slightly below 1 / M1, so no value reaches 1.
-constexpr long double UNIFORM_SCALE = 4.656613e-10L;
+constexpr long double UniformScale = 4.656613e-10L;
 
 // Quantile search: fallback bracket half-width without a variance, and the
 // factor by which a bracket that misses p is widened.
-constexpr long double DEFAULT_STEP = 8.0L;
-constexpr long double WIDENING = 8.0L;
+constexpr long double DefaultStep = 8.0L;
+constexpr long double Widening = 8.0L;
 
 // A seed from the platform generator, itself seeded from the clock: the
 // integer nearest to u * UNBOUNDED, plus 1, for a uniform u in [0, 1) of 31
@@ -163,19 +163,19 @@ bool checkCondition(bool condition, const std::string& text) {
 // few times 1e-11: lnGamma(1) and lnGamma(2) come out slightly below 0.
 long double lnGamma(long double x) {
     long double y = x - 1;
-    long double t = y + LANCZOS_OFFSET;
+    long double t = y + LanczosOffset;
     t = std::log(t) * (y + 0.5L) - t;
     long double ser = 1;
-    for (long double c : LANCZOS_COEFFICIENTS) {
+    for (long double c : LanczosCoefficients) {
         y = y + 1;
         ser = ser + c / y;
     }
-    return t + std::log(SQRT_TWO_PI * ser);
+    return t + std::log(SqrtTwoPi * ser);
 }
 
 // P(a, x) = x^a e^-x / Gamma(a) * sum x^n / (a (a+1) ... (a+n)). Stops when
 // a term falls below the tolerance relative to the sum, or after
-// SERIES_TERM_LIMIT further terms (the sum so far is then used).
+// SeriesTermLimit further terms (the sum so far is then used).
 long double gammaSeries(long double x, long double a) {
     if (sameValue(0, x)) return 0;
     long double ap = a;
@@ -187,7 +187,7 @@ long double gammaSeries(long double x, long double a) {
         term = term * x / ap;
         sum = sum + term;
         n = n + 1;
-    } while (!(std::fabs(sum) * SAME_TOLERANCE > std::fabs(term) || n > SERIES_TERM_LIMIT));
+    } while (!(std::fabs(sum) * SAME_TOLERANCE > std::fabs(term) || n > SeriesTermLimit));
     return sum * incompleteGammaPrefactor(x, a);
 }
 
@@ -238,7 +238,7 @@ long double uniformRandom() {
     if (s.s2 < 0) s.s2 = s.s2 + M2;
     std::int32_t z = s.s1 - s.s2;
     if (z < 1) z = z + (M1 - 1);
-    return z * UNIFORM_SCALE;
+    return z * UniformScale;
 }
 
 void seedUniformRandom(std::int32_t s1, std::int32_t s2) { seeds() = UniformRandomSeeds{s1, s2}; }
@@ -347,7 +347,7 @@ void tContinuous_distribution::create(long double p1, long double p2) {
 }
 
 // Bracket around the mean (two standard deviations either side, clipped to
-// the support), widened by WIDENING until it holds p, then Newton steps kept
+// the support), widened by Widening until it holds p, then Newton steps kept
 // inside the bracket, bisecting whenever a step would leave it. Stops when an
 // iterate moves less than SAME_TOLERANCE.
 long double tContinuous_distribution::quantile(long double p) const {
@@ -358,18 +358,18 @@ long double tContinuous_distribution::quantile(long double p) const {
 
     long double lo = supportLow, hi = supportHigh;
     const long double c = hasMean() ? mean() : (lo + hi) / 2;
-    const long double s = hasVariance() ? 2 * standardDeviation() : DEFAULT_STEP;
+    const long double s = hasVariance() ? 2 * standardDeviation() : DefaultStep;
     if (hi > c + s) hi = c + s;
     if (lo < c - s) lo = c - s;
     while (cdf(hi) < p) {
         lo = hi;
-        hi = c + (hi - c) * WIDENING;
+        hi = c + (hi - c) * Widening;
         if (hi > supportHigh) hi = supportHigh;
     }
     if (sameValue(hi - lo, 2 * s)) {
         while (cdf(lo) > p) {
             hi = lo;
-            lo = c + (lo - c) * WIDENING;
+            lo = c + (lo - c) * Widening;
             if (lo < supportLow) lo = supportLow;
         }
     }
@@ -433,14 +433,14 @@ long double tGamma_distribution::density(long double x) const {
     return 0;
 }
 
-// P(alpha, lambda x); above WILSON_HILFERTY_SHAPE the cube root of a gamma
+// P(alpha, lambda x); above WilsonHilfertyShape the cube root of a gamma
 // variable is taken as normal (Wilson-Hilferty), and the normal distribution
 // function at z = c sqrt(9 alpha) is (1 +- P(1/2, z^2 / 2)) / 2.
 // At x = 0 with alpha < 1 (outside inSupport, yet not below supportLow) the
 // value is 0, the limit from the right.
 long double tGamma_distribution::cdf(long double x) const {
     if (!inSupport(x)) return x == supportLow ? 0 : tContinuous_distribution::cdf(x);
-    if (shape <= WILSON_HILFERTY_SHAPE) return regularizedGammaP(rate * x, shape);
+    if (shape <= WilsonHilfertyShape) return regularizedGammaP(rate * x, shape);
     const long double c = power(rate * x / shape, 1.0L / 3.0L) - 1 + 1 / (9 * shape);
     const long double q = regularizedGammaP(4.5L * shape * (c * c), 0.5L);
     return c >= 0 ? (1 + q) / 2 : (1 - q) / 2;

@@ -11,7 +11,7 @@ bool InputError = false;
 
 namespace {
 
-const std::string kNumericOnly = "Enter numeric data only.";
+const std::string NumericOnlyText = "Enter numeric data only.";
 
 // 10^n as a double, for n from 0 to 308. Exact up to 10^22; beyond that the
 // nearest double, so any number of decimal places can be scanned without an
@@ -42,7 +42,7 @@ char filterInputKey(char key, MessageService& messages) {
     const bool accepted = key == 8 || key == 9 || key == 13 || key == '-' || key == '.' || (key >= '0' && key <= '9');
     if (accepted) return key;
     messages.beep();
-    messages.warn(std::string("INPUT ERROR") + CR + CR + kNumericOnly);
+    messages.warn(std::string("INPUT ERROR") + CR + CR + NumericOnlyText);
     return '\0';
 }
 
@@ -112,7 +112,7 @@ double parseFieldValue(const std::string& text, const std::string& caption, Mess
     const NumberScan scan = scanNumber(text);
     if (!scan.ok) {
         InputError = true;
-        messages.warn(std::string("INPUT ERROR") + CR + "(  " + caption + "  " + text + "  )" + CR + CR + kNumericOnly);
+        messages.warn(std::string("INPUT ERROR") + CR + "(  " + caption + "  " + text + "  )" + CR + CR + NumericOnlyText);
     }
     return scan.value;
 }

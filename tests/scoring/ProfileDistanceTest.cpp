@@ -113,6 +113,25 @@ TEST(ProfileDistance, OneVariableGivesSquaredZAndItsTwoTailedProbability) {
     EXPECT_NEAR(result.p, std::erfc(2 / std::sqrt(2.0L)), 1e-10L); // P(|Z| > 2)
 }
 
+// The extended intercorrelations are the extended values nearest to the
+// published decimals; a widened double differs in the last bits and moves
+// the chi-square digits.
+TEST(ProfileDistance, TheIndexCorrelationMatrixHoldsExtendedLiteralsNotWidenedDoubles) {
+    const long double expected[4][4] = {
+        {1, 0.626L, 0.618L, 0.448L},
+        {0.626L, 1, 0.609L, 0.453L},
+        {0.618L, 0.609L, 1, 0.453L},
+        {0.448L, 0.453L, 0.453L, 1},
+    };
+    ProfileMatrix r = indexCorrelationMatrix();
+    for (int i = 0; i < 4; ++i) {
+        for (int j = 0; j < 4; ++j) EXPECT_EQ(at(r, i, j), expected[i][j]) << "row " << i << ", column " << j;
+    }
+    EXPECT_NE(at(r, 0, 1), static_cast<long double>(0.626));
+    for (std::size_t k = 0; k < PairCount; ++k)
+        EXPECT_EQ(static_cast<double>(IndexCorrelationsExtended[k]), INDEX_CORRELATIONS[k]) << "pair " << k;
+}
+
 TEST(ProfileDistance, OnlyTheLeadingBlockIsRead) {
     const long double nan = std::numeric_limits<long double>::quiet_NaN();
     ProfileVector x, means, sds;
