@@ -66,7 +66,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // the text quoted; never a beep, at most one message.
     testing::RecordingMessages messages;
     InputError = !text.empty() && scan.ok; // the opposite of what the parse must leave
-    const double fieldValue = parseFieldValue(text, kCaption, messages);
+    const ParseResult field = parseFieldValue(text, kCaption, messages);
+    const double fieldValue = field.value;
+    FUZZ_CHECK(field.ok == !InputError, quoted(text));
+    FUZZ_CHECK(messages.warnings == (field.ok ? std::vector<std::string>{} : std::vector<std::string>{field.message}),
+               quoted(text));
     FUZZ_CHECK(messages.beeps == 0, quoted(text));
     if (text.empty()) {
         FUZZ_CHECK(InputError, "empty text");
@@ -86,7 +90,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // parseNumericText: the same verdict, its own message, empty reads as 0.
     messages.clear();
     InputError = scan.ok;
-    const double cellValue = parseNumericText(text, messages);
+    const ParseResult cell = parseNumericText(text, messages);
+    const double cellValue = cell.value;
+    FUZZ_CHECK(cell.ok == !InputError, quoted(text));
+    FUZZ_CHECK(messages.warnings == (cell.ok ? std::vector<std::string>{} : std::vector<std::string>{cell.message}),
+               quoted(text));
     FUZZ_CHECK(InputError == !scan.ok, quoted(text));
     FUZZ_CHECK(sameBits(cellValue, scan.value), quoted(text));
     FUZZ_CHECK(!text.empty() || (scan.ok && cellValue == 0.0), "empty text");

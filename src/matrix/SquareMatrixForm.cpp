@@ -280,8 +280,9 @@ void TfrmSquareMatrix::CloseBtnClick() {
             if (lowerTriangleOnly_ && r < c) continue;
             Cell& current = *cellAt(r, c);
             const std::string text = current.edit->text().toStdString();
-            const double value = parseNumericText(text, messages);
-            if (InputError) {
+            const ParseResult parsed = parseNumericText(text, messages);
+            const double value = parsed.value;
+            if (!parsed.ok) {
                 focusCell(r, c);
                 return;
             }

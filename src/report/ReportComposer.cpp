@@ -101,9 +101,8 @@ void writeGridEcho(const ReportContext& context, ReportLines& report, MessageSer
             if (static_cast<std::size_t>(row) < context.gridCells.size() &&
                 static_cast<std::size_t>(column - 1) < context.gridCells[static_cast<std::size_t>(row)].size())
                 text = context.gridCells[static_cast<std::size_t>(row)][static_cast<std::size_t>(column - 1)];
-            double value = parseNumericText(text, messages);
-            if (InputError) value = 0.0; // a rejected cell is echoed as zero
-            line += "  " + formatFixed(value, 6, 3);
+            const ParseResult cell = parseNumericText(text, messages);
+            line += "  " + formatFixed(cell.ok ? cell.value : 0.0, 6, 3); // a rejected cell is echoed as zero
         }
         report.push_back(line);
     }

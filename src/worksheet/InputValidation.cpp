@@ -101,30 +101,38 @@ NumberScan scanNumber(std::string_view text) {
     return scan;
 }
 
-double parseFieldValue(const std::string& text, const std::string& caption, MessageService& messages) {
-    if (text.empty()) {
-        InputError = true;
-        messages.warn(std::string("INPUT ERROR") + CR + CR + "(  " + caption + "  " + text + ")" + CR + CR +
-                      "Data have not been entered in this field.");
-        return 0.0;
-    }
-    InputError = false;
-    const NumberScan scan = scanNumber(text);
-    if (!scan.ok) {
-        InputError = true;
-        messages.warn(std::string("INPUT ERROR") + CR + "(  " + caption + "  " + text + "  )" + CR + CR + NumericOnlyText);
-    }
-    return scan.value;
+namespace {
+
+// Shows a rejection's warning and records the verdict in InputError.
+ParseResult finishParse(ParseResult result, MessageService& messages) {
+    InputError = !result.ok;
+    if (!result.ok) messages.warn(result.message);
+    return result;
 }
 
-double parseNumericText(const std::string& text, MessageService& messages) {
-    InputError = false;
+} // namespace
+
+ParseResult parseFieldValue(const std::string& text, const std::string& caption, MessageService& messages) {
+    if (text.empty())
+        return finishParse({0.0, false,
+                            std::string("INPUT ERROR") + CR + CR + "(  " + caption + "  " + text + ")" + CR + CR +
+                                "Data have not been entered in this field."},
+                           messages);
     const NumberScan scan = scanNumber(text);
-    if (!scan.ok) {
-        InputError = true;
-        messages.warn("There is an invalid data entry, which will be highlighted once you click 'OK', please re-enter.");
-    }
-    return scan.value;
+    ParseResult result{scan.value, scan.ok, ""};
+    if (!scan.ok)
+        result.message = std::string("INPUT ERROR") + CR + "(  " + caption + "  " + text + "  )" + CR + CR +
+                         NumericOnlyText;
+    return finishParse(result, messages);
+}
+
+ParseResult parseNumericText(const std::string& text, MessageService& messages) {
+    const NumberScan scan = scanNumber(text);
+    ParseResult result{scan.value, scan.ok, ""};
+    if (!scan.ok)
+        result.message =
+            "There is an invalid data entry, which will be highlighted once you click 'OK', please re-enter.";
+    return finishParse(result, messages);
 }
 
 bool checkScaledScoreRange(const std::string& caption, double value, MessageService& messages) {
@@ -138,16 +146,15 @@ std::optional<InputRecord> readInputRecord(InputFields& fields, int inputCount, 
     InputRecord record;
     for (int k = 1; k <= 7 && k <= inputCount; ++k) {
         const std::string caption = fields.fieldCaption(k);
-        const double v = parseFieldValue(fields.fieldText(k), caption, messages);
-        if (InputError || !checkScaledScoreRange(caption, v, messages)) {
+        const ParseResult parsed = parseFieldValue(fields.fieldText(k), caption, messages);
+        if (!parsed.ok || !checkScaledScoreRange(caption, parsed.value, messages)) {
             fields.focusField(k);
             return std::nullopt;
         }
-        record.setScore(k, v);
+        record.setScore(k, parsed.value);
     }
     if (inputCount >= 8) {
-        parseFieldValue(fields.fieldText(8), fields.fieldCaption(8), messages);
-        if (InputError) {
+        if (!parseFieldValue(fields.fieldText(8), fields.fieldCaption(8), messages).ok) {
             fields.focusField(8);
             return std::nullopt;
         }

@@ -9,9 +9,10 @@
 
 namespace kalden {
 
-// The input-error flag: cleared at the start of a scan, set when a scan or
-// the empty-field check rejects a text. Compute reads it after each
-// parseFieldValue, the matrix window after each parseNumericText.
+// The verdict of the last parseFieldValue or parseNumericText, program-wide:
+// set when it rejected its text, cleared when it accepted one. The program's
+// own callers read the ParseResult instead; the flag stays as a view of the
+// same verdict for code that asks after the fact.
 extern bool InputError;
 
 inline constexpr int MaxInputLength = 6;
@@ -34,8 +35,21 @@ struct NumberScan {
 };
 NumberScan scanNumber(std::string_view text);
 
-double parseFieldValue(const std::string& text, const std::string& caption, MessageService& messages);
-double parseNumericText(const std::string& text, MessageService& messages);
+// What a parse found: the scanned value, whether the text was accepted, and
+// the warning it showed when it was not (empty when accepted). The value of
+// a rejected text is meaningless.
+struct ParseResult {
+    double value = 0.0;
+    bool ok = true;
+    std::string message;
+};
+
+// A field's text: an empty text is reported as not entered, a text that
+// does not scan is quoted with the field's caption. At most one warning.
+ParseResult parseFieldValue(const std::string& text, const std::string& caption, MessageService& messages);
+// A matrix or grid cell's text: the same scan, an empty text reading as 0,
+// and a warning of its own. Highlighting the cell is the caller's business.
+ParseResult parseNumericText(const std::string& text, MessageService& messages);
 bool checkScaledScoreRange(const std::string& caption, double value, MessageService& messages);
 
 // What the validation pass needs of the worksheet: the field texts and

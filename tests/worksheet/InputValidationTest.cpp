@@ -96,27 +96,34 @@ TEST(NumberScan, HundredsOfDigitsNeitherOverflowNorWrap) {
 
 TEST(ParseFieldValue, EmptyFieldIsReportedWithItsOwnLayout) {
     RecordingMessages messages;
-    parseFieldValue("", "DIGIT SYMBOL subtest scaled score:", messages);
+    const ParseResult result = parseFieldValue("", "DIGIT SYMBOL subtest scaled score:", messages);
     EXPECT_TRUE(InputError);
+    EXPECT_FALSE(result.ok);
     ASSERT_EQ(messages.warnings.size(), 1u);
     EXPECT_EQ(messages.warnings[0],
               "INPUT ERROR\r\r(  DIGIT SYMBOL subtest scaled score:  )\r\rData have not been entered in this field.");
+    EXPECT_EQ(result.message, messages.warnings[0]);
     EXPECT_EQ(messages.beeps, 0);
 }
 
 TEST(ParseFieldValue, TextThatDoesNotScanIsQuoted) {
     RecordingMessages messages;
-    parseFieldValue("1.5.", "VOCABULARY subtest scaled score:", messages);
+    const ParseResult result = parseFieldValue("1.5.", "VOCABULARY subtest scaled score:", messages);
     EXPECT_TRUE(InputError);
+    EXPECT_FALSE(result.ok);
     ASSERT_EQ(messages.warnings.size(), 1u);
     EXPECT_EQ(messages.warnings[0],
               "INPUT ERROR\r(  VOCABULARY subtest scaled score:  1.5.  )\r\rEnter numeric data only.");
+    EXPECT_EQ(result.message, messages.warnings[0]);
 }
 
 TEST(ParseFieldValue, GoodTextClearsTheFlag) {
     RecordingMessages messages;
     InputError = true;
-    EXPECT_EQ(parseFieldValue("12", "x", messages), 12.0);
+    const ParseResult result = parseFieldValue("12", "x", messages);
+    EXPECT_EQ(result.value, 12.0);
+    EXPECT_TRUE(result.ok);
+    EXPECT_EQ(result.message, "");
     EXPECT_FALSE(InputError);
     EXPECT_TRUE(messages.events.empty());
 }
@@ -124,11 +131,15 @@ TEST(ParseFieldValue, GoodTextClearsTheFlag) {
 TEST(ParseNumericText, EmptyReadsAsZeroAndBadTextHasItsOwnMessage) {
     RecordingMessages messages;
     InputError = true;
-    EXPECT_EQ(parseNumericText("", messages), 0.0);
+    const ParseResult empty = parseNumericText("", messages);
+    EXPECT_EQ(empty.value, 0.0);
+    EXPECT_TRUE(empty.ok);
     EXPECT_FALSE(InputError);
     EXPECT_TRUE(messages.events.empty());
-    parseNumericText("0.5x", messages);
+    const ParseResult bad = parseNumericText("0.5x", messages);
     EXPECT_TRUE(InputError);
+    EXPECT_FALSE(bad.ok);
+    EXPECT_EQ(bad.message, "There is an invalid data entry, which will be highlighted once you click 'OK', please re-enter.");
     EXPECT_EQ(messages.warnings, (std::vector<std::string>{"There is an invalid data entry, which will be highlighted "
                                                             "once you click 'OK', please re-enter."}));
 }
