@@ -16,6 +16,7 @@ namespace kalden {
 
 namespace {
 
+// Global because every printed number in the program follows the user's one locale, read once at start.
 char g_separator = '.';
 
 constexpr int SignificantDigits = 18;
