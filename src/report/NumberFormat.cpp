@@ -386,17 +386,76 @@ std::string formatGeneral(long double value, int significant) {
     return text;
 }
 
+namespace {
+
+// One "%w.dX" item: width, decimals (-1 when not given) and conversion.
+struct FormatItem {
+    int width = 0;
+    int decimals = -1;
+    char conversion = 0;
+};
+
+// Reads the item whose '%' is at pattern[i - 1]; leaves i on its conversion.
+FormatItem readFormatItem(std::string_view pattern, std::size_t& i) {
+    FormatItem item;
+    while (i < pattern.size() && pattern[i] >= '0' && pattern[i] <= '9')
+        item.width = item.width * 10 + (pattern[i++] - '0');
+    if (i < pattern.size() && pattern[i] == '.') {
+        item.decimals = 0;
+        ++i;
+        while (i < pattern.size() && pattern[i] >= '0' && pattern[i] <= '9')
+            item.decimals = item.decimals * 10 + (pattern[i++] - '0');
+    }
+    if (i >= pattern.size()) throw std::logic_error("unterminated format item");
+    item.conversion = pattern[i];
+    return item;
+}
+
+using ArgIterator = std::initializer_list<FormatArg>::const_iterator;
+
+long double numberArg(const FormatArg& a) {
+    if (auto v = std::get_if<long double>(&a)) return *v;
+    if (auto v = std::get_if<double>(&a)) return *v;
+    if (auto v = std::get_if<int>(&a)) return *v;
+    throw std::logic_error("numeric format item given a text");
+}
+
+// Appends one item with the argument at `next`, which it consumes.
+void appendFormatItem(std::string& out, const FormatItem& item, ArgIterator& next, ArgIterator end) {
+    if (item.conversion != 'f' && item.conversion != 'd' && item.conversion != 's')
+        throw std::logic_error("unsupported format item");
+    if (next == end) throw std::logic_error("format item without an argument");
+    const FormatArg& arg = *next++;
+    switch (item.conversion) {
+    case 'f': {
+        const int places = item.decimals < 0 ? 6 : item.decimals;
+        if (const double* v = std::get_if<double>(&arg)) {
+            appendFixed(out, *v, item.width, places, g_separator);
+        } else {
+            appendFixed(out, numberArg(arg), item.width, places, g_separator);
+        }
+        return;
+    }
+    case 'd': {
+        const int* v = std::get_if<int>(&arg);
+        if (!v) throw std::logic_error("%d given a non-integer");
+        appendPadded(out, std::to_string(*v), item.width);
+        return;
+    }
+    case 's': {
+        const std::string* v = std::get_if<std::string>(&arg);
+        if (!v) throw std::logic_error("%s given a number");
+        appendPadded(out, *v, item.width);
+        return;
+    }
+    }
+}
+
+} // namespace
+
 std::string formatText(std::string_view pattern, std::initializer_list<FormatArg> args) {
     std::string out;
     auto next = args.begin();
-    auto takeNumber = [&]() -> long double {
-        if (next == args.end()) throw std::logic_error("format item without an argument");
-        const FormatArg& a = *next++;
-        if (auto v = std::get_if<long double>(&a)) return *v;
-        if (auto v = std::get_if<double>(&a)) return *v;
-        if (auto v = std::get_if<int>(&a)) return *v;
-        throw std::logic_error("numeric format item given a text");
-    };
     out.reserve(pattern.size() + 16);
     for (std::size_t i = 0; i < pattern.size(); ++i) {
         // Plain text up to the next item in one piece.
@@ -409,45 +468,7 @@ std::string formatText(std::string_view pattern, std::initializer_list<FormatArg
             out.push_back('%');
             continue;
         }
-        int width = 0;
-        while (i < pattern.size() && pattern[i] >= '0' && pattern[i] <= '9') width = width * 10 + (pattern[i++] - '0');
-        int decimals = -1;
-        if (i < pattern.size() && pattern[i] == '.') {
-            decimals = 0;
-            ++i;
-            while (i < pattern.size() && pattern[i] >= '0' && pattern[i] <= '9')
-                decimals = decimals * 10 + (pattern[i++] - '0');
-        }
-        if (i >= pattern.size()) throw std::logic_error("unterminated format item");
-        switch (pattern[i]) {
-        case 'f': {
-            if (next == args.end()) throw std::logic_error("format item without an argument");
-            const int places = decimals < 0 ? 6 : decimals;
-            if (const double* v = std::get_if<double>(&*next)) {
-                ++next;
-                appendFixed(out, *v, width, places, g_separator);
-            } else {
-                appendFixed(out, takeNumber(), width, places, g_separator);
-            }
-            break;
-        }
-        case 'd': {
-            if (next == args.end()) throw std::logic_error("format item without an argument");
-            const int* v = std::get_if<int>(&*next++);
-            if (!v) throw std::logic_error("%d given a non-integer");
-            appendPadded(out, std::to_string(*v), width);
-            break;
-        }
-        case 's': {
-            if (next == args.end()) throw std::logic_error("format item without an argument");
-            const std::string* v = std::get_if<std::string>(&*next++);
-            if (!v) throw std::logic_error("%s given a number");
-            appendPadded(out, *v, width);
-            break;
-        }
-        default:
-            throw std::logic_error("unsupported format item");
-        }
+        appendFormatItem(out, readFormatItem(pattern, i), next, args.end());
     }
     if (next != args.end()) throw std::logic_error("more arguments than format items");
     return out;
