@@ -18,6 +18,7 @@
 #include "matrix/MatrixFile.h"
 #include "report/NumberFormat.h"
 #include "worksheet/InputValidation.h"
+#include "worksheet/WindowHelpers.h"
 
 namespace kalden {
 
@@ -358,11 +359,7 @@ void editSquareMatrix(WorkMatrix& workMatrix, MatrixDimensions size, const QStri
                       QWidget* owner, const QString& sideTitle, const QString& bottomTitle, MessageBoxes& boxes,
                       MatrixFileDialog& files) {
     TfrmSquareMatrix form(workMatrix, size, caption, lowerTriangleOnly, owner, sideTitle, bottomTitle, boxes, files);
-    QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
-    if (screen) {
-        const QRect area = screen->availableGeometry();
-        form.move(area.center() - QPoint(form.width() / 2, form.height() / 2));
-    }
+    centreOnScreen(form, owner ? owner->screen() : QGuiApplication::primaryScreen());
     form.exec();
 }
 

@@ -24,31 +24,10 @@
 #include "worksheet/QtServices.h"
 #include "report/MemoText.h"
 #include "report/TextFile.h"
+#include "report/TextLines.h"
+#include "worksheet/WindowHelpers.h"
 
 namespace kalden {
-
-namespace {
-
-QPushButton* boldButton(const QString& caption, QWidget* parent) {
-    auto* b = new QPushButton(caption, parent);
-    QFont f = b->font();
-    f.setBold(true);
-    b->setFont(f);
-    b->setAccessibleName(caption.trimmed());
-    b->setAutoDefault(false);
-    return b;
-}
-
-// A button's room: at least the design's 161 x 37 pixels, more when the
-// caption needs it.
-void sizeButton(QPushButton* b) {
-    const QSize hint = b->sizeHint();
-    b->setMinimumSize(std::max(161, hint.width() + 16), std::max(37, hint.height() + 8));
-}
-
-QString systemReason(const std::string& error) { return QString::fromLocal8Bit(error.c_str()); }
-
-} // namespace
 
 TfrmTemplateResults::TfrmTemplateResults(const Services& services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint), services_(services) {
@@ -98,7 +77,6 @@ TfrmTemplateResults::TfrmTemplateResults(const Services& services, QWidget* pare
 
     // "Open Results File" stands above the button row, left, when shown.
     cmdOpenPreviousFile = boldButton(QStringLiteral("Open Results File"), this);
-    sizeButton(cmdOpenPreviousFile);
     auto* openRow = new QHBoxLayout;
     openRow->addWidget(cmdOpenPreviousFile);
     openRow->addStretch(1);
@@ -112,7 +90,6 @@ TfrmTemplateResults::TfrmTemplateResults(const Services& services, QWidget* pare
     cmdClearResults = boldButton(QStringLiteral("Clear Results"), Panel2);
     cmdReturn = boldButton(QStringLiteral("Return to Worksheet"), Panel2);
     cmdExit = boldButton(QStringLiteral("Exit"), Panel2);
-    for (QPushButton* b : {cmdSaveOutput, cmdClearResults, cmdReturn, cmdExit}) sizeButton(b);
     buttons->addWidget(cmdSaveOutput);
     buttons->addSpacing(16);
     buttons->addWidget(cmdClearResults);
@@ -156,10 +133,7 @@ void TfrmTemplateResults::FormShow() {
     if (!shownBefore_) {
         shownBefore_ = true;
         cmdReturn->setFocus(); // the focus when the window first opens
-        if (const QScreen* screen = this->screen()) {
-            const QRect area = screen->availableGeometry();
-            move(area.center() - QPoint(width() / 2, height() / 2));
-        }
+        centreOnScreen(*this, screen());
     }
     raise();
     activateWindow();
@@ -275,39 +249,20 @@ void TfrmTemplateResults::cmdOpenPreviousFileClick() {
         services_.boxes.error(systemReason(std::strerror(errno)));
         return;
     }
-    ReportLines lines;
-    std::string current;
-    bool pendingCr = false;
-    bool longLine = false;
-    auto endLine = [&] {
-        if (QString::fromUtf8(current.data(), static_cast<qsizetype>(current.size())).size() > LongResultsLine)
-            longLine = true;
-        lines.push_back(std::move(current));
-        current.clear();
-    };
+    std::string content;
     char buffer[8192];
     std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) {
-        for (std::size_t i = 0; i < got; ++i) {
-            const char c = buffer[i];
-            if (pendingCr) {
-                pendingCr = false;
-                if (c == '\n') continue; // CR LF is one line end
-            }
-            if (c == '\r') {
-                endLine();
-                pendingCr = true;
-            } else if (c == '\n') {
-                endLine();
-            } else {
-                current.push_back(c);
-            }
-        }
-    }
+    while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) content.append(buffer, got);
     const bool failed = std::ferror(f) != 0;
     const int code = errno;
     std::fclose(f);
-    if (!current.empty()) endLine();
+    ReportLines lines;
+    bool longLine = false;
+    for (const std::string_view line : splitLines(content)) {
+        if (QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())).size() > LongResultsLine)
+            longLine = true;
+        lines.emplace_back(line);
+    }
     appendReportLines(lines);
     if (longLine) showHorizontalScrollBar();
     if (failed) services_.boxes.error(systemReason(std::strerror(code)));

@@ -37,6 +37,7 @@
 #include "report/TemplateResults.h"
 #include "scoring/ScoringEngine.h"
 #include "worksheet/PreviousDataFile.h"
+#include "worksheet/WindowHelpers.h"
 
 namespace kalden {
 
@@ -61,21 +62,6 @@ const char* const kDescriptionBody =
     "output table which lists the Index scores plus confidence limits etc."
     ;
 
-QFont bolded(QFont f) {
-    f.setBold(true);
-    return f;
-}
-
-QPushButton* boldButton(const QString& caption, QWidget* parent) {
-    auto* b = new QPushButton(caption, parent);
-    b->setFont(bolded(b->font()));
-    b->setAccessibleName(caption.trimmed());
-    b->setAutoDefault(false);
-    const QSize hint = b->sizeHint();
-    b->setMinimumSize(std::max(161, hint.width() + 16), std::max(37, hint.height() + 8));
-    return b;
-}
-
 QPlainTextEdit* readOnlyText(const QStringList& lines, QWidget* parent) {
     auto* t = new QPlainTextEdit(parent);
     t->setReadOnly(true);
@@ -84,8 +70,6 @@ QPlainTextEdit* readOnlyText(const QStringList& lines, QWidget* parent) {
     t->setPlainText(lines.join(u'\n'));
     return t;
 }
-
-QString systemReason(const std::string& error) { return QString::fromLocal8Bit(error.c_str()); }
 
 } // namespace
 
@@ -474,10 +458,7 @@ void TfrmTemplate::FormCreate() {
 void TfrmTemplate::FormShow() {
     if (!centred_) {
         centred_ = true;
-        if (const QScreen* screen = this->screen()) {
-            const QRect area = screen->availableGeometry();
-            move(area.center() - QPoint(width() / 2, height() / 2));
-        }
+        centreOnScreen(*this, screen());
     }
     if (field(1)->text().isEmpty()) {
         field(1)->setFocus(Qt::OtherFocusReason);
