@@ -103,7 +103,15 @@ private:
     };
     Cell* cellAt(int row, int column);
     const Cell* cellAt(int row, int column) const;
+    // buildWindow makes the controls in this order, one builder a part.
     void buildWindow(const QString& sideTitle, const QString& bottomTitle);
+    void buildScroller();
+    int buildPanels(int sideTitleLength); // returns the panels' width
+    std::vector<QWidget*> buildCells(const QFont& smallFont);
+    void buildNumberLabels(const QFont& smallFont);
+    void buildSideTitle(const QString& sideTitle);
+    void buildHiddenTitles(int panelWidth, const QString& bottomTitle);
+    void buildButtons(int buttonTop);
     void focusCell(int row, int column);
     void leave(int result);
 

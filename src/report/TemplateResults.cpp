@@ -36,7 +36,27 @@ TfrmTemplateResults::TfrmTemplateResults(const Services& services, QWidget* pare
 
     auto* layout = new QVBoxLayout(this);
     layout->setSizeConstraint(QLayout::SetFixedSize); // fixed border, sized to its contents
+    layout->setMenuBar(buildMenu());
+    layout->addWidget(buildTextArea());
+    layout->addLayout(buildOpenRow());
+    layout->addWidget(buildButtonRow());
 
+    cmdSaveOutput->setObjectName(QStringLiteral("cmdSaveOutput"));
+    cmdClearResults->setObjectName(QStringLiteral("cmdClearResults"));
+    cmdReturn->setObjectName(QStringLiteral("cmdReturn"));
+    cmdExit->setObjectName(QStringLiteral("cmdExit"));
+    cmdOpenPreviousFile->setObjectName(QStringLiteral("cmdOpenPreviousFile"));
+
+    setTabOrder(memoResults, cmdSaveOutput);
+    setTabOrder(cmdSaveOutput, cmdClearResults);
+    setTabOrder(cmdClearResults, cmdReturn);
+    setTabOrder(cmdReturn, cmdExit);
+
+    connectHandlers();
+    FormCreate();
+}
+
+QMenuBar* TfrmTemplateResults::buildMenu() {
     MainMenu1 = new QMenuBar(this);
     MainMenu1->setNativeMenuBar(false);
     mnuPrinterOptions = MainMenu1->addMenu(QStringLiteral("Printer options..."));
@@ -44,8 +64,10 @@ TfrmTemplateResults::TfrmTemplateResults(const Services& services, QWidget* pare
     mnuPrint->setObjectName(QStringLiteral("mnuPrint"));
     mnuPrintSelection = mnuPrinterOptions->addAction(QStringLiteral("Print Selection"));
     mnuPrintSelection->setObjectName(QStringLiteral("mnuPrintSelection"));
-    layout->setMenuBar(MainMenu1);
+    return MainMenu1;
+}
 
+QFrame* TfrmTemplateResults::buildTextArea() {
     Panel1 = new QFrame(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setFrameShape(QFrame::StyledPanel);
@@ -56,32 +78,38 @@ TfrmTemplateResults::TfrmTemplateResults(const Services& services, QWidget* pare
     memoResults->setFont(fixedPitchFont());
     memoResults->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     memoResults->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    {
-        // Black text on the base colour, and a selection that stays visible
-        // when the area loses the focus.
-        QPalette p = memoResults->palette();
-        p.setColor(QPalette::Text, Qt::black);
-        p.setColor(QPalette::Base, Qt::white);
-        p.setColor(QPalette::Inactive, QPalette::Highlight, p.color(QPalette::Active, QPalette::Highlight));
-        p.setColor(QPalette::Inactive, QPalette::HighlightedText, p.color(QPalette::Active, QPalette::HighlightedText));
-        memoResults->setPalette(p);
-        // Room for a report line (103 characters) and some thirty lines.
-        const QFontMetrics fm(memoResults->font());
-        const int chrome = 2 * memoResults->frameWidth() + 2 * static_cast<int>(memoResults->document()->documentMargin());
-        memoResults->setMinimumSize(fm.horizontalAdvance(QString(105, u'0')) + chrome +
-                                        memoResults->verticalScrollBar()->sizeHint().width(),
-                                    30 * fm.lineSpacing() + chrome);
-    }
+    styleTextArea();
     textLayout->addWidget(memoResults);
-    layout->addWidget(Panel1);
+    return Panel1;
+}
 
-    // "Open Results File" stands above the button row, left, when shown.
+void TfrmTemplateResults::styleTextArea() {
+    // Black text on the base colour, and a selection that stays visible
+    // when the area loses the focus.
+    QPalette p = memoResults->palette();
+    p.setColor(QPalette::Text, Qt::black);
+    p.setColor(QPalette::Base, Qt::white);
+    p.setColor(QPalette::Inactive, QPalette::Highlight, p.color(QPalette::Active, QPalette::Highlight));
+    p.setColor(QPalette::Inactive, QPalette::HighlightedText, p.color(QPalette::Active, QPalette::HighlightedText));
+    memoResults->setPalette(p);
+    // Room for a report line (103 characters) and some thirty lines.
+    const QFontMetrics fm(memoResults->font());
+    const int chrome = 2 * memoResults->frameWidth() + 2 * static_cast<int>(memoResults->document()->documentMargin());
+    memoResults->setMinimumSize(fm.horizontalAdvance(QString(105, u'0')) + chrome +
+                                    memoResults->verticalScrollBar()->sizeHint().width(),
+                                30 * fm.lineSpacing() + chrome);
+}
+
+// "Open Results File" stands above the button row, left, when shown.
+QLayout* TfrmTemplateResults::buildOpenRow() {
     cmdOpenPreviousFile = boldButton(QStringLiteral("Open Results File"), this);
     auto* openRow = new QHBoxLayout;
     openRow->addWidget(cmdOpenPreviousFile);
     openRow->addStretch(1);
-    layout->addLayout(openRow);
+    return openRow;
+}
 
+QFrame* TfrmTemplateResults::buildButtonRow() {
     Panel2 = new QFrame(this);
     Panel2->setObjectName(QStringLiteral("Panel2"));
     Panel2->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -97,19 +125,10 @@ TfrmTemplateResults::TfrmTemplateResults(const Services& services, QWidget* pare
     buttons->addWidget(cmdReturn);
     buttons->addStretch(1);
     buttons->addWidget(cmdExit);
-    layout->addWidget(Panel2);
+    return Panel2;
+}
 
-    cmdSaveOutput->setObjectName(QStringLiteral("cmdSaveOutput"));
-    cmdClearResults->setObjectName(QStringLiteral("cmdClearResults"));
-    cmdReturn->setObjectName(QStringLiteral("cmdReturn"));
-    cmdExit->setObjectName(QStringLiteral("cmdExit"));
-    cmdOpenPreviousFile->setObjectName(QStringLiteral("cmdOpenPreviousFile"));
-
-    setTabOrder(memoResults, cmdSaveOutput);
-    setTabOrder(cmdSaveOutput, cmdClearResults);
-    setTabOrder(cmdClearResults, cmdReturn);
-    setTabOrder(cmdReturn, cmdExit);
-
+void TfrmTemplateResults::connectHandlers() {
     connect(cmdSaveOutput, &QPushButton::clicked, this, &TfrmTemplateResults::cmdSaveOutputClick);
     connect(cmdClearResults, &QPushButton::clicked, this, &TfrmTemplateResults::cmdClearResultsClick);
     connect(cmdReturn, &QPushButton::clicked, this, &TfrmTemplateResults::cmdReturnClick);
@@ -117,8 +136,6 @@ TfrmTemplateResults::TfrmTemplateResults(const Services& services, QWidget* pare
     connect(cmdOpenPreviousFile, &QPushButton::clicked, this, &TfrmTemplateResults::cmdOpenPreviousFileClick);
     connect(mnuPrint, &QAction::triggered, this, &TfrmTemplateResults::mnuPrintClick);
     connect(mnuPrintSelection, &QAction::triggered, this, &TfrmTemplateResults::mnuPrintSelectionClick);
-
-    FormCreate();
 }
 
 void TfrmTemplateResults::FormCreate() {
