@@ -294,8 +294,11 @@ void TfrmSquareMatrix::focusCell(int row, int column) {
     scroller->ensureWidgetVisible(edit);
 }
 
+// The window's outcome, also kept in MatrixEntryCancelled for the callers
+// that read the flag.
 void TfrmSquareMatrix::leave(int result) {
     leaving_ = true;
+    MatrixEntryCancelled = result != QDialog::Accepted;
     done(result);
 }
 
@@ -344,10 +347,7 @@ void TfrmSquareMatrix::ClearBtnClick() {
     txtTitle->setText(MatrixTitleDefault);
 }
 
-void TfrmSquareMatrix::ReturnBtnClick() {
-    MatrixEntryCancelled = true;
-    leave(QDialog::Rejected);
-}
+void TfrmSquareMatrix::ReturnBtnClick() { leave(QDialog::Rejected); }
 
 void TfrmSquareMatrix::OpenBtnClick() {
     const std::optional<QString> name = files_.openFileName(this, QString::fromLatin1(MatrixFileFilter));
@@ -380,12 +380,12 @@ void TfrmSquareMatrix::closeEvent(QCloseEvent* event) {
     QDialog::closeEvent(event);
 }
 
-void editSquareMatrix(WorkMatrix& workMatrix, MatrixDimensions size, const QString& caption, bool lowerTriangleOnly,
-                      QWidget* owner, const QString& sideTitle, const QString& bottomTitle, MessageBoxes& boxes,
-                      MatrixFileDialog& files) {
+MatrixEntry editSquareMatrix(WorkMatrix& workMatrix, MatrixDimensions size, const QString& caption,
+                             bool lowerTriangleOnly, QWidget* owner, const QString& sideTitle,
+                             const QString& bottomTitle, MessageBoxes& boxes, MatrixFileDialog& files) {
     TfrmSquareMatrix form(workMatrix, size, caption, lowerTriangleOnly, owner, sideTitle, bottomTitle, boxes, files);
     centreOnScreen(form, owner ? owner->screen() : QGuiApplication::primaryScreen());
-    form.exec();
+    return form.exec() == QDialog::Accepted ? MatrixEntry::Accepted : MatrixEntry::Cancelled;
 }
 
 } // namespace kalden

@@ -655,9 +655,9 @@ bool TfrmTemplate::matrixEntryStep() {
     MatrixSize = static_cast<int>(n);
     auto work = std::make_unique<WorkMatrix>(startingWorkMatrix(StoredMatrix, MatrixSize, PreviousDataLoaded));
     hide();
-    editSquareMatrix(*work, {MatrixSize, MatrixSize}, QStringLiteral("Matrix Entry"), true, this, QString(), QString(),
-                     services_.boxes, *matrixFiles_);
-    if (MatrixEntryCancelled) {
+    const MatrixEntry entry = editSquareMatrix(*work, {MatrixSize, MatrixSize}, QStringLiteral("Matrix Entry"), true,
+                                               this, QString(), QString(), services_.boxes, *matrixFiles_);
+    if (entry == MatrixEntry::Cancelled) {
         MatrixEntryCancelled = false;
         show();
         return false;
