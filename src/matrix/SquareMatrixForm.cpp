@@ -18,6 +18,7 @@
 #include "matrix/MatrixFile.h"
 #include "report/NumberFormat.h"
 #include "worksheet/InputValidation.h"
+#include "worksheet/WindowHelpers.h"
 
 namespace kalden {
 
@@ -105,6 +106,32 @@ TfrmSquareMatrix::TfrmSquareMatrix(WorkMatrix& workMatrix, MatrixDimensions size
 }
 
 void TfrmSquareMatrix::buildWindow(const QString& sideTitle, const QString& bottomTitle) {
+    buildScroller();
+    const int panelWidth = buildPanels(static_cast<int>(sideTitle.size()));
+    txtTitle = new QLineEdit(MatrixTitleDefault, client);
+    txtTitle->setObjectName(QStringLiteral("txtTitle"));
+    txtTitle->setAccessibleName(QStringLiteral("Matrix title"));
+    txtTitle->setGeometry(TitleLeft, TitleTop, TitleWidth, std::max(24, txtTitle->sizeHint().height()));
+
+    const QFont smallFont = cellFont(font());
+    std::vector<QWidget*> tabChain = buildCells(smallFont);
+    buildNumberLabels(smallFont);
+    buildSideTitle(sideTitle);
+    buildHiddenTitles(panelWidth, bottomTitle);
+    buildButtons(pnlButtons->y() + ButtonTopInPanel);
+
+    // Tab order: the cells as created, then the buttons, then the title.
+    tabChain.insert(tabChain.end(), {CloseBtn, ClearBtn, ReturnBtn, OpenBtn, txtTitle});
+    for (std::size_t i = 1; i < tabChain.size(); ++i) setTabOrder(tabChain[i - 1], tabChain[i]);
+
+    scroller->setWidget(client);
+
+    const auto first = std::find_if(tabChain.begin(), tabChain.end(),
+                                    [](QWidget* w) { return (w->focusPolicy() & Qt::TabFocus) != 0; });
+    (*first)->setFocus();
+}
+
+void TfrmSquareMatrix::buildScroller() {
     scroller = new QScrollArea(this);
     scroller->setObjectName(QStringLiteral("scroller"));
     scroller->setAccessibleName(QStringLiteral("Matrix entry"));
@@ -118,15 +145,15 @@ void TfrmSquareMatrix::buildWindow(const QString& sideTitle, const QString& bott
     client = new QWidget;
     client->setObjectName(QStringLiteral("client"));
     client->setStyleSheet(CellStyle);
+}
 
-    // The panels grow with a matrix too large for them, and the buttons move
-    // down below the column numbers, so that no control is covered or cut.
-    const int sideTitleLength = static_cast<int>(sideTitle.size());
+// The panels grow with a matrix too large for them, and the buttons move
+// down below the column numbers, so that no control is covered or cut.
+int TfrmSquareMatrix::buildPanels(int sideTitleLength) {
     const int panelWidth = std::max(PanelWidth, CellWidth * columns_ + 30);
     const int panelHeight =
         std::max({MatrixPanelHeight, CellHeight * rows_ + 60 + LabelHeight + 1, CellHeight * sideTitleLength + 37});
     const int buttonPanelTop = std::max(ButtonPanelTop, MatrixPanelTop + panelHeight + 2);
-    const int buttonTop = buttonPanelTop + ButtonTopInPanel;
     client->setMinimumSize(PanelLeft + panelWidth + PanelLeft, buttonPanelTop + ButtonPanelHeight + 3);
 
     pnlMatrix = new QFrame(client);
@@ -140,13 +167,11 @@ void TfrmSquareMatrix::buildWindow(const QString& sideTitle, const QString& bott
     pnlButtons->setAccessibleName(QStringLiteral("Matrix buttons"));
     pnlButtons->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     pnlButtons->setGeometry(PanelLeft, buttonPanelTop, panelWidth, ButtonPanelHeight);
+    return panelWidth;
+}
 
-    txtTitle = new QLineEdit(MatrixTitleDefault, client);
-    txtTitle->setObjectName(QStringLiteral("txtTitle"));
-    txtTitle->setAccessibleName(QStringLiteral("Matrix title"));
-    txtTitle->setGeometry(TitleLeft, TitleTop, TitleWidth, std::max(24, txtTitle->sizeHint().height()));
-
-    const QFont smallFont = cellFont(font());
+// The cells, row by row; returns them in that order for the tab chain.
+std::vector<QWidget*> TfrmSquareMatrix::buildCells(const QFont& smallFont) {
     std::vector<QWidget*> tabChain;
     for (int r = 1; r <= rows_; ++r) {
         for (int c = 1; c <= columns_; ++c) {
@@ -167,7 +192,10 @@ void TfrmSquareMatrix::buildWindow(const QString& sideTitle, const QString& bott
             tabChain.push_back(edit);
         }
     }
+    return tabChain;
+}
 
+void TfrmSquareMatrix::buildNumberLabels(const QFont& smallFont) {
     const int numbersTop = CellHeight * rows_ + 60;
     for (int k = 1; k <= columns_; ++k) {
         auto* label = new QLabel(QString::number(k), pnlMatrix);
@@ -187,14 +215,20 @@ void TfrmSquareMatrix::buildWindow(const QString& sideTitle, const QString& bott
         label->setGeometry(7, CellHeight * (k - 1) + 50, NumberLabelWidth, LabelHeight);
         lblRows[static_cast<std::size_t>(k - 1)] = label;
     }
-    for (int i = 1; i <= sideTitleLength; ++i) {
+}
+
+// One label per character of the side title, down the panel's left edge.
+void TfrmSquareMatrix::buildSideTitle(const QString& sideTitle) {
+    for (int i = 1; i <= static_cast<int>(sideTitle.size()); ++i) {
         auto* label = new QLabel(QString(sideTitle.at(i - 1)), pnlMatrix);
         label->setObjectName(QStringLiteral("lblSideTitle%1").arg(i));
         label->setAccessibleName(i == 1 ? sideTitle : QString());
         label->setGeometry(10, CellHeight * (i - 1) + 36, SideTitleLabelWidth, LabelHeight);
         lblSideTitle.push_back(label);
     }
+}
 
+void TfrmSquareMatrix::buildHiddenTitles(int panelWidth, const QString& bottomTitle) {
     lblMatrixTitle = new QLabel(QStringLiteral("Matrix title"), pnlMatrix);
     lblMatrixTitle->setObjectName(QStringLiteral("lblMatrixTitle"));
     lblMatrixTitle->setAccessibleName(QStringLiteral("Matrix title"));
@@ -207,7 +241,9 @@ void TfrmSquareMatrix::buildWindow(const QString& sideTitle, const QString& bott
     lblBottomTitle->adjustSize();
     lblBottomTitle->move(CellWidth * columns_ / 2 + 44 - lblBottomTitle->width() / 2, CellHeight * (rows_ + 2) + 30);
     lblBottomTitle->hide();
+}
 
+void TfrmSquareMatrix::buildButtons(int buttonTop) {
     QFont buttonFont = font();
     buttonFont.setPointSize(ButtonFontPoints);
     const auto placeButton = [&](QPushButton* button, const QString& name, int left) {
@@ -230,16 +266,6 @@ void TfrmSquareMatrix::buildWindow(const QString& sideTitle, const QString& bott
     connect(ClearBtn, &QPushButton::clicked, this, &TfrmSquareMatrix::ClearBtnClick);
     connect(ReturnBtn, &QPushButton::clicked, this, &TfrmSquareMatrix::ReturnBtnClick);
     connect(OpenBtn, &QPushButton::clicked, this, &TfrmSquareMatrix::OpenBtnClick);
-
-    // Tab order: the cells as created, then the buttons, then the title.
-    tabChain.insert(tabChain.end(), {CloseBtn, ClearBtn, ReturnBtn, OpenBtn, txtTitle});
-    for (std::size_t i = 1; i < tabChain.size(); ++i) setTabOrder(tabChain[i - 1], tabChain[i]);
-
-    scroller->setWidget(client);
-
-    const auto first = std::find_if(tabChain.begin(), tabChain.end(),
-                                    [](QWidget* w) { return (w->focusPolicy() & Qt::TabFocus) != 0; });
-    (*first)->setFocus();
 }
 
 TfrmSquareMatrix::Cell* TfrmSquareMatrix::cellAt(int row, int column) {
@@ -268,8 +294,11 @@ void TfrmSquareMatrix::focusCell(int row, int column) {
     scroller->ensureWidgetVisible(edit);
 }
 
+// The window's outcome, also kept in MatrixEntryCancelled for the callers
+// that read the flag.
 void TfrmSquareMatrix::leave(int result) {
     leaving_ = true;
+    MatrixEntryCancelled = result != QDialog::Accepted;
     done(result);
 }
 
@@ -319,10 +348,7 @@ void TfrmSquareMatrix::ClearBtnClick() {
     txtTitle->setText(MatrixTitleDefault);
 }
 
-void TfrmSquareMatrix::ReturnBtnClick() {
-    MatrixEntryCancelled = true;
-    leave(QDialog::Rejected);
-}
+void TfrmSquareMatrix::ReturnBtnClick() { leave(QDialog::Rejected); }
 
 void TfrmSquareMatrix::OpenBtnClick() {
     const std::optional<QString> name = files_.openFileName(this, QString::fromLatin1(MatrixFileFilter));
@@ -355,16 +381,12 @@ void TfrmSquareMatrix::closeEvent(QCloseEvent* event) {
     QDialog::closeEvent(event);
 }
 
-void editSquareMatrix(WorkMatrix& workMatrix, MatrixDimensions size, const QString& caption, bool lowerTriangleOnly,
-                      QWidget* owner, const QString& sideTitle, const QString& bottomTitle, MessageBoxes& boxes,
-                      MatrixFileDialog& files) {
+MatrixEntry editSquareMatrix(WorkMatrix& workMatrix, MatrixDimensions size, const QString& caption,
+                             bool lowerTriangleOnly, QWidget* owner, const QString& sideTitle,
+                             const QString& bottomTitle, MessageBoxes& boxes, MatrixFileDialog& files) {
     TfrmSquareMatrix form(workMatrix, size, caption, lowerTriangleOnly, owner, sideTitle, bottomTitle, boxes, files);
-    QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
-    if (screen) {
-        const QRect area = screen->availableGeometry();
-        form.move(area.center() - QPoint(form.width() / 2, form.height() / 2));
-    }
-    form.exec();
+    centreOnScreen(form, owner ? owner->screen() : QGuiApplication::primaryScreen());
+    return form.exec() == QDialog::Accepted ? MatrixEntry::Accepted : MatrixEntry::Cancelled;
 }
 
 } // namespace kalden

@@ -103,7 +103,15 @@ private:
     };
     Cell* cellAt(int row, int column);
     const Cell* cellAt(int row, int column) const;
+    // buildWindow makes the controls in this order, one builder a part.
     void buildWindow(const QString& sideTitle, const QString& bottomTitle);
+    void buildScroller();
+    int buildPanels(int sideTitleLength); // returns the panels' width
+    std::vector<QWidget*> buildCells(const QFont& smallFont);
+    void buildNumberLabels(const QFont& smallFont);
+    void buildSideTitle(const QString& sideTitle);
+    void buildHiddenTitles(int panelWidth, const QString& bottomTitle);
+    void buildButtons(int buttonTop);
     void focusCell(int row, int column);
     void leave(int result);
 
@@ -117,14 +125,18 @@ private:
     bool leaving_ = false;
 };
 
+// How the matrix window was left: "Continue" with every cell accepted, or
+// "Return to Worksheet".
+enum class MatrixEntry { Accepted, Cancelled };
+
 // Builds the matrix window for `workMatrix` (size: columns and rows, each 1
 // to 50), centres it on the screen, shows it modally and returns when it
-// has closed; the window is destroyed on return. "Continue" has then written
-// the cells into `workMatrix` (element (c, r) from the cell in row r, column
-// c, and with a lower triangle the mirror element (r, c)), and
-// MatrixEntryCancelled is false; after "Return to Worksheet" it is true.
-void editSquareMatrix(WorkMatrix& workMatrix, MatrixDimensions size, const QString& caption, bool lowerTriangleOnly,
-                      QWidget* owner, const QString& sideTitle, const QString& bottomTitle, MessageBoxes& boxes,
-                      MatrixFileDialog& files);
+// has closed; the window is destroyed on return. After Accepted "Continue"
+// has written the cells into `workMatrix` (element (c, r) from the cell in
+// row r, column c, and with a lower triangle the mirror element (r, c)).
+// MatrixEntryCancelled is left true after Cancelled, false after Accepted.
+[[nodiscard]] MatrixEntry editSquareMatrix(WorkMatrix& workMatrix, MatrixDimensions size, const QString& caption,
+                                           bool lowerTriangleOnly, QWidget* owner, const QString& sideTitle,
+                                           const QString& bottomTitle, MessageBoxes& boxes, MatrixFileDialog& files);
 
 } // namespace kalden

@@ -28,7 +28,8 @@ struct MatrixDimensions {
 };
 
 // Set by the window's "Return to Worksheet", cleared whenever the window is
-// built; Compute reads it after the window has closed and clears it again.
+// built: the same outcome as editSquareMatrix's result, kept for callers that
+// read the flag. The worksheet clears it again after a cancelled entry.
 extern bool MatrixEntryCancelled;
 
 // The matrix a matrix entry of order n (1 to 20) starts from: the stored

@@ -24,31 +24,10 @@
 #include "worksheet/QtServices.h"
 #include "report/MemoText.h"
 #include "report/TextFile.h"
+#include "report/TextLines.h"
+#include "worksheet/WindowHelpers.h"
 
 namespace kalden {
-
-namespace {
-
-QPushButton* boldButton(const QString& caption, QWidget* parent) {
-    auto* b = new QPushButton(caption, parent);
-    QFont f = b->font();
-    f.setBold(true);
-    b->setFont(f);
-    b->setAccessibleName(caption.trimmed());
-    b->setAutoDefault(false);
-    return b;
-}
-
-// A button's room: at least the design's 161 x 37 pixels, more when the
-// caption needs it.
-void sizeButton(QPushButton* b) {
-    const QSize hint = b->sizeHint();
-    b->setMinimumSize(std::max(161, hint.width() + 16), std::max(37, hint.height() + 8));
-}
-
-QString systemReason(const std::string& error) { return QString::fromLocal8Bit(error.c_str()); }
-
-} // namespace
 
 TfrmTemplateResults::TfrmTemplateResults(const Services& services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint), services_(services) {
@@ -57,70 +36,10 @@ TfrmTemplateResults::TfrmTemplateResults(const Services& services, QWidget* pare
 
     auto* layout = new QVBoxLayout(this);
     layout->setSizeConstraint(QLayout::SetFixedSize); // fixed border, sized to its contents
-
-    MainMenu1 = new QMenuBar(this);
-    MainMenu1->setNativeMenuBar(false);
-    mnuPrinterOptions = MainMenu1->addMenu(QStringLiteral("Printer options..."));
-    mnuPrint = mnuPrinterOptions->addAction(QStringLiteral("Print All"));
-    mnuPrint->setObjectName(QStringLiteral("mnuPrint"));
-    mnuPrintSelection = mnuPrinterOptions->addAction(QStringLiteral("Print Selection"));
-    mnuPrintSelection->setObjectName(QStringLiteral("mnuPrintSelection"));
-    layout->setMenuBar(MainMenu1);
-
-    Panel1 = new QFrame(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFrameShape(QFrame::StyledPanel);
-    auto* textLayout = new QVBoxLayout(Panel1);
-    memoResults = new QPlainTextEdit(Panel1);
-    memoResults->setObjectName(QStringLiteral("memoResults"));
-    memoResults->setAccessibleName(QStringLiteral("Results"));
-    memoResults->setFont(fixedPitchFont());
-    memoResults->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    memoResults->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    {
-        // Black text on the base colour, and a selection that stays visible
-        // when the area loses the focus.
-        QPalette p = memoResults->palette();
-        p.setColor(QPalette::Text, Qt::black);
-        p.setColor(QPalette::Base, Qt::white);
-        p.setColor(QPalette::Inactive, QPalette::Highlight, p.color(QPalette::Active, QPalette::Highlight));
-        p.setColor(QPalette::Inactive, QPalette::HighlightedText, p.color(QPalette::Active, QPalette::HighlightedText));
-        memoResults->setPalette(p);
-        // Room for a report line (103 characters) and some thirty lines.
-        const QFontMetrics fm(memoResults->font());
-        const int chrome = 2 * memoResults->frameWidth() + 2 * static_cast<int>(memoResults->document()->documentMargin());
-        memoResults->setMinimumSize(fm.horizontalAdvance(QString(105, u'0')) + chrome +
-                                        memoResults->verticalScrollBar()->sizeHint().width(),
-                                    30 * fm.lineSpacing() + chrome);
-    }
-    textLayout->addWidget(memoResults);
-    layout->addWidget(Panel1);
-
-    // "Open Results File" stands above the button row, left, when shown.
-    cmdOpenPreviousFile = boldButton(QStringLiteral("Open Results File"), this);
-    sizeButton(cmdOpenPreviousFile);
-    auto* openRow = new QHBoxLayout;
-    openRow->addWidget(cmdOpenPreviousFile);
-    openRow->addStretch(1);
-    layout->addLayout(openRow);
-
-    Panel2 = new QFrame(this);
-    Panel2->setObjectName(QStringLiteral("Panel2"));
-    Panel2->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    auto* buttons = new QHBoxLayout(Panel2);
-    cmdSaveOutput = boldButton(QStringLiteral("Save Output"), Panel2);
-    cmdClearResults = boldButton(QStringLiteral("Clear Results"), Panel2);
-    cmdReturn = boldButton(QStringLiteral("Return to Worksheet"), Panel2);
-    cmdExit = boldButton(QStringLiteral("Exit"), Panel2);
-    for (QPushButton* b : {cmdSaveOutput, cmdClearResults, cmdReturn, cmdExit}) sizeButton(b);
-    buttons->addWidget(cmdSaveOutput);
-    buttons->addSpacing(16);
-    buttons->addWidget(cmdClearResults);
-    buttons->addStretch(1);
-    buttons->addWidget(cmdReturn);
-    buttons->addStretch(1);
-    buttons->addWidget(cmdExit);
-    layout->addWidget(Panel2);
+    layout->setMenuBar(buildMenu());
+    layout->addWidget(buildTextArea());
+    layout->addLayout(buildOpenRow());
+    layout->addWidget(buildButtonRow());
 
     cmdSaveOutput->setObjectName(QStringLiteral("cmdSaveOutput"));
     cmdClearResults->setObjectName(QStringLiteral("cmdClearResults"));
@@ -133,6 +52,83 @@ TfrmTemplateResults::TfrmTemplateResults(const Services& services, QWidget* pare
     setTabOrder(cmdClearResults, cmdReturn);
     setTabOrder(cmdReturn, cmdExit);
 
+    connectHandlers();
+    FormCreate();
+}
+
+QMenuBar* TfrmTemplateResults::buildMenu() {
+    MainMenu1 = new QMenuBar(this);
+    MainMenu1->setNativeMenuBar(false);
+    mnuPrinterOptions = MainMenu1->addMenu(QStringLiteral("Printer options..."));
+    mnuPrint = mnuPrinterOptions->addAction(QStringLiteral("Print All"));
+    mnuPrint->setObjectName(QStringLiteral("mnuPrint"));
+    mnuPrintSelection = mnuPrinterOptions->addAction(QStringLiteral("Print Selection"));
+    mnuPrintSelection->setObjectName(QStringLiteral("mnuPrintSelection"));
+    return MainMenu1;
+}
+
+QFrame* TfrmTemplateResults::buildTextArea() {
+    Panel1 = new QFrame(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFrameShape(QFrame::StyledPanel);
+    auto* textLayout = new QVBoxLayout(Panel1);
+    memoResults = new QPlainTextEdit(Panel1);
+    memoResults->setObjectName(QStringLiteral("memoResults"));
+    memoResults->setAccessibleName(QStringLiteral("Results"));
+    memoResults->setFont(fixedPitchFont());
+    memoResults->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    memoResults->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    styleTextArea();
+    textLayout->addWidget(memoResults);
+    return Panel1;
+}
+
+void TfrmTemplateResults::styleTextArea() {
+    // Black text on the base colour, and a selection that stays visible
+    // when the area loses the focus.
+    QPalette p = memoResults->palette();
+    p.setColor(QPalette::Text, Qt::black);
+    p.setColor(QPalette::Base, Qt::white);
+    p.setColor(QPalette::Inactive, QPalette::Highlight, p.color(QPalette::Active, QPalette::Highlight));
+    p.setColor(QPalette::Inactive, QPalette::HighlightedText, p.color(QPalette::Active, QPalette::HighlightedText));
+    memoResults->setPalette(p);
+    // Room for a report line (103 characters) and some thirty lines.
+    const QFontMetrics fm(memoResults->font());
+    const int chrome = 2 * memoResults->frameWidth() + 2 * static_cast<int>(memoResults->document()->documentMargin());
+    memoResults->setMinimumSize(fm.horizontalAdvance(QString(105, u'0')) + chrome +
+                                    memoResults->verticalScrollBar()->sizeHint().width(),
+                                30 * fm.lineSpacing() + chrome);
+}
+
+// "Open Results File" stands above the button row, left, when shown.
+QLayout* TfrmTemplateResults::buildOpenRow() {
+    cmdOpenPreviousFile = boldButton(QStringLiteral("Open Results File"), this);
+    auto* openRow = new QHBoxLayout;
+    openRow->addWidget(cmdOpenPreviousFile);
+    openRow->addStretch(1);
+    return openRow;
+}
+
+QFrame* TfrmTemplateResults::buildButtonRow() {
+    Panel2 = new QFrame(this);
+    Panel2->setObjectName(QStringLiteral("Panel2"));
+    Panel2->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    auto* buttons = new QHBoxLayout(Panel2);
+    cmdSaveOutput = boldButton(QStringLiteral("Save Output"), Panel2);
+    cmdClearResults = boldButton(QStringLiteral("Clear Results"), Panel2);
+    cmdReturn = boldButton(QStringLiteral("Return to Worksheet"), Panel2);
+    cmdExit = boldButton(QStringLiteral("Exit"), Panel2);
+    buttons->addWidget(cmdSaveOutput);
+    buttons->addSpacing(16);
+    buttons->addWidget(cmdClearResults);
+    buttons->addStretch(1);
+    buttons->addWidget(cmdReturn);
+    buttons->addStretch(1);
+    buttons->addWidget(cmdExit);
+    return Panel2;
+}
+
+void TfrmTemplateResults::connectHandlers() {
     connect(cmdSaveOutput, &QPushButton::clicked, this, &TfrmTemplateResults::cmdSaveOutputClick);
     connect(cmdClearResults, &QPushButton::clicked, this, &TfrmTemplateResults::cmdClearResultsClick);
     connect(cmdReturn, &QPushButton::clicked, this, &TfrmTemplateResults::cmdReturnClick);
@@ -140,8 +136,6 @@ TfrmTemplateResults::TfrmTemplateResults(const Services& services, QWidget* pare
     connect(cmdOpenPreviousFile, &QPushButton::clicked, this, &TfrmTemplateResults::cmdOpenPreviousFileClick);
     connect(mnuPrint, &QAction::triggered, this, &TfrmTemplateResults::mnuPrintClick);
     connect(mnuPrintSelection, &QAction::triggered, this, &TfrmTemplateResults::mnuPrintSelectionClick);
-
-    FormCreate();
 }
 
 void TfrmTemplateResults::FormCreate() {
@@ -156,10 +150,7 @@ void TfrmTemplateResults::FormShow() {
     if (!shownBefore_) {
         shownBefore_ = true;
         cmdReturn->setFocus(); // the focus when the window first opens
-        if (const QScreen* screen = this->screen()) {
-            const QRect area = screen->availableGeometry();
-            move(area.center() - QPoint(width() / 2, height() / 2));
-        }
+        centreOnScreen(*this, screen());
     }
     raise();
     activateWindow();
@@ -275,39 +266,20 @@ void TfrmTemplateResults::cmdOpenPreviousFileClick() {
         services_.boxes.error(systemReason(std::strerror(errno)));
         return;
     }
-    ReportLines lines;
-    std::string current;
-    bool pendingCr = false;
-    bool longLine = false;
-    auto endLine = [&] {
-        if (QString::fromUtf8(current.data(), static_cast<qsizetype>(current.size())).size() > LongResultsLine)
-            longLine = true;
-        lines.push_back(std::move(current));
-        current.clear();
-    };
+    std::string content;
     char buffer[8192];
     std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) {
-        for (std::size_t i = 0; i < got; ++i) {
-            const char c = buffer[i];
-            if (pendingCr) {
-                pendingCr = false;
-                if (c == '\n') continue; // CR LF is one line end
-            }
-            if (c == '\r') {
-                endLine();
-                pendingCr = true;
-            } else if (c == '\n') {
-                endLine();
-            } else {
-                current.push_back(c);
-            }
-        }
-    }
+    while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) content.append(buffer, got);
     const bool failed = std::ferror(f) != 0;
     const int code = errno;
     std::fclose(f);
-    if (!current.empty()) endLine();
+    ReportLines lines;
+    bool longLine = false;
+    for (const std::string_view line : splitLines(content)) {
+        if (QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())).size() > LongResultsLine)
+            longLine = true;
+        lines.emplace_back(line);
+    }
     appendReportLines(lines);
     if (longLine) showHorizontalScrollBar();
     if (failed) services_.boxes.error(systemReason(std::strerror(code)));

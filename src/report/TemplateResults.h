@@ -8,6 +8,7 @@
 
 class QAction;
 class QFrame;
+class QLayout;
 class QMenu;
 class QMenuBar;
 class QPlainTextEdit;
@@ -49,7 +50,8 @@ public:
     // Set while the program ends, so that closing the window is not refused.
     void setProgramEnding(bool ending) { programEnding_ = ending; }
 
-    // Controls, named as the design names them.
+    // Controls. All but the menu bar and its menu have their member's name
+    // as object name, so that they can also be found with findChild.
     QMenuBar* MainMenu1 = nullptr;
     QMenu* mnuPrinterOptions = nullptr;
     QAction* mnuPrint = nullptr;
@@ -82,6 +84,14 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The constructor's builders, one a part of the window, in the order the
+    // parts stand.
+    QMenuBar* buildMenu();
+    QFrame* buildTextArea();
+    void styleTextArea();
+    QLayout* buildOpenRow();
+    QFrame* buildButtonRow();
+    void connectHandlers();
     void FormCreate();
     void FormShow();
     void print(const QString& text);

@@ -37,44 +37,11 @@
 #include "report/TemplateResults.h"
 #include "scoring/ScoringEngine.h"
 #include "worksheet/PreviousDataFile.h"
+#include "worksheet/WindowHelpers.h"
 
 namespace kalden {
 
 namespace {
-
-// The text that follows the citation sentence and two blanks.
-const char* const kDescriptionBody =
-    "The program calculates an individual's short-form Index scores (plus 95% or 90% confidence limits) f"
-    "rom scores on seven subtests. The scores are also expressed as percentile ranks (plus CLs on the per"
-    "centile ranks).   The program then tests whether differences among the individual's Index scores are"
-    " reliably different (based on either observed scores or estimated true scores).  There is the option"
-    " of applying a sequential Bonferroni correction for multiple comparisons when conducting this analys"
-    "is. Finally, the program reports on the abnormality of the differences between the Index scores.  Pl"
-    "ease refer to the accompanying paper in order to make an  informed choice regarding the options avai"
-    "lable (note, however, that there is a default set for each option).  The results from the program ca"
-    "n be viewed on screen, printed, or saved to a file. There is a field for User's Notes:  relevant inf"
-    "ormation about the individual can be entered in this field for future reference. Finally, please not"
-    "e that, in the interests of precision, the differences between Index scores (as reported in the outp"
-    "ut tables for the reliability and abnormality of differences) are calculated prior to rounding the I"
-    "ndex scores. Thus, on occasion, the differences listed in these tables will disagree (by at most one"
-    " point) with the difference that would be obtained from the (rounded) Index scores reported in the  "
-    "output table which lists the Index scores plus confidence limits etc."
-    ;
-
-QFont bolded(QFont f) {
-    f.setBold(true);
-    return f;
-}
-
-QPushButton* boldButton(const QString& caption, QWidget* parent) {
-    auto* b = new QPushButton(caption, parent);
-    b->setFont(bolded(b->font()));
-    b->setAccessibleName(caption.trimmed());
-    b->setAutoDefault(false);
-    const QSize hint = b->sizeHint();
-    b->setMinimumSize(std::max(161, hint.width() + 16), std::max(37, hint.height() + 8));
-    return b;
-}
 
 QPlainTextEdit* readOnlyText(const QStringList& lines, QWidget* parent) {
     auto* t = new QPlainTextEdit(parent);
@@ -85,63 +52,9 @@ QPlainTextEdit* readOnlyText(const QStringList& lines, QWidget* parent) {
     return t;
 }
 
-QString systemReason(const std::string& error) { return QString::fromLocal8Bit(error.c_str()); }
-
 } // namespace
 
-// ---- RadioGroupBox ----------------------------------------------------------
-
-RadioGroupBox::RadioGroupBox(const QString& caption, const QStringList& items, QWidget* parent)
-    : QGroupBox(caption, parent), group_(new QButtonGroup(this)) {
-    setAccessibleName(caption);
-    auto* layout = new QVBoxLayout(this);
-    for (int i = 0; i < items.size(); ++i) {
-        auto* button = new QRadioButton(items[i], this);
-        button->setAccessibleName(items[i]);
-        group_->addButton(button, i);
-        layout->addWidget(button);
-        items_.push_back(button);
-    }
-    setItemIndex(0);
-}
-
-int RadioGroupBox::itemIndex() const { return group_->checkedId(); }
-
-void RadioGroupBox::setItemIndex(int index) {
-    if (index >= 0 && index < count()) item(index)->setChecked(true);
-}
-
 // ---- The worksheet -----------------------------------------------------------
-
-QString TfrmTemplate::descriptionText() {
-    return QString::fromStdString(CitationSentence) + QStringLiteral("  ") + QString::fromUtf8(kDescriptionBody);
-}
-
-const QStringList& TfrmTemplate::matrixGuidanceLines() {
-    static const QStringList lines = {
-        QStringLiteral("The file containing the correlation matrix must have either an .mtx extension (this is the "),
-        QStringLiteral("extension that VORNE uses when saving matrix files, or a  .txt extension (files created by "),
-        QStringLiteral("Microsoft Notepad have this extension)."),
-        QString(),
-        QStringLiteral("The correlation matrix must be a lower diagonal matrix with ones (1.000) in the leading "),
-        QStringLiteral("diagonal, and with a space between entries (the zero before the decimal point can be omitted)."),
-        QString(),
-        QStringLiteral("There is the option to have a single title line preceding the matrix. If using this option "),
-        QStringLiteral("then it should take the form below:"),
-    };
-    return lines;
-}
-
-const QStringList& TfrmTemplate::matrixExampleLines() {
-    static const QStringList lines = {
-        QStringLiteral("Title: A sample matrix with four variables"),
-        QStringLiteral("1.000"),
-        QStringLiteral("0.234 1.000"),
-        QStringLiteral("0.435 0.346 1.000"),
-        QStringLiteral("0.664 0.564 0.389 1.000"),
-    };
-    return lines;
-}
 
 TfrmTemplate::TfrmTemplate(const Services& services, const TemplateConfig& configuration, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -165,11 +78,31 @@ void TfrmTemplate::setMatrixFileDialog(MatrixFileDialog* dialog) {
     matrixFiles_ = dialog ? dialog : platformMatrixFiles_.get();
 }
 
+// The window's controls, made in this order, which is also the order in
+// which they stack: the notes field, made before the input panel, is raised
+// over it while expanded.
 void TfrmTemplate::buildWindow() {
     auto* layout = new QVBoxLayout(this);
     layout->setSizeConstraint(QLayout::SetFixedSize); // fixed border, sized to its contents
+    layout->addWidget(buildDescription());
+    layout->addWidget(buildNotesRow());
+    buildNotesField();
 
-    // The description.
+    // The input panel, and the help panel that covers it when shown.
+    QFrame* inputPanel = buildInputPanel();
+    QGroupBox* helpPanel = buildHelpPanel();
+    auto* panels = new QGridLayout;
+    panels->addWidget(inputPanel, 0, 0);
+    panels->addWidget(helpPanel, 0, 0);
+    layout->addLayout(panels);
+
+    layout->addLayout(buildHelpButtonRow());
+    layout->addWidget(buildButtonRow());
+    buildTabChain();
+    connectHandlers();
+}
+
+QPlainTextEdit* TfrmTemplate::buildDescription() {
     DescripFld = new QPlainTextEdit(this);
     DescripFld->setObjectName(QStringLiteral("DescripFld"));
     DescripFld->setAccessibleName(QStringLiteral("Description"));
@@ -184,10 +117,12 @@ void TfrmTemplate::buildWindow() {
                                    2 * static_cast<int>(DescripFld->document()->documentMargin()));
     }
     connect(DescripFld, &QPlainTextEdit::textChanged, this, &TfrmTemplate::DescripFldChange);
-    layout->addWidget(DescripFld);
+    return DescripFld;
+}
 
-    // The notes row. The notes field floats over its place in the row, so
-    // that when it grows it drops over the input panel.
+// The notes row. The notes field floats over its place in the row, so
+// that when it grows it drops over the input panel.
+QFrame* TfrmTemplate::buildNotesRow() {
     Panel3 = new QFrame(this);
     Panel3->setObjectName(QStringLiteral("Panel3"));
     Panel3->setFrameStyle(QFrame::Panel | QFrame::Raised);
@@ -199,8 +134,10 @@ void TfrmTemplate::buildWindow() {
     notesSlot_ = new QWidget(Panel3);
     notesSlot_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     notesRow->addWidget(notesSlot_, 1);
-    layout->addWidget(Panel3);
+    return Panel3;
+}
 
+void TfrmTemplate::buildNotesField() {
     memoComments = new QPlainTextEdit(this);
     memoComments->setObjectName(QStringLiteral("memoComments"));
     memoComments->setAccessibleName(QStringLiteral("User's Notes:"));
@@ -215,30 +152,40 @@ void TfrmTemplate::buildWindow() {
     memoComments->installEventFilter(this);
     notesSlot_->installEventFilter(this);
     Panel3->installEventFilter(this);
-    {
-        auto lastChange = std::make_shared<std::pair<int, int>>(0, 0);
-        connect(memoComments->document(), &QTextDocument::contentsChange, this,
-                [lastChange](int position, int, int added) { *lastChange = {position, added}; });
-        connect(memoComments, &QPlainTextEdit::textChanged, this, [this, lastChange] {
-            const int excess = static_cast<int>(memoComments->toPlainText().size()) - NotesMaxLength;
-            const auto [position, added] = *lastChange;
-            *lastChange = {0, 0};
-            if (excess <= 0 || added <= 0) return;
-            // At most 250 characters: what was just typed or pasted beyond
-            // that is dropped.
-            QTextCursor cursor(memoComments->document());
-            cursor.setPosition(std::max(position, position + added - excess));
-            cursor.setPosition(position + added, QTextCursor::KeepAnchor);
-            cursor.removeSelectedText();
-        });
-    }
+    limitNotesLength();
+}
 
-    // The input panel, and the help panel that covers it when shown.
+void TfrmTemplate::limitNotesLength() {
+    auto lastChange = std::make_shared<std::pair<int, int>>(0, 0);
+    connect(memoComments->document(), &QTextDocument::contentsChange, this,
+            [lastChange](int position, int, int added) { *lastChange = {position, added}; });
+    connect(memoComments, &QPlainTextEdit::textChanged, this, [this, lastChange] {
+        const int excess = static_cast<int>(memoComments->toPlainText().size()) - NotesMaxLength;
+        const auto [position, added] = *lastChange;
+        *lastChange = {0, 0};
+        if (excess <= 0 || added <= 0) return;
+        // At most 250 characters: what was just typed or pasted beyond
+        // that is dropped.
+        QTextCursor cursor(memoComments->document());
+        cursor.setPosition(std::max(position, position + added - excess));
+        cursor.setPosition(position + added, QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+    });
+}
+
+QFrame* TfrmTemplate::buildInputPanel() {
     Panel1 = new QFrame(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
     auto* inputLayout = new QGridLayout(Panel1);
+    inputLayout->addLayout(buildOptionGroups(), 0, 0);
+    inputLayout->addLayout(buildFields(), 0, 1, Qt::AlignTop);
+    inputLayout->addWidget(buildGridPane(), 1, 0, 1, 2);
+    inputLayout->addWidget(buildCriterionBox(), 2, 0, 1, 2);
+    return Panel1;
+}
 
+QLayout* TfrmTemplate::buildOptionGroups() {
     RadioGroup2 = new RadioGroupBox(QStringLiteral("95% or 90% CLs using traditional or Glutting method..."),
                                     {QStringLiteral("95% CLs using traditional method"),
                                      QStringLiteral("90% CLs using traditional method"),
@@ -261,8 +208,10 @@ void TfrmTemplate::buildWindow() {
     options->addWidget(RadioGroup3);
     options->addWidget(RadioGroup1);
     options->addStretch(1);
-    inputLayout->addLayout(options, 0, 0);
+    return options;
+}
 
+QLayout* TfrmTemplate::buildFields() {
     auto* fields = new QGridLayout;
     fields->setVerticalSpacing(12);
     fields->setColumnStretch(0, 1);
@@ -281,10 +230,12 @@ void TfrmTemplate::buildWindow() {
         labels_[static_cast<std::size_t>(k - 1)] = lbl;
         inputs_[static_cast<std::size_t>(k - 1)] = edit;
     }
-    inputLayout->addLayout(fields, 0, 1, Qt::AlignTop);
+    return fields;
+}
 
-    // The data grid and its headings (hidden in this program). They stand
-    // in a strip of their own across the input panel, placed by SizeGrid.
+// The data grid and its headings (hidden in this program). They stand
+// in a strip of their own across the input panel, placed by SizeGrid.
+QWidget* TfrmTemplate::buildGridPane() {
     gridPane = new QWidget(Panel1);
     gridPane->setObjectName(QStringLiteral("gridPane"));
     gridPane->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
@@ -319,8 +270,10 @@ void TfrmTemplate::buildWindow() {
     lbl_r = new QLabel(QStringLiteral("r"), gridPane);
     lbl_r->setObjectName(QStringLiteral("lbl_r"));
     lbl_r->move(19, 53);
-    inputLayout->addWidget(gridPane, 1, 0, 1, 2);
+    return gridPane;
+}
 
+QGroupBox* TfrmTemplate::buildCriterionBox() {
     GroupBox1 = new QGroupBox(
         QStringLiteral("An abnormally low score (and abnormally large difference) is defined as being exhibited by less than.."),
         Panel1);
@@ -337,56 +290,57 @@ void TfrmTemplate::buildWindow() {
         criterion->addWidget(b, 1);
     }
     RadioButton1->setChecked(true);
-    inputLayout->addWidget(GroupBox1, 2, 0, 1, 2);
+    return GroupBox1;
+}
 
+QGroupBox* TfrmTemplate::buildHelpPanel() {
     pnlHelp = new QGroupBox(QStringLiteral(" Guidance in reading in a correlation matrix from an external file :  "), this);
     pnlHelp->setObjectName(QStringLiteral("pnlHelp"));
     pnlHelp->setAccessibleName(pnlHelp->title().trimmed());
     pnlHelp->setAutoFillBackground(true); // it covers the input panel while shown
-    {
-        pnlHelp->setFont(bolded(pnlHelp->font()));
-        QPalette navy = pnlHelp->palette();
-        navy.setColor(QPalette::WindowText, QColor(0, 0, 128));
-        navy.setColor(QPalette::Text, QColor(0, 0, 128));
-        pnlHelp->setPalette(navy);
-        const QFont fixed = fixedPitchFont();
-        auto* helpLayout = new QVBoxLayout(pnlHelp);
-        QPlainTextEdit* guidance = readOnlyText(matrixGuidanceLines(), pnlHelp);
-        guidance->setFont(fixed);
-        guidance->setObjectName(QStringLiteral("memoGuidance"));
-        helpLayout->addWidget(guidance, 3);
-        auto* titleLine = new QLabel(QStringLiteral("Title: This is a correlation matrix"), pnlHelp);
-        titleLine->setObjectName(QStringLiteral("lblTitleExample"));
-        QFont titleFont = fixed;
-        titleFont.setPixelSize(15);
-        titleLine->setFont(titleFont);
-        QPalette black = titleLine->palette();
-        black.setColor(QPalette::WindowText, Qt::black);
-        black.setColor(QPalette::Text, Qt::black);
-        titleLine->setPalette(black);
-        helpLayout->addWidget(titleLine);
-        auto* below = new QLabel(
-            QStringLiteral("Below is an example of a file setup for a correlation matrix that has 4 variables:"), pnlHelp);
-        below->setFont(fixed);
-        helpLayout->addWidget(below);
-        QPlainTextEdit* example = readOnlyText(matrixExampleLines(), pnlHelp);
-        example->setObjectName(QStringLiteral("memoExample"));
-        example->setFont(fixed);
-        example->setPalette(black);
-        helpLayout->addWidget(example, 2);
-    }
-    auto* panels = new QGridLayout;
-    panels->addWidget(Panel1, 0, 0);
-    panels->addWidget(pnlHelp, 0, 0);
-    layout->addLayout(panels);
+    pnlHelp->setFont(bolded(pnlHelp->font()));
+    QPalette navy = pnlHelp->palette();
+    navy.setColor(QPalette::WindowText, QColor(0, 0, 128));
+    navy.setColor(QPalette::Text, QColor(0, 0, 128));
+    pnlHelp->setPalette(navy);
+    const QFont fixed = fixedPitchFont();
+    auto* helpLayout = new QVBoxLayout(pnlHelp);
+    QPlainTextEdit* guidance = readOnlyText(matrixGuidanceLines(), pnlHelp);
+    guidance->setFont(fixed);
+    guidance->setObjectName(QStringLiteral("memoGuidance"));
+    helpLayout->addWidget(guidance, 3);
+    auto* titleLine = new QLabel(QStringLiteral("Title: This is a correlation matrix"), pnlHelp);
+    titleLine->setObjectName(QStringLiteral("lblTitleExample"));
+    QFont titleFont = fixed;
+    titleFont.setPixelSize(15);
+    titleLine->setFont(titleFont);
+    QPalette black = titleLine->palette();
+    black.setColor(QPalette::WindowText, Qt::black);
+    black.setColor(QPalette::Text, Qt::black);
+    titleLine->setPalette(black);
+    helpLayout->addWidget(titleLine);
+    auto* below = new QLabel(
+        QStringLiteral("Below is an example of a file setup for a correlation matrix that has 4 variables:"), pnlHelp);
+    below->setFont(fixed);
+    helpLayout->addWidget(below);
+    QPlainTextEdit* example = readOnlyText(matrixExampleLines(), pnlHelp);
+    example->setObjectName(QStringLiteral("memoExample"));
+    example->setFont(fixed);
+    example->setPalette(black);
+    helpLayout->addWidget(example, 2);
+    return pnlHelp;
+}
 
+QLayout* TfrmTemplate::buildHelpButtonRow() {
     cmdHelp = boldButton(QStringLiteral("Help with matrix..."), this);
     cmdHelp->setObjectName(QStringLiteral("cmdHelp"));
     auto* helpRow = new QHBoxLayout;
     helpRow->addWidget(cmdHelp);
     helpRow->addStretch(1);
-    layout->addLayout(helpRow);
+    return helpRow;
+}
 
+QFrame* TfrmTemplate::buildButtonRow() {
     pan1 = new QFrame(this);
     pan1->setObjectName(QStringLiteral("pan1"));
     pan1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -406,10 +360,12 @@ void TfrmTemplate::buildWindow() {
     buttons->addWidget(cmdReturn);
     buttons->addStretch(1);
     buttons->addWidget(ExitBtn);
-    layout->addWidget(pan1);
+    return pan1;
+}
 
-    // Tab order: the input fields, the grid, the option groups, the radio
-    // buttons, the notes, Compute, Clear Data, the help button, Exit.
+// Tab order: the input fields, the grid, the option groups, the radio
+// buttons, the notes, Compute, Clear Data, the help button, Exit.
+void TfrmTemplate::buildTabChain() {
     std::vector<QWidget*> chain(inputs_.begin(), inputs_.end());
     chain.push_back(grdData);
     for (RadioGroupBox* g : {RadioGroup1, RadioGroup2, RadioGroup3})
@@ -417,7 +373,9 @@ void TfrmTemplate::buildWindow() {
     chain.insert(chain.end(), {RadioButton1, RadioButton2, RadioButton3, memoComments, cmdCompute, btnclearData,
                                cmdHelp, ExitBtn, cmdReturn});
     for (std::size_t i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
+}
 
+void TfrmTemplate::connectHandlers() {
     connect(cmdCompute, &QPushButton::clicked, this, &TfrmTemplate::cmdComputeClick);
     connect(btnclearData, &QPushButton::clicked, this, &TfrmTemplate::btnclearDataClick);
     connect(ExitBtn, &QPushButton::clicked, this, &TfrmTemplate::ExitBtnClick);
@@ -474,10 +432,7 @@ void TfrmTemplate::FormCreate() {
 void TfrmTemplate::FormShow() {
     if (!centred_) {
         centred_ = true;
-        if (const QScreen* screen = this->screen()) {
-            const QRect area = screen->availableGeometry();
-            move(area.center() - QPoint(width() / 2, height() / 2));
-        }
+        centreOnScreen(*this, screen());
     }
     if (field(1)->text().isEmpty()) {
         field(1)->setFocus(Qt::OtherFocusReason);
@@ -700,9 +655,9 @@ bool TfrmTemplate::matrixEntryStep() {
     MatrixSize = static_cast<int>(n);
     auto work = std::make_unique<WorkMatrix>(startingWorkMatrix(StoredMatrix, MatrixSize, PreviousDataLoaded));
     hide();
-    editSquareMatrix(*work, {MatrixSize, MatrixSize}, QStringLiteral("Matrix Entry"), true, this, QString(), QString(),
-                     services_.boxes, *matrixFiles_);
-    if (MatrixEntryCancelled) {
+    const MatrixEntry entry = editSquareMatrix(*work, {MatrixSize, MatrixSize}, QStringLiteral("Matrix Entry"), true,
+                                               this, QString(), QString(), services_.boxes, *matrixFiles_);
+    if (entry == MatrixEntry::Cancelled) {
         MatrixEntryCancelled = false;
         show();
         return false;
@@ -782,67 +737,6 @@ ReportContext TfrmTemplate::reportContext() const {
 std::string TfrmTemplate::dataFilePath() const {
     return kalden::dataFilePath(programFolder(QFile::encodeName(services_.host.executablePath()).toStdString()),
                                 config.dataFileName);
-}
-
-void TfrmTemplate::emptyGridCells() {
-    for (int row = 0; row < grdData->rowCount(); ++row)
-        for (int column = 1; column < grdData->columnCount() && column <= config.GridColumns; ++column)
-            if (QTableWidgetItem* item = grdData->item(row, column)) item->setText(QString());
-}
-
-int TfrmTemplate::gridCellHeight() const { return std::max(20, QFontMetrics(grdData->font()).height() + 4); }
-
-// The grid's size from the configuration: GridColumns + 1 columns (the first
-// holds the row numbers 1 to GridRows), GridRows rows; at most six rows show,
-// and from seven rows on the grid is wider by a vertical scroll bar.
-void TfrmTemplate::SizeGrid() {
-    const int columns = std::max(0, config.GridColumns);
-    const int rows = std::max(0, config.GridRows);
-    const int cellHeight = gridCellHeight();
-    grdData->setColumnCount(columns + 1);
-    grdData->setRowCount(rows);
-    for (int c = 0; c <= columns; ++c) grdData->setColumnWidth(c, GridCellWidth);
-    for (int r = 0; r < rows; ++r) {
-        grdData->setRowHeight(r, cellHeight);
-        auto* number = new QTableWidgetItem(QString::number(r + 1));
-        number->setFlags(Qt::ItemIsEnabled);
-        grdData->setItem(r, 0, number);
-        for (int c = 1; c <= columns; ++c)
-            if (!grdData->item(r, c)) grdData->setItem(r, c, new QTableWidgetItem);
-    }
-    int width = (columns + 1) * (GridCellWidth + 1) + 3;
-    const int height = (cellHeight + 1) * std::min(rows, 6) + 4;
-    if (rows > 6) width += 17;
-    gridSize_ = QSize(width, height);
-
-    const bool shown = grdData->isVisibleTo(this);
-    lblGridColumnsTitle->setVisible(shown);
-    lblItems->setVisible(shown);
-    for (int k = 1; k <= 6; ++k) lblCol[static_cast<std::size_t>(k - 1)]->setVisible(shown && columns >= k);
-    const int headings = lblGridColumnsTitle->sizeHint().height() + lblItems->sizeHint().height();
-    gridPane->setFixedHeight(headings + height);
-    placeGrid();
-}
-
-// Centres the grid in the window ((window width - grid width) / 2,
-// truncated) with its headings above it: the column title over the grid's
-// whole width, then the row of column labels, lblItems over the row-number
-// column and the k-th label at grid left + k * (cell width + 1) + 2. A grid
-// wider than the window's strip is narrowed to it and scrolls.
-void TfrmTemplate::placeGrid() {
-    if (!gridPane || !gridSize_.isValid()) return;
-    const int titleHeight = lblGridColumnsTitle->sizeHint().height();
-    const int labelHeight = lblItems->sizeHint().height();
-    const int width = std::min(gridSize_.width(), std::max(gridPane->width(), 1));
-    const int paneLeft = gridPane->mapTo(this, QPoint(0, 0)).x();
-    const int left = std::clamp((this->width() - width) / 2 - paneLeft, 0, std::max(0, gridPane->width() - width));
-    const int top = titleHeight + labelHeight;
-    grdData->setGeometry(left, top, width, gridSize_.height());
-    lblGridColumnsTitle->setGeometry(left, 0, width, titleHeight);
-    lblItems->setGeometry(left + 2, titleHeight, GridCellWidth, labelHeight);
-    for (int k = 1; k <= 6; ++k)
-        lblCol[static_cast<std::size_t>(k - 1)]->setGeometry(left + k * (GridCellWidth + 1) + 2, titleHeight,
-                                                             GridCellWidth, labelHeight);
 }
 
 void TfrmTemplate::LoadPreviousData() {

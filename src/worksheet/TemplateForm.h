@@ -14,9 +14,10 @@
 #include "report/ReportComposer.h"
 #include "worksheet/InputValidation.h"
 #include "worksheet/ProgramConfig.h"
+#include "worksheet/RadioGroupBox.h"
 
-class QButtonGroup;
 class QFrame;
+class QLayout;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -27,21 +28,6 @@ class QTableWidget;
 namespace kalden {
 
 class TfrmTemplateResults;
-
-// A captioned group of radio buttons with an item index, as the worksheet's
-// option groups are: exactly one item is selected.
-class RadioGroupBox : public QGroupBox {
-public:
-    RadioGroupBox(const QString& caption, const QStringList& items, QWidget* parent = nullptr);
-    int itemIndex() const;
-    void setItemIndex(int index);
-    QRadioButton* item(int index) const { return items_.at(static_cast<std::size_t>(index)); }
-    int count() const { return static_cast<int>(items_.size()); }
-
-private:
-    std::vector<QRadioButton*> items_;
-    QButtonGroup* group_;
-};
 
 // The worksheet, the program's main window. The user types the
 // seven scaled scores, chooses the options and presses Compute; the window
@@ -72,9 +58,9 @@ public:
     // The data file's path: the running executable's folder and "kalden.txt".
     std::string dataFilePath() const;
 
-    // The notes field's heights: collapsed (one line) and expanded. At the
-    // design's font they are 25 and 70 pixels; a larger font
-    // makes them larger so that no line is clipped.
+    // The notes field's heights: collapsed (one line) and expanded. At least
+    // 25 and 70 pixels; a font whose lines need more room makes them larger
+    // so that no line is clipped.
     int notesCollapsedHeight() const;
     int notesExpandedHeight() const;
 
@@ -87,8 +73,8 @@ public:
     // unchanged); true once the accepted matrix is in StoredMatrix.
     bool matrixEntryStep();
 
-    // The data grid's cells: 53 pixels wide and 20 high at the design's font
-    // (higher when a larger font needs it).
+    // The data grid's cells: 53 pixels wide and at least 20 high (higher when
+    // a larger font needs it).
     static constexpr int GridCellWidth = 53;
     int gridCellHeight() const;
 
@@ -97,13 +83,15 @@ public:
     static const QStringList& matrixGuidanceLines();
     static const QStringList& matrixExampleLines();
 
-    // Template configuration and the worksheet's state (Parts 1.1, 1.3, 5.1).
+    // The template configuration in force, and the worksheet's state: the
+    // matrix store that the previous-data file and the matrix window fill.
     TemplateConfig config;
     StoredMatrixValues StoredMatrix{};
     int MatrixSize = 0;
     bool PreviousDataLoaded = false;
 
-    // Controls, named as the design names them.
+    // Controls. Each one's object name is its member's name (lblCol[k - 1]
+    // is "lblColk"), so that it can also be found with findChild.
     QPlainTextEdit* DescripFld = nullptr;
     QFrame* Panel3 = nullptr;
     QLabel* lblComments = nullptr;
@@ -159,7 +147,22 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // buildWindow hands off to one builder a part of the window; each makes
+    // its controls (children of the part's container) and returns the part.
     void buildWindow();
+    QPlainTextEdit* buildDescription();
+    QFrame* buildNotesRow();
+    void buildNotesField(); // floats over the notes row's slot
+    QFrame* buildInputPanel();
+    QLayout* buildOptionGroups();
+    QLayout* buildFields();
+    QWidget* buildGridPane();
+    QGroupBox* buildCriterionBox();
+    QGroupBox* buildHelpPanel();
+    QLayout* buildHelpButtonRow();
+    QFrame* buildButtonRow();
+    void buildTabChain();
+    void connectHandlers();
     void FormCreate();
     void FormShow();
     void DescripFldChange();
@@ -173,7 +176,7 @@ private:
     // The key handlers, shared by the eight fields.
     bool txtInputKeyPress(QLineEdit* field, const QString& text, int key);
     void txtInputKeyUp(QLineEdit* field);
-    void limitNotesLength();
+    void limitNotesLength(); // drops what is typed or pasted beyond NotesMaxLength
     void setNotesHeight(int height);
     void placeNotes();
     int notesLineCount() const;

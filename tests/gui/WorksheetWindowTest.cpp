@@ -1,5 +1,6 @@
-// The worksheet window (Parts 1.1, 1.2 and 1.3) driven as a person would,
-// with recording fakes for every platform service.
+// The worksheet window driven as a person would (start-up, the input fields
+// and their checks, the previous-data file), with recording fakes for every
+// platform service.
 
 #include <csignal>
 #include <sys/resource.h>

@@ -597,11 +597,12 @@ private slots:
                     if (auto* form = qobject_cast<TfrmSquareMatrix*>(w)) form->ReturnBtnClick();
             });
             watchdog.start(5000);
-            editSquareMatrix(matrix, {2, 2}, QStringLiteral("Matrix Entry"), true, &owner, QString(), QString(), boxes,
-                             files);
+            const MatrixEntry entry = editSquareMatrix(matrix, {2, 2}, QStringLiteral("Matrix Entry"), true, &owner,
+                                                       QString(), QString(), boxes, files);
             QVERIFY2(wasModal, c.name);
             QVERIFY2(seen.isNull(), c.name); // destroyed on return
             QVERIFY2(MatrixEntryCancelled == c.cancelled, c.name);
+            QVERIFY2(entry == (c.cancelled ? MatrixEntry::Cancelled : MatrixEntry::Accepted), c.name);
             QVERIFY2(workElement(matrix, 1, 2) == (c.cancelled ? 0.5 : 0.25), c.name);
             QVERIFY2(workElement(matrix, 2, 1) == (c.cancelled ? 0.0 : 0.25), c.name);
         }

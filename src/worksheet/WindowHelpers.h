@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+
+#include <QFont>
+#include <QString>
+
+class QPushButton;
+class QScreen;
+class QWidget;
+
+namespace kalden {
+
+// Small pieces that the worksheet, the results window and the matrix window
+// share.
+
+QFont bolded(QFont font);
+
+// A push button with a bold caption that is never a default button, at
+// least 161 x 37 pixels and more when the caption needs it.
+QPushButton* boldButton(const QString& caption, QWidget* parent);
+
+// The system's reason for a failed file operation (strerror's text, in the
+// locale's encoding), as the error boxes show it.
+QString systemReason(const std::string& error);
+
+// Moves `window` so that its centre is the centre of the screen's available
+// area; nothing happens without a screen.
+void centreOnScreen(QWidget& window, const QScreen* screen);
+
+} // namespace kalden
