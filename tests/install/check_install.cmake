@@ -1,6 +1,6 @@
 # Installs the build into PREFIX as a user would (cmake --install), then
 # checks what a desktop needs of it: every file in its place, the desktop
-# entry and the metainfo valid, the manual pages free of warnings, and
+# entry and the metainfo valid, the manual pages' sources free of warnings, and
 # kalden-report answering --version.
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND ${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix "${PREFIX}"
@@ -17,8 +17,8 @@ set(expected
   share/icons/hicolor/48x48/apps/${APP_ID}.png
   share/icons/hicolor/128x128/apps/${APP_ID}.png
   share/icons/hicolor/256x256/apps/${APP_ID}.png
-  share/man/man1/kalden.1 share/man/man1/kalden-report.1
-  share/doc/kalden/copyright)
+  share/man/man1/kalden.1.gz share/man/man1/kalden-report.1.gz
+  share/doc/kalden/copyright share/doc/kalden/changelog.gz)
 foreach(f IN LISTS expected)
   if(NOT EXISTS "${PREFIX}/${f}")
     message(FATAL_ERROR "not installed: ${f}")
@@ -39,7 +39,7 @@ if(NOT output STREQUAL "")
 endif()
 check("appstreamcli validate" appstreamcli validate --no-net "${PREFIX}/share/metainfo/${APP_ID}.metainfo.xml")
 foreach(page kalden.1 kalden-report.1)
-  check("groff ${page}" groff -man -Tutf8 -ww -z "${PREFIX}/share/man/man1/${page}")
+  check("groff ${page}" groff -man -Tutf8 -ww -z "${SOURCE_DIR}/data/man/${page}")
 endforeach()
 
 check("kalden-report --version" "${PREFIX}/bin/kalden-report" --version)
