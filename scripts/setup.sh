@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev libgl-dev
   clang-14 libclang-rt-14-dev clang-format-14
   xvfb xauth fonts-dejavu-core fonts-liberation
+  desktop-file-utils appstream groff-base dpkg-dev
 )
 
 missing=()

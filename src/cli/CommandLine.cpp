@@ -183,6 +183,10 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
 }
 
 int run(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
+    if (args.size() == 1 && args[0] == "--version") {
+        out << "kalden-report " << KALDEN_VERSION << '\n'; // the build's project version
+        return ExitOk;
+    }
     std::string problem;
     const std::optional<Arguments> a = parseArguments(args, problem);
     if (!a) {

@@ -9,6 +9,7 @@
 
 #include "matrix/WorkMatrix.h"
 #include "report/TextLines.h"
+#include "report/FileErrors.h"
 
 namespace kalden {
 
@@ -159,11 +160,11 @@ MatrixFileReading readMatrixText(std::string_view text, int order) {
 }
 
 MatrixFileReading readMatrixFile(const std::string& path, int order) {
-    const auto cannotRead = [&](int code) {
-        return failure("The matrix file " + path + " cannot be read: " + std::strerror(code));
+    const auto cannotRead = [&](const std::string& reason) {
+        return failure(fileErrorMessage(FileAction::ReadMatrixFile, path, reason));
     };
     std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return cannotRead(errno);
+    if (!file) return cannotRead(std::strerror(errno));
     std::string content;
     char buffer[4096];
     bool tooLarge = false;
@@ -179,11 +180,13 @@ MatrixFileReading readMatrixFile(const std::string& path, int order) {
     const bool failed = std::ferror(file) != 0;
     const int code = errno;
     std::fclose(file);
-    if (failed) return cannotRead(code);
+    if (failed) return cannotRead(std::strerror(code));
     if (tooLarge)
-        return failure("The file " + path + " is larger than " + std::to_string(MatrixFileMaxBytes / 1024) +
-                       " KB and cannot be a matrix file.");
-    return readMatrixText(content, order);
+        return cannotRead("it is larger than " + std::to_string(MatrixFileMaxBytes / 1024) +
+                          " KB and cannot be a matrix file.");
+    MatrixFileReading reading = readMatrixText(content, order);
+    if (!reading.ok()) reading.error = fileErrorMessage(FileAction::ReadMatrixFile, path, reading.error);
+    return reading;
 }
 
 } // namespace kalden

@@ -45,8 +45,9 @@ struct MatrixFileReading {
 // wrong count of values and a value that is no number are errors.
 MatrixFileReading readMatrixText(std::string_view text, int order);
 
-// The same from the file at `path` (UTF-8); a file that cannot be read gives
-// the system's description of the failure.
+// The same from the file at `path` (UTF-8). Every error names the file:
+// "Could not read the matrix file <path>: " and then the system's description
+// of the failure or the fault readMatrixText found.
 MatrixFileReading readMatrixFile(const std::string& path, int order);
 
 } // namespace kalden

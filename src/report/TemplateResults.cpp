@@ -22,6 +22,7 @@
 #include <QVBoxLayout>
 
 #include "worksheet/QtServices.h"
+#include "report/FileErrors.h"
 #include "report/MemoText.h"
 #include "report/TextFile.h"
 #include "report/TextLines.h"
@@ -198,8 +199,9 @@ void TfrmTemplateResults::cmdSaveOutputClick() {
     saveDialogFileName = *name;
     openDialogFileName = *name;
     std::string error;
-    if (!writeFileReplacing(QFile::encodeName(*name).toStdString(), joinCrLf(reportLines()), error))
-        services_.boxes.error(systemReason(error));
+    const std::string path = QFile::encodeName(*name).toStdString();
+    if (!writeFileReplacing(path, joinCrLf(reportLines()), error))
+        services_.boxes.error(systemReason(fileErrorMessage(FileAction::SaveResults, path, error)));
 }
 
 // Clear Results empties the text without asking.
@@ -261,9 +263,13 @@ void TfrmTemplateResults::cmdOpenPreviousFileClick() {
     openDialogFileName = *name;
     saveDialogFileName = *name;
 
-    std::FILE* f = std::fopen(QFile::encodeName(*name).constData(), "rb");
+    const std::string path = QFile::encodeName(*name).toStdString();
+    const auto failure = [&](int code) {
+        return systemReason(fileErrorMessage(FileAction::ReadResults, path, std::strerror(code)));
+    };
+    std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) {
-        services_.boxes.error(systemReason(std::strerror(errno)));
+        services_.boxes.error(failure(errno));
         return;
     }
     std::string content;
@@ -282,7 +288,7 @@ void TfrmTemplateResults::cmdOpenPreviousFileClick() {
     }
     appendReportLines(lines);
     if (longLine) showHorizontalScrollBar();
-    if (failed) services_.boxes.error(systemReason(std::strerror(code)));
+    if (failed) services_.boxes.error(failure(code));
 }
 
 } // namespace kalden

@@ -84,7 +84,7 @@ std::string replacedFile(const std::string& path) {
     return target;
 }
 
-bool FileReplacement::open(const std::string& path, std::string& error) {
+bool FileReplacement::open(const std::string& path, std::string& error, unsigned forcedMode) {
     discard();
     const std::string target = replacedFile(path);
     struct stat existing {};
@@ -93,7 +93,7 @@ bool FileReplacement::open(const std::string& path, std::string& error) {
     // A file that may not be written keeps its protection: it is not
     // replaced behind the user's back just because its folder is writable.
     if (exists && ::access(target.c_str(), W_OK) != 0) return fail(error, errno);
-    mode_ = exists ? (existing.st_mode & 07777) : (0644 & ~currentUmask());
+    mode_ = forcedMode != 0 ? forcedMode : exists ? (existing.st_mode & 07777) : (0644 & ~currentUmask());
 
     std::string temp = folderOf(target) + "/.kalden-XXXXXX";
     fd_ = ::mkstemp(temp.data());
@@ -142,9 +142,10 @@ bool FileReplacement::commit(std::string& error) {
     return true;
 }
 
-bool writeFileReplacing(const std::string& path, const std::string& content, std::string& error) {
+bool writeFileReplacing(const std::string& path, const std::string& content, std::string& error,
+                        unsigned forcedMode) {
     FileReplacement file;
-    if (!file.open(path, error)) return false;
+    if (!file.open(path, error, forcedMode)) return false;
     file.write(content);
     return file.commit(error);
 }

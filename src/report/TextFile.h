@@ -16,9 +16,11 @@ std::string joinCrLf(const ReportLines& lines);
 // the same folder and flushed to the device, then renamed over the old one.
 // An existing file keeps its permissions; a symbolic link is followed (the
 // link stays and its target gets the content); a file the user may not
-// write is refused, not replaced. On failure returns false with the system's
-// description of what went wrong in `error`.
-bool writeFileReplacing(const std::string& path, const std::string& content, std::string& error);
+// write is refused, not replaced. A `forcedMode` other than 0 gives the file
+// exactly that mode instead (0600 for a file private to the user). On failure
+// returns false with the system's description of what went wrong in `error`.
+bool writeFileReplacing(const std::string& path, const std::string& content, std::string& error,
+                        unsigned forcedMode = 0);
 
 // The same replacement for content produced piece by piece (batch output of
 // any length in constant memory): the pieces go to a temporary file in the
@@ -33,7 +35,7 @@ public:
     FileReplacement(const FileReplacement&) = delete;
     FileReplacement& operator=(const FileReplacement&) = delete;
 
-    bool open(const std::string& path, std::string& error);
+    bool open(const std::string& path, std::string& error, unsigned forcedMode = 0);
     // Buffered; false once a write has failed (commit then reports why).
     bool write(std::string_view data);
     bool commit(std::string& error);

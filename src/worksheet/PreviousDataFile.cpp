@@ -43,6 +43,41 @@ std::string dataFilePath(std::string_view folder, std::string_view fileName, cha
     return path;
 }
 
+std::string userDataFolder(std::string_view dataHome) { return dataFilePath(dataHome, DataFolderName); }
+
+namespace {
+
+bool existsAt(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+bool isReadableRegularFile(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), R_OK) == 0;
+}
+
+} // namespace
+
+std::string PreviousDataLocation::startFile() const {
+    if (existsAt(userFile) || existsAt(userFolder) || !isReadableRegularFile(legacyFile)) return userFile;
+    return legacyFile;
+}
+
+PreviousDataLocation previousDataLocation(std::string_view dataHome, std::string_view executablePath,
+                                          std::string_view fileName) {
+    PreviousDataLocation location;
+    location.legacyFile = dataFilePath(programFolder(executablePath), fileName);
+    if (dataHome.empty()) {
+        location.userFolder = programFolder(executablePath);
+        location.userFile = location.legacyFile;
+    } else {
+        location.userFolder = userDataFolder(dataHome);
+        location.userFile = dataFilePath(location.userFolder, fileName);
+    }
+    return location;
+}
+
 // ---- Writing ---------------------------------------------------------------
 
 std::string withoutBlanks(std::string_view text) {
@@ -197,79 +232,97 @@ bool NumberReader::read(double& value) {
     return convertDecimal(content_.substr(start, offset_ - start), value);
 }
 
-PreviousDataReading readPreviousDataContent(std::string_view content, const TemplateConfig& config) {
-    PreviousDataReading r;
-    NumberReader reader(content);
-    auto next = [&](double& v) {
-        const bool ok = reader.read(v);
-        r.offset = reader.offset();
+namespace {
+
+// One reading in progress: the numbers taken so far and where the first
+// failure stopped it.
+class ContentReading {
+public:
+    explicit ContentReading(std::string_view content) : reader_(content) {}
+
+    PreviousDataReading& result() { return r_; }
+
+    // The next number; false (with "Invalid numeric input") when it does not convert.
+    bool next(double& v) {
+        const bool ok = reader_.read(v);
+        r_.offset = reader_.offset();
         if (!ok) {
-            r.error = InvalidNumericInput;
+            r_.error = InvalidNumericInput;
             return false;
         }
-        ++r.valuesRead;
+        ++r_.valuesRead;
         return true;
-    };
+    }
 
     // Step 3: fields 1 to 7 while k <= StoredValueCount; field 8 only when
     // StoredValueCount is exactly 8.
-    for (int k = 1; k <= 7 && k <= config.StoredValueCount; ++k) {
-        double v = 0.0;
-        if (!next(v)) return r;
-        r.fieldTexts[static_cast<std::size_t>(k - 1)] = formatGeneral(v);
-        r.fieldsRead = k;
-    }
-    if (config.StoredValueCount == 8) {
-        double v = 0.0;
-        if (!next(v)) return r;
-        r.fieldTexts[7] = formatGeneral(v);
-        r.fieldsRead = 8;
+    bool readFields(const TemplateConfig& config) {
+        for (int k = 1; k <= 8; ++k) {
+            if (k <= 7 ? k > config.StoredValueCount : config.StoredValueCount != 8) continue;
+            double v = 0.0;
+            if (!next(v)) return false;
+            r_.fieldTexts[static_cast<std::size_t>(k - 1)] = formatGeneral(v);
+            r_.fieldsRead = k;
+        }
+        return true;
     }
 
     // Step 5: the grid, sized by fields 1 and 2.
-    if (config.UseDataGrid) {
+    bool readGrid() {
         int columns = 0;
         int rows = 0;
-        if (!restoredGridSize(r, columns, rows, r.error)) return r;
-        r.gridColumns = columns;
-        r.gridRows = rows;
-        r.gridCells.assign(static_cast<std::size_t>(rows), std::vector<std::string>(static_cast<std::size_t>(columns)));
-        for (int row = 0; row < rows; ++row) {
-            for (int column = 1; column <= columns; ++column) {
+        if (!restoredGridSize(r_, columns, rows, r_.error)) return false;
+        r_.gridColumns = columns;
+        r_.gridRows = rows;
+        r_.gridCells.assign(static_cast<std::size_t>(rows), std::vector<std::string>(static_cast<std::size_t>(columns)));
+        for (auto& row : r_.gridCells) {
+            for (std::string& cell : row) {
                 double v = 0.0;
-                if (!next(v)) return r;
-                r.gridCells[static_cast<std::size_t>(row)][static_cast<std::size_t>(column - 1)] = formatGeneral(v);
+                if (!next(v)) return false;
+                cell = formatGeneral(v);
             }
         }
-        r.gridRestored = true;
+        r_.gridRestored = true;
+        return true;
     }
 
     // Step 6: the lower triangle; the j-th number of row i into (j, i).
-    if (config.UseCorrelationMatrix) {
+    bool readMatrix() {
         int n = 0;
-        if (!r.fieldTexts[7].empty() && !wholeNumberOf(r.fieldTexts[7], n)) {
-            r.error = notAWholeNumber(r.fieldTexts[7]);
-            return r;
+        if (!r_.fieldTexts[7].empty() && !wholeNumberOf(r_.fieldTexts[7], n)) {
+            r_.error = notAWholeNumber(r_.fieldTexts[7]);
+            return false;
         }
         if (n < 0 || n > MAX_ORDER) {
-            r.error = "Matrix order out of range";
-            return r;
+            r_.error = "Matrix order out of range";
+            return false;
         }
-        r.matrixOrder = n;
-        auto at = [&](int i, int j) -> double& {
-            return r.storedMatrix[static_cast<std::size_t>((i - 1) * MAX_ORDER + (j - 1))];
-        };
+        r_.matrixOrder = n;
         for (int i = 1; i <= n; ++i) {
-            for (int j = 1; j <= i; ++j) {
-                double v = 0.0;
-                if (!next(v)) return r;
-                at(j, i) = v;
-            }
-            at(i, i) = 1.0;
+            for (int j = 1; j <= i; ++j)
+                if (!next(element(j, i))) return false;
+            element(i, i) = 1.0;
         }
-        r.matrixRestored = true;
+        r_.matrixRestored = true;
+        return true;
     }
-    return r;
+
+private:
+    double& element(int i, int j) {
+        return r_.storedMatrix[static_cast<std::size_t>((i - 1) * MAX_ORDER + (j - 1))];
+    }
+
+    NumberReader reader_;
+    PreviousDataReading r_;
+};
+
+} // namespace
+
+PreviousDataReading readPreviousDataContent(std::string_view content, const TemplateConfig& config) {
+    ContentReading reading(content);
+    if (reading.readFields(config) && (!config.UseDataGrid || reading.readGrid()) && config.UseCorrelationMatrix)
+        reading.readMatrix();
+    return reading.result();
 }
 
 // ---- The file itself ------------------------------------------------------
@@ -280,10 +333,12 @@ PreviousDataFileResult loadPreviousDataFile(const std::string& path, const Templ
     if (::stat(path.c_str(), &st) != 0) {
         if (errno == ENOENT || errno == ENOTDIR) return result; // no file: not an error
         result.found = true;
+        result.unreadable = true;
         result.reading.error = std::strerror(errno);
         return result;
     }
     result.found = true;
+    result.unreadable = true; // until the content is in hand
     // A pipe or device would block the start-up or never end.
     if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
         result.reading.error = "Not a regular file";
@@ -309,12 +364,31 @@ PreviousDataFileResult loadPreviousDataFile(const std::string& path, const Templ
         result.reading.error = std::strerror(code);
         return result;
     }
+    result.unreadable = false;
     result.reading = readPreviousDataContent(content, config);
     return result;
 }
 
+bool createPrivateFolder(const std::string& folder, std::string& error) {
+    struct stat st {};
+    if (folder.empty() || ::stat(folder.c_str(), &st) == 0) return true; // what is there is reported by the writing
+    if (errno != ENOENT) {
+        error = std::strerror(errno);
+        return false;
+    }
+    const auto slash = folder.find_last_of('/');
+    if (slash != std::string::npos && slash > 0 && !createPrivateFolder(folder.substr(0, slash), error)) return false;
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+        error = std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
 bool savePreviousDataFile(const std::string& path, const std::string& content, std::string& error) {
-    return writeFileReplacing(path, content, error);
+    const auto slash = path.find_last_of('/');
+    if (slash != std::string::npos && slash > 0 && !createPrivateFolder(path.substr(0, slash), error)) return false;
+    return writeFileReplacing(path, content, error, 0600);
 }
 
 bool deletePreviousDataFile(const std::string& path, std::string& error) {

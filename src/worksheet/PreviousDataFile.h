@@ -11,7 +11,7 @@
 
 namespace kalden {
 
-// The previous-data file, "kalden.txt" beside the program. One
+// The previous-data file, "kalden.txt" in the user's own data folder. One
 // line of blank-separated field texts (entries 1 to 8), then the grid's cells
 // (entry 9, only with UseDataGrid) and the lower triangle of the stored
 // matrix (entry 10, only with UseCorrelationMatrix). No line terminator.
@@ -34,6 +34,34 @@ std::string programFolder(std::string_view executablePath);
 
 // folder + separator + file name.
 std::string dataFilePath(std::string_view folder, std::string_view fileName = DataFileName, char separator = '/');
+
+// The user's own folder for the program's data: `dataHome` (the user's data
+// folder, $XDG_DATA_HOME or ~/.local/share) + "/kalden". Shared by the
+// desktop program and the demonstration program, which keep files of
+// different names there.
+inline constexpr const char* DataFolderName = "kalden";
+std::string userDataFolder(std::string_view dataHome);
+
+// Where the previous-data file is kept. Installed programs live in folders a
+// user may not write, and the last case is private to whoever typed it, so
+// the file is the user's own. A file of the same name beside the executable,
+// left by a version that kept it there, is carried over: it is read at the
+// start until the user's data folder exists (the first Compute creates it),
+// and it is never written or deleted, so Clear Data and a restart still give
+// an empty worksheet.
+struct PreviousDataLocation {
+    std::string userFolder; // created by the first Compute, mode 0700
+    std::string userFile;   // written by Compute (mode 0600), deleted by Clear Data
+    std::string legacyFile; // beside the executable: read only
+    // The file the start reads: the user's own, unless neither it nor its
+    // folder exists yet and a readable regular file lies beside the executable.
+    std::string startFile() const;
+};
+
+// An empty `dataHome` (no home folder known) keeps the file beside the
+// executable, as the only place left.
+PreviousDataLocation previousDataLocation(std::string_view dataHome, std::string_view executablePath,
+                                          std::string_view fileName = DataFileName);
 
 // ---- Writing ---------------------------------------------------------------
 
@@ -136,6 +164,7 @@ PreviousDataReading readPreviousDataContent(std::string_view content, const Temp
 
 struct PreviousDataFileResult {
     bool found = false;          // a file (or something) exists at the path
+    bool unreadable = false;     // it could not be opened or read (not a content fault)
     PreviousDataReading reading; // its error holds the system's reason when it could not be read
 };
 
@@ -144,8 +173,14 @@ PreviousDataFileResult loadPreviousDataFile(const std::string& path, const Templ
 
 // SaveCurrentData's file steps, mended so that the previous file is never
 // lost: the new content is written completely beside it and then replaces
-// it. On failure the old file stays and `error` holds the system's reason.
+// it. The file is private to the user (mode 0600) and its folder, created
+// when missing, too (0700). On failure the old file stays and `error` holds
+// the system's reason.
 bool savePreviousDataFile(const std::string& path, const std::string& content, std::string& error);
+
+// Creates `folder` and any missing folder above it with mode 0700; true when
+// it exists afterwards, otherwise false with the system's reason.
+bool createPrivateFolder(const std::string& folder, std::string& error);
 
 // Clear Data's deletion: true when no file is left at `path` (also when there
 // was none); otherwise false with the system's reason.

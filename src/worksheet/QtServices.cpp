@@ -6,6 +6,7 @@
 #include <QFontInfo>
 #include <QMessageBox>
 #include <QPrinter>
+#include <QStandardPaths>
 #include <QPrinterInfo>
 
 #include "report/PrintLayout.h"
@@ -112,6 +113,10 @@ bool QtTextPrinter::print(const QString& text, const QFont& font, QString& error
 }
 
 QString QtProgramHost::executablePath() const { return QCoreApplication::applicationFilePath(); }
+
+// The generic location, not the application's own: both programs keep their
+// files in the one "kalden" folder whatever their names.
+QString QtProgramHost::dataHome() const { return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation); }
 
 void QtProgramHost::endProgram() {
     if (end_) end_();

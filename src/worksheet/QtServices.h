@@ -60,6 +60,7 @@ class QtProgramHost : public ProgramHost {
 public:
     explicit QtProgramHost(std::function<void()> end) : end_(std::move(end)) {}
     QString executablePath() const override;
+    QString dataHome() const override;
     void endProgram() override;
 
 private:

@@ -57,8 +57,12 @@ public:
 class ProgramHost {
 public:
     virtual ~ProgramHost() = default;
-    // Full path of the running executable (the data file lives beside it).
+    // Full path of the running executable (an older version kept the data
+    // file beside it).
     virtual QString executablePath() const = 0;
+    // The user's own data folder ($XDG_DATA_HOME, by default ~/.local/share);
+    // the data file is kept in its "kalden" folder.
+    virtual QString dataHome() const = 0;
     // Ends the program (the event loop), with no question.
     virtual void endProgram() = 0;
 };

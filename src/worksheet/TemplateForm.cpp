@@ -33,6 +33,7 @@
 #include "matrix/SquareMatrixForm.h"
 #include "matrix/WorkMatrix.h"
 #include "worksheet/QtServices.h"
+#include "report/FileErrors.h"
 #include "report/MemoText.h"
 #include "report/TemplateResults.h"
 #include "scoring/ScoringEngine.h"
@@ -670,7 +671,9 @@ void TfrmTemplate::btnclearDataClick() {
     for (QLineEdit* f : inputs_) f->clear();
     memoComments->clear();
     std::string error;
-    if (!deletePreviousDataFile(dataFilePath(), error)) services_.boxes.error(systemReason(error));
+    const std::string path = dataFilePath();
+    if (!deletePreviousDataFile(path, error))
+        services_.boxes.error(systemReason(fileErrorMessage(FileAction::DeleteLastCase, path, error)));
     StoredMatrix.fill(0.0);
     emptyGridCells();
     field(1)->setFocus(Qt::OtherFocusReason);
@@ -734,13 +737,16 @@ ReportContext TfrmTemplate::reportContext() const {
 
 // ---- The previous-data file -----------------------------------------------------
 
-std::string TfrmTemplate::dataFilePath() const {
-    return kalden::dataFilePath(programFolder(QFile::encodeName(services_.host.executablePath()).toStdString()),
-                                config.dataFileName);
+PreviousDataLocation TfrmTemplate::dataLocation() const {
+    return previousDataLocation(QFile::encodeName(services_.host.dataHome()).toStdString(),
+                                QFile::encodeName(services_.host.executablePath()).toStdString(), config.dataFileName);
 }
 
+std::string TfrmTemplate::dataFilePath() const { return dataLocation().userFile; }
+
 void TfrmTemplate::LoadPreviousData() {
-    const PreviousDataFileResult file = loadPreviousDataFile(dataFilePath(), config);
+    const std::string path = dataLocation().startFile();
+    const PreviousDataFileResult file = loadPreviousDataFile(path, config);
     if (!file.found) {
         PreviousDataLoaded = false;
         if (config.UseDataGrid) {
@@ -773,7 +779,9 @@ void TfrmTemplate::LoadPreviousData() {
     }
     if (!r.ok()) {
         PreviousDataLoaded = false;
-        services_.boxes.error(QString::fromLocal8Bit(r.error.c_str()));
+        // A fault in the content ("Invalid numeric input") is reported as it stands.
+        services_.boxes.error(systemReason(file.unreadable ? fileErrorMessage(FileAction::ReadLastCase, path, r.error)
+                                                           : r.error));
         return;
     }
     PreviousDataLoaded = true;
@@ -786,8 +794,9 @@ bool TfrmTemplate::SaveCurrentData() {
     data.matrixSize = MatrixSize;
     data.storedMatrix = StoredMatrix;
     std::string error;
-    if (!savePreviousDataFile(dataFilePath(), composePreviousDataContent(data, config), error)) {
-        services_.boxes.error(systemReason(error));
+    const std::string path = dataFilePath();
+    if (!savePreviousDataFile(path, composePreviousDataContent(data, config), error)) {
+        services_.boxes.error(systemReason(fileErrorMessage(FileAction::SaveLastCase, path, error)));
         return false;
     }
     return true;

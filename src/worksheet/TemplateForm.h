@@ -13,6 +13,7 @@
 #include "worksheet/Services.h"
 #include "report/ReportComposer.h"
 #include "worksheet/InputValidation.h"
+#include "worksheet/PreviousDataFile.h"
 #include "worksheet/ProgramConfig.h"
 #include "worksheet/RadioGroupBox.h"
 
@@ -55,7 +56,9 @@ public:
     QLineEdit* field(int k) const { return inputs_.at(static_cast<std::size_t>(k - 1)); }
     QLabel* label(int k) const { return labels_.at(static_cast<std::size_t>(k - 1)); }
 
-    // The data file's path: the running executable's folder and "kalden.txt".
+    // Where the data file is kept (the user's data folder, and beside the
+    // executable for the one-time carry-over); dataFilePath() is the user's file.
+    PreviousDataLocation dataLocation() const;
     std::string dataFilePath() const;
 
     // The notes field's heights: collapsed (one line) and expanded. At least

@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QFont>
 #include <QLineEdit>
 #include <QStringList>
@@ -107,8 +108,10 @@ public:
 class FakeHost : public ProgramHost {
 public:
     QString exePath;
+    QString dataHomePath;
     int endRequests = 0;
     QString executablePath() const override { return exePath; }
+    QString dataHome() const override { return dataHomePath; }
     void endProgram() override { ++endRequests; }
 };
 
@@ -125,7 +128,10 @@ inline void writeBytes(const QString& path, const std::string& content) {
 }
 
 // The program's two windows over fakes, with the executable "living" in a
-// folder of its own (so the data file is <folder>/kalden.txt).
+// folder of its own and the user's data folder inside it (so the data file
+// is <folder>/share/kalden/kalden.txt, and a restart in the same folder finds
+// it again; <folder>/kalden.txt is a file an older version left beside the
+// executable).
 struct Program {
     RecordingBoxes boxes;
     FakeFileDialogs files;
@@ -138,6 +144,7 @@ struct Program {
     // `exePath`: the running executable's path; the windows are not shown.
     void start(const QString& exePath, const TemplateConfig& config = TemplateConfig{}) {
         host.exePath = exePath;
+        if (host.dataHomePath.isEmpty()) host.dataHomePath = QFileInfo(exePath).path() + QStringLiteral("/share");
         const Services services{boxes, files, *printer, host};
         form = std::make_unique<TfrmTemplate>(services, config);
         results = std::make_unique<TfrmTemplateResults>(services);
@@ -158,7 +165,9 @@ struct Program {
     void setScores(const QStringList& texts) {
         for (int k = 1; k <= texts.size(); ++k) form->field(k)->setText(texts[k - 1]);
     }
-    QString dataFile(const QTemporaryDir& dir) const { return dir.filePath(QStringLiteral("kalden.txt")); }
+    // The user's data file, and the folder it is kept in.
+    QString dataFile(const QTemporaryDir& dir) const { return dir.filePath(QStringLiteral("share/kalden/kalden.txt")); }
+    static QString dataFolder(const QTemporaryDir& dir) { return dir.filePath(QStringLiteral("share/kalden")); }
 };
 
 

@@ -252,17 +252,18 @@ private slots:
         p.results->cmdSaveOutputClick();
         ::setrlimit(RLIMIT_FSIZE, &saved);
         std::signal(SIGXFSZ, previousHandler);
-        QCOMPARE(p.boxes.events, QStringList{QStringLiteral("error:File too large")});
+        QCOMPARE(p.boxes.events,
+                 QStringList{QStringLiteral("error:Could not save the results to %1: File too large").arg(out)});
         QCOMPARE(readBytes(out), std::string("the previous results\r\n"));
-        // Nothing but the data file of the Compute and the old results file.
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
-                 (QStringList{QStringLiteral("kalden.txt"), QStringLiteral("old.txt")}));
+        // Nothing but the old results file (the Compute's data file is in the user's folder).
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("old.txt")});
         QVERIFY(!p.results->reportLines().empty()); // the area keeps what it held
 
         p.boxes.events.clear();
         p.files.saveAnswers = {dir.filePath("old.txt/inside.txt")};
         p.results->cmdSaveOutputClick();
-        QCOMPARE(p.boxes.events, QStringList{QStringLiteral("error:Not a directory")});
+        QCOMPARE(p.boxes.events, QStringList{QStringLiteral("error:Could not save the results to %1: Not a directory")
+                                                 .arg(dir.filePath("old.txt/inside.txt"))});
     }
 
     // ---- Clear Results ------------------------------------------------------------
@@ -424,7 +425,9 @@ private slots:
         p.results->appendReportLines({"old"});
         p.files.openAnswers = {dir.filePath("missing.txt")};
         p.results->cmdOpenPreviousFileClick();
-        QCOMPARE(p.boxes.events, QStringList{QStringLiteral("error:No such file or directory")});
+        QCOMPARE(p.boxes.events, QStringList{QStringLiteral("error:Could not read the results from %1: No such file or "
+                                                            "directory")
+                                                 .arg(dir.filePath("missing.txt"))});
         QVERIFY(p.results->reportLines().empty());
     }
 

@@ -35,6 +35,13 @@ namespace {
 const QString kAgeCaption = QStringLiteral("Age of individual (used in computing CLs on abnormality) :");
 const char* const kDemoFile = "kalden-template-demo.txt";
 
+// The demonstration program's file in the user's data folder of the harness.
+QString demoFile(const QTemporaryDir& dir) { return dir.filePath(QStringLiteral("share/kalden/") + kDemoFile); }
+void writeDemoFile(const QTemporaryDir& dir, const std::string& content) {
+    QDir().mkpath(dir.filePath(QStringLiteral("share/kalden")));
+    writeBytes(demoFile(dir), content);
+}
+
 QString exeIn(const QTemporaryDir& dir) { return dir.filePath(QStringLiteral("kalden-template-demo")); }
 
 TemplateConfig gridConfig(int columns, int rows) {
@@ -161,7 +168,7 @@ private slots:
         QCOMPARE(f.MatrixSize, 0);
         QVERIFY(p.boxes.events.isEmpty());
         // Its data file is its own; the shipped program keeps "kalden.txt".
-        QCOMPARE(QString::fromStdString(f.dataFilePath()), dir.filePath(kDemoFile));
+        QCOMPARE(QString::fromStdString(f.dataFilePath()), demoFile(dir));
         QCOMPARE(QString::fromStdString(TemplateConfig{}.dataFileName), QStringLiteral("kalden.txt"));
     }
 
@@ -336,7 +343,7 @@ private slots:
             QVERIFY2(p.form->focusWidget() == p.form->field(8), text);
             QVERIFY2(p.form->field(8)->selectedText() == QString::fromLatin1(text), text);
             QVERIFY2(p.form->isVisible() && !p.results->isVisible(), text);
-            QVERIFY2(!QFile::exists(dir.filePath(kDemoFile)), text);
+            QVERIFY2(!QFile::exists(demoFile(dir)), text);
             QVERIFY2(p.form->MatrixSize == 0, text);
         }
         // An empty age field is caught before, by the validation of the fields.
@@ -382,7 +389,7 @@ private slots:
 
     void returnToWorksheetEndsComputeWithNothingSavedScoredOrReported() {
         QTemporaryDir dir;
-        writeBytes(dir.filePath(kDemoFile), kRoundTripFile);
+        writeDemoFile(dir, kRoundTripFile);
         Program p;
         p.start(exeIn(dir), templateDemoConfig());
         p.form->show();
@@ -402,7 +409,7 @@ private slots:
         QVERIFY(p.results->reportLines().empty());
         QCOMPARE(p.results->windowTitle(), QStringLiteral("Output"));
         QVERIFY(p.form->StoredMatrix == before);
-        QCOMPARE(readBytes(dir.filePath(kDemoFile)), kRoundTripFile);
+        QCOMPARE(readBytes(demoFile(dir)), kRoundTripFile);
 
         // The next entry starts from the stored matrix again, not from what
         // was typed and abandoned.
@@ -442,7 +449,7 @@ private slots:
             QCOMPARE(element(f.StoredMatrix, 2, 1), 0.5);
             QCOMPARE(element(f.StoredMatrix, 1, 2), 0.5);
             QCOMPARE(element(f.StoredMatrix, 3, 2), -0.125);
-            QCOMPARE(readBytes(dir.filePath(kDemoFile)), kRoundTripFile);
+            QCOMPARE(readBytes(demoFile(dir)), kRoundTripFile);
             const ReportLines lines = p.results->reportLines();
             QCOMPARE(linesFrom(lines, "       than 5% of population", 20),
                      (QStringList{"       than 5% of population",
@@ -504,7 +511,7 @@ private slots:
         QVERIFY(p.boxes.events.isEmpty());
         QCOMPARE(linesFrom(p.results->reportLines(), " 2:  0.500  1.000 ", 2),
                  (QStringList{" 2:  0.500  1.000 ", " 3:  0.250 -0.125  1.000 "}));
-        QCOMPARE(readBytes(dir.filePath(kDemoFile)), kRoundTripFile);
+        QCOMPARE(readBytes(demoFile(dir)), kRoundTripFile);
     }
 
     // Fault mended: the reading sizes the grid by fields 1 and 2, so a grid
@@ -527,7 +534,7 @@ private slots:
             std::string grid;
             for (int row = 0; row < 3; ++row)
                 for (int column = 1; column <= 12; ++column) grid += row == 2 && column == 4 ? "5 " : "0 ";
-            QCOMPARE(readBytes(dir.filePath(kDemoFile)), "12 3 11 9 8 10 13 2 " + grid + " 1.000 -0.300 1.000");
+            QCOMPARE(readBytes(demoFile(dir)), "12 3 11 9 8 10 13 2 " + grid + " 1.000 -0.300 1.000");
         }
         Program p;
         p.start(exeIn(dir), templateDemoConfig());
@@ -573,11 +580,11 @@ private slots:
     // save that failed used to leave the program with no window at all.
     void aFailedSaveAfterTheMatrixWindowShowsTheWorksheetAgain() {
         QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkdir("gone"));
+        writeBytes(dir.filePath("plain"), "x");
         Program p;
-        p.start(dir.filePath("gone/kalden-template-demo"), templateDemoConfig());
+        p.host.dataHomePath = dir.filePath("plain"); // a file where the data folder should be
+        p.start(exeIn(dir), templateDemoConfig());
         p.form->show();
-        QVERIFY(QDir(dir.filePath("gone")).removeRecursively());
         p.setScores({"10", "10", "10", "10", "10", "10", "10", "2"});
         MatrixWindowScript script(p.form.get(), {[](TfrmSquareMatrix& w) {
                                       w.cell(2, 1)->setText(QStringLiteral("0.4"));
@@ -585,7 +592,8 @@ private slots:
                                   }});
         press(p.form->cmdCompute);
         QCOMPARE(script.opened, 1);
-        QCOMPARE(p.boxes.events, QStringList{QStringLiteral("error:No such file or directory")});
+        QCOMPARE(p.boxes.events, QStringList{QStringLiteral("error:Could not save the last case to %1: Not a directory")
+                                                 .arg(dir.filePath("plain/kalden/kalden-template-demo.txt"))});
         QVERIFY(p.form->isVisible());
         QVERIFY(!p.results->isVisible());
         QVERIFY(p.results->reportLines().empty());
@@ -595,14 +603,14 @@ private slots:
 
     void clearDataEmptiesTheGridCellsAndZeroesTheStoredMatrix() {
         QTemporaryDir dir;
-        writeBytes(dir.filePath(kDemoFile), kRoundTripFile);
+        writeDemoFile(dir, kRoundTripFile);
         Program p;
         p.start(exeIn(dir), templateDemoConfig());
         TfrmTemplate& f = *p.form;
         f.show();
         QCOMPARE(f.grdData->item(6, 4)->text(), QStringLiteral("12.25"));
         press(f.btnclearData);
-        QVERIFY(!QFile::exists(dir.filePath(kDemoFile)));
+        QVERIFY(!QFile::exists(demoFile(dir)));
         for (int row = 0; row < 7; ++row) {
             QCOMPARE(f.grdData->item(row, 0)->text(), QString::number(row + 1));
             for (int column = 1; column <= 4; ++column) QVERIFY(f.grdData->item(row, column)->text().isEmpty());

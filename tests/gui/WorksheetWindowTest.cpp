@@ -536,11 +536,55 @@ private slots:
     }
 
     // ---- The previous-data file -----------------------------------------------------------
-    void theDataFileLivesBesideTheExecutable() {
+    // An installed program's folder is not the user's to write, and the last
+    // case is private: the file is kept in the user's data folder, both made
+    // private when Compute creates them.
+    void theDataFileIsPrivateToTheUser() {
         QTemporaryDir dir;
         Program p;
         p.start(exeIn(dir));
-        QCOMPARE(QString::fromStdString(p.form->dataFilePath()), dir.filePath("kalden.txt"));
+        QCOMPARE(QString::fromStdString(p.form->dataFilePath()), p.dataFile(dir));
+        p.setScores(kMixed);
+        p.form->cmdComputeClick();
+        QVERIFY(p.boxes.events.isEmpty());
+        QCOMPARE(readBytes(p.dataFile(dir)), std::string("12 7 11 9 8 10 13  "));
+        QCOMPARE(QFileInfo(p.dataFile(dir)).permissions(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser |
+                                                               QFile::WriteUser);
+        struct stat folder {};
+        QCOMPARE(::stat(QFile::encodeName(Program::dataFolder(dir)).constData(), &folder), 0);
+        QCOMPARE(folder.st_mode & 07777, 0700u);
+        QVERIFY(!QFile::exists(dir.filePath("kalden.txt"))); // nothing beside the executable
+    }
+
+    // A file an older version kept beside the executable is read until the
+    // user's own folder exists, and is never changed or deleted.
+    void anOlderFileBesideTheExecutableIsCarriedOver() {
+        QTemporaryDir dir;
+        const QString old = dir.filePath("kalden.txt");
+        writeBytes(old, "10 12 9 11 8 13 10  ");
+        {
+            Program p;
+            p.start(exeIn(dir));
+            QCOMPARE(p.form->field(6)->text(), QStringLiteral("13"));
+            QVERIFY(p.form->PreviousDataLoaded);
+            p.form->field(1)->setText(QStringLiteral("19"));
+            p.form->cmdComputeClick();
+            QVERIFY(p.boxes.events.isEmpty());
+            QCOMPARE(readBytes(p.dataFile(dir)), std::string("19 12 9 11 8 13 10  "));
+        }
+        {
+            Program p;
+            p.start(exeIn(dir));
+            QCOMPARE(p.form->field(1)->text(), QStringLiteral("19")); // the user's own file now
+            p.form->btnclearDataClick();
+            QVERIFY(p.boxes.events.isEmpty());
+            QVERIFY(!QFile::exists(p.dataFile(dir)));
+        }
+        Program p;
+        p.start(exeIn(dir));
+        for (int k = 1; k <= 7; ++k) QVERIFY(p.form->field(k)->text().isEmpty()); // cleared stays cleared
+        QVERIFY(!p.form->PreviousDataLoaded);
+        QCOMPARE(readBytes(old), std::string("10 12 9 11 8 13 10  "));
     }
 
     void writtenAndReadBack() {
@@ -674,19 +718,22 @@ private slots:
 
     void aNamedPipeInPlaceOfTheDataFileDoesNotHangTheStart() {
         QTemporaryDir dir;
-        QCOMPARE(::mkfifo(dir.filePath("kalden.txt").toLocal8Bit().constData(), 0600), 0);
         Program p;
+        QVERIFY(QDir().mkpath(Program::dataFolder(dir)));
+        QCOMPARE(::mkfifo(QFile::encodeName(p.dataFile(dir)).constData(), 0600), 0);
         p.start(exeIn(dir));
-        QCOMPARE(p.boxes.errors(), QStringList{QStringLiteral("Not a regular file")});
+        QCOMPARE(p.boxes.errors(),
+                 QStringList{QStringLiteral("Could not read the last case from %1: Not a regular file").arg(p.dataFile(dir))});
         for (int k = 1; k <= 7; ++k) QVERIFY(p.form->field(k)->text().isEmpty());
     }
 
     void aDataFileThatCannotBeReadGivesTheSystemsReason() {
         QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkdir("kalden.txt")); // a folder in its place
         Program p;
+        QVERIFY(QDir().mkpath(p.dataFile(dir))); // a folder in its place
         p.start(exeIn(dir));
-        QCOMPARE(p.boxes.errors(), QStringList{QStringLiteral("Is a directory")});
+        QCOMPARE(p.boxes.errors(),
+                 QStringList{QStringLiteral("Could not read the last case from %1: Is a directory").arg(p.dataFile(dir))});
         QVERIFY(!p.form->PreviousDataLoaded);
         for (int k = 1; k <= 7; ++k) QVERIFY(p.form->field(k)->text().isEmpty());
     }
@@ -714,49 +761,57 @@ private slots:
         QTemporaryDir dir;
         writeBytes(dir.filePath("plain"), "x");
         Program p;
-        p.start(dir.filePath("plain/kalden")); // "folder" plain is a file
-        QVERIFY(p.boxes.events.isEmpty());       // no file found at start: not an error
+        p.host.dataHomePath = dir.filePath("plain"); // "folder" plain is a file
+        p.start(exeIn(dir));
+        QVERIFY(p.boxes.events.isEmpty()); // no file found at start: not an error
         p.form->show();
         p.setScores(kMixed);
         p.form->cmdComputeClick();
-        QCOMPARE(p.boxes.events, QStringList{QStringLiteral("error:Not a directory")});
+        QCOMPARE(p.boxes.events, QStringList{QStringLiteral("error:Could not save the last case to %1: Not a directory")
+                                                 .arg(dir.filePath("plain/kalden/kalden.txt"))});
         QVERIFY(!p.results->isVisible());
         QVERIFY(p.form->isVisible());
         QVERIFY(p.results->reportLines().empty());
         QCOMPARE(p.results->windowTitle(), QStringLiteral("Output"));
     }
 
-    void aVanishedFolderEndsComputeWithTheReason() {
+    // The user's data folder is made again when it vanished while running.
+    void aVanishedDataFolderIsMadeAgain() {
         QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkdir("gone"));
         Program p;
-        p.start(dir.filePath("gone/kalden"));
-        QVERIFY(QDir(dir.filePath("gone")).removeRecursively());
+        p.host.dataHomePath = dir.filePath("home/.local/share");
+        p.start(exeIn(dir));
         p.setScores(kMixed);
         p.form->cmdComputeClick();
-        QCOMPARE(p.boxes.events, QStringList{QStringLiteral("error:No such file or directory")});
-        QVERIFY(!p.results->isVisible());
+        QVERIFY(QDir(dir.filePath("home")).removeRecursively());
+        p.form->cmdComputeClick();
+        QVERIFY(p.boxes.events.isEmpty());
+        QCOMPARE(readBytes(dir.filePath("home/.local/share/kalden/kalden.txt")), std::string("12 7 11 9 8 10 13  "));
     }
 
     void aReadOnlyFolderEndsComputeWithTheReason() {
         if (::geteuid() == 0) QSKIP("running as root: a read-only folder does not stop root from writing");
         QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkdir("ro"));
-        QFile::setPermissions(dir.filePath("ro"), QFile::ReadOwner | QFile::ExeOwner);
         Program p;
-        p.start(dir.filePath("ro/kalden"));
+        QVERIFY(QDir().mkpath(Program::dataFolder(dir)));
+        writeBytes(p.dataFile(dir), "10 12 9 11 8 13 10  ");
+        QFile::setPermissions(Program::dataFolder(dir), QFile::ReadOwner | QFile::ExeOwner);
+        p.start(exeIn(dir));
         p.setScores(kMixed);
         p.form->cmdComputeClick();
-        QCOMPARE(p.boxes.events, QStringList{QStringLiteral("error:Permission denied")});
+        QCOMPARE(p.boxes.events, QStringList{QStringLiteral("error:Could not save the last case to %1: Permission denied")
+                                                 .arg(p.dataFile(dir))});
         QVERIFY(!p.results->isVisible());
-        QFile::setPermissions(dir.filePath("ro"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(readBytes(p.dataFile(dir)), std::string("10 12 9 11 8 13 10  "));
+        QFile::setPermissions(Program::dataFolder(dir), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
     // Fault mended: a save that fails half-way leaves the previous file whole.
     void aFailedSaveKeepsThePreviousFile() {
         QTemporaryDir dir;
-        writeBytes(dir.filePath("kalden.txt"), "10 12 9 11 8 13 10  ");
         Program p;
+        QVERIFY(QDir().mkpath(Program::dataFolder(dir)));
+        writeBytes(p.dataFile(dir), "10 12 9 11 8 13 10  ");
         p.start(exeIn(dir));
         p.setScores({"19", "19", "19", "19", "19", "19", "19"});
         // Limit the size of any file this process writes, so that writing the
@@ -770,9 +825,11 @@ private slots:
         p.form->cmdComputeClick();
         ::setrlimit(RLIMIT_FSIZE, &saved);
         std::signal(SIGXFSZ, previousHandler);
-        QCOMPARE(p.boxes.events, QStringList{QStringLiteral("error:File too large")});
-        QCOMPARE(readBytes(dir.filePath("kalden.txt")), std::string("10 12 9 11 8 13 10  "));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("kalden.txt")});
+        QCOMPARE(p.boxes.events, QStringList{QStringLiteral("error:Could not save the last case to %1: File too large")
+                                                 .arg(p.dataFile(dir))});
+        QCOMPARE(readBytes(p.dataFile(dir)), std::string("10 12 9 11 8 13 10  "));
+        QCOMPARE(QDir(Program::dataFolder(dir)).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("kalden.txt")});
         QVERIFY(!p.results->isVisible());
     }
 

@@ -178,22 +178,24 @@ TEST_F(MatrixFileOnDisk, ReadsAFileWrittenWithCrLf) {
 
 TEST_F(MatrixFileOnDisk, ReportsAFaultInsideTheFileByItsLine) {
     const std::string path = write("bad.txt", "1\r\n0.2 1\r\n0.3 0.4\r\n");
-    EXPECT_EQ(readMatrixFile(path, 3).error, "Line 3 of the matrix file holds 2 values; row 3 of the matrix needs 3.");
+    EXPECT_EQ(readMatrixFile(path, 3).error, "Could not read the matrix file " + path +
+                                                 ": Line 3 of the matrix file holds 2 values; row 3 of the matrix needs 3.");
 }
 
 TEST_F(MatrixFileOnDisk, ReportsTheSystemsReasonWhenTheFileCannotBeRead) {
     const std::string missing = (folder / "missing.mtx").string();
     EXPECT_EQ(readMatrixFile(missing, 2).error,
-              "The matrix file " + missing + " cannot be read: No such file or directory");
+              "Could not read the matrix file " + missing + ": No such file or directory");
     EXPECT_EQ(readMatrixFile(folder.string(), 2).error,
-              "The matrix file " + folder.string() + " cannot be read: Is a directory");
+              "Could not read the matrix file " + folder.string() + ": Is a directory");
 }
 
 TEST_F(MatrixFileOnDisk, RefusesAHugeFileWithoutReadingAllOfIt) {
     const std::string path = write("huge.txt", triangle(2) + std::string(MatrixFileMaxBytes, '\n'));
     const MatrixFileReading reading = readMatrixFile(path, 2);
     EXPECT_FALSE(reading.ok());
-    EXPECT_EQ(reading.error, "The file " + path + " is larger than 1024 KB and cannot be a matrix file.");
+    EXPECT_EQ(reading.error,
+              "Could not read the matrix file " + path + ": it is larger than 1024 KB and cannot be a matrix file.");
 }
 
 TEST(WorkMatrixLayout, ElementIJLiesRowAfterRowFifty) {

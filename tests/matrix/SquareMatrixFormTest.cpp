@@ -538,7 +538,8 @@ private slots:
             e.form->txtTitle->setText(QStringLiteral("Title: kept"));
             e.files.choice = writeFile(dir, QString::fromLatin1(c.name), c.content);
             e.form->OpenBtnClick();
-            QVERIFY2(e.boxes.events == QStringList{QStringLiteral("error:") + c.message}, c.name);
+            const QString expected = QStringLiteral("error:Could not read the matrix file %1: ").arg(*e.files.choice) + c.message;
+            QVERIFY2(e.boxes.events == QStringList{expected}, qPrintable(e.boxes.events.join('|')));
             QVERIFY2(e.cell(2, 1)->text() == QStringLiteral("0.125"), c.name);
             QVERIFY2(e.cell(3, 1)->text() == QStringLiteral("0.000"), c.name);
             QVERIFY2(e.cell(3, 2)->text() == QStringLiteral("0.9"), c.name);
@@ -549,8 +550,8 @@ private slots:
         Entry e(2);
         e.files.choice = missing;
         e.form->OpenBtnClick();
-        QCOMPARE(e.boxes.events, QStringList{QStringLiteral("error:The matrix file ") + missing +
-                                             QStringLiteral(" cannot be read: No such file or directory")});
+        QCOMPARE(e.boxes.events, QStringList{QStringLiteral("error:Could not read the matrix file ") + missing +
+                                             QStringLiteral(": No such file or directory")});
     }
 
     void aCancelledFileDialogChangesNothing() {

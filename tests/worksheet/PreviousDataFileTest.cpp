@@ -93,6 +93,55 @@ TEST(ProgramFolder, IsTheFolderOfTheRunningExecutable) {
     EXPECT_EQ(programFolder("kalden"), ".");
 }
 
+TEST(DataLocation, TheFileIsTheUsersOwnAndTheOldPlaceIsBesideTheExecutable) {
+    const PreviousDataLocation kalden = previousDataLocation("/home/ann/.local/share", "/usr/bin/kalden");
+    EXPECT_EQ(kalden.userFolder, "/home/ann/.local/share/kalden");
+    EXPECT_EQ(kalden.userFile, "/home/ann/.local/share/kalden/kalden.txt");
+    EXPECT_EQ(kalden.legacyFile, "/usr/bin/kalden.txt");
+    const PreviousDataLocation demo =
+        previousDataLocation("/home/ann/.local/share", "/opt/k/kalden-template-demo", "kalden-template-demo.txt");
+    EXPECT_EQ(demo.userFile, "/home/ann/.local/share/kalden/kalden-template-demo.txt");
+    // No data folder known: beside the executable, the only place left.
+    EXPECT_EQ(previousDataLocation("", "/opt/k/kalden").userFile, "/opt/k/kalden.txt");
+}
+
+TEST(DataLocation, AnOlderFileIsReadOnlyUntilTheUsersFolderExists) {
+    const std::string folder = freshFolder("carry");
+    const PreviousDataLocation at = previousDataLocation(folder + "/share", folder + "/kalden");
+    EXPECT_EQ(at.startFile(), at.userFile); // nothing anywhere
+    ::mkdir(at.legacyFile.c_str(), 0755);
+    EXPECT_EQ(at.startFile(), at.userFile); // a folder of that name is no file to carry over
+    ::rmdir(at.legacyFile.c_str());
+    writeFile(at.legacyFile, "10 12 9 11 8 13 10  ");
+    EXPECT_EQ(at.startFile(), at.legacyFile);
+    std::string error;
+    ASSERT_TRUE(savePreviousDataFile(at.userFile, "1 1 1 1 1 1 1  ", error)) << error;
+    EXPECT_EQ(at.startFile(), at.userFile);
+    ASSERT_TRUE(deletePreviousDataFile(at.userFile, error)) << error;
+    EXPECT_EQ(at.startFile(), at.userFile); // after Clear Data the older file stays forgotten
+    EXPECT_EQ(readFile(at.legacyFile), "10 12 9 11 8 13 10  ");
+}
+
+TEST(DataLocation, SavingMakesTheFolderAndTheFilePrivate) {
+    const std::string folder = freshFolder("private");
+    const std::string path = folder + "/home/.local/share/kalden/kalden.txt";
+    const mode_t savedMask = ::umask(0);
+    std::string error;
+    const bool saved = savePreviousDataFile(path, "1 1 1 1 1 1 1  ", error);
+    ::umask(savedMask);
+    ASSERT_TRUE(saved) << error;
+    struct stat st {};
+    for (const std::string& made : {folder + "/home", folder + "/home/.local/share/kalden"}) {
+        ASSERT_EQ(::stat(made.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, 0700u) << made;
+    }
+    ASSERT_EQ(::chmod(path.c_str(), 0644), 0); // as an older copy may have it
+    ASSERT_TRUE(savePreviousDataFile(path, "2 2 2 2 2 2 2  ", error)) << error;
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    EXPECT_EQ(readFile(path), "2 2 2 2 2 2 2  ");
+}
+
 // ---- Writing ---------------------------------------------------------------
 
 TEST(DataFileContent, TheSevenScoresAndTheEmptyAgeEntry) {
@@ -447,7 +496,12 @@ TEST(PreviousDataFile, AnUnreadablePathGivesTheSystemsReason) {
     ::mkdir(path.c_str(), 0755); // a folder named kalden.txt
     const PreviousDataFileResult r = loadPreviousDataFile(path, TemplateConfig{});
     EXPECT_TRUE(r.found);
+    EXPECT_TRUE(r.unreadable);
     EXPECT_EQ(r.reading.error, "Is a directory");
+    writeFile(folder + "/bad.txt", "10 x");
+    const PreviousDataFileResult bad = loadPreviousDataFile(folder + "/bad.txt", TemplateConfig{});
+    EXPECT_FALSE(bad.unreadable); // a fault in the content, reported as it stands
+    EXPECT_EQ(bad.reading.error, "Invalid numeric input");
     EXPECT_EQ(r.reading.fieldsRead, 0);
 }
 

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace kalden {
+
+// What the program was doing with a file when it failed; each names the file
+// the way a user thinks of it.
+enum class FileAction {
+    SaveLastCase,   // the previous-data file, written by Compute
+    ReadLastCase,   // the previous-data file, read at the start
+    DeleteLastCase, // the previous-data file, deleted by Clear Data
+    SaveResults,    // Save Output
+    ReadResults,    // Open Results File
+    ReadMatrixFile, // the matrix window's Open
+};
+
+// The error box's text for a failed file operation: the action, the file's
+// full path, then the system's description (or the reader's own reason), e.g.
+// "Could not save the last case to /home/ann/.local/share/kalden/kalden.txt:
+// No space left on device".
+std::string fileErrorMessage(FileAction action, std::string_view path, std::string_view reason);
+
+} // namespace kalden
