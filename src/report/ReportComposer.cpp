@@ -17,6 +17,8 @@ const char* const kInputEchoFormats[7] = {
     " MATRIX REASONING subtest scaled score=  %6.0f",
 };
 
+} // namespace
+
 const char* confidenceNote(ConfidenceMethod method) {
     switch (method) {
     case ConfidenceMethod::Traditional95: return " Note: 95% Confidence limits using the traditional method were selected";
@@ -26,6 +28,8 @@ const char* confidenceNote(ConfidenceMethod method) {
     }
     return "";
 }
+
+namespace {
 
 const char* criterionNote(AbnormalityCriterion criterion) {
     switch (criterion) {
