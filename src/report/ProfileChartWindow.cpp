@@ -97,7 +97,10 @@ void TfrmProfileChart::cmdSaveChartClick() {
     QByteArray bytes;
     QString error;
     if (!chartFileBytes(*chtProfile, *name, bytes, error)) {
-        services_.boxes.warning(error);
+        if (error == ChartExtensionMessage)
+            services_.boxes.warning(error);
+        else
+            services_.boxes.error(error);
         return;
     }
     if (!replaceFileWith(*name, bytes, error)) services_.boxes.error(error);

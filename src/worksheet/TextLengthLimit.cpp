@@ -9,40 +9,41 @@
 namespace kalden {
 
 TextLengthLimit::TextLengthLimit(QPlainTextEdit* edit, int maxLength)
-    : QObject(edit), edit_(edit), maxLength_(maxLength) {
-    connect(edit->document(), &QTextDocument::contentsChange, this,
-            [this](int position, int, int added) { contentsChanged(position, added); });
+    : QObject(edit), edit_(edit), maxLength_(maxLength), accepted_(edit->toPlainText()) {
     // The document is changed again only once its own change is complete.
     connect(edit, &QPlainTextEdit::textChanged, this, &TextLengthLimit::enforce);
 }
 
-void TextLengthLimit::contentsChanged(int position, int added) {
-    changeStart_ = position;
-    changeEnd_ = position + added;
-}
-
+// The document's own change reports are no guide to what arrived (a drop or
+// a paste into an empty field reports the whole document as changed), so
+// the new text is compared with the last accepted one: what lies between
+// their common beginning and common end is what arrived.
 void TextLengthLimit::enforce() {
-    QTextDocument* doc = edit_->document();
-    // characterCount() includes the document's closing paragraph separator.
-    const int length = doc->characterCount() - 1;
+    const QString text = edit_->toPlainText();
+    const int length = static_cast<int>(text.size());
     const int excess = length - maxLength_;
-    if (excess <= 0) return;
-    // An insertion into an empty document reports one character more than
-    // it holds, so the changed range is held to the text.
-    int end = std::clamp(changeEnd_, 0, length);
-    int start = std::clamp(changeStart_, 0, end);
-    if (end - start < excess) { // not the last change alone: keep the first characters
+    if (excess <= 0) {
+        accepted_ = text;
+        return;
+    }
+    const int before = static_cast<int>(accepted_.size());
+    int prefix = 0;
+    while (prefix < before && prefix < length && accepted_[prefix] == text[prefix]) ++prefix;
+    int suffix = 0;
+    while (suffix < before - prefix && suffix < length - prefix &&
+           accepted_[before - 1 - suffix] == text[length - 1 - suffix])
+        ++suffix;
+    int end = length - suffix;
+    int start = end - excess;
+    if (start < prefix) { // more than the arrival to take away: keep the first characters
         start = maxLength_;
         end = length;
-    } else {
-        start = end - excess;
     }
-    const QString text = edit_->toPlainText();
     if (start > 0 && text.at(start - 1).isHighSurrogate()) --start;
-    QTextCursor cursor(doc);
+    QTextCursor cursor(edit_->document());
     cursor.setPosition(start);
     cursor.setPosition(end, QTextCursor::KeepAnchor);
-    cursor.removeSelectedText();
+    cursor.removeSelectedText(); // runs enforce again, which accepts the result
 }
 
 } // namespace kalden

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 
 class QPlainTextEdit;
 
@@ -16,13 +17,11 @@ public:
     TextLengthLimit(QPlainTextEdit* edit, int maxLength);
 
 private:
-    void contentsChanged(int position, int added);
     void enforce();
 
     QPlainTextEdit* edit_;
     int maxLength_;
-    int changeStart_ = 0;
-    int changeEnd_ = 0;
+    QString accepted_; // the text after the last change
 };
 
 } // namespace kalden
