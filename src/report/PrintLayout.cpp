@@ -5,6 +5,7 @@
 #include <QFontMetrics>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QRectF>
 
 namespace kalden {
 
@@ -25,7 +26,7 @@ public:
         x_ = 0;
         y_ += lineHeight_ == 0 ? m_.textHeight : lineHeight_;
         lineHeight_ = 0;
-        if (y_ > m_.pageHeight - 2 * m_.textHeight) newPage();
+        if (y_ > m_.pageHeight - 2 * (m_.textHeight + 2)) newPage(); // two line advances
     }
 
     void tab() { x_ = (x_ / tab_ + 1) * tab_; }
@@ -114,13 +115,28 @@ PrintLayout layoutPrintedText(const QString& text, const PrintMetrics& metrics) 
     return l.take();
 }
 
+namespace {
+
+bool beginJob(QPainter& painter, QPagedPaintDevice& device, QString& error) {
+    if (painter.begin(&device)) return true;
+    error = QStringLiteral("The printer could not start the print job");
+    return false;
+}
+
+bool endJob(QPainter& painter, QString& error) {
+    if (painter.end()) return true;
+    error = QStringLiteral("The print job could not be completed");
+    return false;
+}
+
+QRectF printableArea(const QPagedPaintDevice& device) { return QRectF(0, 0, device.width(), device.height()); }
+
+} // namespace
+
 bool printTextOnDevice(QPagedPaintDevice& device, const QString& text, const QFont& font, QString& error,
-                       PrintLayout* layoutOut) {
+                       PrintLayout* layoutOut, const PagePainter& lastPage) {
     QPainter painter;
-    if (!painter.begin(&device)) {
-        error = QStringLiteral("The printer could not start the print job");
-        return false;
-    }
+    if (!beginJob(painter, device, error)) return false;
     painter.setFont(font);
     painter.setPen(Qt::black);
     const QFontMetrics fm = painter.fontMetrics();
@@ -141,12 +157,20 @@ bool printTextOnDevice(QPagedPaintDevice& device, const QString& text, const QFo
         }
         painter.drawText(piece.x, piece.y + fm.ascent(), piece.text);
     }
-    if (!painter.end()) {
-        error = QStringLiteral("The print job could not be completed");
-        return false;
+    if (lastPage) {
+        if (!layout.pieces.empty()) device.newPage();
+        lastPage(painter, printableArea(device));
     }
+    if (!endJob(painter, error)) return false;
     if (layoutOut) *layoutOut = std::move(layout);
     return true;
+}
+
+bool printPictureOnDevice(QPagedPaintDevice& device, const PagePainter& paint, QString& error) {
+    QPainter painter;
+    if (!beginJob(painter, device, error)) return false;
+    paint(painter, printableArea(device));
+    return endJob(painter, error);
 }
 
 } // namespace kalden

@@ -7,6 +7,8 @@
 #include <QString>
 
 class QPagedPaintDevice;
+class QPainter;
+class QRectF;
 
 namespace kalden {
 
@@ -19,9 +21,10 @@ namespace kalden {
 // - a line wider than the printable width is cut after the last character
 //   that fits and continues on the next printed line;
 // - a tab advances to the next multiple of eight average character widths;
-// - a new page begins when the next line would start less than two character
-//   heights above the bottom of the printable area (the test is
-//   y > page height - 2 x character height); a form feed starts a new page.
+// - a new page begins when the next line would start less than two line
+//   advances above the bottom of the printable area (the test is
+//   y > page height - 2 x (character height + 2)); a form feed starts a new
+//   page.
 // Pages are only begun when something is printed on them, so a text that
 // ends exactly at a page break does not feed an empty sheet.
 
@@ -47,10 +50,18 @@ struct PrintLayout {
 
 PrintLayout layoutPrintedText(const QString& text, const PrintMetrics& metrics);
 
-// Lays out and paints `text` on a paged device (a printer, or a PDF writer in
-// the tests) in `font`; the device's pages are begun as the layout needs.
-// Returns false with a description when painting cannot start.
+// Paints one page of a picture into the printable area `page`.
+using PagePainter = std::function<void(QPainter& painter, const QRectF& page)>;
+
+// Lays out and paints `text` on a paged device (a printer or a PDF writer) in
+// `font`; the device's pages are begun as the layout needs. A `lastPage`
+// painter adds one page after the text. Returns false with a description
+// when painting cannot start or finish.
 bool printTextOnDevice(QPagedPaintDevice& device, const QString& text, const QFont& font, QString& error,
-                       PrintLayout* layoutOut = nullptr);
+                       PrintLayout* layoutOut = nullptr, const PagePainter& lastPage = {});
+
+// One page with a picture on a paged device, the whole printable area given
+// to `paint`.
+bool printPictureOnDevice(QPagedPaintDevice& device, const PagePainter& paint, QString& error);
 
 } // namespace kalden

@@ -18,6 +18,8 @@ const char* const InputEchoFormats[7] = {
     " MATRIX REASONING subtest scaled score=  %6.0f",
 };
 
+} // namespace
+
 const char* confidenceNote(ConfidenceMethod method) {
     switch (method) {
     case ConfidenceMethod::Traditional95: return " Note: 95% Confidence limits using the traditional method were selected";
@@ -27,6 +29,8 @@ const char* confidenceNote(ConfidenceMethod method) {
     }
     return "";
 }
+
+namespace {
 
 const char* criterionNote(AbnormalityCriterion criterion) {
     switch (criterion) {

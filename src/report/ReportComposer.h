@@ -30,6 +30,9 @@ struct ReportContext {
     StoredMatrixValues storedMatrix{};
 };
 
+// The option note on the confidence method, as the report prints it.
+const char* confidenceNote(ConfidenceMethod method);
+
 // Appends one complete report after whatever `report` already holds, with
 // the separator lines when it is not empty.
 void composeReport(ReportLines& report, const InputRecord& input, const ComputationResults& results,

@@ -24,6 +24,8 @@
 #include "worksheet/QtServices.h"
 #include "report/FileErrors.h"
 #include "report/MemoText.h"
+#include "report/PdfExport.h"
+#include "report/ProfileChartWindow.h"
 #include "report/TextFile.h"
 #include "report/TextLines.h"
 #include "worksheet/WindowHelpers.h"
@@ -65,6 +67,10 @@ QMenuBar* TfrmTemplateResults::buildMenu() {
     mnuPrint->setObjectName(QStringLiteral("mnuPrint"));
     mnuPrintSelection = mnuPrinterOptions->addAction(QStringLiteral("Print Selection"));
     mnuPrintSelection->setObjectName(QStringLiteral("mnuPrintSelection"));
+    mnuSaveAsPdf = mnuPrinterOptions->addAction(QStringLiteral("Save as PDF..."));
+    mnuSaveAsPdf->setObjectName(QStringLiteral("mnuSaveAsPdf"));
+    mnuProfileChart = MainMenu1->addAction(QStringLiteral("Profile chart..."));
+    mnuProfileChart->setObjectName(QStringLiteral("mnuProfileChart"));
     return MainMenu1;
 }
 
@@ -137,6 +143,8 @@ void TfrmTemplateResults::connectHandlers() {
     connect(cmdOpenPreviousFile, &QPushButton::clicked, this, &TfrmTemplateResults::cmdOpenPreviousFileClick);
     connect(mnuPrint, &QAction::triggered, this, &TfrmTemplateResults::mnuPrintClick);
     connect(mnuPrintSelection, &QAction::triggered, this, &TfrmTemplateResults::mnuPrintSelectionClick);
+    connect(mnuSaveAsPdf, &QAction::triggered, this, &TfrmTemplateResults::mnuSaveAsPdfClick);
+    connect(mnuProfileChart, &QAction::triggered, this, &TfrmTemplateResults::mnuProfileChartClick);
 }
 
 void TfrmTemplateResults::FormCreate() {
@@ -172,15 +180,26 @@ void TfrmTemplateResults::closeEvent(QCloseEvent* event) {
 
 ReportLines TfrmTemplateResults::reportLines() const { return linesOfMemoText(memoResults->toPlainText()); }
 
-void TfrmTemplateResults::appendReportLines(const ReportLines& lines) {
-    if (lines.empty()) return;
+int TfrmTemplateResults::appendReportLines(const ReportLines& lines) {
+    QTextDocument* doc = memoResults->document();
     QString added;
     const QString current = memoResults->toPlainText();
-    if (!current.isEmpty() && !current.endsWith(u'\n')) added += u'\n'; // the user's last line ends here
+    const bool lineOpen = !current.isEmpty() && !current.endsWith(u'\n'); // the user's last line ends here
+    const int first = lineOpen ? doc->blockCount() : doc->blockCount() - 1;
+    if (lines.empty()) return first;
+    if (lineOpen) added += u'\n';
     added += memoTextOfLines(lines);
-    QTextCursor cursor(memoResults->document());
+    QTextCursor cursor(doc);
     cursor.movePosition(QTextCursor::End);
     cursor.insertText(added);
+    return first;
+}
+
+// The view's top line is counted in laid-out lines, so wrapped lines before
+// the block count as many as they show.
+void TfrmTemplateResults::showLineAtTop(int blockNumber) {
+    const QTextBlock block = memoResults->document()->findBlockByNumber(blockNumber);
+    if (block.isValid()) memoResults->verticalScrollBar()->setValue(block.firstLineNumber());
 }
 
 void TfrmTemplateResults::appendReport(const InputRecord& input, const ComputationResults& results,
@@ -188,7 +207,8 @@ void TfrmTemplateResults::appendReport(const InputRecord& input, const Computati
     ReportLines lines = reportLines();
     const std::size_t before = lines.size();
     composeReport(lines, input, results, context, messages);
-    appendReportLines(ReportLines(lines.begin() + static_cast<std::ptrdiff_t>(before), lines.end()));
+    showLineAtTop(appendReportLines(ReportLines(lines.begin() + static_cast<std::ptrdiff_t>(before), lines.end())));
+    showLatestCase(results.index);
 }
 
 // Save Output. The file is replaced only once the whole text is written, so a
@@ -248,6 +268,44 @@ void TfrmTemplateResults::mnuPrintSelectionClick() {
         return;
     }
     print(text);
+}
+
+void TfrmTemplateResults::showLatestCase(const IndexResults& results) {
+    latestCase_ = results;
+    if (profileChart_) profileChart_->setCase(results);
+}
+
+void TfrmTemplateResults::mnuProfileChartClick() {
+    if (!latestCase_) {
+        services_.boxes.information(QStringLiteral("No case has been computed yet."));
+        return;
+    }
+    if (!profileChart_) {
+        profileChart_ = new TfrmProfileChart(services_, this);
+        profileChart_->setCase(*latestCase_);
+    }
+    profileChart_->show();
+    profileChart_->raise();
+    profileChart_->activateWindow();
+}
+
+// Save as PDF: the text as Print All prints it, then the latest case's chart
+// on a page of its own; the old file is replaced only by a complete document.
+void TfrmTemplateResults::mnuSaveAsPdfClick() {
+    const std::optional<QString> name =
+        services_.files.saveFileNameFiltered(this, pdfDialogFileName, QStringLiteral("*.pdf"));
+    if (!name) return;
+    pdfDialogFileName = *name;
+    ProfileChart chart;
+    PagePainter chartPage;
+    if (latestCase_) {
+        chart.setCase(*latestCase_);
+        chartPage = [&chart](QPainter& p, const QRectF& page) { chart.paintPicture(p, page); };
+    }
+    QByteArray pdf;
+    QString error;
+    if (!reportPdf(printAllText(), printFont(), chartPage, pdf, error) || !replaceFileWith(*name, pdf, error))
+        services_.boxes.error(error);
 }
 
 void TfrmTemplateResults::showHorizontalScrollBar() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QWidget>
 
 #include "worksheet/Services.h"
@@ -15,6 +17,8 @@ class QPlainTextEdit;
 class QPushButton;
 
 namespace kalden {
+
+class TfrmProfileChart;
 
 // The results window. It shows the accumulated report text, saves
 // it, prints all or a selection of it, clears it and leads back to the
@@ -33,9 +37,11 @@ public:
     // whatever the user typed.
     ReportLines reportLines() const;
     // Appends lines after everything the area holds, on a line of their own;
-    // the user's edits, the caret and the view stay where they are.
-    void appendReportLines(const ReportLines& lines);
-    // composeReport on top of the area's current lines.
+    // the user's edits, the caret and the view stay where they are. Returns
+    // the block number of the first appended line.
+    int appendReportLines(const ReportLines& lines);
+    // composeReport on top of the area's current lines; the view then shows
+    // the new report's first line at the top, and the profile chart the case.
     void appendReport(const InputRecord& input, const ComputationResults& results, const ReportContext& context,
                       MessageService& messages);
 
@@ -56,6 +62,8 @@ public:
     QMenu* mnuPrinterOptions = nullptr;
     QAction* mnuPrint = nullptr;
     QAction* mnuPrintSelection = nullptr;
+    QAction* mnuSaveAsPdf = nullptr;
+    QAction* mnuProfileChart = nullptr;
     QFrame* Panel1 = nullptr;
     QPlainTextEdit* memoResults = nullptr;
     QFrame* Panel2 = nullptr;
@@ -69,6 +77,10 @@ public:
     // it the initial name of both.
     QString saveDialogFileName = QStringLiteral("results.txt");
     QString openDialogFileName = QStringLiteral("results.txt");
+    QString pdfDialogFileName = QStringLiteral("results.pdf");
+
+    // The chart window, once "Profile chart..." has opened it.
+    TfrmProfileChart* profileChartWindow() const { return profileChart_; }
 
 public slots:
     void cmdSaveOutputClick();
@@ -78,6 +90,8 @@ public slots:
     void cmdOpenPreviousFileClick();
     void mnuPrintClick();
     void mnuPrintSelectionClick();
+    void mnuSaveAsPdfClick();
+    void mnuProfileChartClick();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -96,11 +110,15 @@ private:
     void FormShow();
     void print(const QString& text);
     void showHorizontalScrollBar();
+    void showLineAtTop(int blockNumber);
+    void showLatestCase(const IndexResults& results);
 
     Services services_;
     QWidget* worksheet_ = nullptr;
     bool programEnding_ = false;
     bool shownBefore_ = false;
+    std::optional<IndexResults> latestCase_; // of this session's latest Compute
+    TfrmProfileChart* profileChart_ = nullptr;
 };
 
 // Lines longer than this in an opened results file give the text area a

@@ -64,10 +64,15 @@ void QtMessageBoxes::error(const QString& text) {
 void QtMessageBoxes::beep() { QApplication::beep(); }
 
 std::optional<QString> QtFileDialogs::saveFileName(QWidget* parent, const QString& initialName) {
+    return saveFileNameFiltered(parent, initialName, QStringLiteral("*.txt"));
+}
+
+std::optional<QString> QtFileDialogs::saveFileNameFiltered(QWidget* parent, const QString& initialName,
+                                                           const QString& filter) {
     QFileDialog dialog(parent);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter(QStringLiteral("*.txt"));
+    dialog.setNameFilter(filter);
     dialog.selectFile(initialName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().constFirst();
@@ -110,6 +115,12 @@ bool QtTextPrinter::print(const QString& text, const QFont& font, QString& error
     std::unique_ptr<QPagedPaintDevice> device = factory_(error);
     if (!device) return false;
     return printTextOnDevice(*device, text, font, error);
+}
+
+bool QtTextPrinter::printPicture(const PicturePainter& paint, QString& error) {
+    std::unique_ptr<QPagedPaintDevice> device = factory_(error);
+    if (!device) return false;
+    return printPictureOnDevice(*device, paint, error);
 }
 
 QString QtProgramHost::executablePath() const { return QCoreApplication::applicationFilePath(); }

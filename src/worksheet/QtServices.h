@@ -28,12 +28,14 @@ public:
     void beep() override;
 };
 
-// QFileDialog: filter "*.txt"; the save dialog confirms replacing a file and
-// adds no extension.
+// QFileDialog: filter "*.txt" unless another is given; the save dialog
+// confirms replacing a file and adds no extension.
 class QtFileDialogs : public FileDialogs {
 public:
     std::optional<QString> saveFileName(QWidget* parent, const QString& initialName) override;
     std::optional<QString> openFileName(QWidget* parent, const QString& initialName) override;
+    std::optional<QString> saveFileNameFiltered(QWidget* parent, const QString& initialName,
+                                                const QString& filter) override;
 };
 
 // Prints through Qt Print Support on the current default printer
@@ -47,6 +49,7 @@ public:
     QtTextPrinter();
     explicit QtTextPrinter(DeviceFactory factory);
     bool print(const QString& text, const QFont& font, QString& error) override;
+    bool printPicture(const PicturePainter& paint, QString& error) override;
 
     static std::unique_ptr<QPagedPaintDevice> openDefaultPrinter(QString& error);
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 
 #include <QFont>
@@ -7,6 +8,8 @@
 
 #include "scoring/MessageService.h"
 
+class QPainter;
+class QRectF;
 class QWidget;
 
 namespace kalden {
@@ -40,6 +43,10 @@ public:
     // Filter "*.txt", asks before replacing an existing file, no default
     // extension: a name typed without ".txt" is used as typed.
     virtual std::optional<QString> saveFileName(QWidget* parent, const QString& initialName) = 0;
+    // The same with other name filters, given as QFileDialog takes them
+    // ("*.pdf", or "PNG image (*.png);;SVG drawing (*.svg)").
+    virtual std::optional<QString> saveFileNameFiltered(QWidget* parent, const QString& initialName,
+                                                        const QString& filter) = 0;
     // Filter "*.txt", an existing file.
     virtual std::optional<QString> openFileName(QWidget* parent, const QString& initialName) = 0;
 };
@@ -51,6 +58,10 @@ class TextPrinter {
 public:
     virtual ~TextPrinter() = default;
     virtual bool print(const QString& text, const QFont& font, QString& error) = 0;
+    // One page with a picture on the same printer, with the same failures;
+    // `paint` gets the printable area.
+    using PicturePainter = std::function<void(QPainter& painter, const QRectF& page)>;
+    virtual bool printPicture(const PicturePainter& paint, QString& error) = 0;
 };
 
 // What the windows need of the running program.

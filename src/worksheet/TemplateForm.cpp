@@ -34,6 +34,7 @@
 #include "matrix/WorkMatrix.h"
 #include "worksheet/QtServices.h"
 #include "report/FileErrors.h"
+#include "worksheet/TextLengthLimit.h"
 #include "report/MemoText.h"
 #include "report/TemplateResults.h"
 #include "scoring/ScoringEngine.h"
@@ -153,25 +154,7 @@ void TfrmTemplate::buildNotesField() {
     memoComments->installEventFilter(this);
     notesSlot_->installEventFilter(this);
     Panel3->installEventFilter(this);
-    limitNotesLength();
-}
-
-void TfrmTemplate::limitNotesLength() {
-    auto lastChange = std::make_shared<std::pair<int, int>>(0, 0);
-    connect(memoComments->document(), &QTextDocument::contentsChange, this,
-            [lastChange](int position, int, int added) { *lastChange = {position, added}; });
-    connect(memoComments, &QPlainTextEdit::textChanged, this, [this, lastChange] {
-        const int excess = static_cast<int>(memoComments->toPlainText().size()) - NotesMaxLength;
-        const auto [position, added] = *lastChange;
-        *lastChange = {0, 0};
-        if (excess <= 0 || added <= 0) return;
-        // At most 250 characters: what was just typed or pasted beyond
-        // that is dropped.
-        QTextCursor cursor(memoComments->document());
-        cursor.setPosition(std::max(position, position + added - excess));
-        cursor.setPosition(position + added, QTextCursor::KeepAnchor);
-        cursor.removeSelectedText();
-    });
+    new TextLengthLimit(memoComments, NotesMaxLength); // at most 250 characters, however they arrive
 }
 
 QFrame* TfrmTemplate::buildInputPanel() {

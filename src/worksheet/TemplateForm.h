@@ -179,7 +179,6 @@ private:
     // The key handlers, shared by the eight fields.
     bool txtInputKeyPress(QLineEdit* field, const QString& text, int key);
     void txtInputKeyUp(QLineEdit* field);
-    void limitNotesLength(); // drops what is typed or pasted beyond NotesMaxLength
     void setNotesHeight(int height);
     void placeNotes();
     int notesLineCount() const;

@@ -14,6 +14,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFont>
+#include <QImage>
+#include <QPainter>
 #include <QLineEdit>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -75,6 +77,13 @@ public:
         openInitialNames << initialName;
         return take(openAnswers);
     }
+    // Answered from saveAnswers too; the filters are recorded.
+    QStringList saveFilters;
+    std::optional<QString> saveFileNameFiltered(QWidget*, const QString& initialName, const QString& filter) override {
+        saveInitialNames << initialName;
+        saveFilters << filter;
+        return take(saveAnswers);
+    }
 
 private:
     static std::optional<QString> take(std::deque<std::optional<QString>>& q) {
@@ -101,6 +110,20 @@ public:
         }
         texts << text;
         fonts << font;
+        return true;
+    }
+    // Pictures are painted onto an A4 page image at 96 dots per inch.
+    QList<QImage> pictures;
+    bool printPicture(const PicturePainter& paint, QString& error) override {
+        if (!failWith.isEmpty()) {
+            error = failWith;
+            return false;
+        }
+        QImage page(794, 1123, QImage::Format_RGB32);
+        page.fill(Qt::white);
+        QPainter painter(&page);
+        paint(painter, QRectF(0, 0, page.width(), page.height()));
+        pictures << page;
         return true;
     }
 };

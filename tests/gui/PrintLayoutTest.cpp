@@ -13,7 +13,7 @@ namespace {
 
 // Every character 10 pixels wide and 10 high; a page 100 x 100 pixels.
 // Non-empty lines advance 12, empty ones 10; a new page begins once the
-// next line would start below 100 - 2 x 10 = 80.
+// next line would start below 100 - 2 x 12 = 76.
 PrintMetrics tenPixelMetrics(int pageWidth = 100, int pageHeight = 100) {
     PrintMetrics m;
     m.textHeight = 10;
@@ -75,7 +75,7 @@ private slots:
     }
 
     void aNewPageWhenTheNextLineWouldStartTooLow() {
-        // Lines at 0, 12, ..., 72; the eighth would start at 84 > 80.
+        // Lines at 0, 12, ..., 72; the eighth would start at 84 > 76.
         check("1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n",
               {{1, 0, 0, "1"},
                {1, 0, 12, "2"},
@@ -86,6 +86,21 @@ private slots:
                {1, 0, 72, "7"},
                {2, 0, 0, "8"}},
               2);
+    }
+
+    void theBreakNeedsTwoLineAdvancesLeftNotTwoCharacterHeights() {
+        // The seventh line starts at 72. With a page of 96 exactly two line
+        // advances (2 x 12) remain below it; one pixel less and it moves to
+        // the next page (two character heights, 20, would still fit).
+        const QString seven = QStringLiteral("1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7");
+        const PrintLayout fits = layoutPrintedText(seven, tenPixelMetrics(100, 96));
+        QCOMPARE(fits.pageCount, 1);
+        QCOMPARE(fits.pieces.back().y, 72);
+        const PrintLayout breaks = layoutPrintedText(seven, tenPixelMetrics(100, 95));
+        QCOMPARE(breaks.pageCount, 2);
+        QCOMPARE(breaks.pieces.back().page, 2);
+        QCOMPARE(breaks.pieces.back().y, 0);
+        QCOMPARE(breaks.pieces[5].page, 1);
     }
 
     void aTextEndingAtAPageBreakFeedsNoEmptyPage() {

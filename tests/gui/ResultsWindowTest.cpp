@@ -91,9 +91,12 @@ private slots:
             QCOMPARE(b->accessibleName(), b->text());
         }
         QCOMPARE(r.mnuPrinterOptions->title(), QStringLiteral("Printer options..."));
-        QCOMPARE(r.mnuPrinterOptions->actions(), (QList<QAction*>{r.mnuPrint, r.mnuPrintSelection}));
+        QCOMPARE(r.mnuPrinterOptions->actions(), (QList<QAction*>{r.mnuPrint, r.mnuPrintSelection, r.mnuSaveAsPdf}));
         QCOMPARE(r.mnuPrint->text(), QStringLiteral("Print All"));
         QCOMPARE(r.mnuPrintSelection->text(), QStringLiteral("Print Selection"));
+        QCOMPARE(r.mnuSaveAsPdf->text(), QStringLiteral("Save as PDF..."));
+        QCOMPARE(r.MainMenu1->actions(), (QList<QAction*>{r.mnuPrinterOptions->menuAction(), r.mnuProfileChart}));
+        QCOMPARE(r.mnuProfileChart->text(), QStringLiteral("Profile chart..."));
         QVERIFY(!r.memoResults->accessibleName().isEmpty());
         QVERIFY(!r.memoResults->isReadOnly());
         QCOMPARE(r.memoResults->font().family(), fixedPitchFont().family());

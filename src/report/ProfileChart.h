@@ -1,0 +1,77 @@
+#pragma once
+
+#include <optional>
+
+#include <QColor>
+#include <QRectF>
+#include <QStringList>
+#include <QWidget>
+
+#include "scoring/IndexResults.h"
+
+class QPainter;
+
+namespace kalden {
+
+// The profile of one case as a picture: the five Index scores as markers
+// with their confidence limits as vertical bars, on a standard-score scale
+// from 40 to 160 (grid line every 10, the average band 85 to 115 shaded),
+// with the percentile ranks of 70, 85, 100, 115 and 130 on a second scale at
+// the right and the confidence method's note as a caption. Every number
+// comes from the case's computed values, printed with the report's digits.
+//
+// The widget paints itself, and the same painting goes to images, SVG, PDF
+// and the printer (paintPicture), so screen, file and paper agree.
+class ProfileChart : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit ProfileChart(QWidget* parent = nullptr);
+
+    void setCase(const IndexResults& results);
+    const std::optional<IndexResults>& profileCase() const { return case_; }
+
+    // One line per Index, e.g. "Verbal Comprehension 108, 95% confidence
+    // limits 101 to 115, percentile 70.3", then the caption; also the
+    // widget's accessible description.
+    QStringList descriptionLines() const;
+
+    // Paints the chart into `size` (logical units, from the origin).
+    void paintChart(QPainter& painter, const QSizeF& size) const;
+    // Paints the chart at PictureSize, scaled to fit `target` and centred
+    // on it: the picture of the files and the paper.
+    void paintPicture(QPainter& painter, const QRectF& target) const;
+
+    // Where the chart's parts lie within a chart of `size`; the tests check
+    // the painted picture against them.
+    QRectF plotArea(const QSizeF& size) const;
+    static double scoreY(double score, const QRectF& plot);
+    static double indexX(IndexId id, const QRectF& plot);
+
+    QSize sizeHint() const override { return PictureSize; }
+    QSize minimumSizeHint() const override { return QSize(480, 320); }
+
+    static constexpr QSize PictureSize{760, 500};
+    static constexpr double ScaleLow = 40;
+    static constexpr double ScaleHigh = 160;
+    static inline const QColor MarkerColor{0x1f, 0x4e, 0x9a};
+    static inline const QColor BarColor{0x30, 0x30, 0x30};
+    static inline const QColor BandColor{0xdc, 0xe6, 0xf2};
+    static constexpr double MarkerRadius = 5;
+    static constexpr double BarWidth = 3;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QFont chartFont() const;
+    void paintScales(QPainter& painter, const QRectF& plot, const QSizeF& size) const;
+    void paintIndexes(QPainter& painter, const QRectF& plot) const;
+
+    std::optional<IndexResults> case_;
+};
+
+// The caption: the confidence method's note as the report words it.
+QString profileCaption(ConfidenceMethod method);
+
+} // namespace kalden

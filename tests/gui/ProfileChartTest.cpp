@@ -1,0 +1,238 @@
+// The profile chart, Save as PDF, and the results window's view and the
+// notes limit, driven through the real windows with recording fakes.
+
+#include <QClipboard>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QtTest>
+
+#include "GuiHarness.h"
+#include "report/ProfileChart.h"
+#include "report/ProfileChartWindow.h"
+#include "report/TextFile.h"
+#include "worksheet/QtServices.h"
+
+using namespace kalden;
+using kalden::testing::Program;
+using kalden::testing::readBytes;
+
+namespace {
+
+const QStringList kMixed = {"12", "7", "11", "9", "8", "10", "13"};
+const QStringList kTens = {"10", "10", "10", "10", "10", "10", "10"};
+
+QString exeIn(const QTemporaryDir& dir) { return dir.filePath(QStringLiteral("kalden")); }
+
+void compute(Program& p, const QStringList& scores) {
+    p.setScores(scores);
+    p.form->cmdComputeClick();
+}
+
+QImage rendered(const ProfileChart& chart) {
+    QImage image(ProfileChart::PictureSize, QImage::Format_RGB32);
+    QPainter painter(&image);
+    chart.paintChart(painter, QSizeF(ProfileChart::PictureSize));
+    return image;
+}
+
+QColor at(const QImage& image, double x, double y) {
+    return image.pixelColor(static_cast<int>(x), static_cast<int>(y));
+}
+
+QString runTool(const QString& tool, const QStringList& args) {
+    QProcess p;
+    p.start(tool, args);
+    if (!p.waitForFinished(30000) || p.exitCode() != 0) return QStringLiteral("<%1 failed>").arg(tool);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+} // namespace
+
+class ProfileChartTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void withNoComputeTheChartItemOnlyInforms() {
+        QTemporaryDir dir;
+        Program p;
+        p.start(exeIn(dir));
+        p.results->mnuProfileChart->trigger();
+        QCOMPARE(p.boxes.events, QStringList{QStringLiteral("information:No case has been computed yet.")});
+        QVERIFY(!p.results->profileChartWindow());
+    }
+
+    // Scaled scores of 10 put every score at 100; the bars run from the
+    // limits' places on the scale (PS: 88 to 112 printed).
+    void markersAndBarsSitWhereTheScaleSays() {
+        QTemporaryDir dir;
+        Program p;
+        p.start(exeIn(dir));
+        compute(p, kTens);
+        p.results->mnuProfileChart->trigger();
+        TfrmProfileChart* w = p.results->profileChartWindow();
+        QVERIFY(w);
+        QCOMPARE(w->windowTitle(), QStringLiteral("Profile chart: ") + QString::fromStdString(ProgramTitle));
+        const ProfileChart& chart = *w->chtProfile;
+        const QImage image = rendered(chart);
+        const QRectF plot = chart.plotArea(QSizeF(ProfileChart::PictureSize));
+        const double y100 = plot.top() + plot.height() / 2;
+        for (std::size_t i = 0; i < IndexCount; ++i) {
+            const IndexResult& r = (*chart.profileCase())[indexAt(i)];
+            const double x = plot.left() + (i + 0.5) * plot.width() / 5;
+            QCOMPARE(r.score, 100.0);
+            QCOMPARE(at(image, x, y100), ProfileChart::MarkerColor);
+            QVERIFY(at(image, x, y100 - ProfileChart::MarkerRadius - 3) != ProfileChart::MarkerColor);
+            const double top = plot.top() + (160 - r.upperLimit) / 120 * plot.height();
+            const double bottom = plot.top() + (160 - r.lowerLimit) / 120 * plot.height();
+            QCOMPARE(at(image, x, top + 3), ProfileChart::BarColor);
+            QCOMPARE(at(image, x, bottom - 3), ProfileChart::BarColor);
+            QVERIFY(at(image, x, top - 4) != ProfileChart::BarColor);
+            QVERIFY(at(image, x, bottom + 4) != ProfileChart::BarColor);
+        }
+        QCOMPARE((*chart.profileCase())[IndexId::PS].lowerLimit < 89, true);
+
+        // A new Compute updates the open window.
+        p.results->cmdReturnClick();
+        compute(p, kMixed);
+        QCOMPARE(chart.descriptionLines().first(),
+                 QStringLiteral("Verbal Comprehension 108, 95% confidence limits 101 to 115, percentile 70.3"));
+    }
+
+    void theDescriptionGivesEveryValueInWords() {
+        QTemporaryDir dir;
+        Program p;
+        p.start(exeIn(dir));
+        p.form->RadioGroup2->setItemIndex(3); // 90% Glutting
+        compute(p, kMixed);
+        p.results->mnuProfileChart->trigger();
+        const ProfileChart& chart = *p.results->profileChartWindow()->chtProfile;
+        QCOMPARE(chart.accessibleName(), QStringLiteral("Index profile chart"));
+        const QStringList expected = {
+            "Verbal Comprehension 108, 90% confidence limits 102 to 113, percentile 70.3",
+            "Perceptual Organization 106, 90% confidence limits 99 to 111, percentile 64.5",
+            "Working Memory 94, 90% confidence limits 89 to 101, percentile 35.1",
+            "Processing Speed 85, 90% confidence limits 79 to 96, percentile 15.9",
+            "Full Scale IQ 100, 90% confidence limits 96 to 104, percentile 50.0",
+            "Note: 90% Confidence limits using the Glutting method were selected",
+        };
+        QCOMPARE(chart.accessibleDescription().split(u'\n'), expected);
+    }
+
+    void saveChartWritesPngSvgAndPdfByExtension() {
+        QTemporaryDir dir;
+        Program p;
+        p.start(exeIn(dir));
+        compute(p, kMixed);
+        p.results->mnuProfileChart->trigger();
+        TfrmProfileChart* w = p.results->profileChartWindow();
+        const QString png = dir.filePath("c.png"), svg = dir.filePath("c.SVG"), pdf = dir.filePath("c.pdf");
+        p.files.saveAnswers = {png, svg, pdf, dir.filePath("c.jpg")};
+        for (int i = 0; i < 4; ++i) w->cmdSaveChartClick();
+        QCOMPARE(p.files.saveInitialNames, (QStringList{"profile.png", png, svg, pdf}));
+        QCOMPARE(p.files.saveFilters.first(), ChartFileTypes);
+        QCOMPARE(p.boxes.events, QStringList{QStringLiteral("warning:") + ChartExtensionMessage});
+        QImage image;
+        QVERIFY(image.load(png));
+        QCOMPARE(image.size(), ProfileChart::PictureSize * 2);
+        QVERIFY(QString::fromStdString(readBytes(svg)).contains("<desc>Verbal Comprehension 108, 95%"));
+        QVERIFY(runTool("pdftotext", {"-layout", pdf, "-"}).contains("Perceptual"));
+        QVERIFY(!QFile::exists(dir.filePath("c.jpg")));
+
+        w->cmdPrintChartClick();
+        QCOMPARE(p.recordingPrinter.pictures.size(), 1);
+        p.recordingPrinter.failWith = NoDefaultPrinter;
+        w->cmdPrintChartClick();
+        QCOMPARE(p.boxes.events.last(), QStringLiteral("error:") + NoDefaultPrinter);
+    }
+
+    // Two reports as a PDF: the text comes back line for line, and a last
+    // page carries the chart.
+    void saveAsPdfGivesBackTheReportLinesAndAChartPage() {
+        QTemporaryDir dir;
+        Program p;
+        p.start(exeIn(dir));
+        compute(p, kMixed);
+        p.results->cmdReturnClick();
+        compute(p, kTens);
+        const QString pdf = dir.filePath("results.pdf");
+        p.files.saveAnswers = {pdf};
+        p.results->mnuSaveAsPdf->trigger();
+        QCOMPARE(p.files.saveInitialNames, QStringList{"results.pdf"});
+        QCOMPARE(p.files.saveFilters, QStringList{"*.pdf"});
+        QVERIFY(p.boxes.events.isEmpty());
+        const QStringList pages = runTool("pdftotext", {"-layout", pdf, "-"}).split(u'\f');
+        QStringList textLines;
+        for (int i = 0; i + 2 < pages.size(); ++i) // the chart page, then the empty piece after the last \f
+            for (const QString& line : pages[i].split(u'\n')) textLines << line;
+        QStringList got;
+        for (const QString& l : textLines)
+            if (!l.trimmed().isEmpty()) got << l.trimmed();
+        QStringList want;
+        for (const std::string& l : p.results->reportLines())
+            if (!QString::fromStdString(l).trimmed().isEmpty()) want << QString::fromStdString(l).trimmed().simplified();
+        for (QString& g : got) g = g.simplified();
+        QCOMPARE(got, want);
+        const QString chartPage = pages[pages.size() - 2];
+        QVERIFY(chartPage.contains("Working Memory"));
+        QVERIFY(chartPage.contains("limits using the traditional method were selected")); // "Confidence" has a ligature
+
+        p.files.saveAnswers = {dir.filePath("missing/results.pdf")};
+        p.results->mnuSaveAsPdfClick();
+        QCOMPARE(p.boxes.events, QStringList{"error:" + dir.filePath("missing/results.pdf") + "\rNo such file or directory"});
+    }
+
+    void aNewReportStartsAtTheTopOfTheView() {
+        QTemporaryDir dir;
+        Program p;
+        p.start(exeIn(dir));
+        compute(p, kMixed);
+        QApplication::processEvents();
+        const int firstBlockCount = p.results->memoResults->document()->blockCount();
+        p.results->cmdReturnClick();
+        compute(p, kTens);
+        QApplication::processEvents();
+        QPlainTextEdit* memo = p.results->memoResults;
+        QCOMPARE(memo->cursorForPosition(QPoint(2, 2)).block().blockNumber(), firstBlockCount - 1);
+        QVERIFY(memo->verticalScrollBar()->value() > 0);
+    }
+
+    void notesKeepAtMost250CharactersHoweverTheyArrive() {
+        QTemporaryDir dir;
+        Program p;
+        p.start(exeIn(dir));
+        QPlainTextEdit* notes = p.form->memoComments;
+        // Pasting into an empty field.
+        QApplication::clipboard()->setText(QString(300, u'p'));
+        notes->paste();
+        QCOMPARE(notes->toPlainText(), QString(250, u'p'));
+        // Pasting into a full field, in the middle.
+        QTextCursor c = notes->textCursor();
+        c.setPosition(10);
+        notes->setTextCursor(c);
+        notes->paste();
+        QCOMPARE(notes->toPlainText(), QString(250, u'p'));
+        // Typing into a nearly full field.
+        notes->setPlainText(QString(248, u'a'));
+        notes->moveCursor(QTextCursor::End);
+        QTest::keyClicks(notes, QStringLiteral("xyz"));
+        QCOMPARE(notes->toPlainText(), QString(248, u'a') + QStringLiteral("xy"));
+        // Dropping text at the start.
+        notes->setPlainText(QString(240, u'a'));
+        QMimeData mime;
+        mime.setText(QStringLiteral("0123456789ABCDEF"));
+        const QPoint where(2, 2);
+        QDragEnterEvent enter(where, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(notes->viewport(), &enter);
+        QDragMoveEvent move(where, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(notes->viewport(), &move);
+        QDropEvent drop(where, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(notes->viewport(), &drop);
+        QCOMPARE(notes->toPlainText(), QStringLiteral("0123456789") + QString(240, u'a'));
+    }
+};
+
+QTEST_MAIN(ProfileChartTest)
+#include "ProfileChartTest.moc"
