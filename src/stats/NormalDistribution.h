@@ -34,7 +34,8 @@ double simpsonIntegral(double a, double b, MessageService& messages);
 
 double normalCdf(double x, MessageService& messages);
 
-// Number of density evaluations made since start (for the benchmark).
+// Number of density evaluations made on the calling thread since it started
+// (for the benchmark).
 unsigned long long normalDensityEvaluations();
 
 } // namespace kalden
