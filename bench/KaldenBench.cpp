@@ -132,7 +132,7 @@ protected:
     int overflow(int c) override { return c; }
 };
 
-constexpr int BatchRows = 1000;
+constexpr int BatchRows = 4000;
 
 const std::string& benchBatchFile() {
     static const std::string file = batchFile(BatchRows);

@@ -106,11 +106,19 @@ struct RowBlock {
     std::vector<RowOutput> outputs;
 };
 
-constexpr std::size_t BlockRows = 16;
+constexpr std::size_t BlockRows = 64;
 // A block closes early once its cells hold this much, and a buffer grown
 // beyond it by one long row is given back, so that memory stays bounded
 // however long the rows are.
 constexpr std::size_t BlockBytes = 64 * 1024;
+
+// Two blocks per scorer keep every scorer busy while the writer catches up;
+// beyond a few thousand rows in flight only one per scorer, plus the one
+// being read and the one being written.
+std::size_t ringSize(unsigned jobs) {
+    constexpr std::size_t MostRowsInFlight = 4096;
+    return std::max(std::size_t{jobs} + 2, std::min(2 * std::size_t{jobs} + 2, MostRowsInFlight / BlockRows));
+}
 
 std::size_t recordBytes(const CsvRecord& record) {
     std::size_t bytes = 0;
@@ -125,7 +133,7 @@ std::size_t recordBytes(const CsvRecord& record) {
 class ParallelScoring {
 public:
     ParallelScoring(CsvReader& reader, const BatchJob& job, unsigned jobs)
-        : reader_(reader), job_(job), jobs_(jobs), ring_(2 * std::size_t{jobs} + 2) {
+        : reader_(reader), job_(job), jobs_(jobs), ring_(ringSize(jobs)) {
         for (RowBlock& block : ring_) {
             block.records.resize(BlockRows);
             block.outputs.resize(BlockRows);
