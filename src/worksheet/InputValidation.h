@@ -12,7 +12,7 @@ namespace kalden {
 // The input-error flag: cleared at the start of a scan, set when a scan or
 // the empty-field check rejects a text. Compute reads it after each
 // parseFieldValue, the matrix window after each parseNumericText.
-extern bool InputError;
+extern thread_local bool InputError;
 
 inline constexpr int MaxInputLength = 6;
 
