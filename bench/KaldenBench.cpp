@@ -1,6 +1,8 @@
 // Benchmarks of the scoring road. Besides Google Benchmark's own table it
 // prints how many times the cost of their normal density evaluations one
-// case's computation and one case's computation with its report take.
+// case's computation and one case's computation with its report take, how
+// many times the in-process cost of the same rows the batch command takes
+// on one thread, and how much faster it is on every processor.
 
 #include <benchmark/benchmark.h>
 
@@ -13,6 +15,8 @@
 #include <vector>
 
 #include "cli/BatchCommand.h"
+#include "cli/BatchInput.h"
+#include "cli/BatchPipeline.h"
 #include "cli/CommandLine.h"
 #include "report/ReportComposer.h"
 #include "scoring/ScoringEngine.h"
@@ -128,40 +132,88 @@ protected:
     int overflow(int c) override { return c; }
 };
 
-void BM_Batch(benchmark::State& state, cli::BatchFormat format) {
-    static const std::string file = batchFile(1000);
+constexpr int BatchRows = 4000;
+
+const std::string& benchBatchFile() {
+    static const std::string file = batchFile(BatchRows);
+    return file;
+}
+
+void BM_Batch(benchmark::State& state, cli::BatchFormat format, unsigned jobs) {
+    const std::string& file = benchBatchFile();
     NullBuffer null;
     std::ostream out(&null);
     std::ostream err(&null);
     cli::BatchSettings settings;
     settings.input = "-";
     settings.format = format;
+    settings.jobs = jobs == 0 ? cli::availableProcessors() : jobs;
     for (auto _ : state) {
         std::istringstream in(file);
         if (cli::runBatch(settings, in, out, err) != cli::ExitOk) state.SkipWithError("batch failed");
     }
-    state.SetItemsProcessed(state.iterations() * 1000);
+    state.counters["jobs"] = settings.jobs;
+    state.SetItemsProcessed(state.iterations() * BatchRows);
     state.SetBytesProcessed(state.iterations() * static_cast<long long>(file.size()));
 }
-BENCHMARK_CAPTURE(BM_Batch, csv, cli::BatchFormat::Csv)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Batch, json, cli::BatchFormat::Json)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Batch, text, cli::BatchFormat::Text)->Unit(benchmark::kMillisecond);
+// Elapsed time, not processor time, since the rows are spread over threads.
+BENCHMARK_CAPTURE(BM_Batch, csv, cli::BatchFormat::Csv, 1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Batch, json, cli::BatchFormat::Json, 1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Batch, text, cli::BatchFormat::Text, 1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Batch, text_all_processors, cli::BatchFormat::Text, 0)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
-// Keeps the processor time per iteration of each benchmark for the ratios:
-// the least over repetitions, the figure least disturbed by other work on
-// the machine.
+// The rows of the batch file computed and composed in process, as the
+// desktop program would one Compute after another: what the batch command
+// costs beyond that is its own overhead.
+void BM_BatchRowsInProcess(benchmark::State& state) {
+    std::istringstream in(benchBatchFile());
+    cli::CsvReader reader(in);
+    cli::CsvRecord record;
+    reader.next(record);
+    std::string problem;
+    const cli::BatchLayout layout = *cli::readBatchLayout(record.cells, problem);
+    std::vector<InputRecord> rows;
+    cli::BatchCase batchCase;
+    while (reader.next(record)) {
+        cli::readBatchCase(record, layout, {}, batchCase);
+        rows.push_back(*batchCase.record);
+    }
+    NoMessages messages;
+    ReportLines report;
+    for (auto _ : state) {
+        for (const InputRecord& row : rows) {
+            report.clear();
+            computeAndCompose(report, row, {}, messages);
+            benchmark::DoNotOptimize(report.data());
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * BatchRows);
+}
+BENCHMARK(BM_BatchRowsInProcess)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Keeps the processor time and the elapsed time per iteration of each
+// benchmark for the ratios: the least over repetitions, the figure least
+// disturbed by other work on the machine.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
-    std::map<std::string, double> seconds;
+    std::map<std::string, double> seconds;        // processor time
+    std::map<std::string, double> elapsedSeconds; // wall-clock time
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             if (run.run_type != Run::RT_Iteration || run.iterations == 0) continue;
-            const double perIteration = run.cpu_accumulated_time / static_cast<double>(run.iterations);
             const std::string name = run.run_name.str();
-            const auto known = seconds.find(name);
-            if (known == seconds.end() || perIteration < known->second) seconds[name] = perIteration;
+            keepLeast(seconds, name, run.cpu_accumulated_time / static_cast<double>(run.iterations));
+            keepLeast(elapsedSeconds, name, run.real_accumulated_time / static_cast<double>(run.iterations));
         }
         ConsoleReporter::ReportRuns(runs);
+    }
+
+private:
+    static void keepLeast(std::map<std::string, double>& times, const std::string& name, double time) {
+        const auto known = times.find(name);
+        if (known == times.end() || time < known->second) times[name] = time;
     }
 };
 
@@ -172,6 +224,18 @@ void printRatio(const RatioReporter& r, const char* what, const char* name, doub
     const double ratio = time->second / density->second;
     std::printf("%-34s %6.2f x its density evaluations (goal at most %.1f): %s\n", what, ratio, goal,
                 ratio <= goal ? "met" : "MISSED");
+}
+
+// How many times one benchmark's time the other's is.
+void printBatchRatio(const std::map<std::string, double>& times, const char* what, const char* name,
+                     const char* base, bool atMost, double goal) {
+    const auto time = times.find(name);
+    const auto baseTime = times.find(base);
+    if (time == times.end() || baseTime == times.end()) return;
+    const double ratio = time->second / baseTime->second;
+    const bool met = atMost ? ratio <= goal : ratio >= goal;
+    std::printf("%-34s %6.2f (goal %s %.1f): %s\n", what, ratio, atMost ? "at most" : "at least", goal,
+                met ? "met" : "MISSED");
 }
 
 } // namespace
@@ -185,6 +249,15 @@ int main(int argc, char** argv) {
                 benchCases().size(), static_cast<double>(densityEvaluationsPerPass()) / benchCases().size());
     printRatio(reporter, "computation", "BM_ComputeAll", 1.5);
     printRatio(reporter, "computation and text report", "BM_ComputeAndCompose", 3.0);
+    const unsigned processors = cli::availableProcessors();
+    std::printf("\nbatch of %d text reports on 1 thread and on %u (one per processor):\n", BatchRows, processors);
+    // Processor time: what the batch command adds per row on one core.
+    printBatchRatio(reporter.seconds, "batch to in-process, 1 thread", "BM_Batch/text/real_time",
+                    "BM_BatchRowsInProcess/real_time", true, 1.2);
+    // Elapsed time: rows per second on every processor against one.
+    if (processors > 1)
+        printBatchRatio(reporter.elapsedSeconds, "speed-up on every processor", "BM_Batch/text/real_time",
+                        "BM_Batch/text_all_processors/real_time", false, 1.8);
     benchmark::Shutdown();
     return 0;
 }

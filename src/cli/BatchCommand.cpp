@@ -1,12 +1,13 @@
 #include "cli/BatchCommand.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <ostream>
 
+#include "cli/BatchPipeline.h"
 #include "cli/CommandLine.h"
+#include "cli/InterruptCleanup.h"
 #include "report/TextFile.h"
 
 namespace kalden::cli {
@@ -34,36 +35,86 @@ private:
     FileReplacement& file_;
 };
 
-// How stderr names a row: its place among the data rows, the line it
-// starts on, and its id when it has one.
-std::string rowName(std::size_t row, const CsvRecord& record, const BatchCase& batchCase) {
-    std::string name = "row " + std::to_string(row) + " (line " + std::to_string(record.line) + ")";
-    if (!batchCase.id.empty()) name += ", id \"" + batchCase.id + "\"";
-    return name;
-}
-
-// Warnings raised while a row is scored go to stderr as in single-case
-// scoring, a carriage return as a line break, but naming the row first.
-class RowMessages : public MessageService {
-public:
-    explicit RowMessages(std::ostream& err) : err_(err) {}
-    void setRow(std::string name) { row_ = std::move(name); }
-    void warn(const std::string& text) override {
-        std::string shown = text;
-        std::replace(shown.begin(), shown.end(), CR, '\n');
-        err_ << "kalden-report: " << row_ << ": " << shown << '\n';
-    }
-    void beep() override {}
-
-private:
-    std::ostream& err_;
-    std::string row_;
-};
-
 int cannotRead(const std::string& input, std::ostream& err) {
     const int code = errno;
     err << "kalden-report: cannot read " << input << ": " << (code ? std::strerror(code) : "read error") << '\n';
     return ExitNoInput;
+}
+
+int cannotWrite(const std::string& output, const std::string& error, std::ostream& err) {
+    err << "kalden-report: cannot write " << output << ": " << error << '\n';
+    return ExitWriteFailed;
+}
+
+// The header row, checked before anything is written; nothing with the
+// exit status in `status` when the batch cannot go on.
+std::optional<BatchLayout> readHeader(CsvReader& reader, const std::string& inputName, std::ostream& err,
+                                      int& status) {
+    CsvRecord record;
+    errno = 0;
+    if (!reader.next(record)) {
+        if (reader.readFailed()) {
+            status = cannotRead(inputName, err);
+        } else {
+            err << "kalden-report: " << inputName << " is empty: it needs a header row naming the columns\n";
+            status = ExitUsage;
+        }
+        return std::nullopt;
+    }
+    std::string problem;
+    std::optional<BatchLayout> layout = readBatchLayout(record.cells, problem);
+    if (!layout) {
+        err << "kalden-report: " << inputName << ": " << problem << '\n';
+        status = ExitUsage;
+    }
+    return layout;
+}
+
+// Scores the rows through `writer` and gives the exit status so far: 0, or
+// the status of a failed read. `written` tells whether every write succeeded.
+int scoreInto(CsvReader& reader, const BatchLayout& layout, const BatchSettings& settings,
+              const std::string& inputName, std::ostream& err, RowWriter& writer, bool& written) {
+    // A saved text report has CR LF line ends, as the results window saves it.
+    const BatchJob job{layout, settings.defaults, settings.format, settings.output ? "\r\n" : "\n"};
+    written = scoreRows(reader, job, settings.jobs, writer);
+    // Rows after a failed write are never needed, so a read failure among them does not count.
+    if (written && reader.readFailed()) return cannotRead(inputName, err);
+    return ExitOk;
+}
+
+int closingStatus(const RowWriter& writer, std::ostream& err) {
+    if (writer.rejected() == 0) return ExitOk;
+    err << "kalden-report: " << writer.rejected() << " of " << writer.rows() << " rows rejected\n";
+    return ExitInputRejected;
+}
+
+int scoreToFile(CsvReader& reader, const BatchLayout& layout, const BatchSettings& settings,
+                const std::string& inputName, std::ostream& err) {
+    FileReplacement replacement;
+    std::string error;
+    if (!replacement.open(*settings.output, error)) return cannotWrite(*settings.output, error, err);
+    FileSink sink(replacement);
+    RowWriter writer(sink, err);
+    bool written = false;
+    {
+        const InterruptCleanup cleanup(replacement.temporaryPath());
+        const int status = scoreInto(reader, layout, settings, inputName, err, writer, written);
+        if (status != ExitOk) return status;
+        if (!replacement.commit(error)) return cannotWrite(*settings.output, error, err);
+    }
+    return closingStatus(writer, err);
+}
+
+int scoreToStream(CsvReader& reader, const BatchLayout& layout, const BatchSettings& settings,
+                  const std::string& inputName, std::ostream& out, std::ostream& err) {
+    StreamSink sink(out);
+    RowWriter writer(sink, err);
+    bool written = false;
+    const int status = scoreInto(reader, layout, settings, inputName, err, writer, written);
+    if (status != ExitOk) return status;
+    out.flush();
+    if (!written || !out) return ExitWriteFailed;
+    return closingStatus(writer, err);
 }
 
 } // namespace
@@ -79,69 +130,12 @@ int runBatch(const BatchSettings& settings, std::istream& in, std::ostream& out,
     }
     const std::string inputName = settings.input == "-" ? "standard input" : settings.input;
 
-    // The header is checked before anything is written.
     CsvReader reader(*source);
-    CsvRecord record;
-    errno = 0;
-    if (!reader.next(record)) {
-        if (reader.readFailed()) return cannotRead(inputName, err);
-        err << "kalden-report: " << inputName << " is empty: it needs a header row naming the columns\n";
-        return ExitUsage;
-    }
-    std::string problem;
-    const std::optional<BatchLayout> layout = readBatchLayout(record.cells, problem);
-    if (!layout) {
-        err << "kalden-report: " << inputName << ": " << problem << '\n';
-        return ExitUsage;
-    }
-
-    FileReplacement replacement;
-    FileSink fileSink(replacement);
-    StreamSink streamSink(out);
-    OutputSink& sink = settings.output ? static_cast<OutputSink&>(fileSink) : streamSink;
-    std::string error;
-    if (settings.output && !replacement.open(*settings.output, error)) {
-        err << "kalden-report: cannot write " << *settings.output << ": " << error << '\n';
-        return ExitWriteFailed;
-    }
-
-    RowMessages messages(err);
-    // A saved text report has CR LF line ends, as the results window saves it.
-    const auto writer = makeBatchWriter(settings.format, sink, settings.output ? "\r\n" : "\n", messages);
-    bool written = writer->begin();
-    std::size_t rows = 0;
-    std::size_t rejected = 0;
-    BatchCase batchCase;
-    while (written && reader.next(record)) {
-        ++rows;
-        readBatchCase(record, *layout, settings.defaults, batchCase);
-        messages.setRow(rowName(rows, record, batchCase));
-        if (!batchCase.record) {
-            ++rejected;
-            // Text reports have no place for the reason; csv and JSON carry it.
-            if (settings.format == BatchFormat::Text) messages.warn(batchCase.error);
-            written = writer->writeRow(batchCase, nullptr);
-            continue;
-        }
-        const ComputationResults results = computeAll(*batchCase.record, messages);
-        written = writer->writeRow(batchCase, &results);
-    }
-    if (reader.readFailed()) return cannotRead(inputName, err);
-
-    if (settings.output) {
-        if (!replacement.commit(error)) {
-            err << "kalden-report: cannot write " << *settings.output << ": " << error << '\n';
-            return ExitWriteFailed;
-        }
-    } else {
-        out.flush();
-        if (!written || !out) return ExitWriteFailed;
-    }
-    if (rejected > 0) {
-        err << "kalden-report: " << rejected << " of " << rows << " rows rejected\n";
-        return ExitInputRejected;
-    }
-    return ExitOk;
+    int status = ExitOk;
+    const std::optional<BatchLayout> layout = readHeader(reader, inputName, err, status);
+    if (!layout) return status;
+    if (settings.output) return scoreToFile(reader, *layout, settings, inputName, err);
+    return scoreToStream(reader, *layout, settings, inputName, out, err);
 }
 
 } // namespace kalden::cli

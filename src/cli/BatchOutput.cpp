@@ -67,29 +67,27 @@ std::string jsonString(const std::string& text) {
     return nlohmann::json(text).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
-class CsvWriter : public BatchWriter {
+class CsvFormatter : public RowFormatter {
 public:
-    explicit CsvWriter(OutputSink& sink) : sink_(sink) {}
-
-    bool begin() override {
-        line_ = "id";
-        for (const std::string& name : resultNames()) line_ += "," + name;
-        line_ += ",error\r\n";
-        return sink_.write(line_);
+    std::string header() const override {
+        std::string line = "id";
+        for (const std::string& name : resultNames()) line += "," + name;
+        line += ",error\r\n";
+        return line;
     }
 
-    bool writeRow(const BatchCase& row, const ComputationResults* results) override {
-        line_.clear();
-        appendCsvCell(line_, row.id);
+    void formatRow(const BatchCase& row, const ComputationResults* results, MessageService&,
+                   RowOutput& out) override {
+        std::string& line = out.text;
+        appendCsvCell(line, row.id);
         fillValues(results, values_);
         for (const ResultValue& value : values_) {
-            line_.push_back(',');
-            appendValue(line_, value, "");
+            line.push_back(',');
+            appendValue(line, value, "");
         }
-        line_.push_back(',');
-        appendCsvCell(line_, row.error);
-        line_.append("\r\n");
-        return sink_.write(line_);
+        line.push_back(',');
+        appendCsvCell(line, row.error);
+        line.append("\r\n");
     }
 
     static void fillValues(const ComputationResults* results, std::vector<ResultValue>& values) {
@@ -101,74 +99,90 @@ public:
     }
 
 private:
-    OutputSink& sink_;
-    std::string line_;
     std::vector<ResultValue> values_;
 };
 
-class JsonWriter : public BatchWriter {
+class JsonFormatter : public RowFormatter {
 public:
-    explicit JsonWriter(OutputSink& sink) : sink_(sink) {
+    JsonFormatter() {
         for (const std::string& name : resultNames()) keys_.push_back("," + jsonString(name) + ":");
     }
 
-    bool begin() override { return true; }
+    std::string header() const override { return {}; }
 
-    bool writeRow(const BatchCase& row, const ComputationResults* results) override {
-        line_ = "{\"id\":";
-        line_ += jsonString(row.id);
-        CsvWriter::fillValues(results, values_);
+    void formatRow(const BatchCase& row, const ComputationResults* results, MessageService&,
+                   RowOutput& out) override {
+        std::string& line = out.text;
+        line += "{\"id\":";
+        line += jsonString(row.id);
+        CsvFormatter::fillValues(results, values_);
         for (std::size_t i = 0; i < values_.size(); ++i) {
-            line_ += keys_[i];
-            appendValue(line_, values_[i], "null");
+            line += keys_[i];
+            appendValue(line, values_[i], "null");
         }
-        line_ += ",\"error\":";
-        line_ += results ? "null" : jsonString(row.error);
-        line_ += "}\n";
-        return sink_.write(line_);
+        line += ",\"error\":";
+        line += results ? "null" : jsonString(row.error);
+        line += "}\n";
     }
 
 private:
-    OutputSink& sink_;
     std::vector<std::string> keys_;
-    std::string line_;
     std::vector<ResultValue> values_;
 };
 
+class DiscardedMessages : public MessageService {
+public:
+    void warn(const std::string&) override {}
+    void beep() override {}
+};
+
+// How many lines composeReport puts before a report when the text area
+// already holds something: the difference one line already there makes.
+std::size_t separatorLineCount() {
+    static const std::size_t count = [] {
+        InputRecord input;
+        for (int k = 1; k <= 7; ++k) input.setScore(k, 10);
+        DiscardedMessages none;
+        const ComputationResults results = computeAll(input, none);
+        ReportLines first;
+        ReportLines later(1);
+        composeReport(first, input, results, {}, none);
+        composeReport(later, input, results, {}, none);
+        return later.size() - 1 - first.size();
+    }();
+    return count;
+}
+
 // The reports one after another, as successive Computes append them to the
 // results window: only whether a report came before decides the separator,
-// so nothing earlier is kept.
-class TextWriter : public BatchWriter {
+// so every report is composed with it and the writer drops it from the
+// first one written.
+class TextFormatter : public RowFormatter {
 public:
-    TextWriter(OutputSink& sink, std::string_view lineEnd, MessageService& messages)
-        : sink_(sink), lineEnd_(lineEnd), messages_(messages) {}
+    explicit TextFormatter(std::string_view lineEnd) : lineEnd_(lineEnd), separatorLines_(separatorLineCount()) {}
 
-    bool begin() override { return true; }
+    std::string header() const override { return {}; }
 
-    bool writeRow(const BatchCase& row, const ComputationResults* results) override {
-        if (!results) return true; // a rejected row appends nothing, as a rejected Compute
-        lines_.clear();
-        // One stand-in line makes composeReport write the separator.
-        if (anyWritten_) lines_.emplace_back();
-        ReportContext context;
-        context.notes = row.notes;
-        composeReport(lines_, *row.record, *results, context, messages_);
-        text_.clear();
-        for (std::size_t i = anyWritten_ ? 1 : 0; i < lines_.size(); ++i) {
-            text_ += lines_[i];
-            text_ += lineEnd_;
+    void formatRow(const BatchCase& row, const ComputationResults* results, MessageService& messages,
+                   RowOutput& out) override {
+        if (!results) return; // a rejected row appends nothing, as a rejected Compute
+        lines_.resize(1); // one stand-in line makes composeReport write the separator
+        lines_[0].clear();
+        context_.notes = row.notes;
+        composeReport(lines_, *row.record, *results, context_, messages);
+        std::string& text = out.text;
+        for (std::size_t i = 1; i < lines_.size(); ++i) {
+            text += lines_[i];
+            text += lineEnd_;
+            if (i == separatorLines_) out.separator = text.size();
         }
-        anyWritten_ = true;
-        return sink_.write(text_);
     }
 
 private:
-    OutputSink& sink_;
     std::string lineEnd_;
-    MessageService& messages_;
-    bool anyWritten_ = false;
+    std::size_t separatorLines_;
+    ReportContext context_;
     ReportLines lines_;
-    std::string text_;
 };
 
 } // namespace
@@ -203,14 +217,13 @@ void resultValues(const ComputationResults& results, std::vector<ResultValue>& o
 void appendShortest(std::string& out, double value) { appendChars(out, value); }
 void appendShortest(std::string& out, long double value) { appendChars(out, value); }
 
-std::unique_ptr<BatchWriter> makeBatchWriter(BatchFormat format, OutputSink& sink, std::string_view lineEnd,
-                                             MessageService& messages) {
+std::unique_ptr<RowFormatter> makeRowFormatter(BatchFormat format, std::string_view lineEnd) {
     switch (format) {
-    case BatchFormat::Csv: return std::make_unique<CsvWriter>(sink);
-    case BatchFormat::Json: return std::make_unique<JsonWriter>(sink);
+    case BatchFormat::Csv: return std::make_unique<CsvFormatter>();
+    case BatchFormat::Json: return std::make_unique<JsonFormatter>();
     case BatchFormat::Text: break;
     }
-    return std::make_unique<TextWriter>(sink, lineEnd, messages);
+    return std::make_unique<TextFormatter>(lineEnd);
 }
 
 } // namespace kalden::cli

@@ -38,19 +38,31 @@ void resultValues(const ComputationResults& results, std::vector<ResultValue>& o
 void appendShortest(std::string& out, double value);
 void appendShortest(std::string& out, long double value);
 
-// Writes the rows of a batch, one call per input row in input order; a
-// rejected row comes with its error and no results.
-class BatchWriter {
+// What one row adds to the output and to standard error, made ready apart
+// from every other row so that rows can be scored on several threads and
+// still be written in input order.
+struct RowOutput {
+    std::string text;          // the row's share of the output
+    std::size_t separator = 0; // leading bytes of `text` written only after an earlier row wrote something
+    std::string messages;      // the row's lines on standard error
+    bool rejected = false;
+};
+
+// Turns scored rows into their output, one call per row; a rejected row
+// comes with its error and no results.
+class RowFormatter {
 public:
-    virtual ~BatchWriter() = default;
+    virtual ~RowFormatter() = default;
     // Whatever precedes the first row (the csv header).
-    virtual bool begin() = 0;
-    virtual bool writeRow(const BatchCase& row, const ComputationResults* results) = 0;
+    virtual std::string header() const = 0;
+    // Appends the row's output to `out.text` (which comes in empty).
+    virtual void formatRow(const BatchCase& row, const ComputationResults* results, MessageService& messages,
+                           RowOutput& out) = 0;
 };
 
 // `lineEnd` is used by the text format only: csv rows always end in CR LF,
-// JSON lines in LF. `messages` receives what report composition reports.
-std::unique_ptr<BatchWriter> makeBatchWriter(BatchFormat format, OutputSink& sink, std::string_view lineEnd,
-                                             MessageService& messages);
+// JSON lines in LF. The formatter keeps no state between rows that the
+// output depends on, so one per thread gives the same bytes as one for all.
+std::unique_ptr<RowFormatter> makeRowFormatter(BatchFormat format, std::string_view lineEnd);
 
 } // namespace kalden::cli

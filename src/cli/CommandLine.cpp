@@ -1,10 +1,13 @@
 #include "cli/CommandLine.h"
 
 #include <algorithm>
+#include <charconv>
+#include <iterator>
 #include <iostream>
 #include <ostream>
 
 #include "cli/BatchCommand.h"
+#include "cli/BatchPipeline.h"
 #include "cli/OptionNames.h"
 #include "report/ReportComposer.h"
 #include "report/TextFile.h"
@@ -51,131 +54,161 @@ std::string usageText() {
            "Exit status: 0 done, 1 the output file could not be written, 2 a score was rejected,\n"
            "64 usage error.\n"
            "\n"
-           "       kalden-report --batch FILE [--format text|csv|json] [the options above]\n"
+           "       kalden-report --batch FILE [--format text|csv|json] [--jobs N] [the options above]\n"
            "\n"
            "Scores every row of the CSV file FILE (\"-\" for standard input). Its header names the\n"
            "columns vocabulary, digit_symbol, similarities, block_design, arithmetic, digit_span and\n"
            "matrix_reasoning, and optionally id, ci, basis, bonferroni, criterion and notes; the options\n"
            "above apply to rows that leave an option column empty. Prints every report (text), or one\n"
-           "line of computed values per row (csv, json).\n"
+           "line of computed values per row (csv, json). --jobs scores on N threads (default: one per\n"
+           "processor); the output is the same for every N.\n"
            "Exit status: 0 every row scored, 1 the output could not be written, 2 a row was rejected\n"
            "(its place kept in the output), 64 usage error or unusable header, 66 FILE cannot be read.\n";
 }
 
-std::optional<Arguments> parseArguments(const std::vector<std::string>& args, std::string& problem) {
-    Arguments a;
-    bool optionsEnded = false;
-    bool formatGiven = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (optionsEnded || arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
+namespace {
+
+bool parseJobs(const std::string& v, unsigned& out) {
+    unsigned value = 0;
+    const char* const end = v.data() + v.size();
+    const auto [stop, error] = std::from_chars(v.data(), end, value);
+    if (error != std::errc{} || stop != end || value < 1 || value > MaxJobs) return false;
+    out = value;
+    return true;
+}
+
+// One pass over the arguments: each is a field text, "--" or an option,
+// "--name=value" and "--name value" alike.
+class ArgumentParser {
+public:
+    ArgumentParser(const std::vector<std::string>& args, std::string& problem) : args_(args), problem_(problem) {}
+
+    std::optional<Arguments> parse() {
+        for (next_ = 0; next_ < args_.size();)
+            if (!parseOne(args_[next_++])) return std::nullopt;
+        if (!checkCombination()) return std::nullopt;
+        return a_;
+    }
+
+private:
+    using ValueHandler = bool (ArgumentParser::*)(const std::string&);
+
+    bool fail(std::string problem) {
+        problem_ = std::move(problem);
+        return false;
+    }
+
+    bool parseOne(const std::string& arg) {
+        if (optionsEnded_ || arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
             // Anything not starting with "--" is a field text, "-5" included.
-            a.fieldTexts.push_back(arg);
-            continue;
+            a_.fieldTexts.push_back(arg);
+            return true;
         }
         if (arg == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        std::string name = arg;
-        std::optional<std::string> value;
-        if (const auto eq = arg.find('='); eq != std::string::npos) {
-            name = arg.substr(0, eq);
-            value = arg.substr(eq + 1);
-        }
-        auto takeValue = [&]() -> std::optional<std::string> {
-            if (value) return value;
-            if (i + 1 >= args.size()) {
-                problem = "option " + name + " needs a value";
-                return std::nullopt;
-            }
-            return args[++i];
-        };
-        auto noValue = [&]() {
-            if (value) {
-                problem = "option " + name + " takes no value";
-                return false;
-            }
+            optionsEnded_ = true;
             return true;
+        }
+        const std::size_t eq = arg.find('=');
+        name_ = arg.substr(0, eq);
+        value_.reset();
+        if (eq != std::string::npos) value_ = arg.substr(eq + 1);
+        if (name_ == "--help") return flag(a_.help);
+        if (name_ == "--bonferroni") return flag(a_.options.sequentialBonferroni);
+        return valueOption();
+    }
+
+    bool flag(bool& target) {
+        if (value_) return fail("option " + name_ + " takes no value");
+        target = true;
+        return true;
+    }
+
+    bool valueOption() {
+        static const std::pair<std::string_view, ValueHandler> handlers[] = {
+            {"--ci", &ArgumentParser::ci},         {"--basis", &ArgumentParser::basis},
+            {"--criterion", &ArgumentParser::criterion}, {"--note", &ArgumentParser::note},
+            {"--output", &ArgumentParser::output}, {"--batch", &ArgumentParser::batch},
+            {"--format", &ArgumentParser::format}, {"--jobs", &ArgumentParser::jobs},
         };
-        if (name == "--help") {
-            if (!noValue()) return std::nullopt;
-            a.help = true;
-        } else if (name == "--bonferroni") {
-            if (!noValue()) return std::nullopt;
-            a.options.sequentialBonferroni = true;
-        } else if (name == "--ci") {
-            auto v = takeValue();
-            if (!v) return std::nullopt;
-            if (!parseConfidenceName(*v, a.options.confidenceMethod)) {
-                problem = "--ci must be " + ConfidenceNames + ", not '" + *v + "'";
-                return std::nullopt;
-            }
-        } else if (name == "--basis") {
-            auto v = takeValue();
-            if (!v) return std::nullopt;
-            if (!parseBasisName(*v, a.options.differenceBasis)) {
-                problem = "--basis must be " + BasisNames + ", not '" + *v + "'";
-                return std::nullopt;
-            }
-        } else if (name == "--criterion") {
-            auto v = takeValue();
-            if (!v) return std::nullopt;
-            if (!parseCriterionName(*v, a.options.abnormalityCriterion)) {
-                problem = "--criterion must be " + CriterionNames + ", not '" + *v + "'";
-                return std::nullopt;
-            }
-        } else if (name == "--note") {
-            auto v = takeValue();
-            if (!v) return std::nullopt;
-            a.notes.push_back(*v);
-        } else if (name == "--output") {
-            auto v = takeValue();
-            if (!v) return std::nullopt;
-            if (v->empty()) {
-                problem = "--output needs a file name";
-                return std::nullopt;
-            }
-            a.output = *v;
-        } else if (name == "--batch") {
-            auto v = takeValue();
-            if (!v) return std::nullopt;
-            if (v->empty()) {
-                problem = "--batch needs a file name (- for standard input)";
-                return std::nullopt;
-            }
-            a.batch = *v;
-        } else if (name == "--format") {
-            auto v = takeValue();
-            if (!v) return std::nullopt;
-            if (!parseFormat(*v, a.format)) {
-                problem = "--format must be text, csv or json, not '" + *v + "'";
-                return std::nullopt;
-            }
-            formatGiven = true;
-        } else {
-            problem = "unknown option " + name;
-            return std::nullopt;
+        const auto handler = std::find_if(std::begin(handlers), std::end(handlers),
+                                          [&](const auto& h) { return h.first == name_; });
+        if (handler == std::end(handlers)) return fail("unknown option " + name_);
+        if (!value_) {
+            if (next_ >= args_.size()) return fail("option " + name_ + " needs a value");
+            value_ = args_[next_++];
         }
+        return (this->*handler->second)(*value_);
     }
-    if (a.help) return a;
-    if (a.batch) {
-        if (!a.fieldTexts.empty()) {
-            problem = "--batch takes the scores from FILE, not from the command line ('" + a.fieldTexts.front() + "')";
-            return std::nullopt;
+
+    bool ci(const std::string& v) {
+        return parseConfidenceName(v, a_.options.confidenceMethod) ||
+               fail("--ci must be " + ConfidenceNames + ", not '" + v + "'");
+    }
+    bool basis(const std::string& v) {
+        return parseBasisName(v, a_.options.differenceBasis) ||
+               fail("--basis must be " + BasisNames + ", not '" + v + "'");
+    }
+    bool criterion(const std::string& v) {
+        return parseCriterionName(v, a_.options.abnormalityCriterion) ||
+               fail("--criterion must be " + CriterionNames + ", not '" + v + "'");
+    }
+    bool note(const std::string& v) {
+        a_.notes.push_back(v);
+        return true;
+    }
+    bool output(const std::string& v) {
+        if (v.empty()) return fail("--output needs a file name");
+        a_.output = v;
+        return true;
+    }
+    bool batch(const std::string& v) {
+        if (v.empty()) return fail("--batch needs a file name (- for standard input)");
+        a_.batch = v;
+        return true;
+    }
+    bool format(const std::string& v) {
+        if (!parseFormat(v, a_.format)) return fail("--format must be text, csv or json, not '" + v + "'");
+        formatGiven_ = true;
+        return true;
+    }
+    bool jobs(const std::string& v) {
+        unsigned count = 0;
+        if (!parseJobs(v, count))
+            return fail("--jobs must be a whole number from 1 to " + std::to_string(MaxJobs) + ", not '" + v + "'");
+        a_.jobs = count;
+        return true;
+    }
+
+    bool checkCombination() {
+        if (a_.help) return true;
+        if (a_.batch) {
+            if (!a_.fieldTexts.empty())
+                return fail("--batch takes the scores from FILE, not from the command line ('" +
+                            a_.fieldTexts.front() + "')");
+            return true;
         }
-        return a;
+        if (formatGiven_) return fail("--format applies to --batch only");
+        if (a_.jobs) return fail("--jobs applies to --batch only");
+        if (a_.fieldTexts.size() != 7)
+            return fail("expected the seven scaled scores VOC DSYM SIM BD AR DS MR, got " +
+                        std::to_string(a_.fieldTexts.size()));
+        return true;
     }
-    if (formatGiven) {
-        problem = "--format applies to --batch only";
-        return std::nullopt;
-    }
-    if (a.fieldTexts.size() != 7) {
-        problem = "expected the seven scaled scores VOC DSYM SIM BD AR DS MR, got " +
-                  std::to_string(a.fieldTexts.size());
-        return std::nullopt;
-    }
-    return a;
+
+    const std::vector<std::string>& args_;
+    std::string& problem_;
+    std::size_t next_ = 0;
+    bool optionsEnded_ = false;
+    bool formatGiven_ = false;
+    std::string name_;
+    std::optional<std::string> value_;
+    Arguments a_;
+};
+
+} // namespace
+
+std::optional<Arguments> parseArguments(const std::vector<std::string>& args, std::string& problem) {
+    return ArgumentParser(args, problem).parse();
 }
 
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -197,7 +230,10 @@ int run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
         out << usageText();
         return ExitOk;
     }
-    if (a->batch) return runBatch(BatchSettings{*a->batch, a->format, {a->options, a->notes}, a->output}, in, out, err);
+    if (a->batch) {
+        const unsigned jobs = a->jobs.value_or(availableProcessors());
+        return runBatch(BatchSettings{*a->batch, a->format, {a->options, a->notes}, a->output, jobs}, in, out, err);
+    }
 
     StderrMessages messages(err);
     TextInputFields fields;

@@ -25,7 +25,11 @@ struct Arguments {
     bool help = false;
     std::optional<std::string> batch; // --batch FILE: score every row of FILE ("-": standard input)
     BatchFormat format = BatchFormat::Text;
+    std::optional<unsigned> jobs; // --jobs N: threads that score the batch's rows
 };
+
+// The most threads --jobs may ask for.
+inline constexpr unsigned MaxJobs = 64;
 
 // Parses the arguments (without the program name). On a usage error returns
 // nothing and puts the problem into `problem`.

@@ -39,6 +39,8 @@ public:
     // Buffered; false once a write has failed (commit then reports why).
     bool write(std::string_view data);
     bool commit(std::string& error);
+    // The temporary file's path while one is open (empty otherwise).
+    const std::string& temporaryPath() const { return temp_; }
 
 private:
     bool flushBuffer();

@@ -34,7 +34,8 @@ double simpsonIntegral(double a, double b, WarningSink& warnings);
 
 double normalCdf(double x, WarningSink& warnings);
 
-// Number of density evaluations made since start (for the benchmark).
+// Number of density evaluations made on the calling thread since it started
+// (for the benchmark).
 unsigned long long normalDensityEvaluations();
 
 } // namespace kalden

@@ -7,7 +7,7 @@
 
 namespace kalden {
 
-bool InputError = false;
+thread_local bool InputError = false; // per thread: batch rows are validated on several at once
 
 namespace {
 

@@ -9,11 +9,12 @@
 
 namespace kalden {
 
-// The verdict of the last parseFieldValue or parseNumericText, program-wide:
-// set when it rejected its text, cleared when it accepted one. The program's
-// own callers read the ParseResult instead; the flag stays as a view of the
-// same verdict for code that asks after the fact.
-extern bool InputError;
+// The verdict of the last parseFieldValue or parseNumericText on the calling
+// thread (batch rows are validated on several at once): set when it rejected
+// its text, cleared when it accepted one. The program's own callers read the
+// ParseResult instead; the flag stays as a view of the same verdict for code
+// that asks after the fact.
+extern thread_local bool InputError;
 
 inline constexpr int MaxInputLength = 6;
 

@@ -1,0 +1,165 @@
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+#include "cli/CommandLine.h"
+#include "report/NumberFormat.h"
+
+using namespace kalden;
+using namespace kalden::cli;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Outcome {
+    int status;
+    std::string out;
+    std::string err;
+    bool operator==(const Outcome&) const = default;
+};
+
+Outcome runOn(const std::string& input, const std::vector<std::string>& args) {
+    std::istringstream in(input);
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = run(args, in, out, err);
+    return {status, out.str(), err.str()};
+}
+
+std::string get(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Enough rows for many blocks on every thread: scored rows with and without
+// notes (line breaks inside), rejected rows and rows that warn "Too many
+// steps", each kind recurring.
+std::string mixedBatch(int rows) {
+    std::string text = "id,vocabulary,digit_symbol,similarities,block_design,arithmetic,digit_span,matrix_reasoning,"
+                       "ci,basis,bonferroni,criterion,notes\n";
+    const char* const kinds[] = {
+        ",12,7,11,9,8,10,13,,,,,\n",
+        ",15,4,15,5,10,10,5,glutting90,true,yes,15,\"first\nsecond\r\nthird\"\n",
+        ",12,7,11,9,8,10,\n",
+        ",10,7.6480432,10,10,10,10,10,,,,,\n",
+        ",19,1,19,13,7,7,13,traditional90,observed,no,10,x\n",
+        ",10,10,20,10,10,10,10,,,,,\n",
+    };
+    for (int r = 0; r < rows; ++r) text += "case" + std::to_string(r) + kinds[r % 6];
+    return text;
+}
+
+class BatchJobs : public ::testing::Test {
+protected:
+    void SetUp() override {
+        setDecimalSeparator('.');
+        std::string pattern = (fs::temp_directory_path() / "kalden-jobs-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        dir_ = pattern;
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    std::size_t entries() const { return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir_), {})); }
+    fs::path dir_;
+};
+
+} // namespace
+
+TEST_F(BatchJobs, FourThreadsWriteTheBytesOfOneFromAFileAndFromStandardInput) {
+    const int rows = 600;
+    const std::string input = mixedBatch(rows);
+    const fs::path file = dir_ / "in.csv";
+    std::ofstream(file, std::ios::binary) << input;
+    for (const char* format : {"text", "csv", "json"}) {
+        SCOPED_TRACE(format);
+        const Outcome one = runOn(input, {"--batch", "-", "--format", format, "--jobs", "1"});
+        EXPECT_EQ(one.status, ExitInputRejected);
+        EXPECT_NE(one.err.find("kalden-report: row 598 (line 799), id \"case597\": Too many steps\n"),
+                  std::string::npos);
+        EXPECT_NE(one.err.find("kalden-report: 200 of 600 rows rejected\n"), std::string::npos);
+        EXPECT_EQ(runOn(input, {"--batch", "-", "--format", format, "--jobs", "4"}), one);
+        EXPECT_EQ(runOn("", {"--batch", file.string(), "--format", format, "--jobs=4"}), one);
+
+        const fs::path saved1 = dir_ / "one.out";
+        const fs::path saved4 = dir_ / "four.out";
+        const Outcome toFile1 = runOn(input, {"--batch", "-", "--format", format, "--jobs", "1", "--output",
+                                              saved1.string()});
+        const Outcome toFile4 = runOn(input, {"--batch", "-", "--format", format, "--jobs", "4", "--output",
+                                              saved4.string()});
+        EXPECT_EQ(toFile4, toFile1);
+        EXPECT_EQ(toFile1.err, one.err);
+        EXPECT_EQ(get(saved4), get(saved1));
+        EXPECT_GT(get(saved1).size(), one.out.size() / 2);
+    }
+    // The rejected rows' messages come in row order with the scored rows' warnings.
+    const Outcome text = runOn(input, {"--batch", "-", "--jobs", "4"});
+    EXPECT_EQ(text.err.substr(0, text.err.find('\n', text.err.find("row 4 ")) + 1),
+              "kalden-report: row 3 (line 6), id \"case2\": INPUT ERROR  (  MATRIX REASONING subtest scaled score:  ) "
+              " Data have not been entered in this field.\n"
+              "kalden-report: row 4 (line 7), id \"case3\": Too many steps\n");
+}
+
+TEST_F(BatchJobs, JobsMustBeAPositiveNumberAndGoWithBatch) {
+    const std::string header = "vocabulary,digit_symbol,similarities,block_design,arithmetic,digit_span,"
+                               "matrix_reasoning\n";
+    const struct {
+        std::vector<std::string> args;
+        std::string problem;
+    } cases[] = {
+        {{"--batch", "-", "--jobs", "0"}, "--jobs must be a whole number from 1 to 64, not '0'"},
+        {{"--batch", "-", "--jobs", "two"}, "--jobs must be a whole number from 1 to 64, not 'two'"},
+        {{"--batch", "-", "--jobs=2x"}, "--jobs must be a whole number from 1 to 64, not '2x'"},
+        {{"--batch", "-", "--jobs", "-1"}, "--jobs must be a whole number from 1 to 64, not '-1'"},
+        {{"--batch", "-", "--jobs", "65"}, "--jobs must be a whole number from 1 to 64, not '65'"},
+        {{"--batch", "-", "--jobs"}, "option --jobs needs a value"},
+        {{"--jobs", "2", "10", "10", "10", "10", "10", "10", "10"}, "--jobs applies to --batch only"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(runOn(header + "10,10,10,10,10,10,10\n", c.args),
+                  (Outcome{ExitUsage, "", "kalden-report: " + c.problem + "\n\n" + usageText()}))
+            << c.problem;
+    }
+}
+
+// A real process, interrupted while it waits for more rows on a pipe.
+TEST_F(BatchJobs, AnInterruptedBatchRemovesItsTemporaryFileAndKeepsTheOldOne) {
+    const fs::path output = dir_ / "out.txt";
+    for (const int signal : {SIGTERM, SIGINT}) {
+        SCOPED_TRACE(signal);
+        std::ofstream(output, std::ios::binary) << "old";
+        int feed[2];
+        ASSERT_EQ(::pipe(feed), 0);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::dup2(feed[0], 0);
+            ::close(feed[0]);
+            ::close(feed[1]);
+            ::dup2(::open("/dev/null", O_WRONLY), 2); // the rows' warnings are not this test's concern
+            ::execl(KALDEN_REPORT, KALDEN_REPORT, "--batch", "-", "--jobs", "2", "--output", output.c_str(),
+                    static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ::close(feed[0]);
+        const std::string rows = mixedBatch(6000); // more than the reader's buffer holds
+        ASSERT_EQ(::write(feed[1], rows.data(), rows.size()), static_cast<ssize_t>(rows.size()));
+        for (int wait = 0; wait < 1000 && entries() < 2; ++wait)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        const std::size_t whileRunning = entries();
+        std::this_thread::sleep_for(std::chrono::milliseconds(300)); // the rows written so far are scored
+        ::kill(child, signal);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ::close(feed[1]);
+        EXPECT_EQ(whileRunning, 2u) << "the temporary file beside the old one";
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+        EXPECT_EQ(entries(), 1u) << "no temporary file left";
+        EXPECT_EQ(get(output), "old");
+    }
+}
