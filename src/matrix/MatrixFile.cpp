@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "matrix/WorkMatrix.h"
+#include "report/Utf8Path.h"
 
 namespace kalden {
 
@@ -175,7 +176,7 @@ MatrixFileReading readMatrixFile(const std::string& path, int order) {
     const auto cannotRead = [&](int code) {
         return failure("The matrix file " + path + " cannot be read: " + std::strerror(code));
     };
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = openFileUtf8(path, "rb");
     if (!file) return cannotRead(errno);
     std::string content;
     char buffer[4096];
