@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev libgl-dev
   clang-14 libclang-rt-14-dev
   xvfb xauth fonts-dejavu-core fonts-liberation
+  g++-mingw-w64-x86-64-posix wine64
 )
 
 missing=()

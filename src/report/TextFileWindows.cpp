@@ -91,7 +91,8 @@ bool FileReplacement::open(const std::string& path, std::string& error) {
         const DWORD code = ::GetLastError();
         if (code != ERROR_FILE_NOT_FOUND) return fail(error, code);
     }
-    if (replacesExisting_ && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return fail(error, ERROR_ACCESS_DENIED); // what Windows says of a folder opened for writing
+    // A folder opened for writing is what Windows calls access denied.
+    if (replacesExisting_ && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return fail(error, ERROR_ACCESS_DENIED);
     // A read-only file keeps its protection: it is not replaced behind the
     // user's back just because its folder is writable.
     if (replacesExisting_ && (attributes & FILE_ATTRIBUTE_READONLY)) return fail(error, ERROR_ACCESS_DENIED);
