@@ -24,6 +24,7 @@
 #include "worksheet/QtServices.h"
 #include "report/MemoText.h"
 #include "report/TextFile.h"
+#include "report/Utf8Path.h"
 
 namespace kalden {
 
@@ -207,7 +208,9 @@ void TfrmTemplateResults::cmdSaveOutputClick() {
     saveDialogFileName = *name;
     openDialogFileName = *name;
     std::string error;
-    if (!writeFileReplacing(QFile::encodeName(*name).toStdString(), joinCrLf(reportLines()), error))
+    // The core takes file names as UTF-8 everywhere (on Windows, too, where
+    // the local 8-bit encoding is the ANSI code page).
+    if (!writeFileReplacing(name->toUtf8().toStdString(), joinCrLf(reportLines()), error))
         services_.boxes.error(systemReason(error));
 }
 
@@ -270,7 +273,7 @@ void TfrmTemplateResults::cmdOpenPreviousFileClick() {
     openDialogFileName = *name;
     saveDialogFileName = *name;
 
-    std::FILE* f = std::fopen(QFile::encodeName(*name).constData(), "rb");
+    std::FILE* f = openFileUtf8(name->toUtf8().toStdString(), "rb");
     if (!f) {
         services_.boxes.error(systemReason(std::strerror(errno)));
         return;
