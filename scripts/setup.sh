@@ -10,6 +10,7 @@ packages=(
   clang-14 libclang-rt-14-dev clang-format-14
   xvfb xauth fonts-dejavu-core fonts-liberation
   desktop-file-utils appstream groff-base dpkg-dev poppler-utils
+  g++-mingw-w64-x86-64-posix wine64
 )
 
 missing=()

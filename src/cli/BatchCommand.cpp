@@ -9,6 +9,7 @@
 #include "cli/CommandLine.h"
 #include "cli/InterruptCleanup.h"
 #include "report/TextFile.h"
+#include "report/Utf8Path.h"
 
 namespace kalden::cli {
 
@@ -124,7 +125,7 @@ int runBatch(const BatchSettings& settings, std::istream& in, std::ostream& out,
     std::istream* source = &in;
     if (settings.input != "-") {
         errno = 0;
-        file.open(settings.input, std::ios::binary);
+        file.open(pathFromUtf8(settings.input), std::ios::binary);
         if (!file) return cannotRead(settings.input, err);
         source = &file;
     }

@@ -1,6 +1,8 @@
 #include "cli/BatchPipeline.h"
 
+#ifndef _WIN32
 #include <sched.h>
+#endif
 
 #include <algorithm>
 #include <condition_variable>
@@ -283,12 +285,14 @@ bool scoreRows(CsvReader& reader, const BatchJob& job, unsigned jobs, RowWriter&
 }
 
 unsigned availableProcessors() {
+#ifndef _WIN32
     cpu_set_t set;
     CPU_ZERO(&set);
     if (::sched_getaffinity(0, sizeof set, &set) == 0) {
         const int count = CPU_COUNT(&set);
         if (count > 0) return static_cast<unsigned>(count);
     }
+#endif
     return std::max(1u, std::thread::hardware_concurrency());
 }
 

@@ -1,5 +1,20 @@
 #include "cli/InterruptCleanup.h"
 
+#ifdef _WIN32
+
+namespace kalden::cli {
+
+// Windows delivers Ctrl+C on a thread of its own while the temporary file is
+// held open without delete sharing, so it cannot be removed from there; an
+// interrupted batch may leave its temporary file beside OUT (OUT itself is
+// never touched before the output is complete).
+InterruptCleanup::InterruptCleanup(const std::string&) {}
+InterruptCleanup::~InterruptCleanup() = default;
+
+} // namespace kalden::cli
+
+#else
+
 #include <signal.h>
 #include <unistd.h>
 
@@ -55,3 +70,5 @@ InterruptCleanup::~InterruptCleanup() {
 }
 
 } // namespace kalden::cli
+
+#endif // _WIN32

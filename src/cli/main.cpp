@@ -5,9 +5,36 @@
 #include "cli/CommandLine.h"
 #include "report/NumberFormat.h"
 
+#ifdef _WIN32
+#include <filesystem>
+
+#include <windows.h>
+#include <shellapi.h>
+
+// The arguments as UTF-8, like everywhere else: Windows hands main() the
+// ANSI code page's rendering, which loses every character outside it.
+static std::vector<std::string> utf8Arguments() {
+    int count = 0;
+    wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    std::vector<std::string> args;
+    for (int i = 1; wide && i < count; ++i) {
+        const std::u8string utf8 = std::filesystem::path(wide[i]).u8string();
+        args.emplace_back(utf8.begin(), utf8.end());
+    }
+    if (wide) ::LocalFree(wide);
+    return args;
+}
+#endif
+
 int main(int argc, char** argv) {
     kalden::initDecimalSeparatorFromLocale();
     std::ios::sync_with_stdio(false);
+#ifdef _WIN32
+    (void)argc;
+    (void)argv;
+    const std::vector<std::string> args = utf8Arguments();
+#else
     std::vector<std::string> args(argv + 1, argv + argc);
+#endif
     return kalden::cli::run(args, std::cout, std::cerr);
 }

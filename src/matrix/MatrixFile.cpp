@@ -10,6 +10,7 @@
 #include "matrix/WorkMatrix.h"
 #include "report/TextLines.h"
 #include "report/FileErrors.h"
+#include "report/Utf8Path.h"
 
 namespace kalden {
 
@@ -163,7 +164,7 @@ MatrixFileReading readMatrixFile(const std::string& path, int order) {
     const auto cannotRead = [&](const std::string& reason) {
         return failure(fileErrorMessage(FileAction::ReadMatrixFile, path, reason));
     };
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = openFileUtf8(path, "rb");
     if (!file) return cannotRead(std::strerror(errno));
     std::string content;
     char buffer[4096];

@@ -29,6 +29,7 @@
 #include "report/TextFile.h"
 #include "report/TextLines.h"
 #include "worksheet/WindowHelpers.h"
+#include "report/Utf8Path.h"
 
 namespace kalden {
 
@@ -219,7 +220,9 @@ void TfrmTemplateResults::cmdSaveOutputClick() {
     saveDialogFileName = *name;
     openDialogFileName = *name;
     std::string error;
-    const std::string path = QFile::encodeName(*name).toStdString();
+    // The core takes file names as UTF-8 everywhere (on Windows, too, where
+    // the local 8-bit encoding is the ANSI code page).
+    const std::string path = name->toUtf8().toStdString();
     if (!writeFileReplacing(path, joinCrLf(reportLines()), error))
         services_.boxes.error(systemReason(fileErrorMessage(FileAction::SaveResults, path, error)));
 }
@@ -321,11 +324,11 @@ void TfrmTemplateResults::cmdOpenPreviousFileClick() {
     openDialogFileName = *name;
     saveDialogFileName = *name;
 
-    const std::string path = QFile::encodeName(*name).toStdString();
+    const std::string path = name->toUtf8().toStdString();
     const auto failure = [&](int code) {
         return systemReason(fileErrorMessage(FileAction::ReadResults, path, std::strerror(code)));
     };
-    std::FILE* f = std::fopen(path.c_str(), "rb");
+    std::FILE* f = openFileUtf8(path, "rb");
     if (!f) {
         services_.boxes.error(failure(errno));
         return;

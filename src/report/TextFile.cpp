@@ -2,9 +2,12 @@
 
 #include <cerrno>
 #include <cstring>
+
+#ifndef _WIN32
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace kalden {
 
@@ -16,6 +19,39 @@ std::string joinCrLf(const ReportLines& lines) {
     }
     return out;
 }
+
+namespace {
+constexpr std::size_t WriteChunk = 1 << 16;
+} // namespace
+
+bool FileReplacement::flushBuffer() {
+    if (failure_ == 0 && !writeAll(buffer_.data(), buffer_.size())) {
+        buffer_.clear();
+        return false;
+    }
+    buffer_.clear();
+    return failure_ == 0;
+}
+
+bool FileReplacement::write(std::string_view data) {
+    if (temp_.empty() || failure_ != 0) return false;
+    if (buffer_.size() + data.size() > WriteChunk && !flushBuffer()) return false;
+    if (data.size() >= WriteChunk) return writeAll(data.data(), data.size());
+    buffer_.append(data);
+    return true;
+}
+
+bool writeFileReplacing(const std::string& path, const std::string& content, std::string& error,
+                        unsigned forcedMode) {
+    FileReplacement file;
+    if (!file.open(path, error, forcedMode)) return false;
+    file.write(content);
+    return file.commit(error);
+}
+
+#ifndef _WIN32
+
+std::string systemErrorText(int code) { return std::strerror(code); }
 
 namespace {
 
@@ -31,24 +67,20 @@ bool fail(std::string& error, int code) {
     return false;
 }
 
-} // namespace
-
-namespace {
-
-constexpr std::size_t kWriteChunk = 1 << 16;
-
 mode_t currentUmask() {
     const mode_t mask = ::umask(0);
     ::umask(mask);
     return mask;
 }
 
-bool writeAll(int fd, const char* data, std::size_t size, int& code) {
+} // namespace
+
+bool FileReplacement::writeAll(const char* data, std::size_t size) {
     while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
+        const ssize_t written = ::write(fd_, data, size);
         if (written < 0) {
             if (errno == EINTR) continue;
-            code = errno;
+            failure_ = errno;
             return false;
         }
         data += written;
@@ -56,8 +88,6 @@ bool writeAll(int fd, const char* data, std::size_t size, int& code) {
     }
     return true;
 }
-
-} // namespace
 
 FileReplacement::~FileReplacement() { discard(); }
 
@@ -102,24 +132,7 @@ bool FileReplacement::open(const std::string& path, std::string& error, unsigned
     path_ = target;
     failure_ = 0;
     buffer_.clear();
-    buffer_.reserve(kWriteChunk);
-    return true;
-}
-
-bool FileReplacement::flushBuffer() {
-    if (failure_ == 0 && !writeAll(fd_, buffer_.data(), buffer_.size(), failure_)) {
-        buffer_.clear();
-        return false;
-    }
-    buffer_.clear();
-    return failure_ == 0;
-}
-
-bool FileReplacement::write(std::string_view data) {
-    if (fd_ < 0 || failure_ != 0) return false;
-    if (buffer_.size() + data.size() > kWriteChunk && !flushBuffer()) return false;
-    if (data.size() >= kWriteChunk) return writeAll(fd_, data.data(), data.size(), failure_);
-    buffer_.append(data);
+    buffer_.reserve(WriteChunk);
     return true;
 }
 
@@ -142,12 +155,6 @@ bool FileReplacement::commit(std::string& error) {
     return true;
 }
 
-bool writeFileReplacing(const std::string& path, const std::string& content, std::string& error,
-                        unsigned forcedMode) {
-    FileReplacement file;
-    if (!file.open(path, error, forcedMode)) return false;
-    file.write(content);
-    return file.commit(error);
-}
+#endif // !_WIN32
 
 } // namespace kalden

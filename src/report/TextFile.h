@@ -19,6 +19,10 @@ std::string joinCrLf(const ReportLines& lines);
 // write is refused, not replaced. A `forcedMode` other than 0 gives the file
 // exactly that mode instead (0600 for a file private to the user). On failure
 // returns false with the system's description of what went wrong in `error`.
+//
+// `path` is UTF-8 on every system. On Windows either slash separates folders,
+// a drive letter may lead, the existing file keeps its attributes (a
+// read-only file is refused) and the system's replace call swaps the files.
 bool writeFileReplacing(const std::string& path, const std::string& content, std::string& error,
                         unsigned forcedMode = 0);
 
@@ -44,14 +48,24 @@ public:
 
 private:
     bool flushBuffer();
+    bool writeAll(const char* data, std::size_t size); // records failure_
     void discard();
 
     std::string path_;
     std::string temp_;
+#ifdef _WIN32
+    void* handle_ = nullptr; // the temporary file's HANDLE
+    bool replacesExisting_ = false;
+#else
     int fd_ = -1;
     unsigned mode_ = 0;
-    int failure_ = 0; // errno of the first failed write
+#endif
+    int failure_ = 0; // system error code of the first failed write
     std::string buffer_;
 };
+
+// The system's description of one of its error codes: strerror's text for an
+// errno value; on Windows the text of a GetLastError code.
+std::string systemErrorText(int code);
 
 } // namespace kalden

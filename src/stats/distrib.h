@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <stdexcept>
 #include <string>
 
@@ -12,6 +13,13 @@ namespace kalden {
 // case, with the numerical functions they rest on. Every real is held in
 // extended precision (long double, 64-bit significand); constants written in
 // decimal are the extended values nearest to those decimals.
+
+// A compiler whose long double is plain double (MSVC, clang-cl, ARM Windows)
+// would print other digits; such a build must not exist.
+static_assert(std::numeric_limits<long double>::digits >= 64,
+              "kalden needs long double with a 64-bit significand (x87 extended precision); this compiler's "
+              "long double is narrower, so the reports would print other digits. Build with GCC or Clang "
+              "on x86-64 (on Windows: mingw-w64).");
 
 // Stands for infinity: an unbounded support or parameter range ends at
 // plus or minus this value (2^31 - 1).

@@ -1,6 +1,9 @@
 #include "worksheet/InputValidation.h"
 
+#include <array>
+#include <charconv>
 #include <cmath>
+#include <string>
 
 #include "report/NumberFormat.h"
 #include "worksheet/ProgramConfig.h"
@@ -15,12 +18,19 @@ const std::string NumericOnlyText = "Enter numeric data only.";
 
 // 10^n as a double, for n from 0 to 308. Exact up to 10^22; beyond that the
 // nearest double, so any number of decimal places can be scanned without an
-// integer overflow.
+// integer overflow. The powers are read from their decimal texts, which is
+// correctly rounded on every system; std::pow is not (mingw-w64's misses by
+// an ulp for many large n, which moved scanned values on Windows).
 double powerOfTen(int n) {
-    static const double exact[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                   1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    if (n <= 22) return exact[n];
-    return std::pow(10.0, n);
+    static const std::array<double, 309> powers = [] {
+        std::array<double, 309> table{};
+        for (int i = 0; i < 309; ++i) {
+            const std::string text = "1e" + std::to_string(i);
+            std::from_chars(text.data(), text.data() + text.size(), table[static_cast<std::size_t>(i)]);
+        }
+        return table;
+    }();
+    return powers[static_cast<std::size_t>(n)];
 }
 
 // The value of digit d in decimal place `place` (1 for tenths): d / 10^place.

@@ -4,9 +4,14 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <random>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <sys/stat.h>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include "cli/BatchInput.h"
 #include "cli/BatchOutput.h"
@@ -468,9 +473,10 @@ class BatchFiles : public BatchScoring {
 protected:
     void SetUp() override {
         BatchScoring::SetUp();
-        std::string pattern = (fs::temp_directory_path() / "kalden-batch-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
+        static int serial = 0;
+        dir_ = fs::temp_directory_path() /
+               ("kalden-batch-" + std::to_string(std::random_device{}()) + "-" + std::to_string(serial++));
+        ASSERT_TRUE(fs::create_directory(dir_)) << dir_;
     }
     void TearDown() override {
         fs::remove_all(dir_);
@@ -499,8 +505,10 @@ TEST_F(BatchFiles, OutputFileIsReplacedOnlyWhenCompleteAndTextLinesEndInCrLf) {
     RecordingMessages messages;
     computeAndCompose(expected, mixedCase(), {}, messages);
     EXPECT_EQ(get(path("out.txt")), joinCrLf(expected));
+#ifndef _WIN32
     EXPECT_EQ(fs::status(path("out.txt")).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write);
+#endif
     EXPECT_EQ(out.str(), "");
     EXPECT_EQ(entries(), 2u) << "no temporary file left";
 
@@ -520,7 +528,12 @@ TEST_F(BatchFiles, UnreadableInputAndUnwritableOutputHaveTheirOwnStatuses) {
     put(path("in.csv"), kScoreHeader + "\na,12,7,11,9,8,10,13\n");
     err.str("");
     EXPECT_EQ(run({"--batch", path("in.csv"), "--output", path("no/such/out.csv")}, none, out, err), ExitWriteFailed);
-    EXPECT_EQ(err.str(), "kalden-report: cannot write " + path("no/such/out.csv") + ": No such file or directory\n");
+#ifdef _WIN32
+    const std::string missingFolder = systemErrorText(ERROR_PATH_NOT_FOUND);
+#else
+    const std::string missingFolder = std::strerror(ENOENT);
+#endif
+    EXPECT_EQ(err.str(), "kalden-report: cannot write " + path("no/such/out.csv") + ": " + missingFolder + "\n");
 }
 
 TEST_F(BatchFiles, AnAbandonedReplacementLeavesTheOldFileAndNoTemporaryFile) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 
 #include "stats/NormalDistribution.h"
 #include "support/RecordingMessages.h"
@@ -78,7 +79,7 @@ TEST(SimpsonIntegral, BackwardsIntegrationIsNegative) {
     const double backwards = simpsonIntegral(1.5, 0.5, messages);
     EXPECT_LT(backwards, 0.0);
     EXPECT_NEAR(backwards, -forwards, 1e-15);
-    EXPECT_NEAR(forwards, 0.2417303374571288 * (0.39894228 * std::sqrt(2 * M_PI)), 1e-8);
+    EXPECT_NEAR(forwards, 0.2417303374571288 * (0.39894228 * std::sqrt(2 * std::numbers::pi)), 1e-8);
 }
 
 TEST(NormalDensity, UsesTheEightDecimalFactor) {
