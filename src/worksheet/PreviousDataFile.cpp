@@ -49,7 +49,11 @@ namespace {
 
 bool existsAt(const std::string& path) {
     struct stat st {};
+#ifdef _WIN32
+    return ::stat(path.c_str(), &st) == 0; // no symbolic links to tell apart
+#else
     return ::lstat(path.c_str(), &st) == 0;
+#endif
 }
 
 bool isReadableRegularFile(const std::string& path) {
@@ -378,7 +382,12 @@ bool createPrivateFolder(const std::string& folder, std::string& error) {
     }
     const auto slash = folder.find_last_of('/');
     if (slash != std::string::npos && slash > 0 && !createPrivateFolder(folder.substr(0, slash), error)) return false;
-    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+#ifdef _WIN32
+    const int made = ::mkdir(folder.c_str()); // access follows the user's profile folder
+#else
+    const int made = ::mkdir(folder.c_str(), 0700);
+#endif
+    if (made != 0 && errno != EEXIST) {
         error = std::strerror(errno);
         return false;
     }
