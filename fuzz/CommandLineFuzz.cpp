@@ -28,7 +28,7 @@ using kalden::fuzz::quoted;
 
 namespace {
 
-const std::string kOldContent = "an older report\r\n";
+const std::string OldContent = "an older report\r\n";
 
 class ScratchFolder {
 public:
@@ -102,7 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     {
         std::ofstream old(target, std::ios::binary | std::ios::trunc);
-        old << kOldContent;
+        old << OldContent;
     }
 
     std::istringstream in;
@@ -127,7 +127,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // as far as writing; a command that failed leaves it as it was.
     const std::string saved = readAll(target);
     const bool help = status == kalden::cli::ExitOk && out.str() == kalden::cli::usageText();
-    if (saved != kOldContent) {
+    if (saved != OldContent) {
         FUZZ_CHECK(outputGiven && !help, "file touched without --output: " + shown);
         FUZZ_CHECK(status == kalden::cli::ExitOk || (batchGiven && status == kalden::cli::ExitInputRejected),
                    "status " + std::to_string(status) + " but the old file was replaced: " + shown);

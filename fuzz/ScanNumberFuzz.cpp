@@ -17,7 +17,7 @@ using kalden::fuzz::quoted;
 
 namespace {
 
-const std::string kCaption = "VOCABULARY subtest scaled score:";
+const std::string FieldCaption = "VOCABULARY subtest scaled score:";
 
 bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
@@ -30,7 +30,7 @@ std::size_t codePoints(const std::string& text) {
 // A range message must show the value as a number with three decimals (or
 // as INF), and that number must be the value rounded to three places.
 void checkRangeMessage(const std::string& message, double value, const std::string& text) {
-    const std::string head = "INPUT ERROR\r(  " + kCaption + "  ";
+    const std::string head = "INPUT ERROR\r(  " + FieldCaption + "  ";
     const std::string tail = "  )\rThe valid range for Wechsler subtest scaled scores is 1 to 19 ";
     FUZZ_CHECK(message.size() > head.size() + tail.size() && message.compare(0, head.size(), head) == 0 &&
                    message.compare(message.size() - tail.size(), tail.size(), tail) == 0,
@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // the text quoted; never a beep, at most one message.
     testing::RecordingMessages messages;
     InputError = !text.empty() && scan.ok; // the opposite of what the parse must leave
-    const ParseResult field = parseFieldValue(text, kCaption, messages);
+    const ParseResult field = parseFieldValue(text, FieldCaption, messages);
     const double fieldValue = field.value;
     FUZZ_CHECK(field.ok == !InputError, quoted(text));
     FUZZ_CHECK(messages.warnings == (field.ok ? std::vector<std::string>{} : std::vector<std::string>{field.message}),
@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(messages.beeps == 0, quoted(text));
     if (text.empty()) {
         FUZZ_CHECK(InputError, "empty text");
-        FUZZ_CHECK(messages.warnings == std::vector<std::string>{"INPUT ERROR\r\r(  " + kCaption +
+        FUZZ_CHECK(messages.warnings == std::vector<std::string>{"INPUT ERROR\r\r(  " + FieldCaption +
                                                                  "  )\r\rData have not been entered in this field."},
                    "empty text");
     } else {
@@ -82,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(sameBits(fieldValue, scan.value), quoted(text));
         const std::vector<std::string> expected =
             scan.ok ? std::vector<std::string>{}
-                    : std::vector<std::string>{"INPUT ERROR\r(  " + kCaption + "  " + text +
+                    : std::vector<std::string>{"INPUT ERROR\r(  " + FieldCaption + "  " + text +
                                                "  )\r\rEnter numeric data only."};
         FUZZ_CHECK(messages.warnings == expected, quoted(text));
     }
@@ -104,7 +104,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // else, however large, is shown as a plain number.
     if (scan.ok) {
         messages.clear();
-        const bool inRange = checkScaledScoreRange(kCaption, scan.value, messages);
+        const bool inRange = checkScaledScoreRange(FieldCaption, scan.value, messages);
         FUZZ_CHECK(inRange == (scan.value >= 1 && scan.value <= 19), quoted(text));
         FUZZ_CHECK(messages.warnings.size() == (inRange ? 0u : 1u), quoted(text));
         if (!inRange) checkRangeMessage(messages.warnings[0], scan.value, text);

@@ -11,8 +11,8 @@ namespace kalden::cli {
 
 namespace {
 
-constexpr std::size_t kReadChunk = 1 << 16;
-constexpr int kEnd = -1;
+constexpr std::size_t ReadChunk = 1 << 16;
+constexpr int EndOfInput = -1;
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -99,7 +99,7 @@ std::string shapeProblem(const CsvRecord& row, const BatchLayout& layout) {
 } // namespace
 
 CsvReader::CsvReader(std::istream& in, std::size_t recordLimit)
-    : in_(in), recordLimit_(recordLimit), buffer_(kReadChunk) {}
+    : in_(in), recordLimit_(recordLimit), buffer_(ReadChunk) {}
 
 bool CsvReader::refill() {
     if (readFailed_ || !in_) return false;
@@ -111,13 +111,13 @@ bool CsvReader::refill() {
 }
 
 int CsvReader::peek() {
-    if (position_ == filled_ && !refill()) return kEnd;
+    if (position_ == filled_ && !refill()) return EndOfInput;
     return static_cast<unsigned char>(buffer_[position_]);
 }
 
 int CsvReader::get() {
     const int c = peek();
-    if (c != kEnd) ++position_;
+    if (c != EndOfInput) ++position_;
     return c;
 }
 
@@ -145,7 +145,7 @@ void CsvReader::readRecord(CsvRecord& record) {
     bool atCellStart = true;
     for (;;) {
         const int c = get();
-        if (c == kEnd) {
+        if (c == EndOfInput) {
             record.unterminatedQuote = quoted;
             break;
         }
@@ -202,7 +202,7 @@ bool CsvReader::next(CsvRecord& record) {
             position_ += 3;
     }
     for (;;) {
-        if (peek() == kEnd) return false;
+        if (peek() == EndOfInput) return false;
         record.line = line_;
         record.unterminatedQuote = false;
         record.oversized = false;

@@ -9,24 +9,24 @@ namespace kalden::cli {
 
 namespace {
 
-const char* const kIndexNames[IndexCount] = {"vc", "po", "wm", "ps", "fsiq"};
-const char* const kPairNames[PairCount] = {"vc_po", "vc_wm", "vc_ps", "po_wm", "po_ps", "wm_ps"};
-const char* const kIndexValueNames[] = {"score",      "true_score",       "se",
+const char* const IndexNames[IndexCount] = {"vc", "po", "wm", "ps", "fsiq"};
+const char* const PairNames[PairCount] = {"vc_po", "vc_wm", "vc_ps", "po_wm", "po_ps", "wm_ps"};
+const char* const IndexValueNames[] = {"score",      "true_score",       "se",
                                         "lower",      "upper",            "percentile",
                                         "percentile_lower", "percentile_upper"};
-const char* const kPairValueNames[] = {"difference",           "se_difference",         "p_two_tailed",
+const char* const PairValueNames[] = {"difference",           "se_difference",         "p_two_tailed",
                                        "p_one_tailed",         "bonferroni_significant", "abnormality_difference",
                                        "abnormality_percent",  "abnormal"};
-const char* const kProfileValueNames[] = {"low_score_count",           "low_score_percent", "abnormal_difference_count",
+const char* const ProfileValueNames[] = {"low_score_count",           "low_score_percent", "abnormal_difference_count",
                                           "abnormal_difference_percent", "chi_square",        "p_profile"};
 
 std::vector<std::string> makeResultNames() {
     std::vector<std::string> names;
-    for (const char* index : kIndexNames)
-        for (const char* value : kIndexValueNames) names.push_back(std::string(index) + "_" + value);
-    for (const char* pair : kPairNames)
-        for (const char* value : kPairValueNames) names.push_back(std::string(pair) + "_" + value);
-    for (const char* value : kProfileValueNames) names.emplace_back(value);
+    for (const char* index : IndexNames)
+        for (const char* value : IndexValueNames) names.push_back(std::string(index) + "_" + value);
+    for (const char* pair : PairNames)
+        for (const char* value : PairValueNames) names.push_back(std::string(pair) + "_" + value);
+    for (const char* value : ProfileValueNames) names.emplace_back(value);
     return names;
 }
 

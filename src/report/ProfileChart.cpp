@@ -16,9 +16,9 @@ namespace kalden {
 
 namespace {
 
-constexpr std::array<IndexId, IndexCount> kIndexes = {IndexId::VC, IndexId::PO, IndexId::WM, IndexId::PS,
+constexpr std::array<IndexId, IndexCount> IndexOrder = {IndexId::VC, IndexId::PO, IndexId::WM, IndexId::PS,
                                                       IndexId::FSIQ};
-constexpr std::array<double, 5> kPercentileMarks = {70, 85, 100, 115, 130};
+constexpr std::array<double, 5> PercentileMarks = {70, 85, 100, 115, 130};
 
 // The scale's percentile ranks; no warning can arise at these points, and
 // 100 is the mean itself.
@@ -63,7 +63,7 @@ QStringList ProfileChart::descriptionLines() const {
     QStringList lines;
     if (!case_) return lines;
     const QString level = confidenceLevel(case_->confidenceMethod);
-    for (IndexId id : kIndexes) {
+    for (IndexId id : IndexOrder) {
         const IndexResult& r = (*case_)[id];
         lines << QStringLiteral("%1 %2, %3 confidence limits %4 to %5, percentile %6")
                      .arg(QString::fromLatin1(indexDefinition(id).label), number(r.score, 0), level,
@@ -117,14 +117,14 @@ void ProfileChart::paintScales(QPainter& painter, const QRectF& plot, const QSiz
                      QStringLiteral("Score"));
     painter.drawText(QRectF(plot.right() - 80, 0, size.width() - plot.right() + 80, fm.height()),
                      Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("Percentile"));
-    for (double v : kPercentileMarks) {
+    for (double v : PercentileMarks) {
         const double y = scoreY(v, plot);
         painter.drawLine(QPointF(plot.right(), y), QPointF(plot.right() + 5, y));
         painter.drawText(QRectF(plot.right() + 8, y - fm.height() / 2, size.width() - plot.right() - 8, fm.height()),
                          Qt::AlignLeft | Qt::AlignVCenter, number(percentileOf(v), 1));
     }
     const double slot = plot.width() / IndexCount;
-    for (IndexId id : kIndexes) {
+    for (IndexId id : IndexOrder) {
         const QRectF nameBox(indexX(id, plot) - slot / 2 + 2, plot.bottom() + 6, slot - 4, 2 * fm.height() + 2);
         painter.drawText(nameBox, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap,
                          QString::fromLatin1(indexDefinition(id).label));
@@ -134,7 +134,7 @@ void ProfileChart::paintScales(QPainter& painter, const QRectF& plot, const QSiz
 void ProfileChart::paintIndexes(QPainter& painter, const QRectF& plot) const {
     const QFontMetricsF fm(painter.font());
     const double cap = 6;
-    for (IndexId id : kIndexes) {
+    for (IndexId id : IndexOrder) {
         const IndexResult& r = (*case_)[id];
         const double x = indexX(id, plot);
         const double y = scoreY(r.score, plot);

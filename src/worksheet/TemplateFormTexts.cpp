@@ -10,7 +10,7 @@ namespace kalden {
 namespace {
 
 // The text that follows the citation sentence and two blanks.
-const char* const kDescriptionBody =
+const char* const DescriptionBody =
     "The program calculates an individual's short-form Index scores (plus 95% or 90% confidence limits) f"
     "rom scores on seven subtests. The scores are also expressed as percentile ranks (plus CLs on the per"
     "centile ranks).   The program then tests whether differences among the individual's Index scores are"
@@ -31,7 +31,7 @@ const char* const kDescriptionBody =
 } // namespace
 
 QString TfrmTemplate::descriptionText() {
-    return QString::fromStdString(CitationSentence) + QStringLiteral("  ") + QString::fromUtf8(kDescriptionBody);
+    return QString::fromStdString(CitationSentence) + QStringLiteral("  ") + QString::fromUtf8(DescriptionBody);
 }
 
 const QStringList& TfrmTemplate::matrixGuidanceLines() {

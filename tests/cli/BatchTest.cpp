@@ -29,7 +29,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string kScoreHeader = "id,vocabulary,digit_symbol,similarities,block_design,arithmetic,digit_span,"
+const std::string ScoreHeader = "id,vocabulary,digit_symbol,similarities,block_design,arithmetic,digit_span,"
                                  "matrix_reasoning";
 
 std::vector<std::vector<std::string>> readAll(const std::string& text, std::vector<std::size_t>* lines = nullptr) {
@@ -218,7 +218,7 @@ TEST(BatchCaseReading, RejectsABadRowWithTheWorksheetMessageAsOneLine) {
          "scores is 1 to 19 "},
     };
     std::string problem;
-    const auto layout = readBatchLayout(readAll(kScoreHeader).front(), problem);
+    const auto layout = readBatchLayout(readAll(ScoreHeader).front(), problem);
     ASSERT_TRUE(layout);
     for (const Case& c : cases) {
         const auto cells = readAll(c.row).front();
@@ -262,7 +262,7 @@ TEST(BatchCaseReading, RowOptionsOverrideTheDefaultsAndBadValuesRejectTheRow) {
         {",,\"line\r\none\",,", {}, {}, "bonferroni must be true, false, yes, no, 1 or 0, not 'line  one'"},
     };
     std::string problem;
-    const auto header = readAll(kScoreHeader + ",ci,basis,bonferroni,criterion,notes").front();
+    const auto header = readAll(ScoreHeader + ",ci,basis,bonferroni,criterion,notes").front();
     const auto layout = readBatchLayout(header, problem);
     ASSERT_TRUE(layout);
     for (const Case& c : cases) {
@@ -286,7 +286,7 @@ TEST(BatchCaseReading, RowOptionsOverrideTheDefaultsAndBadValuesRejectTheRow) {
 }
 
 TEST_F(BatchScoring, TextOutputIsTheReportsAppendedAsSuccessiveComputesAppendThem) {
-    const std::string input = kScoreHeader + ",ci,basis,bonferroni,criterion,notes\n"
+    const std::string input = ScoreHeader + ",ci,basis,bonferroni,criterion,notes\n"
                               "a,12,7,11,9,8,10,13,,,,,\n"
                               "bad,12,7,11,9,8,10,\n"
                               "b,15,4,15,5,10,10,5,glutting90,true,yes,15,\"first\nsecond\"\n"
@@ -325,7 +325,7 @@ TEST_F(BatchScoring, CsvKeepsEveryRowInPlaceAndItsValuesPrintAsTheReportPrintsTh
     const char* const ci[] = {"traditional95", "traditional90", "glutting95", "glutting90"};
     const char* const criterion[] = {"5", "10", "15"};
     std::ostringstream input;
-    input << kScoreHeader << ",ci,basis,bonferroni,criterion\n";
+    input << ScoreHeader << ",ci,basis,bonferroni,criterion\n";
     for (std::size_t i = 0; i < cases.size(); ++i) {
         const InputRecord& c = cases[i];
         input << "case " << i;
@@ -378,13 +378,13 @@ TEST_F(BatchScoring, CsvKeepsEveryRowInPlaceAndItsValuesPrintAsTheReportPrintsTh
 
 TEST_F(BatchScoring, NumbersUseAPointWhateverTheReportSeparator) {
     setDecimalSeparator(',');
-    const Outcome got = runBatchOn(kScoreHeader + "\nx,10,10.5,10,10,10,10,10\n", {"--format", "csv"});
+    const Outcome got = runBatchOn(ScoreHeader + "\nx,10,10.5,10,10,10,10,10\n", {"--format", "csv"});
     EXPECT_EQ(got.status, ExitOk);
     EXPECT_EQ(csvTable(got.out).at(0).at("ps_score"), "102.5");
 }
 
 TEST_F(BatchScoring, JsonLinesCarryTheCsvValuesNullsAndErrors) {
-    const std::string input = kScoreHeader + ",bonferroni\n"
+    const std::string input = ScoreHeader + ",bonferroni\n"
                               "\"q\"\"1\",12,7,11,9,8,10,13,\n"
                               "\"caf\xC3\xA9\xFF\",0,10,10,10,10,10,10,\n"
                               "z,19,1,19,13,7,7,13,yes\n";
@@ -434,7 +434,7 @@ TEST_F(BatchScoring, AnUnusableHeaderIsAUsageErrorBeforeAnyOutput) {
          "kalden-report: standard input: the header lacks the score column(s) digit_symbol, similarities, "
          "block_design, arithmetic, digit_span, matrix_reasoning\n"},
         {"\n\n", {}, "kalden-report: standard input is empty: it needs a header row naming the columns\n"},
-        {kScoreHeader + ",Notes,notes\n", {"--format", "json"},
+        {ScoreHeader + ",Notes,notes\n", {"--format", "json"},
          "kalden-report: standard input: the header names column notes twice\n"},
     };
     for (const Case& c : cases) {
@@ -463,7 +463,7 @@ TEST_F(BatchScoring, CommandLineMisuseIsRejected) {
 
 TEST_F(BatchScoring, TooManyStepsIsReportedWithTheRowThatCausedIt) {
     // A Digit Symbol of 7.6480432 puts the PS upper limit at exactly 100.
-    const Outcome got = runBatchOn(kScoreHeader + "\nfirst,10,10,10,10,10,10,10\nedge,10,7.6480432,10,10,10,10,10\n",
+    const Outcome got = runBatchOn(ScoreHeader + "\nfirst,10,10,10,10,10,10,10\nedge,10,7.6480432,10,10,10,10,10\n",
                                {"--format", "csv"});
     EXPECT_EQ(got.status, ExitOk);
     EXPECT_EQ(got.err, "kalden-report: row 2 (line 3), id \"edge\": Too many steps\n");
@@ -495,7 +495,7 @@ protected:
 };
 
 TEST_F(BatchFiles, OutputFileIsReplacedOnlyWhenCompleteAndTextLinesEndInCrLf) {
-    put(path("in.csv"), kScoreHeader + "\na,12,7,11,9,8,10,13\n");
+    put(path("in.csv"), ScoreHeader + "\na,12,7,11,9,8,10,13\n");
     put(path("out.txt"), "old");
     ::chmod(path("out.txt").c_str(), 0600);
     std::istringstream none;
@@ -525,7 +525,7 @@ TEST_F(BatchFiles, UnreadableInputAndUnwritableOutputHaveTheirOwnStatuses) {
     EXPECT_EQ(err.str(), "kalden-report: cannot read " + path("missing.csv") + ": No such file or directory\n");
     EXPECT_EQ(run({"--batch", dir_.string()}, none, out, err), ExitNoInput) << "a folder is no batch file";
 
-    put(path("in.csv"), kScoreHeader + "\na,12,7,11,9,8,10,13\n");
+    put(path("in.csv"), ScoreHeader + "\na,12,7,11,9,8,10,13\n");
     err.str("");
     EXPECT_EQ(run({"--batch", path("in.csv"), "--output", path("no/such/out.csv")}, none, out, err), ExitWriteFailed);
 #ifdef _WIN32

@@ -28,7 +28,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string kOldReport = "An older report\r\nthat must survive.\r\n";
+const std::string OldReport = "An older report\r\nthat must survive.\r\n";
 
 std::string readBytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -99,7 +99,7 @@ protected:
 
 TEST_F(OutputFault, ReadOnlyFolderKeepsTheOldReport) {
     const fs::path output = folder_ / "results.txt";
-    writeBytes(output, kOldReport);
+    writeBytes(output, OldReport);
     std::string description;
     if (::geteuid() != 0) {
         ASSERT_EQ(::chmod(folder_.c_str(), 0555), 0);
@@ -120,7 +120,7 @@ TEST_F(OutputFault, ReadOnlyFolderKeepsTheOldReport) {
     EXPECT_EQ(outcome.status, kalden::cli::ExitWriteFailed);
     EXPECT_EQ(outcome.err, cannotWrite(output, description));
     EXPECT_EQ(outcome.out, "");
-    EXPECT_EQ(readBytes(output), kOldReport);
+    EXPECT_EQ(readBytes(output), OldReport);
     EXPECT_EQ(entriesOf(folder_), std::vector<std::string>{"results.txt"});
 }
 
@@ -142,7 +142,7 @@ TEST_F(OutputFault, FullDeviceKeepsTheOldReportAndLeavesNoPartialFile) {
     const std::string failed = mountOn("tmpfs", folder_, "tmpfs", 0, "size=64k");
     if (!failed.empty()) GTEST_SKIP() << failed;
     const fs::path output = folder_ / "results.txt";
-    writeBytes(output, kOldReport);
+    writeBytes(output, OldReport);
     // Fill every remaining block.
     {
         const int fd = ::open((folder_ / "filler").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -160,14 +160,14 @@ TEST_F(OutputFault, FullDeviceKeepsTheOldReportAndLeavesNoPartialFile) {
 
     EXPECT_EQ(outcome.status, kalden::cli::ExitWriteFailed);
     EXPECT_EQ(outcome.err, cannotWrite(output, "No space left on device"));
-    EXPECT_EQ(readBytes(output), kOldReport);
+    EXPECT_EQ(readBytes(output), OldReport);
     EXPECT_EQ(entriesOf(folder_), (std::vector<std::string>{"filler", "results.txt"}));
 }
 
 TEST_F(OutputFault, DirectoryInThePlaceOfTheFileIsLeftAsItWas) {
     const fs::path output = folder_ / "results.txt";
     fs::create_directory(output);
-    writeBytes(output / "inside.txt", kOldReport);
+    writeBytes(output / "inside.txt", OldReport);
 
     const Outcome outcome = reportTo(output);
 
@@ -175,7 +175,7 @@ TEST_F(OutputFault, DirectoryInThePlaceOfTheFileIsLeftAsItWas) {
     EXPECT_EQ(outcome.err, cannotWrite(output, "Is a directory"));
     EXPECT_TRUE(fs::is_directory(output));
     EXPECT_EQ(entriesOf(output), std::vector<std::string>{"inside.txt"});
-    EXPECT_EQ(readBytes(output / "inside.txt"), kOldReport);
+    EXPECT_EQ(readBytes(output / "inside.txt"), OldReport);
     EXPECT_EQ(entriesOf(folder_), std::vector<std::string>{"results.txt"});
 }
 
@@ -183,7 +183,7 @@ TEST_F(OutputFault, DirectoryInThePlaceOfTheFileIsLeftAsItWas) {
 // replaced by the whole new one and nothing else is left in the folder.
 TEST_F(OutputFault, WritableFolderGetsTheWholeNewReport) {
     const fs::path output = folder_ / "results.txt";
-    writeBytes(output, kOldReport);
+    writeBytes(output, OldReport);
     ASSERT_EQ(::chmod(output.c_str(), 0640), 0);
 
     const Outcome outcome = reportTo(output);
@@ -210,7 +210,7 @@ TEST_F(OutputFault, SymbolicLinkKeepsPointingAtTheNewReport) {
     const fs::path target = folder_ / "kept";
     fs::create_directory(target);
     const fs::path real = target / "results.txt";
-    writeBytes(real, kOldReport);
+    writeBytes(real, OldReport);
     const fs::path link = folder_ / "latest.txt";
     fs::create_symlink(fs::path("kept") / "results.txt", link);
 
@@ -219,21 +219,21 @@ TEST_F(OutputFault, SymbolicLinkKeepsPointingAtTheNewReport) {
     EXPECT_EQ(outcome.status, kalden::cli::ExitOk) << outcome.err;
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(readBytes(real).substr(0, 2), "\r\n");
-    EXPECT_NE(readBytes(real), kOldReport);
+    EXPECT_NE(readBytes(real), OldReport);
     EXPECT_EQ(entriesOf(target), std::vector<std::string>{"results.txt"});
 }
 
 TEST_F(OutputFault, ReadOnlyFileIsNotReplacedBehindTheUsersBack) {
     if (::geteuid() == 0) GTEST_SKIP() << "permissions do not stop root";
     const fs::path output = folder_ / "results.txt";
-    writeBytes(output, kOldReport);
+    writeBytes(output, OldReport);
     ASSERT_EQ(::chmod(output.c_str(), 0444), 0);
 
     const Outcome outcome = reportTo(output);
 
     EXPECT_EQ(outcome.status, kalden::cli::ExitWriteFailed);
     EXPECT_EQ(outcome.err, cannotWrite(output, std::strerror(EACCES)));
-    EXPECT_EQ(readBytes(output), kOldReport);
+    EXPECT_EQ(readBytes(output), OldReport);
 }
 
 } // namespace

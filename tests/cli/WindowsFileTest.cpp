@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::vector<std::string> kScores = {"12", "7", "11", "9", "8", "10", "13"};
+const std::vector<std::string> CaseScores = {"12", "7", "11", "9", "8", "10", "13"};
 
 class SavedReport : public ::testing::Test {
 protected:
@@ -41,7 +41,7 @@ protected:
         std::ofstream(file, std::ios::binary) << content;
     }
     int run(std::vector<std::string> args) {
-        args.insert(args.end(), kScores.begin(), kScores.end());
+        args.insert(args.end(), CaseScores.begin(), CaseScores.end());
         out_.str("");
         err_.str("");
         return cli::run(args, out_, err_);

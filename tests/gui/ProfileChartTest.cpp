@@ -21,8 +21,8 @@ using kalden::testing::readBytes;
 
 namespace {
 
-const QStringList kMixed = {"12", "7", "11", "9", "8", "10", "13"};
-const QStringList kTens = {"10", "10", "10", "10", "10", "10", "10"};
+const QStringList Mixed = {"12", "7", "11", "9", "8", "10", "13"};
+const QStringList Tens = {"10", "10", "10", "10", "10", "10", "10"};
 
 QString exeIn(const QTemporaryDir& dir) { return dir.filePath(QStringLiteral("kalden")); }
 
@@ -70,7 +70,7 @@ private slots:
         QTemporaryDir dir;
         Program p;
         p.start(exeIn(dir));
-        compute(p, kTens);
+        compute(p, Tens);
         p.results->mnuProfileChart->trigger();
         TfrmProfileChart* w = p.results->profileChartWindow();
         QVERIFY(w);
@@ -96,7 +96,7 @@ private slots:
 
         // A new Compute updates the open window.
         p.results->cmdReturnClick();
-        compute(p, kMixed);
+        compute(p, Mixed);
         QCOMPARE(chart.descriptionLines().first(),
                  QStringLiteral("Verbal Comprehension 108, 95% confidence limits 101 to 115, percentile 70.3"));
     }
@@ -106,7 +106,7 @@ private slots:
         Program p;
         p.start(exeIn(dir));
         p.form->RadioGroup2->setItemIndex(3); // 90% Glutting
-        compute(p, kMixed);
+        compute(p, Mixed);
         p.results->mnuProfileChart->trigger();
         const ProfileChart& chart = *p.results->profileChartWindow()->chtProfile;
         QCOMPARE(chart.accessibleName(), QStringLiteral("Index profile chart"));
@@ -125,7 +125,7 @@ private slots:
         QTemporaryDir dir;
         Program p;
         p.start(exeIn(dir));
-        compute(p, kMixed);
+        compute(p, Mixed);
         p.results->mnuProfileChart->trigger();
         TfrmProfileChart* w = p.results->profileChartWindow();
         const QString png = dir.filePath("c.png"), svg = dir.filePath("c.SVG"), pdf = dir.filePath("c.pdf");
@@ -154,9 +154,9 @@ private slots:
         QTemporaryDir dir;
         Program p;
         p.start(exeIn(dir));
-        compute(p, kMixed);
+        compute(p, Mixed);
         p.results->cmdReturnClick();
-        compute(p, kTens);
+        compute(p, Tens);
         const QString pdf = dir.filePath("results.pdf");
         p.files.saveAnswers = {pdf};
         p.results->mnuSaveAsPdf->trigger();
@@ -188,11 +188,11 @@ private slots:
         QTemporaryDir dir;
         Program p;
         p.start(exeIn(dir));
-        compute(p, kMixed);
+        compute(p, Mixed);
         QApplication::processEvents();
         const int firstBlockCount = p.results->memoResults->document()->blockCount();
         p.results->cmdReturnClick();
-        compute(p, kTens);
+        compute(p, Tens);
         QApplication::processEvents();
         QPlainTextEdit* memo = p.results->memoResults;
         QCOMPARE(memo->cursorForPosition(QPoint(2, 2)).block().blockNumber(), firstBlockCount - 1);

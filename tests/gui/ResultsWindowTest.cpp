@@ -32,12 +32,12 @@ using kalden::testing::writeBytes;
 
 namespace {
 
-const QStringList kMixed = {"12", "7", "11", "9", "8", "10", "13"};
+const QStringList Mixed = {"12", "7", "11", "9", "8", "10", "13"};
 
 QString exeIn(const QTemporaryDir& dir) { return dir.filePath(QStringLiteral("kalden")); }
 
 // One Compute through the worksheet, leaving the results window shown.
-void compute(Program& p, const QStringList& scores = kMixed) {
+void compute(Program& p, const QStringList& scores = Mixed) {
     p.setScores(scores);
     p.form->cmdComputeClick();
 }
@@ -138,7 +138,7 @@ private slots:
         p.results->cmdReturnClick();
         QVERIFY(!p.results->isVisible());
         QVERIFY(p.form->isVisible());
-        for (int k = 1; k <= 7; ++k) QCOMPARE(p.form->field(k)->text(), kMixed[k - 1]);
+        for (int k = 1; k <= 7; ++k) QCOMPARE(p.form->field(k)->text(), Mixed[k - 1]);
     }
 
     void exitAsksAndEndsOnlyOnYes() {

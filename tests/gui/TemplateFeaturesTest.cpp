@@ -32,11 +32,11 @@ using kalden::testing::writeBytes;
 
 namespace {
 
-const QString kAgeCaption = QStringLiteral("Age of individual (used in computing CLs on abnormality) :");
-const char* const kDemoFile = "kalden-template-demo.txt";
+const QString AgeCaption = QStringLiteral("Age of individual (used in computing CLs on abnormality) :");
+const char* const DemoFile = "kalden-template-demo.txt";
 
 // The demonstration program's file in the user's data folder of the harness.
-QString demoFile(const QTemporaryDir& dir) { return dir.filePath(QStringLiteral("share/kalden/") + kDemoFile); }
+QString demoFile(const QTemporaryDir& dir) { return dir.filePath(QStringLiteral("share/kalden/") + DemoFile); }
 void writeDemoFile(const QTemporaryDir& dir, const std::string& content) {
     QDir().mkpath(dir.filePath(QStringLiteral("share/kalden")));
     writeBytes(demoFile(dir), content);
@@ -130,7 +130,7 @@ void setCell(QTableWidget* grid, int row, int column, const QString& text) { gri
 
 // The data file of the round trip below: scores 4 7 10 10 10 10 10, matrix
 // order 3, a 4 x 7 grid with four cells filled, and the 3 x 3 matrix.
-const std::string kRoundTripFile = "4 7 10 10 10 10 10 3 "
+const std::string RoundTripFile = "4 7 10 10 10 10 10 3 "
                                    "1 2.5 0 0 "
                                    "0 0 -3 0 "
                                    "0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 "
@@ -157,7 +157,7 @@ private slots:
         QVERIFY(f.config.UseCorrelationMatrix);
         QVERIFY(f.config.UseDataGrid);
         for (int k = 1; k <= 8; ++k) QVERIFY2(f.field(k)->isVisibleTo(&f), qPrintable(f.label(k)->text()));
-        QCOMPARE(f.label(8)->text(), kAgeCaption);
+        QCOMPARE(f.label(8)->text(), AgeCaption);
         QVERIFY(f.grdData->isVisibleTo(&f));
         QVERIFY(f.lblGridColumnsTitle->isVisibleTo(&f));
         QCOMPARE(f.lblGridColumnsTitle->text(), QStringLiteral("Column names"));
@@ -334,7 +334,7 @@ private slots:
             p.setScores({"10", "10", "10", "10", "10", "10", "10", text});
             MatrixWindowScript script(p.form.get(), {[](TfrmSquareMatrix& w) { w.ReturnBtnClick(); }});
             p.form->cmdComputeClick();
-            const QString expected = QStringLiteral("warning:INPUT ERROR\r(  ") + kAgeCaption + QStringLiteral("  ") +
+            const QString expected = QStringLiteral("warning:INPUT ERROR\r(  ") + AgeCaption + QStringLiteral("  ") +
                                      QString::fromLatin1(text) +
                                      QStringLiteral("  )\rThe order of the correlation matrix (the number of "
                                                     "variables) must be a whole number from 1 to 20.");
@@ -352,7 +352,7 @@ private slots:
         p.start(exeIn(dir), templateDemoConfig());
         p.setScores({"10", "10", "10", "10", "10", "10", "10", ""});
         p.form->cmdComputeClick();
-        QCOMPARE(p.boxes.events, QStringList{QStringLiteral("warning:INPUT ERROR\r\r(  ") + kAgeCaption +
+        QCOMPARE(p.boxes.events, QStringList{QStringLiteral("warning:INPUT ERROR\r\r(  ") + AgeCaption +
                                              QStringLiteral("  )\r\rData have not been entered in this field.")});
     }
 
@@ -389,7 +389,7 @@ private slots:
 
     void returnToWorksheetEndsComputeWithNothingSavedScoredOrReported() {
         QTemporaryDir dir;
-        writeDemoFile(dir, kRoundTripFile);
+        writeDemoFile(dir, RoundTripFile);
         Program p;
         p.start(exeIn(dir), templateDemoConfig());
         p.form->show();
@@ -409,7 +409,7 @@ private slots:
         QVERIFY(p.results->reportLines().empty());
         QCOMPARE(p.results->windowTitle(), QStringLiteral("Output"));
         QVERIFY(p.form->StoredMatrix == before);
-        QCOMPARE(readBytes(demoFile(dir)), kRoundTripFile);
+        QCOMPARE(readBytes(demoFile(dir)), RoundTripFile);
 
         // The next entry starts from the stored matrix again, not from what
         // was typed and abandoned.
@@ -449,7 +449,7 @@ private slots:
             QCOMPARE(element(f.StoredMatrix, 2, 1), 0.5);
             QCOMPARE(element(f.StoredMatrix, 1, 2), 0.5);
             QCOMPARE(element(f.StoredMatrix, 3, 2), -0.125);
-            QCOMPARE(readBytes(demoFile(dir)), kRoundTripFile);
+            QCOMPARE(readBytes(demoFile(dir)), RoundTripFile);
             const ReportLines lines = p.results->reportLines();
             QCOMPARE(linesFrom(lines, "       than 5% of population", 20),
                      (QStringList{"       than 5% of population",
@@ -511,7 +511,7 @@ private slots:
         QVERIFY(p.boxes.events.isEmpty());
         QCOMPARE(linesFrom(p.results->reportLines(), " 2:  0.500  1.000 ", 2),
                  (QStringList{" 2:  0.500  1.000 ", " 3:  0.250 -0.125  1.000 "}));
-        QCOMPARE(readBytes(demoFile(dir)), kRoundTripFile);
+        QCOMPARE(readBytes(demoFile(dir)), RoundTripFile);
     }
 
     // Fault mended: the reading sizes the grid by fields 1 and 2, so a grid
@@ -603,7 +603,7 @@ private slots:
 
     void clearDataEmptiesTheGridCellsAndZeroesTheStoredMatrix() {
         QTemporaryDir dir;
-        writeDemoFile(dir, kRoundTripFile);
+        writeDemoFile(dir, RoundTripFile);
         Program p;
         p.start(exeIn(dir), templateDemoConfig());
         TfrmTemplate& f = *p.form;

@@ -32,9 +32,9 @@ using kalden::testing::writeBytes;
 
 namespace {
 
-const QString kNumericOnly = QStringLiteral("INPUT ERROR\r\rEnter numeric data only.");
-const QString kMaxLength = QStringLiteral("Maximum length of input is 6 characters.");
-const QStringList kMixed = {"12", "7", "11", "9", "8", "10", "13"};
+const QString NumericOnly = QStringLiteral("INPUT ERROR\r\rEnter numeric data only.");
+const QString MaxLength = QStringLiteral("Maximum length of input is 6 characters.");
+const QStringList Mixed = {"12", "7", "11", "9", "8", "10", "13"};
 
 QString exeIn(const QTemporaryDir& dir) { return dir.filePath(QStringLiteral("kalden")); }
 
@@ -202,7 +202,7 @@ private slots:
             f->setText(QStringLiteral("1"));
             f->setCursorPosition(1);
             QTest::keyClick(f, 'a');
-            QCOMPARE(p.boxes.events, (QStringList{QStringLiteral("beep"), QStringLiteral("warning:") + kNumericOnly}));
+            QCOMPARE(p.boxes.events, (QStringList{QStringLiteral("beep"), QStringLiteral("warning:") + NumericOnly}));
             QCOMPARE(f->text(), QStringLiteral("1"));
         }
     }
@@ -243,7 +243,7 @@ private slots:
         }
         p.boxes.events.clear();
         QTest::keyClick(f, Qt::Key_Escape); // its character is a control character
-        QCOMPARE(p.boxes.events, (QStringList{QStringLiteral("beep"), QStringLiteral("warning:") + kNumericOnly}));
+        QCOMPARE(p.boxes.events, (QStringList{QStringLiteral("beep"), QStringLiteral("warning:") + NumericOnly}));
         QVERIFY(f->text().isEmpty());
     }
 
@@ -257,7 +257,7 @@ private slots:
         QTest::keyPress(f, '7');
         QCOMPARE(f->text(), QStringLiteral("1234567")); // the box is shown while it still holds the long text
         QTest::keyRelease(f, '7');
-        QCOMPARE(p.boxes.events, (QStringList{QStringLiteral("beep"), QStringLiteral("warning:") + kMaxLength}));
+        QCOMPARE(p.boxes.events, (QStringList{QStringLiteral("beep"), QStringLiteral("warning:") + MaxLength}));
         QCOMPARE(f->text(), QStringLiteral("123456"));
         QCOMPARE(f->selectedText(), QStringLiteral("123456"));
         // The next character replaces the whole text.
@@ -280,7 +280,7 @@ private slots:
         QTemporaryDir dir;
         Program p;
         p.start(exeIn(dir));
-        p.setScores(kMixed);
+        p.setScores(Mixed);
         p.form->field(5)->setText(QStringLiteral("8a")); // as a paste leaves it
         QVERIFY(p.boxes.events.isEmpty());
         p.form->cmdComputeClick();
@@ -334,7 +334,7 @@ private slots:
             QTemporaryDir dir;
             Program p;
             p.start(exeIn(dir));
-            p.setScores(kMixed);
+            p.setScores(Mixed);
             p.form->field(6)->setText(c.text);
             p.form->cmdComputeClick();
             QCOMPARE(p.boxes.warnings(),
@@ -361,7 +361,7 @@ private slots:
         Program p;
         p.start(exeIn(dir));
         p.form->show();
-        p.setScores(kMixed);
+        p.setScores(Mixed);
         p.form->field(8)->setText(QStringLiteral("junk!"));
         p.form->cmdComputeClick();
         QVERIFY(p.boxes.events.isEmpty());
@@ -373,7 +373,7 @@ private slots:
         Program p;
         p.start(exeIn(dir));
         p.form->show();
-        p.setScores(kMixed);
+        p.setScores(Mixed);
         p.form->cmdComputeClick();
         QVERIFY(p.boxes.events.isEmpty());
         QCOMPARE(readBytes(p.dataFile(dir)), std::string("12 7 11 9 8 10 13  "));
@@ -384,13 +384,13 @@ private slots:
         ReportLines expected;
         kalden::testing::RecordingMessages sink;
         InputRecord r;
-        for (int k = 1; k <= 7; ++k) r.setScore(k, kMixed[k - 1].toDouble());
+        for (int k = 1; k <= 7; ++k) r.setScore(k, Mixed[k - 1].toDouble());
         computeAndCompose(expected, r, ReportContext{}, sink);
         QCOMPARE(p.results->reportLines(), expected);
         QCOMPARE(p.results->reportLines().front(), std::string());
         QCOMPARE(p.results->reportLines()[1], ProgramTitle);
         // The worksheet keeps its fields, notes and options.
-        for (int k = 1; k <= 7; ++k) QCOMPARE(p.form->field(k)->text(), kMixed[k - 1]);
+        for (int k = 1; k <= 7; ++k) QCOMPARE(p.form->field(k)->text(), Mixed[k - 1]);
     }
 
     void twoComputesAppendWithTheSeparator() {
@@ -398,7 +398,7 @@ private slots:
         Program p;
         p.start(exeIn(dir));
         p.form->show();
-        p.setScores(kMixed);
+        p.setScores(Mixed);
         p.form->cmdComputeClick();
         const std::size_t first = p.results->reportLines().size();
         p.results->cmdReturnClick();
@@ -422,7 +422,7 @@ private slots:
         QTemporaryDir dir;
         Program p;
         p.start(exeIn(dir));
-        p.setScores(kMixed);
+        p.setScores(Mixed);
         p.form->memoComments->setPlainText(QStringLiteral("abc\ndef"));
         p.form->cmdComputeClick();
         const ReportLines lines = p.results->reportLines();
@@ -439,7 +439,7 @@ private slots:
         Program p;
         p.start(exeIn(dir));
         p.form->show();
-        p.setScores(kMixed);
+        p.setScores(Mixed);
         p.form->memoComments->setPlainText(QStringLiteral("notes"));
         p.form->RadioGroup2->setItemIndex(3);
         p.form->cmdComputeClick();
@@ -477,7 +477,7 @@ private slots:
         QTemporaryDir dir;
         Program p;
         p.start(exeIn(dir));
-        p.setScores(kMixed);
+        p.setScores(Mixed);
         p.boxes.answers = {false};
         p.form->ExitBtnClick();
         QCOMPARE(p.boxes.events, QStringList{QStringLiteral("confirm:Exit from program?")});
@@ -544,7 +544,7 @@ private slots:
         Program p;
         p.start(exeIn(dir));
         QCOMPARE(QString::fromStdString(p.form->dataFilePath()), p.dataFile(dir));
-        p.setScores(kMixed);
+        p.setScores(Mixed);
         p.form->cmdComputeClick();
         QVERIFY(p.boxes.events.isEmpty());
         QCOMPARE(readBytes(p.dataFile(dir)), std::string("12 7 11 9 8 10 13  "));
@@ -765,7 +765,7 @@ private slots:
         p.start(exeIn(dir));
         QVERIFY(p.boxes.events.isEmpty()); // no file found at start: not an error
         p.form->show();
-        p.setScores(kMixed);
+        p.setScores(Mixed);
         p.form->cmdComputeClick();
         QCOMPARE(p.boxes.events, QStringList{QStringLiteral("error:Could not save the last case to %1: Not a directory")
                                                  .arg(dir.filePath("plain/kalden/kalden.txt"))});
@@ -781,7 +781,7 @@ private slots:
         Program p;
         p.host.dataHomePath = dir.filePath("home/.local/share");
         p.start(exeIn(dir));
-        p.setScores(kMixed);
+        p.setScores(Mixed);
         p.form->cmdComputeClick();
         QVERIFY(QDir(dir.filePath("home")).removeRecursively());
         p.form->cmdComputeClick();
@@ -797,7 +797,7 @@ private slots:
         writeBytes(p.dataFile(dir), "10 12 9 11 8 13 10  ");
         QFile::setPermissions(Program::dataFolder(dir), QFile::ReadOwner | QFile::ExeOwner);
         p.start(exeIn(dir));
-        p.setScores(kMixed);
+        p.setScores(Mixed);
         p.form->cmdComputeClick();
         QCOMPARE(p.boxes.events, QStringList{QStringLiteral("error:Could not save the last case to %1: Permission denied")
                                                  .arg(p.dataFile(dir))});

@@ -15,7 +15,7 @@ namespace {
 
 using Rows = std::vector<std::vector<double>>;
 
-const Rows kFourVariables = {
+const Rows FourVariables = {
     {1.0},
     {0.234, 1.0},
     {0.435, 0.346, 1.0},
@@ -42,7 +42,7 @@ TEST(MatrixFileReader, ReadsTheExampleOfTheMatrixHelpWithItsTitle) {
     ASSERT_TRUE(reading.ok()) << reading.error;
     EXPECT_EQ(reading.error, "");
     EXPECT_EQ(reading.matrix->title, "Title: A sample matrix with four variables");
-    EXPECT_EQ(reading.matrix->rows, kFourVariables);
+    EXPECT_EQ(reading.matrix->rows, FourVariables);
 }
 
 TEST(MatrixFileReader, AcceptsEveryDocumentedVariationOfTheLayout) {
@@ -67,7 +67,7 @@ TEST(MatrixFileReader, AcceptsEveryDocumentedVariationOfTheLayout) {
         const MatrixFileReading reading = readMatrixText(c.text, 4);
         ASSERT_TRUE(reading.ok()) << c.name << ": " << reading.error;
         EXPECT_EQ(reading.matrix->title, c.title) << c.name;
-        EXPECT_EQ(reading.matrix->rows, kFourVariables) << c.name;
+        EXPECT_EQ(reading.matrix->rows, FourVariables) << c.name;
     }
 }
 
@@ -173,7 +173,7 @@ TEST_F(MatrixFileOnDisk, ReadsAFileWrittenWithCrLf) {
     const MatrixFileReading reading = readMatrixFile(path, 4);
     ASSERT_TRUE(reading.ok()) << reading.error;
     EXPECT_EQ(reading.matrix->title, "Title: A sample matrix with four variables");
-    EXPECT_EQ(reading.matrix->rows, kFourVariables);
+    EXPECT_EQ(reading.matrix->rows, FourVariables);
 }
 
 TEST_F(MatrixFileOnDisk, ReportsAFaultInsideTheFileByItsLine) {

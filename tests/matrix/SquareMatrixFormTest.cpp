@@ -21,9 +21,9 @@ using namespace kalden;
 
 namespace {
 
-const QString kInvalidEntry =
+const QString InvalidEntry =
     QStringLiteral("warning:There is an invalid data entry, which will be highlighted once you click 'OK', please re-enter.");
-const QString kRange = QStringLiteral("information:") + MatrixRangeMessage;
+const QString Range = QStringLiteral("information:") + MatrixRangeMessage;
 QString zeroAsked(int row, int column) { return QStringLiteral("confirm:") + zeroCellQuestion(row, column); }
 
 // Questions not queued in `answers` are answered Yes unless a test says
@@ -353,7 +353,7 @@ private slots:
                 QVERIFY2(e.boxes.events.isEmpty(), c.text);
                 QVERIFY2(workElement(e.matrix, 1, 2) == c.value && workElement(e.matrix, 2, 1) == c.value, c.text);
             } else {
-                QVERIFY2(e.boxes.events == QStringList{kRange}, c.text);
+                QVERIFY2(e.boxes.events == QStringList{Range}, c.text);
                 QVERIFY2(e.focused() == e.cell(2, 1), c.text);
                 QVERIFY2(workElement(e.matrix, 1, 2) == 0.0, c.text);
             }
@@ -366,7 +366,7 @@ private slots:
         Entry e(2, start);
         e.cell(2, 1)->setText(QStringLiteral("0.5"));
         e.form->CloseBtnClick();
-        QCOMPARE(e.boxes.events, QStringList{kRange});
+        QCOMPARE(e.boxes.events, QStringList{Range});
         QVERIFY(e.open());
         QCOMPARE(e.focused(), e.cell(2, 2));
         QCOMPARE(workElement(e.matrix, 1, 1), 1.0); // the diagonal 1 passed and was stored
@@ -379,7 +379,7 @@ private slots:
             e.cell(2, 1)->setText(QString::fromLatin1(text));
             e.cell(3, 1)->setText(QStringLiteral("7")); // not examined
             e.form->CloseBtnClick();
-            QVERIFY2(e.boxes.events == QStringList{kInvalidEntry}, text);
+            QVERIFY2(e.boxes.events == QStringList{InvalidEntry}, text);
             QVERIFY2(e.open(), text);
             QVERIFY2(e.focused() == e.cell(2, 1), text);
             QVERIFY2(e.cell(2, 1)->selectedText() == QString::fromLatin1(text), text);

@@ -37,8 +37,8 @@ ReportLines abnormalitySection(const InputRecord& in) {
 
 Options criterion(AbnormalityCriterion c) { return optionsOf(ConfidenceMethod::Traditional95, DifferenceBasis::Observed, false, c); }
 
-const std::string kHundred = " " + std::string(100, '_');
-const std::string kNoAbnormalDifferences =
+const std::string Hundred = " " + std::string(100, '_');
+const std::string NoAbnormalDifferences =
     " PERCENTAGE of normal population expected to exhibit this number or more of abnormal differences= %100%";
 
 TEST(BaseRateTables, HoldTheirDecimals) {
@@ -68,15 +68,15 @@ TEST(AbnormalitySection, AllTensHaveNoLowScoreAndTheFixedHundredLine) {
     const ReportLines expected = {
         " ABNORMALITY of differences between Short-Form Indices, i.e., percentage of population estimated to",
         " obtain a larger difference in same direction (figure in brackets is percentage regardless of sign ) :",
-        kHundred,
+        Hundred,
         " Index Pair           Difference          %age of population        (%age regardless of sign)",
-        kHundred,
+        Hundred,
         " VC versus PO" + zeroRow, " VC versus WM" + zeroRow, " VC versus PS" + zeroRow, "",
         " PO versus WM" + zeroRow, " PO versus PS" + zeroRow, "",
         " WM versus PS" + zeroRow,
-        kHundred,
+        Hundred,
         " NUMBER of case's pairwise differences (regardless of sign) that meet criterion for abnormality =  0 ",
-        kNoAbnormalDifferences,
+        NoAbnormalDifferences,
     };
     EXPECT_EQ(lines, expected);
 }
@@ -92,7 +92,7 @@ TEST(AbnormalitySection, MixedCaseRows) {
                         " PO versus PS          21                     9.470%                     ( 18.940% )",
                         " WM versus PS           9                    27.742%                     ( 55.483% )",
                     }));
-    EXPECT_EQ(lines[15], kNoAbnormalDifferences);
+    EXPECT_EQ(lines[15], NoAbnormalDifferences);
     EXPECT_EQ(lowScoreLines(mixedCase())[0], " NUMBER of case's Index scores classified as abnormally low =  0");
 }
 

@@ -39,7 +39,7 @@ std::vector<std::string> rowsOf(const ReportLines& lines) {
     return rows;
 }
 
-const std::vector<std::string> kMixedPRows = {
+const std::vector<std::string> MixedPRows = {
     " VC versus PO              2                 0.662                0.331",
     " VC versus WM             14                 0.012                0.006",
     " VC versus PS             23                 0.001                0.001",
@@ -55,9 +55,9 @@ TEST(ReliabilitySection, ObservedWithoutCorrectionPrintsBothPValues) {
         " " + std::string(100, '_'),
         " Index Pair           Difference          Two-tailed p          One-tailed p",
         " " + std::string(100, '_'),
-        kMixedPRows[0], kMixedPRows[1], kMixedPRows[2], "",
-        kMixedPRows[3], kMixedPRows[4], "",
-        kMixedPRows[5],
+        MixedPRows[0], MixedPRows[1], MixedPRows[2], "",
+        MixedPRows[3], MixedPRows[4], "",
+        MixedPRows[5],
         " " + std::string(100, '_'),
     };
     EXPECT_EQ(lines, expected);

@@ -12,7 +12,7 @@ using namespace kalden;
 
 namespace {
 
-const std::string kNumericOnly = "INPUT ERROR\r\rEnter numeric data only.";
+const std::string NumericOnly = "INPUT ERROR\r\rEnter numeric data only.";
 
 TEST(KeystrokeFilter, PassesDigitsSignPointAndEditingKeys) {
     RecordingMessages messages;
@@ -24,7 +24,7 @@ TEST(KeystrokeFilter, DiscardsEverythingElseAfterBeepThenWarning) {
     for (char c : std::string("a +,e\x03\x16/")) {
         RecordingMessages messages;
         EXPECT_EQ(filterInputKey(c, messages), '\0') << int(c);
-        ASSERT_EQ(messages.events, (std::vector<std::string>{"beep", "warn:" + kNumericOnly})) << int(c);
+        ASSERT_EQ(messages.events, (std::vector<std::string>{"beep", "warn:" + NumericOnly})) << int(c);
     }
 }
 
