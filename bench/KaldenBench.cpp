@@ -44,11 +44,11 @@ const std::vector<InputRecord>& benchCases() {
     static const std::vector<InputRecord> cases = {
         caseOf({12, 7, 11, 9, 8, 10, 13}, {}),
         caseOf({10, 10, 10, 10, 10, 10, 10}, {ConfidenceMethod::Glutting95, DifferenceBasis::Observed, true}),
-        caseOf({1, 1, 1, 1, 1, 1, 1}, {ConfidenceMethod::Traditional90, DifferenceBasis::Observed, false,
-                                        AbnormalityCriterion::Percent10}),
+        caseOf({1, 1, 1, 1, 1, 1, 1},
+               {ConfidenceMethod::Traditional90, DifferenceBasis::Observed, false, AbnormalityCriterion::Percent10}),
         caseOf({19, 19, 19, 19, 19, 19, 19}, {ConfidenceMethod::Glutting90}),
         caseOf({15, 4, 15, 5, 10, 10, 5}, {ConfidenceMethod::Traditional95, DifferenceBasis::EstimatedTrue, false,
-                                            AbnormalityCriterion::Percent15}),
+                                           AbnormalityCriterion::Percent15}),
         caseOf({19, 1, 19, 13, 7, 7, 13}, {ConfidenceMethod::Traditional95, DifferenceBasis::Observed, true}),
         caseOf({10, 10.5, 10, 10, 10, 10, 10}, {}),
         caseOf({14, 9, 12, 11, 6, 8, 10}, {ConfidenceMethod::Glutting95, DifferenceBasis::EstimatedTrue, true}),
@@ -119,8 +119,8 @@ std::string batchFile(int rows) {
     for (int r = 0; r < rows; ++r) {
         text += "case" + std::to_string(r);
         for (int k = 0; k < 7; ++k) text += "," + std::to_string(1 + next(19));
-        text += std::string(",") + ci[next(4)] + (next(2) ? ",observed" : ",true") + (next(2) ? ",yes" : ",no") +
-                "," + criterion[next(3)] + "\n";
+        text += std::string(",") + ci[next(4)] + (next(2) ? ",observed" : ",true") + (next(2) ? ",yes" : ",no") + "," +
+                criterion[next(3)] + "\n";
     }
     return text;
 }
@@ -227,8 +227,8 @@ void printRatio(const RatioReporter& r, const char* what, const char* name, doub
 }
 
 // How many times one benchmark's time the other's is.
-void printBatchRatio(const std::map<std::string, double>& times, const char* what, const char* name,
-                     const char* base, bool atMost, double goal) {
+void printBatchRatio(const std::map<std::string, double>& times, const char* what, const char* name, const char* base,
+                     bool atMost, double goal) {
     const auto time = times.find(name);
     const auto baseTime = times.find(base);
     if (time == times.end() || baseTime == times.end()) return;

@@ -6,13 +6,13 @@
 
 // A broken rule inside a fuzz target: print what and where, then abort, which
 // libFuzzer records as a crash with the input that caused it.
-#define FUZZ_CHECK(condition, what)                                                                    \
-    do {                                                                                               \
-        if (!(condition)) {                                                                            \
-            std::fprintf(stderr, "%s:%d: broken rule: %s\n  %s\n", __FILE__, __LINE__, #condition,     \
-                         std::string(what).c_str());                                                   \
-            std::abort();                                                                              \
-        }                                                                                              \
+#define FUZZ_CHECK(condition, what)                                                                \
+    do {                                                                                           \
+        if (!(condition)) {                                                                        \
+            std::fprintf(stderr, "%s:%d: broken rule: %s\n  %s\n", __FILE__, __LINE__, #condition, \
+                         std::string(what).c_str());                                               \
+            std::abort();                                                                          \
+        }                                                                                          \
     } while (0)
 
 namespace kalden::fuzz {

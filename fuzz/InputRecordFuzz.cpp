@@ -65,8 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(messages.warnings.empty() && fields.focusedField == 0, "message or focus on success");
         for (int k = 1; k <= 7; ++k) {
             const double expected = k <= inputCount ? scanNumber(fields.texts[k - 1]).value : 0.0;
-            FUZZ_CHECK(record->score(k) == expected, "score " + std::to_string(k) + " of " +
-                                                         quoted(fields.texts[k - 1]));
+            FUZZ_CHECK(record->score(k) == expected,
+                       "score " + std::to_string(k) + " of " + quoted(fields.texts[k - 1]));
         }
         const Options o = record->options();
         FUZZ_CHECK(o.confidenceMethod == fields.chosen.confidenceMethod &&

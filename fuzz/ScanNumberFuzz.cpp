@@ -129,7 +129,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (char key : text.substr(0, 16)) {
         messages.clear();
         const char passed = filterInputKey(key, messages);
-        const bool accepted = key == 8 || key == 9 || key == 13 || key == '-' || key == '.' || (key >= '0' && key <= '9');
+        const bool accepted =
+            key == 8 || key == 9 || key == 13 || key == '-' || key == '.' || (key >= '0' && key <= '9');
         FUZZ_CHECK(passed == (accepted ? key : '\0'), quoted(std::string(1, key)));
         FUZZ_CHECK(messages.events.size() == (accepted ? 0u : 2u), quoted(std::string(1, key)));
     }

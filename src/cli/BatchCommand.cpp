@@ -49,8 +49,7 @@ int cannotWrite(const std::string& output, const std::string& error, std::ostrea
 
 // The header row, checked before anything is written; nothing with the
 // exit status in `status` when the batch cannot go on.
-std::optional<BatchLayout> readHeader(CsvReader& reader, const std::string& inputName, std::ostream& err,
-                                      int& status) {
+std::optional<BatchLayout> readHeader(CsvReader& reader, const std::string& inputName, std::ostream& err, int& status) {
     CsvRecord record;
     errno = 0;
     if (!reader.next(record)) {
@@ -73,8 +72,8 @@ std::optional<BatchLayout> readHeader(CsvReader& reader, const std::string& inpu
 
 // Scores the rows through `writer` and gives the exit status so far: 0, or
 // the status of a failed read. `written` tells whether every write succeeded.
-int scoreInto(CsvReader& reader, const BatchLayout& layout, const BatchSettings& settings,
-              const std::string& inputName, std::ostream& err, RowWriter& writer, bool& written) {
+int scoreInto(CsvReader& reader, const BatchLayout& layout, const BatchSettings& settings, const std::string& inputName,
+              std::ostream& err, RowWriter& writer, bool& written) {
     // A saved text report has CR LF line ends, as the results window saves it.
     const BatchJob job{layout, settings.defaults, settings.format, settings.output ? "\r\n" : "\n"};
     written = scoreRows(reader, job, settings.jobs, writer);

@@ -4,8 +4,8 @@
 #include <istream>
 
 #include "cli/OptionNames.h"
-#include "worksheet/InputValidation.h"
 #include "scoring/MessageService.h"
+#include "worksheet/InputValidation.h"
 
 namespace kalden::cli {
 
@@ -86,8 +86,7 @@ bool readOptions(const CsvRecord& row, const BatchLayout& layout, Options& optio
 // Problems of the row's shape, which make its cells untrustworthy.
 std::string shapeProblem(const CsvRecord& row, const BatchLayout& layout) {
     if (row.unterminatedQuote) return "a quoted cell is not closed before the end of the input";
-    if (row.oversized)
-        return "the row is longer than " + std::to_string(CsvReader::DefaultRecordLimit) + " bytes";
+    if (row.oversized) return "the row is longer than " + std::to_string(CsvReader::DefaultRecordLimit) + " bytes";
     for (std::size_t i = layout.width; i < row.cells.size(); ++i) {
         if (!row.cells[i].empty())
             return "the row has " + std::to_string(row.cells.size()) + " cells but the header has " +
@@ -140,8 +139,8 @@ void CsvReader::readRecord(CsvRecord& record) {
     };
     cell().clear();
     recordBytes_ = 0;
-    bool quoted = false;       // inside a quoted part of a cell
-    bool anyQuoted = false;    // some cell of the record was quoted
+    bool quoted = false;    // inside a quoted part of a cell
+    bool anyQuoted = false; // some cell of the record was quoted
     bool atCellStart = true;
     for (;;) {
         const int c = get();
@@ -213,8 +212,9 @@ bool CsvReader::next(CsvRecord& record) {
 
 const char* batchColumnName(BatchColumn column) {
     static const char* const names[BatchColumnCount] = {
-        "id",        "vocabulary", "digit_symbol", "similarities", "block_design", "arithmetic", "digit_span",
-        "matrix_reasoning", "ci", "basis",        "bonferroni",   "criterion",    "notes",
+        "id",         "vocabulary",       "digit_symbol", "similarities", "block_design", "arithmetic",
+        "digit_span", "matrix_reasoning", "ci",           "basis",        "bonferroni",   "criterion",
+        "notes",
     };
     return names[static_cast<std::size_t>(column)];
 }

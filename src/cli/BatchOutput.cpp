@@ -11,14 +11,19 @@ namespace {
 
 const char* const IndexNames[IndexCount] = {"vc", "po", "wm", "ps", "fsiq"};
 const char* const PairNames[PairCount] = {"vc_po", "vc_wm", "vc_ps", "po_wm", "po_ps", "wm_ps"};
-const char* const IndexValueNames[] = {"score",      "true_score",       "se",
-                                        "lower",      "upper",            "percentile",
-                                        "percentile_lower", "percentile_upper"};
-const char* const PairValueNames[] = {"difference",           "se_difference",         "p_two_tailed",
-                                       "p_one_tailed",         "bonferroni_significant", "abnormality_difference",
-                                       "abnormality_percent",  "abnormal"};
-const char* const ProfileValueNames[] = {"low_score_count",           "low_score_percent", "abnormal_difference_count",
-                                          "abnormal_difference_percent", "chi_square",        "p_profile"};
+const char* const IndexValueNames[] = {
+    "score", "true_score", "se", "lower", "upper", "percentile", "percentile_lower", "percentile_upper"};
+const char* const PairValueNames[] = {"difference",
+                                      "se_difference",
+                                      "p_two_tailed",
+                                      "p_one_tailed",
+                                      "bonferroni_significant",
+                                      "abnormality_difference",
+                                      "abnormality_percent",
+                                      "abnormal"};
+const char* const ProfileValueNames[] = {
+    "low_score_count", "low_score_percent", "abnormal_difference_count", "abnormal_difference_percent",
+    "chi_square",      "p_profile"};
 
 std::vector<std::string> makeResultNames() {
     std::vector<std::string> names;
@@ -54,11 +59,16 @@ void appendCsvCell(std::string& out, std::string_view text) {
 
 // The csv and JSON spelling of a value; `null` is what stands for nothing.
 void appendValue(std::string& out, const ResultValue& value, std::string_view null) {
-    if (std::holds_alternative<std::monostate>(value)) out.append(null);
-    else if (const double* d = std::get_if<double>(&value)) appendShortest(out, *d);
-    else if (const long double* l = std::get_if<long double>(&value)) appendShortest(out, *l);
-    else if (const int* i = std::get_if<int>(&value)) appendChars(out, *i);
-    else out.append(std::get<bool>(value) ? "true" : "false");
+    if (std::holds_alternative<std::monostate>(value))
+        out.append(null);
+    else if (const double* d = std::get_if<double>(&value))
+        appendShortest(out, *d);
+    else if (const long double* l = std::get_if<long double>(&value))
+        appendShortest(out, *l);
+    else if (const int* i = std::get_if<int>(&value))
+        appendChars(out, *i);
+    else
+        out.append(std::get<bool>(value) ? "true" : "false");
 }
 
 // A JSON string literal; bytes that are not UTF-8 become U+FFFD, since
@@ -76,8 +86,7 @@ public:
         return line;
     }
 
-    void formatRow(const BatchCase& row, const ComputationResults* results, MessageService&,
-                   RowOutput& out) override {
+    void formatRow(const BatchCase& row, const ComputationResults* results, MessageService&, RowOutput& out) override {
         std::string& line = out.text;
         appendCsvCell(line, row.id);
         fillValues(results, values_);
@@ -110,8 +119,7 @@ public:
 
     std::string header() const override { return {}; }
 
-    void formatRow(const BatchCase& row, const ComputationResults* results, MessageService&,
-                   RowOutput& out) override {
+    void formatRow(const BatchCase& row, const ComputationResults* results, MessageService&, RowOutput& out) override {
         std::string& line = out.text;
         line += "{\"id\":";
         line += jsonString(row.id);
@@ -166,7 +174,7 @@ public:
     void formatRow(const BatchCase& row, const ComputationResults* results, MessageService& messages,
                    RowOutput& out) override {
         if (!results) return; // a rejected row appends nothing, as a rejected Compute
-        lines_.resize(1); // one stand-in line makes composeReport write the separator
+        lines_.resize(1);     // one stand-in line makes composeReport write the separator
         lines_[0].clear();
         context_.notes = row.notes;
         composeReport(lines_, *row.record, *results, context_, messages);
@@ -204,8 +212,7 @@ void resultValues(const ComputationResults& results, std::vector<ResultValue>& o
         const PairAbnormality& abnormality = results.abnormality.pairs[p];
         out.insert(out.end(), {pair.difference, pair.seDifference, pair.twoTailedP, pair.oneTailedP,
                                bonferroni ? ResultValue(pair.bonferroniSignificant) : ResultValue(),
-                               abnormality.observedDifference, abnormality.abnormalityPercent,
-                               abnormality.isAbnormal});
+                               abnormality.observedDifference, abnormality.abnormalityPercent, abnormality.isAbnormal});
     }
     const AbnormalityResults& a = results.abnormality;
     // With no abnormal difference every member of the population shows as many.

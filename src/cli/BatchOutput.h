@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "cli/BatchInput.h"
-#include "scoring/ScoringEngine.h"
 #include "scoring/MessageService.h"
+#include "scoring/ScoringEngine.h"
 
 namespace kalden::cli {
 

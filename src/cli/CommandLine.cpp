@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <charconv>
-#include <iterator>
 #include <iostream>
+#include <iterator>
 #include <ostream>
 
 #include "cli/BatchCommand.h"
@@ -11,8 +11,8 @@
 #include "cli/OptionNames.h"
 #include "report/ReportComposer.h"
 #include "report/TextFile.h"
-#include "worksheet/InputValidation.h"
 #include "scoring/MessageService.h"
+#include "worksheet/InputValidation.h"
 
 namespace kalden::cli {
 
@@ -34,10 +34,14 @@ private:
 };
 
 bool parseFormat(const std::string& v, BatchFormat& out) {
-    if (v == "text") out = BatchFormat::Text;
-    else if (v == "csv") out = BatchFormat::Csv;
-    else if (v == "json") out = BatchFormat::Json;
-    else return false;
+    if (v == "text")
+        out = BatchFormat::Text;
+    else if (v == "csv")
+        out = BatchFormat::Csv;
+    else if (v == "json")
+        out = BatchFormat::Json;
+    else
+        return false;
     return true;
 }
 
@@ -125,13 +129,17 @@ private:
 
     bool valueOption() {
         static const std::pair<std::string_view, ValueHandler> handlers[] = {
-            {"--ci", &ArgumentParser::ci},         {"--basis", &ArgumentParser::basis},
-            {"--criterion", &ArgumentParser::criterion}, {"--note", &ArgumentParser::note},
-            {"--output", &ArgumentParser::output}, {"--batch", &ArgumentParser::batch},
-            {"--format", &ArgumentParser::format}, {"--jobs", &ArgumentParser::jobs},
+            {"--ci", &ArgumentParser::ci},
+            {"--basis", &ArgumentParser::basis},
+            {"--criterion", &ArgumentParser::criterion},
+            {"--note", &ArgumentParser::note},
+            {"--output", &ArgumentParser::output},
+            {"--batch", &ArgumentParser::batch},
+            {"--format", &ArgumentParser::format},
+            {"--jobs", &ArgumentParser::jobs},
         };
-        const auto handler = std::find_if(std::begin(handlers), std::end(handlers),
-                                          [&](const auto& h) { return h.first == name_; });
+        const auto handler =
+            std::find_if(std::begin(handlers), std::end(handlers), [&](const auto& h) { return h.first == name_; });
         if (handler == std::end(handlers)) return fail("unknown option " + name_);
         if (!value_) {
             if (next_ >= args_.size()) return fail("option " + name_ + " needs a value");
@@ -183,8 +191,8 @@ private:
         if (a_.help) return true;
         if (a_.batch) {
             if (!a_.fieldTexts.empty())
-                return fail("--batch takes the scores from FILE, not from the command line ('" +
-                            a_.fieldTexts.front() + "')");
+                return fail("--batch takes the scores from FILE, not from the command line ('" + a_.fieldTexts.front() +
+                            "')");
             return true;
         }
         if (formatGiven_) return fail("--format applies to --batch only");

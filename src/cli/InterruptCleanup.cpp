@@ -56,8 +56,7 @@ InterruptCleanup::InterruptCleanup(const std::string& temporaryPath) {
     for (std::size_t k = 0; k < 2; ++k) {
         // A signal the process was told to ignore (nohup) stays ignored.
         g_replaced[k] = ::sigaction(CleanedSignals[k], nullptr, &g_previous[k]) == 0 &&
-                        g_previous[k].sa_handler != SIG_IGN &&
-                        ::sigaction(CleanedSignals[k], &action, nullptr) == 0;
+                        g_previous[k].sa_handler != SIG_IGN && ::sigaction(CleanedSignals[k], &action, nullptr) == 0;
     }
     armed_ = true;
 }

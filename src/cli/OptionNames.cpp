@@ -3,33 +3,48 @@
 namespace kalden::cli {
 
 bool parseConfidenceName(const std::string& name, ConfidenceMethod& out) {
-    if (name == "traditional95") out = ConfidenceMethod::Traditional95;
-    else if (name == "traditional90") out = ConfidenceMethod::Traditional90;
-    else if (name == "glutting95") out = ConfidenceMethod::Glutting95;
-    else if (name == "glutting90") out = ConfidenceMethod::Glutting90;
-    else return false;
+    if (name == "traditional95")
+        out = ConfidenceMethod::Traditional95;
+    else if (name == "traditional90")
+        out = ConfidenceMethod::Traditional90;
+    else if (name == "glutting95")
+        out = ConfidenceMethod::Glutting95;
+    else if (name == "glutting90")
+        out = ConfidenceMethod::Glutting90;
+    else
+        return false;
     return true;
 }
 
 bool parseBasisName(const std::string& name, DifferenceBasis& out) {
-    if (name == "observed") out = DifferenceBasis::Observed;
-    else if (name == "true") out = DifferenceBasis::EstimatedTrue;
-    else return false;
+    if (name == "observed")
+        out = DifferenceBasis::Observed;
+    else if (name == "true")
+        out = DifferenceBasis::EstimatedTrue;
+    else
+        return false;
     return true;
 }
 
 bool parseCriterionName(const std::string& name, AbnormalityCriterion& out) {
-    if (name == "5") out = AbnormalityCriterion::Percent5;
-    else if (name == "10") out = AbnormalityCriterion::Percent10;
-    else if (name == "15") out = AbnormalityCriterion::Percent15;
-    else return false;
+    if (name == "5")
+        out = AbnormalityCriterion::Percent5;
+    else if (name == "10")
+        out = AbnormalityCriterion::Percent10;
+    else if (name == "15")
+        out = AbnormalityCriterion::Percent15;
+    else
+        return false;
     return true;
 }
 
 bool parseBonferroniName(const std::string& name, bool& out) {
-    if (name == "true" || name == "yes" || name == "1") out = true;
-    else if (name == "false" || name == "no" || name == "0") out = false;
-    else return false;
+    if (name == "true" || name == "yes" || name == "1")
+        out = true;
+    else if (name == "false" || name == "no" || name == "0")
+        out = false;
+    else
+        return false;
     return true;
 }
 

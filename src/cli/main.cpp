@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include <windows.h>
+// shellapi.h needs the types of windows.h.
 #include <shellapi.h>
 
 // The arguments as UTF-8, like everywhere else: Windows hands main() the

@@ -8,8 +8,8 @@
 #include <stdexcept>
 
 #include "matrix/WorkMatrix.h"
-#include "report/TextLines.h"
 #include "report/FileErrors.h"
+#include "report/TextLines.h"
 #include "report/Utf8Path.h"
 
 namespace kalden {
@@ -124,9 +124,10 @@ MatrixFileReading readMatrixText(std::string_view text, int order) {
         const std::size_t lineNumber = l + 1;
         const int row = static_cast<int>(contents.rows.size()) + 1;
         if (row > mostRows) {
-            const std::string limit = order <= MatrixFileMaxRows
-                                          ? "the matrix has only " + countOf(static_cast<std::size_t>(order), "row")
-                                          : "a matrix file holds at most " + std::to_string(MatrixFileMaxRows) + " rows";
+            const std::string limit =
+                order <= MatrixFileMaxRows
+                    ? "the matrix has only " + countOf(static_cast<std::size_t>(order), "row")
+                    : "a matrix file holds at most " + std::to_string(MatrixFileMaxRows) + " rows";
             return failure(lineName(lineNumber) + " holds row " + std::to_string(row) + ", but " + limit + ".");
         }
 
@@ -143,12 +144,13 @@ MatrixFileReading readMatrixText(std::string_view text, int order) {
                            std::to_string(row) + " of the matrix needs " + std::to_string(row) + ".");
         for (int j = 0; j + 1 < row; ++j) {
             if (values[j] > -1.0 && values[j] < 1.0) continue;
-            return failure(lineName(lineNumber) + " holds " + quoted(tokens[j]) + " in column " + std::to_string(j + 1) +
+            return failure(lineName(lineNumber) + " holds " + quoted(tokens[j]) + " in column " +
+                           std::to_string(j + 1) +
                            "; a value off the diagonal must be greater than -1 and less than 1.");
         }
         if (values.back() != 1.0)
-            return failure(lineName(lineNumber) + " ends with " + quoted(tokens.back()) + ", but the diagonal value of row " +
-                           std::to_string(row) + " must be 1.");
+            return failure(lineName(lineNumber) + " ends with " + quoted(tokens.back()) +
+                           ", but the diagonal value of row " + std::to_string(row) + " must be 1.");
         contents.rows.push_back(std::move(values));
     }
 

@@ -168,9 +168,10 @@ bool scaledOf(long double value, Scaled& s) {
 // The nine decimal digits of v (below 10^9), leading zeros included, two at
 // a time.
 void writeNineDigits(std::uint32_t v, char* out) {
-    static constexpr char pairs[] = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-                                    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-                                    "8081828384858687888990919293949596979899";
+    static constexpr char pairs[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
     for (int i = 7; i >= 1; i -= 2) {
         const std::uint32_t pair = v % 100;
         v /= 100;
@@ -237,8 +238,8 @@ void appendPadded(std::string& out, std::string_view text, int width) {
     out.append(text);
 }
 
-void appendFixedText(std::string& out, bool minus, std::string_view integerPart, std::string_view fraction,
-                     int width, char separator) {
+void appendFixedText(std::string& out, bool minus, std::string_view integerPart, std::string_view fraction, int width,
+                     char separator) {
     const std::size_t length = (minus ? 1 : 0) + integerPart.size() + (fraction.empty() ? 0 : fraction.size() + 1);
     if (static_cast<int>(length) < width) out.append(static_cast<std::size_t>(width) - length, ' ');
     if (minus) out.push_back('-');
@@ -307,8 +308,8 @@ void appendFixedDigits(std::string& out, const Decimal& d, int width, int decima
     std::size_t first = 0;
     while (first + 1 < integerDigits && units[first] == '0') ++first;
     const std::string_view all(units);
-    appendFixedText(out, d.negative && !isZero, all.substr(first, integerDigits - first),
-                    all.substr(integerDigits), width, separator);
+    appendFixedText(out, d.negative && !isZero, all.substr(first, integerDigits - first), all.substr(integerDigits),
+                    width, separator);
 }
 
 // "%w.df" appended to `out`.

@@ -39,7 +39,7 @@ struct PrintMetrics {
 struct PlacedText {
     int page = 0; // from 1
     int x = 0;
-    int y = 0;    // top of the line
+    int y = 0; // top of the line
     QString text;
 };
 

@@ -17,7 +17,7 @@ namespace kalden {
 namespace {
 
 constexpr std::array<IndexId, IndexCount> IndexOrder = {IndexId::VC, IndexId::PO, IndexId::WM, IndexId::PS,
-                                                      IndexId::FSIQ};
+                                                        IndexId::FSIQ};
 constexpr std::array<double, 5> PercentileMarks = {70, 85, 100, 115, 130};
 
 // The scale's percentile ranks; no warning can arise at these points, and
@@ -42,9 +42,7 @@ QString confidenceLevel(ConfidenceMethod method) {
 
 } // namespace
 
-QString profileCaption(ConfidenceMethod method) {
-    return QString::fromLatin1(confidenceNote(method)).trimmed();
-}
+QString profileCaption(ConfidenceMethod method) { return QString::fromLatin1(confidenceNote(method)).trimmed(); }
 
 ProfileChart::ProfileChart(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("ProfileChart"));
@@ -107,8 +105,8 @@ void ProfileChart::paintScales(QPainter& painter, const QRectF& plot, const QSiz
         painter.setPen(QPen(v == 100 ? QColor(0x80, 0x80, 0x80) : QColor(0xc8, 0xc8, 0xc8), v == 100 ? 1.5 : 1));
         painter.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
         painter.setPen(Qt::black);
-        painter.drawText(QRectF(0, y - fm.height() / 2, plot.left() - 8, fm.height()), Qt::AlignRight | Qt::AlignVCenter,
-                         QString::number(v));
+        painter.drawText(QRectF(0, y - fm.height() / 2, plot.left() - 8, fm.height()),
+                         Qt::AlignRight | Qt::AlignVCenter, QString::number(v));
     }
     painter.setPen(Qt::black);
     painter.setBrush(Qt::NoBrush);

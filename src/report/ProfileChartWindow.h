@@ -42,7 +42,7 @@ private:
 bool chartFileBytes(const ProfileChart& chart, const QString& fileName, QByteArray& bytes, QString& error);
 
 inline const QString ChartFileTypes = QStringLiteral("PNG image (*.png);;SVG drawing (*.svg);;PDF document (*.pdf)");
-inline const QString ChartExtensionMessage =
-    QStringLiteral("The chart is saved as a PNG, SVG or PDF file: please give a file name ending in .png, .svg or .pdf.");
+inline const QString ChartExtensionMessage = QStringLiteral(
+    "The chart is saved as a PNG, SVG or PDF file: please give a file name ending in .png, .svg or .pdf.");
 
 } // namespace kalden

@@ -22,8 +22,10 @@ const char* const InputEchoFormats[7] = {
 
 const char* confidenceNote(ConfidenceMethod method) {
     switch (method) {
-    case ConfidenceMethod::Traditional95: return " Note: 95% Confidence limits using the traditional method were selected";
-    case ConfidenceMethod::Traditional90: return " Note: 90% Confidence limits using the traditional method were selected";
+    case ConfidenceMethod::Traditional95:
+        return " Note: 95% Confidence limits using the traditional method were selected";
+    case ConfidenceMethod::Traditional90:
+        return " Note: 90% Confidence limits using the traditional method were selected";
     case ConfidenceMethod::Glutting95: return " Note: 95% Confidence limits using the Glutting method were selected";
     case ConfidenceMethod::Glutting90: return " Note: 90% Confidence limits using the Glutting method were selected";
     }
@@ -119,9 +121,8 @@ void writeMatrixEcho(const ReportContext& context, ReportLines& report) {
     for (int i = 1; i <= n; ++i) {
         std::string line = " " + std::to_string(i) + ": ";
         for (int j = 1; j <= i; ++j)
-            line += formatFixed(context.storedMatrix[static_cast<std::size_t>((i - 1) * MAX_ORDER + (j - 1))],
-                                6, 3) +
-                    " ";
+            line +=
+                formatFixed(context.storedMatrix[static_cast<std::size_t>((i - 1) * MAX_ORDER + (j - 1))], 6, 3) + " ";
         report.push_back(line);
     }
 }

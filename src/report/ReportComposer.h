@@ -6,9 +6,9 @@
 
 #include "matrix/StoredMatrix.h"
 #include "report/ReportLines.h"
-#include "scoring/ScoringEngine.h"
 #include "scoring/InputRecord.h"
 #include "scoring/MessageService.h"
+#include "scoring/ScoringEngine.h"
 
 namespace kalden {
 

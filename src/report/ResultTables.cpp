@@ -18,10 +18,12 @@ TableLayout layoutFor(ConfidenceMethod method) {
     switch (method) {
     case ConfidenceMethod::Traditional95:
         return {" Short-Form Index scores plus confidence limits (scores are also expressed as a percentile plus CIs):",
-                99, "  Index                       Score  (95% CI Traditional)      Percentile  (95% CI on percentile)"};
+                99,
+                "  Index                       Score  (95% CI Traditional)      Percentile  (95% CI on percentile)"};
     case ConfidenceMethod::Traditional90:
         return {" Short-Form Index scores plus confidence limits (scores are also expressed as a percentile plus CIs):",
-                99, "  Index                       Score  (90% CI Traditonal)       Percentile  (90% CI on percentile)"};
+                99,
+                "  Index                       Score  (90% CI Traditonal)       Percentile  (90% CI on percentile)"};
     case ConfidenceMethod::Glutting95:
         return {" Short-Form Index scores plus confidence limits (scores are also expressed as a percentile):", 98,
                 "  Index                       Score  (  95% CI Glutting  )       Percentile    "};
@@ -86,7 +88,7 @@ void writeIndexSection(const IndexResults& results, ReportLines& report) {
         const IndexResult& r = results.indexes[i];
         if (traditional) {
             report.push_back(formatText(TraditionalRows[i], {r.score, r.lowerLimit, r.upperLimit, r.percentile,
-                                                               r.percentileLower, r.percentileUpper}));
+                                                             r.percentileLower, r.percentileUpper}));
         } else {
             report.push_back(formatText(GluttingRows[i], {r.score, r.lowerLimit, r.upperLimit, r.percentile}));
         }
@@ -95,13 +97,16 @@ void writeIndexSection(const IndexResults& results, ReportLines& report) {
 }
 
 void writeLowScoreLines(const AbnormalityResults& a, ReportLines& report) {
-    report.push_back(formatText(" NUMBER of case's Index scores classified as abnormally low = %2d", {a.lowScoreCount}));
-    report.push_back(" PERCENTAGE of normal population expected to exhibit this number or more of abnormally low scores:");
+    report.push_back(
+        formatText(" NUMBER of case's Index scores classified as abnormally low = %2d", {a.lowScoreCount}));
+    report.push_back(
+        " PERCENTAGE of normal population expected to exhibit this number or more of abnormally low scores:");
     report.push_back(formatText(" Percentage = %3.2f%%", {a.lowScorePopulationPercent}));
 }
 
 void writeAbnormalitySection(const AbnormalityResults& a, ReportLines& report) {
-    report.push_back(" ABNORMALITY of differences between Short-Form Indices, i.e., percentage of population estimated to");
+    report.push_back(
+        " ABNORMALITY of differences between Short-Form Indices, i.e., percentage of population estimated to");
     report.push_back(
         " obtain a larger difference in same direction (figure in brackets is percentage regardless of sign ) :");
     report.push_back(rule(100));
@@ -142,8 +147,9 @@ void writeReliabilitySection(const IndexResults& results, ReportLines& report) {
         const PairResult& p = results.pairs[i];
         const std::string label = pairLabel(pairAt(i));
         if (v.verdicts) {
-            report.push_back(formatText(" " + label + "        %5.0f                     %s" + VerdictTails[i],
-                                        {p.difference, std::string(p.bonferroniSignificant ? " p < .05" : " not sig")}));
+            report.push_back(
+                formatText(" " + label + "        %5.0f                     %s" + VerdictTails[i],
+                           {p.difference, std::string(p.bonferroniSignificant ? " p < .05" : " not sig")}));
         } else {
             report.push_back(formatText(" " + label + "          %5.0f                %6.3f               %6.3f",
                                         {p.difference, p.twoTailedP, p.oneTailedP}));

@@ -21,15 +21,15 @@
 #include <QTextCursor>
 #include <QVBoxLayout>
 
-#include "worksheet/QtServices.h"
 #include "report/FileErrors.h"
 #include "report/MemoText.h"
 #include "report/PdfExport.h"
 #include "report/ProfileChartWindow.h"
 #include "report/TextFile.h"
 #include "report/TextLines.h"
-#include "worksheet/WindowHelpers.h"
 #include "report/Utf8Path.h"
+#include "worksheet/QtServices.h"
+#include "worksheet/WindowHelpers.h"
 
 namespace kalden {
 

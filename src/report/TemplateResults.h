@@ -4,9 +4,9 @@
 
 #include <QWidget>
 
-#include "worksheet/Services.h"
 #include "report/ReportComposer.h"
 #include "report/ReportLines.h"
+#include "worksheet/Services.h"
 
 class QAction;
 class QFrame;

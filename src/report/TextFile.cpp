@@ -41,8 +41,7 @@ bool FileReplacement::write(std::string_view data) {
     return true;
 }
 
-bool writeFileReplacing(const std::string& path, const std::string& content, std::string& error,
-                        unsigned forcedMode) {
+bool writeFileReplacing(const std::string& path, const std::string& content, std::string& error, unsigned forcedMode) {
     FileReplacement file;
     if (!file.open(path, error, forcedMode)) return false;
     file.write(content);
@@ -139,8 +138,10 @@ bool FileReplacement::open(const std::string& path, std::string& error, unsigned
 bool FileReplacement::commit(std::string& error) {
     if (fd_ < 0) return fail(error, EBADF);
     int code = 0;
-    if (!flushBuffer()) code = failure_;
-    else if (::fchmod(fd_, static_cast<mode_t>(mode_)) != 0 || ::fsync(fd_) != 0) code = errno;
+    if (!flushBuffer())
+        code = failure_;
+    else if (::fchmod(fd_, static_cast<mode_t>(mode_)) != 0 || ::fsync(fd_) != 0)
+        code = errno;
     if (code == 0) {
         const int fd = fd_;
         fd_ = -1;

@@ -102,11 +102,11 @@ bool FileReplacement::open(const std::string& path, std::string& error, unsigned
     static std::atomic<unsigned> serial{0};
     const std::string folder = folderOf(path);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string name = ".kalden-" + std::to_string(::GetCurrentProcessId()) + "-" +
-                                 std::to_string(serial++) + "-" + std::to_string(::GetTickCount64());
+        const std::string name = ".kalden-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(serial++) +
+                                 "-" + std::to_string(::GetTickCount64());
         const std::string temp = joinPath(folder, name);
-        const HANDLE handle = ::CreateFileW(wide(temp).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                            FILE_ATTRIBUTE_NORMAL, nullptr);
+        const HANDLE handle =
+            ::CreateFileW(wide(temp).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle == INVALID_HANDLE_VALUE) {
             const DWORD code = ::GetLastError();
             if (code == ERROR_FILE_EXISTS) continue;
@@ -125,8 +125,10 @@ bool FileReplacement::open(const std::string& path, std::string& error, unsigned
 bool FileReplacement::commit(std::string& error) {
     if (!handle_) return fail(error, ERROR_INVALID_HANDLE);
     DWORD code = 0;
-    if (!flushBuffer()) code = static_cast<DWORD>(failure_);
-    else if (!::FlushFileBuffers(static_cast<HANDLE>(handle_))) code = ::GetLastError();
+    if (!flushBuffer())
+        code = static_cast<DWORD>(failure_);
+    else if (!::FlushFileBuffers(static_cast<HANDLE>(handle_)))
+        code = ::GetLastError();
     if (code == 0) {
         const HANDLE handle = static_cast<HANDLE>(handle_);
         handle_ = nullptr;
@@ -134,11 +136,10 @@ bool FileReplacement::commit(std::string& error) {
     }
     if (code == 0) {
         const std::wstring target = wide(path_), temp = wide(temp_);
-        const bool moved = replacesExisting_
-                               ? ::ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
-                                                nullptr, nullptr)
-                               : ::MoveFileExW(temp.c_str(), target.c_str(),
-                                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+        const bool moved = replacesExisting_ ? ::ReplaceFileW(target.c_str(), temp.c_str(), nullptr,
+                                                              REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
+                                             : ::MoveFileExW(temp.c_str(), target.c_str(),
+                                                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
         if (!moved) code = ::GetLastError();
     }
     if (code != 0) {

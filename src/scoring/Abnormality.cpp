@@ -50,9 +50,10 @@ AbnormalityResults computeAbnormality(const std::array<double, 4>& scores, Abnor
         PairAbnormality& p = out.pairs[i];
         p.observedDifference = scores[static_cast<std::size_t>(m.first)] - scores[static_cast<std::size_t>(m.second)];
         p.differenceSd = std::sqrt(TwiceIndexVariance - TwiceIndexVariance * INDEX_CORRELATIONS[i]);
-        p.abnormalityPercent = p.observedDifference == 0.0
-                                   ? 50.0
-                                   : (1.0 - normalCdf(std::fabs(p.observedDifference) / p.differenceSd, messages)) * 100.0;
+        p.abnormalityPercent =
+            p.observedDifference == 0.0
+                ? 50.0
+                : (1.0 - normalCdf(std::fabs(p.observedDifference) / p.differenceSd, messages)) * 100.0;
         p.isAbnormal = std::fabs(p.observedDifference / p.differenceSd) > differenceCutoff(criterion);
         if (p.isAbnormal) ++out.abnormalDifferenceCount;
     }
@@ -63,11 +64,10 @@ AbnormalityResults computeAbnormality(const std::array<double, 4>& scores, Abnor
 }
 
 AbnormalityResults computeIndexAbnormality(const IndexResults& results, AbnormalityCriterion criterion,
-                                      MessageService& messages) {
-    return computeAbnormality(std::array<double, 4>{results[IndexId::VC].score, results[IndexId::PO].score, results[IndexId::WM].score,
-                               results[IndexId::PS].score},
+                                           MessageService& messages) {
+    return computeAbnormality(std::array<double, 4>{results[IndexId::VC].score, results[IndexId::PO].score,
+                                                    results[IndexId::WM].score, results[IndexId::PS].score},
                               criterion, messages);
 }
-
 
 } // namespace kalden

@@ -3,8 +3,8 @@
 #include <array>
 
 #include "scoring/IndexResults.h"
-#include "scoring/NormativeTables.h"
 #include "scoring/MessageService.h"
+#include "scoring/NormativeTables.h"
 
 namespace kalden {
 
@@ -34,6 +34,6 @@ struct AbnormalityResults {
 AbnormalityResults computeAbnormality(const std::array<double, 4>& scores, AbnormalityCriterion criterion,
                                       MessageService& messages);
 AbnormalityResults computeIndexAbnormality(const IndexResults& results, AbnormalityCriterion criterion,
-                                      MessageService& messages);
+                                           MessageService& messages);
 
 } // namespace kalden

@@ -3,8 +3,8 @@
 #include <array>
 
 #include "scoring/IndexResults.h"
-#include "scoring/NormativeTables.h"
 #include "scoring/MessageService.h"
+#include "scoring/NormativeTables.h"
 
 namespace kalden {
 

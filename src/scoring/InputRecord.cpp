@@ -5,8 +5,8 @@
 namespace kalden {
 
 namespace {
-double InputRecord::* const ScoreFields[7] = {
-    &InputRecord::vocabulary, &InputRecord::digitSymbol, &InputRecord::similarities, &InputRecord::blockDesign,
+double InputRecord::*const ScoreFields[7] = {
+    &InputRecord::vocabulary, &InputRecord::digitSymbol, &InputRecord::similarities,    &InputRecord::blockDesign,
     &InputRecord::arithmetic, &InputRecord::digitSpan,   &InputRecord::matrixReasoning,
 };
 } // namespace

@@ -86,8 +86,7 @@ ProfileDistanceResult distanceWithInverse(int n, const ProfileVector& x, const P
 // probability with n degrees of freedom. A correlation matrix that cannot be
 // inverted (a column without a usable pivot) gives NaN for both: no matrix
 // the program passes can do that, and there is no error result to carry it.
-ProfileDistanceResult profileDistance(int n, ProfileVector x, ProfileVector means, ProfileVector sds,
-                                      ProfileMatrix r) {
+ProfileDistanceResult profileDistance(int n, ProfileVector x, ProfileVector means, ProfileVector sds, ProfileMatrix r) {
     const std::optional<ProfileMatrix> inverse = invertMatrix(r, n);
     if (!inverse) {
         const long double nan = std::numeric_limits<long double>::quiet_NaN();

@@ -32,8 +32,7 @@ long double quadraticForm(const ProfileMatrix& a, const ProfileVector& v, int n)
 
 // The general routine; the arguments are copies and the caller's data stay as
 // they were.
-ProfileDistanceResult profileDistance(int n, ProfileVector x, ProfileVector means, ProfileVector sds,
-                                      ProfileMatrix r);
+ProfileDistanceResult profileDistance(int n, ProfileVector x, ProfileVector means, ProfileVector sds, ProfileMatrix r);
 
 // The correlation matrix of the four Indexes (VC, PO, WM, PS), each
 // intercorrelation held as the extended value nearest to its decimal.

@@ -2,9 +2,9 @@
 
 #include "scoring/Abnormality.h"
 #include "scoring/IndexResults.h"
-#include "scoring/ProfileDistance.h"
 #include "scoring/InputRecord.h"
 #include "scoring/MessageService.h"
+#include "scoring/ProfileDistance.h"
 
 namespace kalden {
 

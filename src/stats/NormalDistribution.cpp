@@ -8,7 +8,7 @@ namespace {
 // Program-wide so the benchmark can count every density evaluation without a counter passed
 // through the scoring; one per thread, so batch scoring on several threads counts without a race.
 thread_local unsigned long long g_densityEvaluations = 0;
-}
+} // namespace
 
 double normalDensity(double x) {
     ++g_densityEvaluations;

@@ -14,8 +14,8 @@ namespace {
 
 // Lanczos series: gamma = 5, six coefficients, and sqrt(2 pi).
 constexpr std::array<long double, 6> LanczosCoefficients = {
-    76.18009172947146L,     -86.50532032941677L,    24.01409824083091L,
-    -1.231739572450155L,    0.1208650973866179e-2L, -0.5395239384953e-5L,
+    76.18009172947146L,  -86.50532032941677L,    24.01409824083091L,
+    -1.231739572450155L, 0.1208650973866179e-2L, -0.5395239384953e-5L,
 };
 constexpr long double LanczosOffset = 5.5L;
 constexpr long double SqrtTwoPi = 2.5066282746310005L;
@@ -409,8 +409,7 @@ bool tGamma_distribution::setParameters(long double p1, long double p2, long dou
     supportHigh = UNBOUNDED;
     if (shape > 1) {
         const long double t = std::sqrt(2 * shape - 1);
-        generatorLow =
-            (1 - t) * std::sqrt(std::exp((std::log(shape - t) - std::log(shape - 1)) * (shape - 1) + t - 1));
+        generatorLow = (1 - t) * std::sqrt(std::exp((std::log(shape - t) - std::log(shape - 1)) * (shape - 1) + t - 1));
         generatorHigh =
             (1 + t) * std::sqrt(std::exp((std::log(shape + t) - std::log(shape - 1)) * (shape - 1) - t - 1));
     } else if (shape < 1) {
@@ -509,8 +508,7 @@ long double tGamma_distribution::randomBelowOne() const {
 
 // ---- tChi_square_distribution -------------------------------------------
 
-tChi_square_distribution::tChi_square_distribution(long double nu)
-    : tGamma_distribution(DeferredCreate{}) {
+tChi_square_distribution::tChi_square_distribution(long double nu) : tGamma_distribution(DeferredCreate{}) {
     create(nu / 2, 0.5L);
 }
 

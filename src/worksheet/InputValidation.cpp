@@ -131,8 +131,8 @@ ParseResult parseFieldValue(const std::string& text, const std::string& caption,
     const NumberScan scan = scanNumber(text);
     ParseResult result{scan.value, scan.ok, ""};
     if (!scan.ok)
-        result.message = std::string("INPUT ERROR") + CR + "(  " + caption + "  " + text + "  )" + CR + CR +
-                         NumericOnlyText;
+        result.message =
+            std::string("INPUT ERROR") + CR + "(  " + caption + "  " + text + "  )" + CR + CR + NumericOnlyText;
     return finishParse(result, messages);
 }
 

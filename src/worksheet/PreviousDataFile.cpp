@@ -1,12 +1,12 @@
 #include "worksheet/PreviousDataFile.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "report/NumberFormat.h"
 #include "report/TextFile.h"
@@ -144,8 +144,8 @@ std::string composePreviousDataContent(const PreviousData& data, const TemplateC
         for (int i = 1; i <= n; ++i) {
             for (int j = 1; j <= i; ++j) {
                 out += ' ';
-                out += formatFixed(data.storedMatrix[static_cast<std::size_t>((i - 1) * MAX_ORDER + (j - 1))], 1,
-                                   3, '.');
+                out +=
+                    formatFixed(data.storedMatrix[static_cast<std::size_t>((i - 1) * MAX_ORDER + (j - 1))], 1, 3, '.');
             }
         }
     }
@@ -278,7 +278,8 @@ public:
         if (!restoredGridSize(r_, columns, rows, r_.error)) return false;
         r_.gridColumns = columns;
         r_.gridRows = rows;
-        r_.gridCells.assign(static_cast<std::size_t>(rows), std::vector<std::string>(static_cast<std::size_t>(columns)));
+        r_.gridCells.assign(static_cast<std::size_t>(rows),
+                            std::vector<std::string>(static_cast<std::size_t>(columns)));
         for (auto& row : r_.gridCells) {
             for (std::string& cell : row) {
                 double v = 0.0;
@@ -312,9 +313,7 @@ public:
     }
 
 private:
-    double& element(int i, int j) {
-        return r_.storedMatrix[static_cast<std::size_t>((i - 1) * MAX_ORDER + (j - 1))];
-    }
+    double& element(int i, int j) { return r_.storedMatrix[static_cast<std::size_t>((i - 1) * MAX_ORDER + (j - 1))]; }
 
     NumberReader reader_;
     PreviousDataReading r_;

@@ -128,10 +128,10 @@ bool convertDecimal(std::string_view token, double& value);
 struct PreviousDataReading {
     // Field texts restored in "%1.6g" form; empty where not read.
     std::array<std::string, 8> fieldTexts{};
-    int fieldsRead = 0;       // fields given a value before any failure
-    int valuesRead = 0;       // numbers taken from the file, all entries
-    std::size_t offset = 0;   // how far into the content the reading got
-    std::string error;        // empty when the whole reading succeeded
+    int fieldsRead = 0;     // fields given a value before any failure
+    int valuesRead = 0;     // numbers taken from the file, all entries
+    std::size_t offset = 0; // how far into the content the reading got
+    std::string error;      // empty when the whole reading succeeded
     bool ok() const { return error.empty(); }
 
     // Entry 9 (only with UseDataGrid): the grid's size from

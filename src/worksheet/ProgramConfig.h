@@ -6,8 +6,7 @@
 namespace kalden {
 
 // Program-wide values, fixed before any window exists.
-inline const std::string ProgramTitle =
-    "KALDEN.EXE: Scoring and analysis of an Index-based WAIS-III short-form";
+inline const std::string ProgramTitle = "KALDEN.EXE: Scoring and analysis of an Index-based WAIS-III short-form";
 inline const std::string DataFileName = "kalden.txt";
 
 // Citation of the methods the program implements. Kept in one place so that
@@ -58,14 +57,10 @@ inline TemplateConfig templateDemoConfig() {
 
 // The captions of the eight input labels, field order (index 0 is field 1).
 inline const std::array<std::string, 8> FieldCaptions = {
-    "VOCABULARY subtest scaled score:",
-    "DIGIT SYMBOL subtest scaled score:",
-    "SIMILARITIES subtest scaled score:",
-    "BLOCK DESIGN subtest scaled score:",
-    "ARITHMETIC subtest scaled score:",
-    "DIGIT SPAN subtest scaled score:",
-    "MATRIX REASONING subtest scaled score:",
-    "Age of individual (used in computing CLs on abnormality) :",
+    "VOCABULARY subtest scaled score:",       "DIGIT SYMBOL subtest scaled score:",
+    "SIMILARITIES subtest scaled score:",     "BLOCK DESIGN subtest scaled score:",
+    "ARITHMETIC subtest scaled score:",       "DIGIT SPAN subtest scaled score:",
+    "MATRIX REASONING subtest scaled score:", "Age of individual (used in computing CLs on abnormality) :",
 };
 
 } // namespace kalden

@@ -6,8 +6,8 @@
 #include <QFontInfo>
 #include <QMessageBox>
 #include <QPrinter>
-#include <QStandardPaths>
 #include <QPrinterInfo>
+#include <QStandardPaths>
 
 #include "report/PrintLayout.h"
 
@@ -127,7 +127,9 @@ QString QtProgramHost::executablePath() const { return QCoreApplication::applica
 
 // The generic location, not the application's own: both programs keep their
 // files in the one "kalden" folder whatever their names.
-QString QtProgramHost::dataHome() const { return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation); }
+QString QtProgramHost::dataHome() const {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+}
 
 void QtProgramHost::endProgram() {
     if (end_) end_();

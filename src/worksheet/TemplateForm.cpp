@@ -32,13 +32,13 @@
 
 #include "matrix/SquareMatrixForm.h"
 #include "matrix/WorkMatrix.h"
-#include "worksheet/QtServices.h"
 #include "report/FileErrors.h"
-#include "worksheet/TextLengthLimit.h"
 #include "report/MemoText.h"
 #include "report/TemplateResults.h"
 #include "scoring/ScoringEngine.h"
 #include "worksheet/PreviousDataFile.h"
+#include "worksheet/QtServices.h"
+#include "worksheet/TextLengthLimit.h"
 #include "worksheet/WindowHelpers.h"
 
 namespace kalden {
@@ -177,15 +177,15 @@ QLayout* TfrmTemplate::buildOptionGroups() {
                                      QStringLiteral("90% CLs using Glutting method")},
                                     Panel1);
     RadioGroup2->setObjectName(QStringLiteral("RadioGroup2"));
-    RadioGroup3 = new RadioGroupBox(QStringLiteral("Reliability of differences..."),
-                                    {QStringLiteral("Between observed scores"),
-                                     QStringLiteral("Between estimated true scores")},
-                                    Panel1);
+    RadioGroup3 =
+        new RadioGroupBox(QStringLiteral("Reliability of differences..."),
+                          {QStringLiteral("Between observed scores"), QStringLiteral("Between estimated true scores")},
+                          Panel1);
     RadioGroup3->setObjectName(QStringLiteral("RadioGroup3"));
-    RadioGroup1 = new RadioGroupBox(QStringLiteral("Reliability of differences..."),
-                                    {QStringLiteral("Do NOT apply Bonferroni"),
-                                     QStringLiteral("Apply sequential Bonferroni")},
-                                    Panel1);
+    RadioGroup1 =
+        new RadioGroupBox(QStringLiteral("Reliability of differences..."),
+                          {QStringLiteral("Do NOT apply Bonferroni"), QStringLiteral("Apply sequential Bonferroni")},
+                          Panel1);
     RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
     auto* options = new QVBoxLayout;
     options->addWidget(RadioGroup2);
@@ -259,7 +259,8 @@ QWidget* TfrmTemplate::buildGridPane() {
 
 QGroupBox* TfrmTemplate::buildCriterionBox() {
     GroupBox1 = new QGroupBox(
-        QStringLiteral("An abnormally low score (and abnormally large difference) is defined as being exhibited by less than.."),
+        QStringLiteral(
+            "An abnormally low score (and abnormally large difference) is defined as being exhibited by less than.."),
         Panel1);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
     GroupBox1->setAccessibleName(GroupBox1->title());
@@ -278,7 +279,8 @@ QGroupBox* TfrmTemplate::buildCriterionBox() {
 }
 
 QGroupBox* TfrmTemplate::buildHelpPanel() {
-    pnlHelp = new QGroupBox(QStringLiteral(" Guidance in reading in a correlation matrix from an external file :  "), this);
+    pnlHelp =
+        new QGroupBox(QStringLiteral(" Guidance in reading in a correlation matrix from an external file :  "), this);
     pnlHelp->setObjectName(QStringLiteral("pnlHelp"));
     pnlHelp->setAccessibleName(pnlHelp->title().trimmed());
     pnlHelp->setAutoFillBackground(true); // it covers the input panel while shown
@@ -303,8 +305,9 @@ QGroupBox* TfrmTemplate::buildHelpPanel() {
     black.setColor(QPalette::Text, Qt::black);
     titleLine->setPalette(black);
     helpLayout->addWidget(titleLine);
-    auto* below = new QLabel(
-        QStringLiteral("Below is an example of a file setup for a correlation matrix that has 4 variables:"), pnlHelp);
+    auto* below =
+        new QLabel(QStringLiteral("Below is an example of a file setup for a correlation matrix that has 4 variables:"),
+                   pnlHelp);
     below->setFont(fixed);
     helpLayout->addWidget(below);
     QPlainTextEdit* example = readOnlyText(matrixExampleLines(), pnlHelp);
@@ -462,22 +465,23 @@ void TfrmTemplate::FormActivate() {
 
 // The description gets a scroll bar when it is long.
 void TfrmTemplate::DescripFldChange() {
-    DescripFld->setVerticalScrollBarPolicy(DescripFld->toPlainText().size() > DescriptionScrollBarLength
-                                               ? Qt::ScrollBarAlwaysOn
-                                               : Qt::ScrollBarAlwaysOff);
+    DescripFld->setVerticalScrollBarPolicy(
+        DescripFld->toPlainText().size() > DescriptionScrollBarLength ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
 }
 
 // ---- The notes field -------------------------------------------------------
 
 int TfrmTemplate::notesCollapsedHeight() const {
     const QFontMetrics fm(memoComments->font());
-    const int chrome = 2 * memoComments->frameWidth() + 2 * static_cast<int>(memoComments->document()->documentMargin());
+    const int chrome =
+        2 * memoComments->frameWidth() + 2 * static_cast<int>(memoComments->document()->documentMargin());
     return std::max(25, fm.lineSpacing() + chrome);
 }
 
 int TfrmTemplate::notesExpandedHeight() const {
     const QFontMetrics fm(memoComments->font());
-    const int chrome = 2 * memoComments->frameWidth() + 2 * static_cast<int>(memoComments->document()->documentMargin());
+    const int chrome =
+        2 * memoComments->frameWidth() + 2 * static_cast<int>(memoComments->document()->documentMargin());
     return std::max(70, 4 * fm.lineSpacing() + chrome);
 }
 
@@ -623,8 +627,9 @@ void TfrmTemplate::cmdComputeClick() {
 
 QString matrixOrderMessage(const QString& caption, const QString& text) {
     return QStringLiteral("INPUT ERROR\r(  ") + caption + QStringLiteral("  ") + text +
-           QStringLiteral("  )\rThe order of the correlation matrix (the number of variables) must be a whole number "
-                          "from 1 to 20.");
+           QStringLiteral(
+               "  )\rThe order of the correlation matrix (the number of variables) must be a whole number "
+               "from 1 to 20.");
 }
 
 bool TfrmTemplate::matrixEntryStep() {
@@ -763,8 +768,8 @@ void TfrmTemplate::LoadPreviousData() {
     if (!r.ok()) {
         PreviousDataLoaded = false;
         // A fault in the content ("Invalid numeric input") is reported as it stands.
-        services_.boxes.error(systemReason(file.unreadable ? fileErrorMessage(FileAction::ReadLastCase, path, r.error)
-                                                           : r.error));
+        services_.boxes.error(
+            systemReason(file.unreadable ? fileErrorMessage(FileAction::ReadLastCase, path, r.error) : r.error));
         return;
     }
     PreviousDataLoaded = true;

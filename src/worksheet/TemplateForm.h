@@ -10,12 +10,12 @@
 #include <QWidget>
 
 #include "matrix/MatrixServices.h"
-#include "worksheet/Services.h"
 #include "report/ReportComposer.h"
 #include "worksheet/InputValidation.h"
 #include "worksheet/PreviousDataFile.h"
 #include "worksheet/ProgramConfig.h"
 #include "worksheet/RadioGroupBox.h"
+#include "worksheet/Services.h"
 
 class QFrame;
 class QLayout;

@@ -25,8 +25,7 @@ const char* const DescriptionBody =
     "ut tables for the reliability and abnormality of differences) are calculated prior to rounding the I"
     "ndex scores. Thus, on occasion, the differences listed in these tables will disagree (by at most one"
     " point) with the difference that would be obtained from the (rounded) Index scores reported in the  "
-    "output table which lists the Index scores plus confidence limits etc."
-    ;
+    "output table which lists the Index scores plus confidence limits etc.";
 
 } // namespace
 
@@ -41,7 +40,8 @@ const QStringList& TfrmTemplate::matrixGuidanceLines() {
         QStringLiteral("Microsoft Notepad have this extension)."),
         QString(),
         QStringLiteral("The correlation matrix must be a lower diagonal matrix with ones (1.000) in the leading "),
-        QStringLiteral("diagonal, and with a space between entries (the zero before the decimal point can be omitted)."),
+        QStringLiteral(
+            "diagonal, and with a space between entries (the zero before the decimal point can be omitted)."),
         QString(),
         QStringLiteral("There is the option to have a single title line preceding the matrix. If using this option "),
         QStringLiteral("then it should take the form below:"),

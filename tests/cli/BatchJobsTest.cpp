@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 #include "cli/CommandLine.h"
 #include "report/NumberFormat.h"
@@ -42,8 +42,9 @@ std::string get(const fs::path& file) {
 // notes (line breaks inside), rejected rows and rows that warn "Too many
 // steps", each kind recurring.
 std::string mixedBatch(int rows) {
-    std::string text = "id,vocabulary,digit_symbol,similarities,block_design,arithmetic,digit_span,matrix_reasoning,"
-                       "ci,basis,bonferroni,criterion,notes\n";
+    std::string text =
+        "id,vocabulary,digit_symbol,similarities,block_design,arithmetic,digit_span,matrix_reasoning,"
+        "ci,basis,bonferroni,criterion,notes\n";
     const char* const kinds[] = {
         ",12,7,11,9,8,10,13,,,,,\n",
         ",15,4,15,5,10,10,5,glutting90,true,yes,15,\"first\nsecond\r\nthird\"\n",
@@ -88,10 +89,10 @@ TEST_F(BatchJobs, FourThreadsWriteTheBytesOfOneFromAFileAndFromStandardInput) {
 
         const fs::path saved1 = dir_ / "one.out";
         const fs::path saved4 = dir_ / "four.out";
-        const Outcome toFile1 = runOn(input, {"--batch", "-", "--format", format, "--jobs", "1", "--output",
-                                              saved1.string()});
-        const Outcome toFile4 = runOn(input, {"--batch", "-", "--format", format, "--jobs", "4", "--output",
-                                              saved4.string()});
+        const Outcome toFile1 =
+            runOn(input, {"--batch", "-", "--format", format, "--jobs", "1", "--output", saved1.string()});
+        const Outcome toFile4 =
+            runOn(input, {"--batch", "-", "--format", format, "--jobs", "4", "--output", saved4.string()});
         EXPECT_EQ(toFile4, toFile1);
         EXPECT_EQ(toFile1.err, one.err);
         EXPECT_EQ(get(saved4), get(saved1));
@@ -106,8 +107,9 @@ TEST_F(BatchJobs, FourThreadsWriteTheBytesOfOneFromAFileAndFromStandardInput) {
 }
 
 TEST_F(BatchJobs, JobsMustBeAPositiveNumberAndGoWithBatch) {
-    const std::string header = "vocabulary,digit_symbol,similarities,block_design,arithmetic,digit_span,"
-                               "matrix_reasoning\n";
+    const std::string header =
+        "vocabulary,digit_symbol,similarities,block_design,arithmetic,digit_span,"
+        "matrix_reasoning\n";
     const struct {
         std::vector<std::string> args;
         std::string problem;

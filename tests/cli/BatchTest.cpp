@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <random>
 #include <nlohmann/json.hpp>
+#include <random>
 #include <sstream>
-#include <sys/stat.h>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -29,8 +29,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string ScoreHeader = "id,vocabulary,digit_symbol,similarities,block_design,arithmetic,digit_span,"
-                                 "matrix_reasoning";
+const std::string ScoreHeader =
+    "id,vocabulary,digit_symbol,similarities,block_design,arithmetic,digit_span,"
+    "matrix_reasoning";
 
 std::vector<std::vector<std::string>> readAll(const std::string& text, std::vector<std::size_t>* lines = nullptr) {
     std::istringstream in(text);
@@ -133,8 +134,16 @@ TEST(CsvReader, ReadsQuotedCellsLineEndsByteOrderMarkAndBlankLines) {
         {"plain LF", "a,b\n1,2\n", {{"a", "b"}, {"1", "2"}}},
         {"CR LF and no final line end", "a,b\r\n1,2", {{"a", "b"}, {"1", "2"}}},
         {"lone CR", "a,b\r1,2\r", {{"a", "b"}, {"1", "2"}}},
-        {"byte-order mark", "\xEF\xBB\xBF" "a,b\n", {{"a", "b"}}},
-        {"mark only at the very start", "a\n\xEF\xBB\xBF" "b\n", {{"a"}, {"\xEF\xBB\xBF" "b"}}},
+        {"byte-order mark",
+         "\xEF\xBB\xBF"
+         "a,b\n",
+         {{"a", "b"}}},
+        {"mark only at the very start",
+         "a\n\xEF\xBB\xBF"
+         "b\n",
+         {{"a"},
+          {"\xEF\xBB\xBF"
+           "b"}}},
         {"quoted comma and doubled quote", "\"x,1\",\"say \"\"hi\"\"\"\n", {{"x,1", "say \"hi\""}}},
         {"line breaks inside quotes kept", "\"l1\r\nl2\nl3\",z\n", {{"l1\r\nl2\nl3", "z"}}},
         {"empty cells", ",,\n\"\",x,\n", {{"", "", ""}, {"", "x", ""}}},
@@ -209,8 +218,9 @@ TEST(BatchCaseReading, RejectsABadRowWithTheWorksheetMessageAsOneLine) {
         {"p3,10,10,10,10,10,10,-5",
          "INPUT ERROR (  MATRIX REASONING subtest scaled score:  -5.000  ) The valid range for Wechsler subtest "
          "scaled scores is 1 to 19 "},
-        {"p4,10,10,10,10,10,10", "INPUT ERROR  (  MATRIX REASONING subtest scaled score:  )  Data have not been "
-                                 "entered in this field."},
+        {"p4,10,10,10,10,10,10",
+         "INPUT ERROR  (  MATRIX REASONING subtest scaled score:  )  Data have not been "
+         "entered in this field."},
         {"p5,10,10,10,10,10,10,10,,", ""},
         {"p6,10,10,10,10,10,10,10,extra", "the row has 9 cells but the header has 8"},
         {"p7,20,x,10,10,10,10,10",
@@ -247,8 +257,10 @@ TEST(BatchCaseReading, RowOptionsOverrideTheDefaultsAndBadValuesRejectTheRow) {
          optionsOf(ConfidenceMethod::Glutting95, DifferenceBasis::Observed, false, AbnormalityCriterion::Percent15),
          {"a", "b"},
          ""},
-        {"traditional95,,0,5,x", optionsOf(ConfidenceMethod::Traditional95, DifferenceBasis::EstimatedTrue, false),
-         {"x"}, ""},
+        {"traditional95,,0,5,x",
+         optionsOf(ConfidenceMethod::Traditional95, DifferenceBasis::EstimatedTrue, false),
+         {"x"},
+         ""},
         {",,YES,,\"\nsecond\"", defaults, {"", "second"}, ""},
         {"glutting99,,,,",
          {},
@@ -286,7 +298,8 @@ TEST(BatchCaseReading, RowOptionsOverrideTheDefaultsAndBadValuesRejectTheRow) {
 }
 
 TEST_F(BatchScoring, TextOutputIsTheReportsAppendedAsSuccessiveComputesAppendThem) {
-    const std::string input = ScoreHeader + ",ci,basis,bonferroni,criterion,notes\n"
+    const std::string input = ScoreHeader +
+                              ",ci,basis,bonferroni,criterion,notes\n"
                               "a,12,7,11,9,8,10,13,,,,,\n"
                               "bad,12,7,11,9,8,10,\n"
                               "b,15,4,15,5,10,10,5,glutting90,true,yes,15,\"first\nsecond\"\n"
@@ -308,20 +321,23 @@ TEST_F(BatchScoring, TextOutputIsTheReportsAppendedAsSuccessiveComputesAppendThe
     computeAndCompose(expected, halfPointDigitSymbol(optionsOf(ConfidenceMethod::Traditional90)), fromCommandLine,
                       messages);
     EXPECT_EQ(got.out, joinLf(expected));
-    EXPECT_EQ(got.err, "kalden-report: row 2 (line 3), id \"bad\": INPUT ERROR  (  MATRIX REASONING subtest scaled "
-                       "score:  )  Data have not been entered in this field.\n"
-                       "kalden-report: 1 of 4 rows rejected\n");
+    EXPECT_EQ(got.err,
+              "kalden-report: row 2 (line 3), id \"bad\": INPUT ERROR  (  MATRIX REASONING subtest scaled "
+              "score:  )  Data have not been entered in this field.\n"
+              "kalden-report: 1 of 4 rows rejected\n");
 }
 
 TEST_F(BatchScoring, CsvKeepsEveryRowInPlaceAndItsValuesPrintAsTheReportPrintsThem) {
     const std::vector<InputRecord> cases = {
-        mixedCase(), allTens(optionsOf(ConfidenceMethod::Glutting95, DifferenceBasis::Observed, true)),
+        mixedCase(),
+        allTens(optionsOf(ConfidenceMethod::Glutting95, DifferenceBasis::Observed, true)),
         allOnes(optionsOf(ConfidenceMethod::Traditional90, DifferenceBasis::Observed, false,
                           AbnormalityCriterion::Percent10)),
         allSignificant(optionsOf(ConfidenceMethod::Traditional95, DifferenceBasis::Observed, true)),
         splitProfile(optionsOf(ConfidenceMethod::Glutting90, DifferenceBasis::EstimatedTrue, false,
                                AbnormalityCriterion::Percent15)),
-        allNineteens(), halfPointDigitSymbol()};
+        allNineteens(),
+        halfPointDigitSymbol()};
     const char* const ci[] = {"traditional95", "traditional90", "glutting95", "glutting90"};
     const char* const criterion[] = {"5", "10", "15"};
     std::ostringstream input;
@@ -384,7 +400,8 @@ TEST_F(BatchScoring, NumbersUseAPointWhateverTheReportSeparator) {
 }
 
 TEST_F(BatchScoring, JsonLinesCarryTheCsvValuesNullsAndErrors) {
-    const std::string input = ScoreHeader + ",bonferroni\n"
+    const std::string input = ScoreHeader +
+                              ",bonferroni\n"
                               "\"q\"\"1\",12,7,11,9,8,10,13,\n"
                               "\"caf\xC3\xA9\xFF\",0,10,10,10,10,10,10,\n"
                               "z,19,1,19,13,7,7,13,yes\n";
@@ -417,8 +434,9 @@ TEST_F(BatchScoring, JsonLinesCarryTheCsvValuesNullsAndErrors) {
     EXPECT_EQ(lines[0].substr(0, lines[0].find(',')), "{\"id\":\"q\\\"1\"");
     const auto rejected = nlohmann::json::parse(lines[1]);
     EXPECT_EQ(rejected.at("id"), "caf\xC3\xA9\xEF\xBF\xBD") << "a byte that is not UTF-8 becomes U+FFFD";
-    EXPECT_EQ(rejected.at("error"), "INPUT ERROR (  VOCABULARY subtest scaled score:  0.000  ) The valid range "
-                                    "for Wechsler subtest scaled scores is 1 to 19 ");
+    EXPECT_EQ(rejected.at("error"),
+              "INPUT ERROR (  VOCABULARY subtest scaled score:  0.000  ) The valid range "
+              "for Wechsler subtest scaled scores is 1 to 19 ");
     EXPECT_TRUE(rejected.at("vc_score").is_null());
     EXPECT_EQ(nlohmann::json::parse(lines[2]).at("vc_ps_bonferroni_significant"), true);
 }
@@ -430,11 +448,13 @@ TEST_F(BatchScoring, AnUnusableHeaderIsAUsageErrorBeforeAnyOutput) {
         std::string err;
     };
     const std::vector<Case> cases = {
-        {"id,vocabulary\n1,10\n", {"--format", "csv"},
+        {"id,vocabulary\n1,10\n",
+         {"--format", "csv"},
          "kalden-report: standard input: the header lacks the score column(s) digit_symbol, similarities, "
          "block_design, arithmetic, digit_span, matrix_reasoning\n"},
         {"\n\n", {}, "kalden-report: standard input is empty: it needs a header row naming the columns\n"},
-        {ScoreHeader + ",Notes,notes\n", {"--format", "json"},
+        {ScoreHeader + ",Notes,notes\n",
+         {"--format", "json"},
          "kalden-report: standard input: the header names column notes twice\n"},
     };
     for (const Case& c : cases) {
@@ -464,7 +484,7 @@ TEST_F(BatchScoring, CommandLineMisuseIsRejected) {
 TEST_F(BatchScoring, TooManyStepsIsReportedWithTheRowThatCausedIt) {
     // A Digit Symbol of 7.6480432 puts the PS upper limit at exactly 100.
     const Outcome got = runBatchOn(ScoreHeader + "\nfirst,10,10,10,10,10,10,10\nedge,10,7.6480432,10,10,10,10,10\n",
-                               {"--format", "csv"});
+                                   {"--format", "csv"});
     EXPECT_EQ(got.status, ExitOk);
     EXPECT_EQ(got.err, "kalden-report: row 2 (line 3), id \"edge\": Too many steps\n");
 }

@@ -57,7 +57,8 @@ TEST_F(GoldenReports, EveryWorkedCasePrintsItsReportExactly) {
         {"mixed_traditional95", {"12", "7", "11", "9", "8", "10", "13"}},
         {"mixed_traditional90", {"--ci", "traditional90", "12", "7", "11", "9", "8", "10", "13"}},
         {"mixed_glutting95_true_bonferroni",
-         {"--ci", "glutting95", "--basis", "true", "--bonferroni", "--criterion", "15", "12", "7", "11", "9", "8", "10", "13"}},
+         {"--ci", "glutting95", "--basis", "true", "--bonferroni", "--criterion", "15", "12", "7", "11", "9", "8", "10",
+          "13"}},
         {"mixed_glutting90_true", {"--ci", "glutting90", "--basis", "true", "12", "7", "11", "9", "8", "10", "13"}},
         {"all_tens_bonferroni_notes",
          {"--bonferroni", "--note", "Referred for review", "--note", "", "--note", "second sitting", "10", "10", "10",
@@ -136,18 +137,25 @@ std::vector<std::string> expectedFrame(const Combination& c) {
                      : " Note: Sequential Bonferroni correction IS NOT applied when testing for reliable differences",
         " Note: An abnormally low score (& abnormally large difference) is defined as being exhibited by less",
         "       than " + c.criterion + "% of population",
-        "", "", "", " OUTPUTS:", "",
+        "",
+        "",
+        "",
+        " OUTPUTS:",
+        "",
     };
     const std::string indexRule = " " + std::string(traditional ? 99 : 98, '_');
-    f.push_back(traditional
-                    ? " Short-Form Index scores plus confidence limits (scores are also expressed as a percentile plus CIs):"
-                    : " Short-Form Index scores plus confidence limits (scores are also expressed as a percentile):");
+    f.push_back(
+        traditional
+            ? " Short-Form Index scores plus confidence limits (scores are also expressed as a percentile plus CIs):"
+            : " Short-Form Index scores plus confidence limits (scores are also expressed as a percentile):");
     f.push_back(indexRule);
     f.push_back("~  Index                       Score  \\(.*");
     f.push_back(indexRule);
     f.push_back("");
-    const std::string row = traditional ? ": [-0-9 ]{6}      \\( [ 0-9]{3} to [ 0-9]{3} \\)    [ .0-9]{13}      \\([ .0-9]{6} to [ .0-9]{6} \\)"
-                                        : ": [-0-9 ]{6}      \\( [ 0-9]{3} to [ 0-9]{3} \\)    [ .0-9]{13}      ?";
+    const std::string row =
+        traditional
+            ? ": [-0-9 ]{6}      \\( [ 0-9]{3} to [ 0-9]{3} \\)    [ .0-9]{13}      \\([ .0-9]{6} to [ .0-9]{6} \\)"
+            : ": [-0-9 ]{6}      \\( [ 0-9]{3} to [ 0-9]{3} \\)    [ .0-9]{13}      ?";
     for (const char* name : {"  Verbal Comprehension    ", "  Perceptual Organization ", "  Working Memory          ",
                              "  Processing Speed        "})
         f.push_back("~" + std::string(name) + row);
@@ -172,7 +180,8 @@ std::vector<std::string> expectedFrame(const Combination& c) {
                              : " Index Pair           Difference          Two-tailed p          One-tailed p");
     f.push_back(" " + std::string(static_cast<std::size_t>(opening), '_'));
     if (trueScores && c.bonferroni) f.push_back("");
-    const char* labels[] = {"VC versus PO", "VC versus WM", "VC versus PS", "PO versus WM", "PO versus PS", "WM versus PS"};
+    const char* labels[] = {"VC versus PO", "VC versus WM", "VC versus PS",
+                            "PO versus WM", "PO versus PS", "WM versus PS"};
     const char* tails[] = {"   ", " ", "  ", " ", "  ", " "};
     for (int i = 0; i < 6; ++i) {
         if (c.bonferroni)
@@ -186,7 +195,8 @@ std::vector<std::string> expectedFrame(const Combination& c) {
     f.push_back(" " + std::string(static_cast<std::size_t>(closing), '_'));
     f.insert(f.end(), {"", "", ""});
     f.push_back(" ABNORMALITY of differences between Short-Form Indices, i.e., percentage of population estimated to");
-    f.push_back(" obtain a larger difference in same direction (figure in brackets is percentage regardless of sign ) :");
+    f.push_back(
+        " obtain a larger difference in same direction (figure in brackets is percentage regardless of sign ) :");
     f.push_back(" " + std::string(100, '_'));
     f.push_back(" Index Pair           Difference          %age of population        (%age regardless of sign)");
     f.push_back(" " + std::string(100, '_'));
@@ -196,8 +206,10 @@ std::vector<std::string> expectedFrame(const Combination& c) {
         if (i == 2 || i == 4) f.push_back("");
     }
     f.push_back(" " + std::string(100, '_'));
-    f.push_back("~ NUMBER of case's pairwise differences \\(regardless of sign\\) that meet criterion for abnormality =  [0-6] ");
-    f.push_back("~ PERCENTAGE of normal population expected to exhibit this number or more of abnormal differences=( %100%|[0-9]+\\.[0-9]{2}%)");
+    f.push_back(
+        "~ NUMBER of case's pairwise differences \\(regardless of sign\\) that meet criterion for abnormality =  [0-6] ");
+    f.push_back(
+        "~ PERCENTAGE of normal population expected to exhibit this number or more of abnormal differences=( %100%|[0-9]+\\.[0-9]{2}%)");
     f.push_back("");
     f.push_back(" MAHALANOBIS DISTANCE Index of the overall abnormality of the case's Index score profile: ");
     f.push_back("~ Chi-square = [0-9]+\\.[0-9]{3},  p value = [01]\\.[0-9]{5}");

@@ -109,8 +109,7 @@ TEST_F(OutputFault, ReadOnlyFolderKeepsTheOldReport) {
         // read-only bind mount of itself instead.
         const std::string bindFailed = mountOn(folder_.c_str(), folder_, nullptr, MS_BIND, nullptr);
         if (!bindFailed.empty()) GTEST_SKIP() << "running as root and " << bindFailed;
-        const std::string roFailed =
-            mountOn(nullptr, folder_, nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr);
+        const std::string roFailed = mountOn(nullptr, folder_, nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr);
         if (!roFailed.empty()) GTEST_SKIP() << "running as root and read-only re" << roFailed;
         description = "Read-only file system";
     }

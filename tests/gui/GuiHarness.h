@@ -15,14 +15,14 @@
 #include <QFileInfo>
 #include <QFont>
 #include <QImage>
-#include <QPainter>
 #include <QLineEdit>
+#include <QPainter>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "worksheet/Services.h"
 #include "report/TemplateResults.h"
+#include "worksheet/Services.h"
 #include "worksheet/TemplateForm.h"
 
 namespace kalden::testing {
@@ -192,7 +192,6 @@ struct Program {
     QString dataFile(const QTemporaryDir& dir) const { return dir.filePath(QStringLiteral("share/kalden/kalden.txt")); }
     static QString dataFolder(const QTemporaryDir& dir) { return dir.filePath(QStringLiteral("share/kalden")); }
 };
-
 
 // The application's font at `pointSize` (0: left as it is) for as long as
 // the object lives; the layout tests run at the default and a large size.

@@ -51,9 +51,7 @@ class PrintLayoutTest : public QObject {
 private slots:
     void startsAtTheTopLeftCornerWithNoMargins() { check("ab", {{1, 0, 0, "ab"}}, 1); }
 
-    void aTextLineAdvancesItsHeightPlusTwo() {
-        check("ab\r\ncd\r\n", {{1, 0, 0, "ab"}, {1, 0, 12, "cd"}}, 1);
-    }
+    void aTextLineAdvancesItsHeightPlusTwo() { check("ab\r\ncd\r\n", {{1, 0, 0, "ab"}, {1, 0, 12, "cd"}}, 1); }
 
     void anEmptyLineAdvancesTheCharacterHeight() {
         check("\r\n\r\nab\r\n\r\ncd", {{1, 0, 20, "ab"}, {1, 0, 42, "cd"}}, 1);
@@ -64,8 +62,7 @@ private slots:
     }
 
     void aLongLineIsCutAndContinued() {
-        check("0123456789ABCDEFGHIJxyz",
-              {{1, 0, 0, "0123456789"}, {1, 0, 12, "ABCDEFGHIJ"}, {1, 0, 24, "xyz"}}, 1);
+        check("0123456789ABCDEFGHIJxyz", {{1, 0, 0, "0123456789"}, {1, 0, 12, "ABCDEFGHIJ"}, {1, 0, 24, "xyz"}}, 1);
     }
 
     void aTabGoesToTheNextMultipleOfEightAverageWidths() {
@@ -104,9 +101,14 @@ private slots:
     }
 
     void aTextEndingAtAPageBreakFeedsNoEmptyPage() {
-        check("1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n", {{1, 0, 0, "1"}, {1, 0, 12, "2"}, {1, 0, 24, "3"},
-                                                      {1, 0, 36, "4"}, {1, 0, 48, "5"}, {1, 0, 60, "6"},
-                                                      {1, 0, 72, "7"}},
+        check("1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n",
+              {{1, 0, 0, "1"},
+               {1, 0, 12, "2"},
+               {1, 0, 24, "3"},
+               {1, 0, 36, "4"},
+               {1, 0, 48, "5"},
+               {1, 0, 60, "6"},
+               {1, 0, 72, "7"}},
               1);
     }
 

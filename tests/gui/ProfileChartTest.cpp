@@ -172,7 +172,8 @@ private slots:
             if (!l.trimmed().isEmpty()) got << l.trimmed();
         QStringList want;
         for (const std::string& l : p.results->reportLines())
-            if (!QString::fromStdString(l).trimmed().isEmpty()) want << QString::fromStdString(l).trimmed().simplified();
+            if (!QString::fromStdString(l).trimmed().isEmpty())
+                want << QString::fromStdString(l).trimmed().simplified();
         for (QString& g : got) g = g.simplified();
         QCOMPARE(got, want);
         const QString chartPage = pages[pages.size() - 2];
@@ -181,7 +182,8 @@ private slots:
 
         p.files.saveAnswers = {dir.filePath("missing/results.pdf")};
         p.results->mnuSaveAsPdfClick();
-        QCOMPARE(p.boxes.events, QStringList{"error:" + dir.filePath("missing/results.pdf") + "\rNo such file or directory"});
+        QCOMPARE(p.boxes.events,
+                 QStringList{"error:" + dir.filePath("missing/results.pdf") + "\rNo such file or directory"});
     }
 
     void aNewReportStartsAtTheTopOfTheView() {

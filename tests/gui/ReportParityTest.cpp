@@ -32,15 +32,14 @@ private slots:
         QTest::newRow("defaults") << QStringList{"12", "7", "11", "9", "8", "10", "13"} << 0 << 0 << 0 << 0
                                   << QStringList{} << QStringList{};
         QTest::newRow("glutting95 true bonferroni 15 notes")
-            << QStringList{"12", "7", "11", "9", "8", "10", "13"} << 2 << 1 << 1 << 2
-            << QStringList{"abc", "def"}
+            << QStringList{"12", "7", "11", "9", "8", "10", "13"} << 2 << 1 << 1 << 2 << QStringList{"abc", "def"}
             << QStringList{"--ci", "glutting95", "--basis", "true", "--bonferroni", "--criterion", "15"};
         QTest::newRow("traditional90 criterion 10 half point")
             << QStringList{"10", "10.5", "10", "10", "10", "10", "10"} << 1 << 0 << 0 << 1
             << QStringList{"", "second line"} << QStringList{"--ci", "traditional90", "--criterion", "10"};
-        QTest::newRow("glutting90 extremes") << QStringList{"19", "1", "19", "13", "7", "7", "13"} << 3 << 1 << 0 << 0
-                                             << QStringList{"one note"}
-                                             << QStringList{"--ci", "glutting90", "--basis", "true"};
+        QTest::newRow("glutting90 extremes")
+            << QStringList{"19", "1", "19", "13", "7", "7", "13"} << 3 << 1 << 0 << 0 << QStringList{"one note"}
+            << QStringList{"--ci", "glutting90", "--basis", "true"};
         QTest::newRow("typed oddities") << QStringList{"09", "1.", "01", "19", "5", "7", "8"} << 0 << 0 << 1 << 0
                                         << QStringList{} << QStringList{"--bonferroni"};
     }

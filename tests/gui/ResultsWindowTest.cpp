@@ -1,9 +1,9 @@
 // The results window with recording fakes, the print path into
 // a PDF writer, and the Qt implementations of the platform services.
 
+#include <sys/resource.h>
 #include <csignal>
 #include <regex>
-#include <sys/resource.h>
 
 #include <QAbstractButton>
 #include <QFileDialog>
@@ -21,8 +21,8 @@
 
 #include "GuiHarness.h"
 #include "report/PrintLayout.h"
-#include "worksheet/QtServices.h"
 #include "report/TextFile.h"
+#include "worksheet/QtServices.h"
 
 using namespace kalden;
 using kalden::testing::ApplicationFontSize;
@@ -462,9 +462,9 @@ private slots:
                 QVERIFY2(b->height() >= b->minimumSizeHint().height(), qPrintable(b->text()));
             }
             const QRect inParent = QRect(QPoint(0, 0), w->parentWidget()->size());
-            QVERIFY2(inParent.contains(w->geometry()), qPrintable(w->objectName() + QStringLiteral(" ") +
-                                                                  QString::number(w->geometry().right()) + QStringLiteral(" > ") +
-                                                                  QString::number(inParent.right())));
+            QVERIFY2(inParent.contains(w->geometry()),
+                     qPrintable(w->objectName() + QStringLiteral(" ") + QString::number(w->geometry().right()) +
+                                QStringLiteral(" > ") + QString::number(inParent.right())));
         }
         // A report line of 103 characters fits without wrapping.
         const QFontMetrics fm(p.results->memoResults->font());
@@ -559,7 +559,8 @@ private slots:
 
         writeBytes(dir.filePath("in.txt"), "x");
         inspect(dir.filePath("in.txt"));
-        QCOMPARE(dialogs.openFileName(nullptr, QStringLiteral("results.txt")).value_or(QString()), dir.filePath("in.txt"));
+        QCOMPARE(dialogs.openFileName(nullptr, QStringLiteral("results.txt")).value_or(QString()),
+                 dir.filePath("in.txt"));
         QCOMPARE(mode, QFileDialog::AcceptOpen);
         QCOMPARE(filters, QStringList{QStringLiteral("*.txt")});
     }

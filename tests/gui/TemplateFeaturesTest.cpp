@@ -73,8 +73,8 @@ class MatrixWindowScript {
 public:
     using Action = std::function<void(TfrmSquareMatrix&)>;
     int opened = 0;
-    QList<QSize> sizes;        // columns x rows of each window
-    QList<bool> ownerHidden;   // whether the worksheet was hidden while it was open
+    QList<QSize> sizes;      // columns x rows of each window
+    QList<bool> ownerHidden; // whether the worksheet was hidden while it was open
 
     MatrixWindowScript(QWidget* worksheet, std::initializer_list<Action> actions)
         : worksheet_(worksheet), actions_(actions) {
@@ -130,12 +130,13 @@ void setCell(QTableWidget* grid, int row, int column, const QString& text) { gri
 
 // The data file of the round trip below: scores 4 7 10 10 10 10 10, matrix
 // order 3, a 4 x 7 grid with four cells filled, and the 3 x 3 matrix.
-const std::string RoundTripFile = "4 7 10 10 10 10 10 3 "
-                                   "1 2.5 0 0 "
-                                   "0 0 -3 0 "
-                                   "0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 "
-                                   "0 0 0 12.25 "
-                                   " 1.000 0.500 1.000 0.250 -0.125 1.000";
+const std::string RoundTripFile =
+    "4 7 10 10 10 10 10 3 "
+    "1 2.5 0 0 "
+    "0 0 -3 0 "
+    "0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 "
+    "0 0 0 12.25 "
+    " 1.000 0.500 1.000 0.250 -0.125 1.000";
 
 } // namespace
 
@@ -336,8 +337,9 @@ private slots:
             p.form->cmdComputeClick();
             const QString expected = QStringLiteral("warning:INPUT ERROR\r(  ") + AgeCaption + QStringLiteral("  ") +
                                      QString::fromLatin1(text) +
-                                     QStringLiteral("  )\rThe order of the correlation matrix (the number of "
-                                                    "variables) must be a whole number from 1 to 20.");
+                                     QStringLiteral(
+                                         "  )\rThe order of the correlation matrix (the number of "
+                                         "variables) must be a whole number from 1 to 20.");
             QVERIFY2(p.boxes.events == QStringList{expected}, text);
             QVERIFY2(script.opened == 0, text);
             QVERIFY2(p.form->focusWidget() == p.form->field(8), text);
@@ -364,16 +366,16 @@ private slots:
         p.setScores({"10", "10", "10", "10", "10", "10", "10", "3"});
         p.boxes.defaultAnswer = true; // Yes to every zero question
         QStringList firstCells;
-        MatrixWindowScript script(p.form.get(),
-                                  {[&](TfrmSquareMatrix& w) {
-                                       for (int r = 1; r <= 3; ++r)
-                                           for (int c = 1; c <= r; ++c) firstCells << w.cell(r, c)->text();
-                                       press(w.CloseBtn);
-                                   },
-                                   [&](TfrmSquareMatrix& w) {
-                                       firstCells << w.cell(2, 1)->text();
-                                       w.ReturnBtnClick();
-                                   }});
+        MatrixWindowScript script(p.form.get(), {[&](TfrmSquareMatrix& w) {
+                                                     for (int r = 1; r <= 3; ++r)
+                                                         for (int c = 1; c <= r; ++c)
+                                                             firstCells << w.cell(r, c)->text();
+                                                     press(w.CloseBtn);
+                                                 },
+                                                 [&](TfrmSquareMatrix& w) {
+                                                     firstCells << w.cell(2, 1)->text();
+                                                     w.ReturnBtnClick();
+                                                 }});
         press(p.form->cmdCompute);
         QCOMPARE(firstCells, (QStringList{"1.000", "0.000", "1.000", "0.000", "0.000", "1.000"}));
         QCOMPARE(p.boxes.events, (QStringList{QStringLiteral("confirm:") + zeroCellQuestion(2, 1),
@@ -435,11 +437,11 @@ private slots:
             setCell(f.grdData, 1, 3, QStringLiteral("-3"));
             setCell(f.grdData, 6, 4, QStringLiteral("12.25"));
             MatrixWindowScript script(&f, {[](TfrmSquareMatrix& w) {
-                                          w.cell(2, 1)->setText(QStringLiteral("0.5"));
-                                          w.cell(3, 1)->setText(QStringLiteral(".25"));
-                                          w.cell(3, 2)->setText(QStringLiteral("-0.125"));
-                                          press(w.CloseBtn);
-                                      }});
+                w.cell(2, 1)->setText(QStringLiteral("0.5"));
+                w.cell(3, 1)->setText(QStringLiteral(".25"));
+                w.cell(3, 2)->setText(QStringLiteral("-0.125"));
+                press(w.CloseBtn);
+            }});
             press(f.cmdCompute);
             QCOMPARE(script.opened, 1);
             QVERIFY(p.boxes.events.isEmpty());
@@ -502,10 +504,10 @@ private slots:
         f.show();
         QStringList cells;
         MatrixWindowScript script(&f, {[&](TfrmSquareMatrix& w) {
-                                      for (int r = 1; r <= 3; ++r)
-                                          for (int c = 1; c <= r; ++c) cells << w.cell(r, c)->text();
-                                      press(w.CloseBtn);
-                                  }});
+            for (int r = 1; r <= 3; ++r)
+                for (int c = 1; c <= r; ++c) cells << w.cell(r, c)->text();
+            press(w.CloseBtn);
+        }});
         press(f.cmdCompute);
         QCOMPARE(cells, (QStringList{"1.000", "0.500", "1.000", "0.250", "-0.125", "1.000"}));
         QVERIFY(p.boxes.events.isEmpty());
@@ -549,8 +551,9 @@ private slots:
     void aMatrixFileIsOpenedThroughTheFileDialogService() {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("sample.mtx"));
-        writeBytes(path, "Title: A sample matrix with four variables\r\n1.000\r\n0.234 1.000\r\n"
-                         "0.435 0.346 1.000\r\n0.664 0.564 0.389 1.000\r\n");
+        writeBytes(path,
+                   "Title: A sample matrix with four variables\r\n1.000\r\n0.234 1.000\r\n"
+                   "0.435 0.346 1.000\r\n0.664 0.564 0.389 1.000\r\n");
         Program p;
         p.start(exeIn(dir), templateDemoConfig());
         FakeMatrixFiles files;
@@ -623,9 +626,9 @@ private slots:
         p.setScores({"10", "10", "10", "10", "10", "10", "10", "2"});
         QStringList cells;
         MatrixWindowScript script(&f, {[&](TfrmSquareMatrix& w) {
-                                      cells << w.cell(1, 1)->text() << w.cell(2, 1)->text() << w.cell(2, 2)->text();
-                                      w.ReturnBtnClick();
-                                  }});
+            cells << w.cell(1, 1)->text() << w.cell(2, 1)->text() << w.cell(2, 2)->text();
+            w.ReturnBtnClick();
+        }});
         press(f.cmdCompute);
         QCOMPARE(cells, (QStringList{"1.000", "0.000", "1.000"}));
     }
@@ -644,20 +647,21 @@ private slots:
         QVERIFY(f.pnlHelp->isVisible());
         QCOMPARE(f.pnlHelp->geometry(), f.Panel1->geometry());
         QVERIFY(f.pnlHelp->autoFillBackground()); // opaque: nothing of the input panel shows through
-        QCOMPARE(f.pnlHelp->title(), QStringLiteral(" Guidance in reading in a correlation matrix from an external file :  "));
+        QCOMPARE(f.pnlHelp->title(),
+                 QStringLiteral(" Guidance in reading in a correlation matrix from an external file :  "));
         auto* guidance = f.pnlHelp->findChild<QPlainTextEdit*>(QStringLiteral("memoGuidance"));
         auto* example = f.pnlHelp->findChild<QPlainTextEdit*>(QStringLiteral("memoExample"));
         auto* titleLine = f.pnlHelp->findChild<QLabel*>(QStringLiteral("lblTitleExample"));
         QVERIFY(guidance && example && titleLine);
         QCOMPARE(guidance->toPlainText().split(u'\n'),
-                 (QStringList{"The file containing the correlation matrix must have either an .mtx extension (this is the ",
-                              "extension that VORNE uses when saving matrix files, or a  .txt extension (files created by ",
-                              "Microsoft Notepad have this extension).", "",
-                              "The correlation matrix must be a lower diagonal matrix with ones (1.000) in the leading ",
-                              "diagonal, and with a space between entries (the zero before the decimal point can be omitted).",
-                              "",
-                              "There is the option to have a single title line preceding the matrix. If using this option ",
-                              "then it should take the form below:"}));
+                 (QStringList{
+                     "The file containing the correlation matrix must have either an .mtx extension (this is the ",
+                     "extension that VORNE uses when saving matrix files, or a  .txt extension (files created by ",
+                     "Microsoft Notepad have this extension).", "",
+                     "The correlation matrix must be a lower diagonal matrix with ones (1.000) in the leading ",
+                     "diagonal, and with a space between entries (the zero before the decimal point can be omitted).",
+                     "", "There is the option to have a single title line preceding the matrix. If using this option ",
+                     "then it should take the form below:"}));
         QVERIFY(guidance->isReadOnly() && example->isReadOnly());
         QCOMPARE(titleLine->text(), QStringLiteral("Title: This is a correlation matrix"));
         QCOMPARE(example->toPlainText().split(u'\n'),

@@ -2,11 +2,13 @@
 // and their checks, the previous-data file), with recording fakes for every
 // platform service.
 
-#include <csignal>
 #include <sys/resource.h>
 #include <unistd.h>
+#include <csignal>
 
+#include <sys/stat.h>
 #include <QAbstractButton>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -15,8 +17,6 @@
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QtTest>
-#include <QElapsedTimer>
-#include <sys/stat.h>
 
 #include "GuiHarness.h"
 #include "report/ReportComposer.h"
@@ -50,7 +50,8 @@ private slots:
         Program p;
         p.start(exeIn(dir));
         TfrmTemplate& f = *p.form;
-        QCOMPARE(f.windowTitle(), QStringLiteral("KALDEN.EXE: Scoring and analysis of an Index-based WAIS-III short-form"));
+        QCOMPARE(f.windowTitle(),
+                 QStringLiteral("KALDEN.EXE: Scoring and analysis of an Index-based WAIS-III short-form"));
         QCOMPARE(f.label(1)->text(), QStringLiteral("VOCABULARY subtest scaled score:"));
         QCOMPARE(f.label(2)->text(), QStringLiteral("DIGIT SYMBOL subtest scaled score:"));
         QCOMPARE(f.label(7)->text(), QStringLiteral("MATRIX REASONING subtest scaled score:"));
@@ -104,8 +105,10 @@ private slots:
         QCOMPARE(f.RadioGroup2->title(), QStringLiteral("95% or 90% CLs using traditional or Glutting method..."));
         QCOMPARE(f.RadioGroup3->title(), QStringLiteral("Reliability of differences..."));
         QCOMPARE(f.RadioGroup1->title(), QStringLiteral("Reliability of differences..."));
-        QCOMPARE(f.GroupBox1->title(),
-                 QStringLiteral("An abnormally low score (and abnormally large difference) is defined as being exhibited by less than.."));
+        QCOMPARE(
+            f.GroupBox1->title(),
+            QStringLiteral(
+                "An abnormally low score (and abnormally large difference) is defined as being exhibited by less than.."));
         QCOMPARE(f.RadioGroup2->itemIndex(), 0);
         QCOMPARE(f.RadioGroup3->itemIndex(), 0);
         QCOMPARE(f.RadioGroup1->itemIndex(), 0);
@@ -141,7 +144,8 @@ private slots:
         QVERIFY(text.startsWith(QString::fromStdString(CitationSentence) +
                                 QStringLiteral("  The program calculates an individual's short-form Index scores")));
         QVERIFY(text.contains(QStringLiteral("(plus CLs on the percentile ranks).   The program then tests")));
-        QVERIFY(text.endsWith(QStringLiteral("reported in the  output table which lists the Index scores plus confidence limits etc.")));
+        QVERIFY(text.endsWith(
+            QStringLiteral("reported in the  output table which lists the Index scores plus confidence limits etc.")));
         QVERIFY(text.size() > 550);
         QVERIFY(f.DescripFld->isReadOnly());
         QCOMPARE(f.DescripFld->focusPolicy(), Qt::NoFocus);
@@ -184,7 +188,8 @@ private slots:
             QCOMPARE(g->accessibleName(), g->title());
             for (int i = 0; i < g->count(); ++i) QCOMPARE(g->item(i)->accessibleName(), g->item(i)->text());
         }
-        for (QRadioButton* b : {f.RadioButton1, f.RadioButton2, f.RadioButton3}) QCOMPARE(b->accessibleName(), b->text());
+        for (QRadioButton* b : {f.RadioButton1, f.RadioButton2, f.RadioButton3})
+            QCOMPARE(b->accessibleName(), b->text());
         for (QPushButton* b : {f.cmdCompute, f.btnclearData, f.ExitBtn, f.cmdHelp, f.cmdReturn})
             QCOMPARE(b->accessibleName(), b->text().trimmed());
         QCOMPARE(f.memoComments->accessibleName(), QStringLiteral("User's Notes:"));
@@ -285,7 +290,8 @@ private slots:
         QVERIFY(p.boxes.events.isEmpty());
         p.form->cmdComputeClick();
         QCOMPARE(p.boxes.warnings(),
-                 QStringList{QStringLiteral("INPUT ERROR\r(  ARITHMETIC subtest scaled score:  8a  )\r\rEnter numeric data only.")});
+                 QStringList{QStringLiteral(
+                     "INPUT ERROR\r(  ARITHMETIC subtest scaled score:  8a  )\r\rEnter numeric data only.")});
     }
 
     // ---- Compute ------------------------------------------------------------------
@@ -328,8 +334,8 @@ private slots:
             QString text;
             QString shown;
         };
-        const QList<Case> cases = {{"-5", "-5.000"}, {"19.01", "19.010"}, {"0.99", "0.990"}, {".", "0.000"},
-                                   {"-", "0.000"},   {"25", "25.000"}};
+        const QList<Case> cases = {{"-5", "-5.000"}, {"19.01", "19.010"}, {"0.99", "0.990"},
+                                   {".", "0.000"},   {"-", "0.000"},      {"25", "25.000"}};
         for (const Case& c : cases) {
             QTemporaryDir dir;
             Program p;
@@ -338,8 +344,9 @@ private slots:
             p.form->field(6)->setText(c.text);
             p.form->cmdComputeClick();
             QCOMPARE(p.boxes.warnings(),
-                     QStringList{QStringLiteral("INPUT ERROR\r(  DIGIT SPAN subtest scaled score:  ") + c.shown +
-                                 QStringLiteral("  )\rThe valid range for Wechsler subtest scaled scores is 1 to 19 ")});
+                     QStringList{
+                         QStringLiteral("INPUT ERROR\r(  DIGIT SPAN subtest scaled score:  ") + c.shown +
+                         QStringLiteral("  )\rThe valid range for Wechsler subtest scaled scores is 1 to 19 ")});
             QCOMPARE(p.form->focusWidget(), p.form->field(6));
             QVERIFY(!p.results->isVisible());
         }
@@ -380,7 +387,8 @@ private slots:
         QVERIFY(p.results->isVisible());
         QVERIFY(!p.form->isVisible());
         QCOMPARE(p.results->windowTitle(),
-                 QStringLiteral("Results viewer: KALDEN.EXE: Scoring and analysis of an Index-based WAIS-III short-form"));
+                 QStringLiteral(
+                     "Results viewer: KALDEN.EXE: Scoring and analysis of an Index-based WAIS-III short-form"));
         ReportLines expected;
         kalden::testing::RecordingMessages sink;
         InputRecord r;
@@ -548,8 +556,8 @@ private slots:
         p.form->cmdComputeClick();
         QVERIFY(p.boxes.events.isEmpty());
         QCOMPARE(readBytes(p.dataFile(dir)), std::string("12 7 11 9 8 10 13  "));
-        QCOMPARE(QFileInfo(p.dataFile(dir)).permissions(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser |
-                                                               QFile::WriteUser);
+        QCOMPARE(QFileInfo(p.dataFile(dir)).permissions(),
+                 QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
         struct stat folder {};
         QCOMPARE(::stat(QFile::encodeName(Program::dataFolder(dir)).constData(), &folder), 0);
         QCOMPARE(folder.st_mode & 07777, 0700u);
@@ -678,10 +686,10 @@ private slots:
         QTest::newRow("very long token") << (QByteArray("12 ") + QByteArray(100000, '7') + " 9")
                                          << QStringList{"12", sevens, sevens, sevens, sevens, sevens, sevens} << none;
         const QString fives = QStringLiteral("5.55556e+63");
-        QTest::newRow("no separators at all") << QByteArray(2 << 20, '5')
-                                              << QStringList{fives, fives, fives, fives, fives, fives, fives} << none;
-        QTest::newRow("separators only") << QByteArray(1 << 20, ' ')
-                                         << QStringList{"0", "0", "0", "0", "0", "0", "0"} << none;
+        QTest::newRow("no separators at all")
+            << QByteArray(2 << 20, '5') << QStringList{fives, fives, fives, fives, fives, fives, fives} << none;
+        QTest::newRow("separators only") << QByteArray(1 << 20, ' ') << QStringList{"0", "0", "0", "0", "0", "0", "0"}
+                                         << none;
     }
     void hostileDataFilesOpenTheWorksheet() {
         QFETCH(QByteArray, content);
@@ -692,8 +700,7 @@ private slots:
         Program p;
         p.start(exeIn(dir));
         QCOMPARE(p.boxes.errors(), errors);
-        for (int k = 1; k <= 7; ++k)
-            QCOMPARE(p.form->field(k)->text(), k <= fields.size() ? fields[k - 1] : QString());
+        for (int k = 1; k <= 7; ++k) QCOMPARE(p.form->field(k)->text(), k <= fields.size() ? fields[k - 1] : QString());
         p.form->show();
         QVERIFY(QTest::qWaitForWindowExposed(p.form.get()));
     }
@@ -723,7 +730,8 @@ private slots:
         QCOMPARE(::mkfifo(QFile::encodeName(p.dataFile(dir)).constData(), 0600), 0);
         p.start(exeIn(dir));
         QCOMPARE(p.boxes.errors(),
-                 QStringList{QStringLiteral("Could not read the last case from %1: Not a regular file").arg(p.dataFile(dir))});
+                 QStringList{
+                     QStringLiteral("Could not read the last case from %1: Not a regular file").arg(p.dataFile(dir))});
         for (int k = 1; k <= 7; ++k) QVERIFY(p.form->field(k)->text().isEmpty());
     }
 
@@ -733,7 +741,8 @@ private slots:
         QVERIFY(QDir().mkpath(p.dataFile(dir))); // a folder in its place
         p.start(exeIn(dir));
         QCOMPARE(p.boxes.errors(),
-                 QStringList{QStringLiteral("Could not read the last case from %1: Is a directory").arg(p.dataFile(dir))});
+                 QStringList{
+                     QStringLiteral("Could not read the last case from %1: Is a directory").arg(p.dataFile(dir))});
         QVERIFY(!p.form->PreviousDataLoaded);
         for (int k = 1; k <= 7; ++k) QVERIFY(p.form->field(k)->text().isEmpty());
     }
@@ -799,8 +808,9 @@ private slots:
         p.start(exeIn(dir));
         p.setScores(Mixed);
         p.form->cmdComputeClick();
-        QCOMPARE(p.boxes.events, QStringList{QStringLiteral("error:Could not save the last case to %1: Permission denied")
-                                                 .arg(p.dataFile(dir))});
+        QCOMPARE(p.boxes.events,
+                 QStringList{QStringLiteral("error:Could not save the last case to %1: Permission denied")
+                                 .arg(p.dataFile(dir))});
         QVERIFY(!p.results->isVisible());
         QCOMPARE(readBytes(p.dataFile(dir)), std::string("10 12 9 11 8 13 10  "));
         QFile::setPermissions(Program::dataFolder(dir), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -825,8 +835,9 @@ private slots:
         p.form->cmdComputeClick();
         ::setrlimit(RLIMIT_FSIZE, &saved);
         std::signal(SIGXFSZ, previousHandler);
-        QCOMPARE(p.boxes.events, QStringList{QStringLiteral("error:Could not save the last case to %1: File too large")
-                                                 .arg(p.dataFile(dir))});
+        QCOMPARE(p.boxes.events,
+                 QStringList{
+                     QStringLiteral("error:Could not save the last case to %1: File too large").arg(p.dataFile(dir))});
         QCOMPARE(readBytes(p.dataFile(dir)), std::string("10 12 9 11 8 13 10  "));
         QCOMPARE(QDir(Program::dataFolder(dir)).entryList(QDir::Files | QDir::Hidden),
                  QStringList{QStringLiteral("kalden.txt")});
@@ -898,7 +909,8 @@ private slots:
         p.start(exeIn(dir), config);
         TfrmTemplate& f = *p.form;
         QVERIFY(f.cmdHelp->isVisibleTo(&f));
-        QCOMPARE(f.pnlHelp->title(), QStringLiteral(" Guidance in reading in a correlation matrix from an external file :  "));
+        QCOMPARE(f.pnlHelp->title(),
+                 QStringLiteral(" Guidance in reading in a correlation matrix from an external file :  "));
         QCOMPARE(TfrmTemplate::matrixGuidanceLines().size(), 9);
         QCOMPARE(TfrmTemplate::matrixExampleLines().last(), QStringLiteral("0.664 0.564 0.389 1.000"));
         f.cmdHelpClick();
@@ -973,8 +985,10 @@ private slots:
                 QVERIFY2(b->width() >= b->minimumSizeHint().width(), qPrintable(b->text()));
                 QVERIFY2(b->height() >= b->minimumSizeHint().height(), qPrintable(b->text()));
             }
-            if (auto* l = qobject_cast<QLabel*>(w)) QVERIFY2(l->width() >= l->minimumSizeHint().width(), qPrintable(l->text()));
-            if (auto* g = qobject_cast<QGroupBox*>(w)) QVERIFY2(g->width() >= g->minimumSizeHint().width(), qPrintable(g->title()));
+            if (auto* l = qobject_cast<QLabel*>(w))
+                QVERIFY2(l->width() >= l->minimumSizeHint().width(), qPrintable(l->text()));
+            if (auto* g = qobject_cast<QGroupBox*>(w))
+                QVERIFY2(g->width() >= g->minimumSizeHint().width(), qPrintable(g->title()));
             // Inside its parent.
             const QRect inParent = QRect(QPoint(0, 0), w->parentWidget()->size());
             if (w != p.form->memoComments) QVERIFY2(inParent.contains(w->geometry()), qPrintable(w->objectName()));

@@ -33,12 +33,13 @@ std::string triangle(int order, const char* lineEnd = "\n") {
 }
 
 TEST(MatrixFileReader, ReadsTheExampleOfTheMatrixHelpWithItsTitle) {
-    const MatrixFileReading reading = readMatrixText("Title: A sample matrix with four variables\n"
-                                                     "1.000\n"
-                                                     "0.234 1.000\n"
-                                                     "0.435 0.346 1.000\n"
-                                                     "0.664 0.564 0.389 1.000\n",
-                                                     4);
+    const MatrixFileReading reading = readMatrixText(
+        "Title: A sample matrix with four variables\n"
+        "1.000\n"
+        "0.234 1.000\n"
+        "0.435 0.346 1.000\n"
+        "0.664 0.564 0.389 1.000\n",
+        4);
     ASSERT_TRUE(reading.ok()) << reading.error;
     EXPECT_EQ(reading.error, "");
     EXPECT_EQ(reading.matrix->title, "Title: A sample matrix with four variables");
@@ -54,8 +55,8 @@ TEST(MatrixFileReader, AcceptsEveryDocumentedVariationOfTheLayout) {
     const std::vector<Case> cases = {
         {"no title, CR LF, trailing blank lines",
          "1.000\r\n0.234 1.000\r\n0.435 0.346 1.000\r\n0.664 0.564 0.389 1.000\r\n\r\n   \r\n\t\r\n", ""},
-        {"leading zeros omitted, tabs and runs of blanks",
-         "1\n.234\t1\n  .435   .346 1.0 \n.664\t\t.564 .389 1.000", ""},
+        {"leading zeros omitted, tabs and runs of blanks", "1\n.234\t1\n  .435   .346 1.0 \n.664\t\t.564 .389 1.000",
+         ""},
         {"title line with CR LF", "Title: r\r\n1\r\n0.234 1\r\n0.435 0.346 1\r\n0.664 0.564 0.389 1\r\n", "Title: r"},
         {"bare title prefix", "Title:\n1\n0.234 1\n0.435 0.346 1\n0.664 0.564 0.389 1\n", "Title:"},
         {"byte-order mark before the title", "\xEF\xBB\xBFTitle: x\n1\n0.234 1\n0.435 0.346 1\n0.664 0.564 0.389 1\n",
@@ -124,17 +125,24 @@ TEST(MatrixFileReader, RejectsEveryKindOfBadFileWithAMessageNamingTheLine) {
         {"lone minus", "1\n- 1\n", 2, "Line 2 of the matrix file holds \"-\", which is not a number."},
         {"minus after digits", "1\n0.5- 1\n", 2, "Line 2 of the matrix file holds \"0.5-\", which is not a number."},
         {"nan", "1\nnan 1\n", 2, "Line 2 of the matrix file holds \"nan\", which is not a number."},
-        {"title in lower case", "title: x\n1\n", 1, "Line 1 of the matrix file holds \"title:\", which is not a number."},
-        {"title on a later line", "1\nTitle: x\n", 2, "Line 2 of the matrix file holds \"Title:\", which is not a number."},
-        {"long and unprintable text", "1\n0.5\x01" "1234567890123456789x 1\n", 2,
-         "Line 2 of the matrix file holds \"0.5?1234567890123456...\", which is not a number."},
+        {"title in lower case", "title: x\n1\n", 1,
+         "Line 1 of the matrix file holds \"title:\", which is not a number."},
+        {"title on a later line", "1\nTitle: x\n", 2,
+         "Line 2 of the matrix file holds \"Title:\", which is not a number."},
+        {"long and unprintable text",
+         "1\n0.5\x01"
+         "1234567890123456789x 1\n",
+         2, "Line 2 of the matrix file holds \"0.5?1234567890123456...\", which is not a number."},
         {"one row missing", triangle(3), 4, "The matrix file ends after row 3; row 4 of the matrix is missing."},
-        {"two rows missing", triangle(2), 4, "The matrix file ends after row 2; rows 3 and 4 of the matrix are missing."},
-        {"several rows missing", triangle(2), 5, "The matrix file ends after row 2; rows 3 to 5 of the matrix are missing."},
+        {"two rows missing", triangle(2), 4,
+         "The matrix file ends after row 2; rows 3 and 4 of the matrix are missing."},
+        {"several rows missing", triangle(2), 5,
+         "The matrix file ends after row 2; rows 3 to 5 of the matrix are missing."},
         {"order above 20", triangle(20), 25,
          "The matrix file ends after row 20; rows 21 to 25 of the matrix are missing."},
         {"empty file", "", 4, "The matrix file holds no rows of the matrix; the matrix needs 4."},
-        {"title only", "Title: nothing else\r\n\r\n", 4, "The matrix file holds no rows of the matrix; the matrix needs 4."},
+        {"title only", "Title: nothing else\r\n\r\n", 4,
+         "The matrix file holds no rows of the matrix; the matrix needs 4."},
     };
     for (const Case& c : cases) {
         const MatrixFileReading reading = readMatrixText(c.text, c.order);
@@ -168,8 +176,9 @@ protected:
 };
 
 TEST_F(MatrixFileOnDisk, ReadsAFileWrittenWithCrLf) {
-    const std::string path = write("four.mtx", "Title: A sample matrix with four variables\r\n1.000\r\n0.234 1.000\r\n"
-                                               "0.435 0.346 1.000\r\n0.664 0.564 0.389 1.000\r\n");
+    const std::string path = write("four.mtx",
+                                   "Title: A sample matrix with four variables\r\n1.000\r\n0.234 1.000\r\n"
+                                   "0.435 0.346 1.000\r\n0.664 0.564 0.389 1.000\r\n");
     const MatrixFileReading reading = readMatrixFile(path, 4);
     ASSERT_TRUE(reading.ok()) << reading.error;
     EXPECT_EQ(reading.matrix->title, "Title: A sample matrix with four variables");
@@ -178,8 +187,9 @@ TEST_F(MatrixFileOnDisk, ReadsAFileWrittenWithCrLf) {
 
 TEST_F(MatrixFileOnDisk, ReportsAFaultInsideTheFileByItsLine) {
     const std::string path = write("bad.txt", "1\r\n0.2 1\r\n0.3 0.4\r\n");
-    EXPECT_EQ(readMatrixFile(path, 3).error, "Could not read the matrix file " + path +
-                                                 ": Line 3 of the matrix file holds 2 values; row 3 of the matrix needs 3.");
+    EXPECT_EQ(readMatrixFile(path, 3).error,
+              "Could not read the matrix file " + path +
+                  ": Line 3 of the matrix file holds 2 values; row 3 of the matrix needs 3.");
 }
 
 // What the C library says when a folder is opened as a file.
@@ -259,7 +269,7 @@ TEST(WorkMatrixStore, CopiesOnlyTheLeadingPartAndRefusesOrdersOutsideOneToTwenty
     EXPECT_EQ(stored[1], 12);
     EXPECT_EQ(stored[MAX_ORDER], 21);
     EXPECT_EQ(stored[2 * MAX_ORDER + 2], 33);
-    EXPECT_EQ(stored[3], 0);                          // element (1, 4) not copied
+    EXPECT_EQ(stored[3], 0);                  // element (1, 4) not copied
     EXPECT_EQ(stored[3 * MAX_ORDER + 3], -7); // element (4, 4) kept
     EXPECT_THROW(storeAcceptedMatrix(work, 21, stored), std::invalid_argument);
     EXPECT_THROW(startingWorkMatrix(stored, 0, true), std::invalid_argument);

@@ -21,8 +21,8 @@ using namespace kalden;
 
 namespace {
 
-const QString InvalidEntry =
-    QStringLiteral("warning:There is an invalid data entry, which will be highlighted once you click 'OK', please re-enter.");
+const QString InvalidEntry = QStringLiteral(
+    "warning:There is an invalid data entry, which will be highlighted once you click 'OK', please re-enter.");
 const QString Range = QStringLiteral("information:") + MatrixRangeMessage;
 QString zeroAsked(int row, int column) { return QStringLiteral("confirm:") + zeroCellQuestion(row, column); }
 
@@ -106,9 +106,9 @@ private slots:
 
     void cellsAreNamedPlacedAndFilledFromElementColumnRow() {
         WorkMatrix start = identity(3);
-        workElement(start, 1, 2) = 0.25;  // shown in row 2, column 1
-        workElement(start, 2, 1) = 0.9;   // the upper triangle has no cell
-        workElement(start, 1, 3) = -0.5;  // row 3, column 1
+        workElement(start, 1, 2) = 0.25;   // shown in row 2, column 1
+        workElement(start, 2, 1) = 0.9;    // the upper triangle has no cell
+        workElement(start, 1, 3) = -0.5;   // row 3, column 1
         workElement(start, 2, 3) = 0.0625; // row 3, column 2: rounds half away from zero
         Entry e(3, start);
         struct Expected {
@@ -116,7 +116,7 @@ private slots:
             const char* name;
             const char* text;
         };
-        const Expected cells[] = {{1, 1, "mat1x1", "1.000"}, {2, 1, "mat1x2", "0.250"}, {2, 2, "mat2x2", "1.000"},
+        const Expected cells[] = {{1, 1, "mat1x1", "1.000"},  {2, 1, "mat1x2", "0.250"}, {2, 2, "mat2x2", "1.000"},
                                   {3, 1, "mat1x3", "-0.500"}, {3, 2, "mat2x3", "0.063"}, {3, 3, "mat3x3", "1.000"}};
         for (const Expected& x : cells) {
             QLineEdit* c = e.cell(x.row, x.column);
@@ -222,8 +222,9 @@ private slots:
                 QVERIFY2(QRect(QPoint(0, 0), panel.size()).contains(label->geometry()), row);
                 QVERIFY2(QFontMetrics(label->font()).horizontalAdvance(label->text()) <= label->width(), row);
             }
-            for (QPushButton* b : {static_cast<QPushButton*>(e.form->CloseBtn), static_cast<QPushButton*>(e.form->ClearBtn),
-                                   static_cast<QPushButton*>(e.form->ReturnBtn), e.form->OpenBtn}) {
+            for (QPushButton* b :
+                 {static_cast<QPushButton*>(e.form->CloseBtn), static_cast<QPushButton*>(e.form->ClearBtn),
+                  static_cast<QPushButton*>(e.form->ReturnBtn), e.form->OpenBtn}) {
                 QVERIFY2(b->sizeHint().width() <= b->width() && b->sizeHint().height() <= b->height(), row);
                 QVERIFY2(e.form->pnlButtons->geometry().contains(b->geometry()), row);
                 QVERIFY2(b->geometry().top() > panel.bottom(), row);
@@ -239,7 +240,7 @@ private slots:
         QApplication::setActiveWindow(e.form.get());
         QVERIFY(QTest::qWaitForWindowActive(e.form.get()));
         QCOMPARE(QApplication::focusWidget(), e.cell(2, 1)); // the first cell reached by Tab
-        const QWidget* expected[] = {e.cell(3, 1), e.cell(3, 2), e.form->CloseBtn, e.form->ClearBtn,
+        const QWidget* expected[] = {e.cell(3, 1),      e.cell(3, 2),    e.form->CloseBtn, e.form->ClearBtn,
                                      e.form->ReturnBtn, e.form->OpenBtn, e.form->txtTitle};
         for (const QWidget* next : expected) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -341,8 +342,8 @@ private slots:
             bool accepted;
             double value;
         };
-        const Case cases[] = {{"1", false, 0},      {"1.000", false, 0},     {"-1", false, 0},
-                              {"1.5", false, 0},    {"-3", false, 0},        {"0.999", true, 0.999},
+        const Case cases[] = {{"1", false, 0},          {"1.000", false, 0}, {"-1", false, 0},
+                              {"1.5", false, 0},        {"-3", false, 0},    {"0.999", true, 0.999},
                               {"-0.999", true, -0.999}, {"  .5", true, 0.5}, {"-.25", true, -0.25}};
         for (const Case& c : cases) {
             Entry e(2);
@@ -480,11 +481,12 @@ private slots:
         QCOMPARE(e.files.filters, QStringList{QStringLiteral("*.mtx;*.txt")});
         QVERIFY(e.boxes.events.isEmpty());
         QCOMPARE(e.form->txtTitle->text(), QStringLiteral("Title: A sample matrix with four variables"));
-        const char* expected[4][4] = {{"1.000"}, {"0.234", "1.000"}, {"0.435", "0.346", "1.000"},
+        const char* expected[4][4] = {{"1.000"},
+                                      {"0.234", "1.000"},
+                                      {"0.435", "0.346", "1.000"},
                                       {"0.664", "0.564", "0.389", "1.000"}};
         for (int r = 1; r <= 4; ++r)
-            for (int c = 1; c <= r; ++c)
-                QCOMPARE(e.cell(r, c)->text(), QString::fromLatin1(expected[r - 1][c - 1]));
+            for (int c = 1; c <= r; ++c) QCOMPARE(e.cell(r, c)->text(), QString::fromLatin1(expected[r - 1][c - 1]));
         QVERIFY(e.matrix == identity(4)); // the cells are read by Continue, not before
 
         e.form->CloseBtnClick();
@@ -528,7 +530,8 @@ private slots:
              QStringLiteral("Line 4 of the matrix file holds row 4, but the matrix has only 3 rows.")},
             {"text.txt", "1\n0,2 1\n0.3 0.4 1\n",
              QStringLiteral("Line 2 of the matrix file holds \"0,2\", which is not a number.")},
-            {"few.txt", "1\n0.2 1\n", QStringLiteral("The matrix file ends after row 2; row 3 of the matrix is missing.")},
+            {"few.txt", "1\n0.2 1\n",
+             QStringLiteral("The matrix file ends after row 2; row 3 of the matrix is missing.")},
         };
         for (const Case& c : cases) {
             WorkMatrix start = identity(3);
@@ -538,7 +541,8 @@ private slots:
             e.form->txtTitle->setText(QStringLiteral("Title: kept"));
             e.files.choice = writeFile(dir, QString::fromLatin1(c.name), c.content);
             e.form->OpenBtnClick();
-            const QString expected = QStringLiteral("error:Could not read the matrix file %1: ").arg(*e.files.choice) + c.message;
+            const QString expected =
+                QStringLiteral("error:Could not read the matrix file %1: ").arg(*e.files.choice) + c.message;
             QVERIFY2(e.boxes.events == QStringList{expected}, qPrintable(e.boxes.events.join('|')));
             QVERIFY2(e.cell(2, 1)->text() == QStringLiteral("0.125"), c.name);
             QVERIFY2(e.cell(3, 1)->text() == QStringLiteral("0.000"), c.name);

@@ -50,8 +50,10 @@ std::string byTheRule(long double value, int decimals) {
     if (roundUp) {
         std::size_t i = units.size();
         while (i > 0 && units[i - 1] == '9') units[--i] = '0';
-        if (i == 0) units.insert(0, "1");
-        else ++units[i - 1];
+        if (i == 0)
+            units.insert(0, "1");
+        else
+            ++units[i - 1];
     }
     const bool zero = units.find_first_not_of('0') == std::string::npos;
     if (units.size() < static_cast<std::size_t>(decimals) + 1)
@@ -66,8 +68,8 @@ std::string byTheRule(long double value, int decimals) {
 // Values of every size the report meets and around, with the awkward ones:
 // exact ties at the 19th digit, powers of ten and their neighbours.
 std::vector<long double> testValues() {
-    std::vector<long double> values = {0.0L, -0.0L, 0.5L, -0.5L, 2.5L, 10.5L, 102.5L, 0.0625L, -0.0004L,
-                                       99.95L, 1e-15L, 1e18L, 1e19L, 1e-300L, 4.34L, 0.31L, 16.308L};
+    std::vector<long double> values = {0.0L,   -0.0L,  0.5L,  -0.5L, 2.5L,    10.5L, 102.5L, 0.0625L, -0.0004L,
+                                       99.95L, 1e-15L, 1e18L, 1e19L, 1e-300L, 4.34L, 0.31L,  16.308L};
     std::mt19937_64 random(20261208);
     std::uniform_real_distribution<double> logMagnitude(-17 * 2.302585, 20 * 2.302585);
     for (int i = 0; i < 20000; ++i) {

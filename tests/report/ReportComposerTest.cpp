@@ -4,9 +4,9 @@
 
 #include "report/NumberFormat.h"
 #include "report/ReportComposer.h"
-#include "worksheet/ProgramConfig.h"
 #include "support/Cases.h"
 #include "support/RecordingMessages.h"
+#include "worksheet/ProgramConfig.h"
 
 using namespace kalden;
 using namespace kalden::testing;
@@ -76,8 +76,7 @@ TEST_F(ComposeReport, NotesAreEchoedUnderTheLabelWithASingleSpaceLineAfter) {
     ReportContext emptyFirst;
     emptyFirst.notes = {"", "abc"};
     const ReportLines b = compose(allTens(), emptyFirst);
-    EXPECT_EQ(ReportLines(b.begin() + 8, b.begin() + 11),
-              (ReportLines{" User's Notes: ", "               abc", " "}));
+    EXPECT_EQ(ReportLines(b.begin() + 8, b.begin() + 11), (ReportLines{" User's Notes: ", "               abc", " "}));
 }
 
 TEST_F(ComposeReport, InputsAreEchoedRoundedInSixCharacters) {
@@ -95,26 +94,31 @@ TEST_F(ComposeReport, InputsAreEchoedRoundedInSixCharacters) {
 TEST_F(ComposeReport, OptionNotesStateEveryChoice) {
     const ReportLines r = compose(allTens(optionsOf(ConfidenceMethod::Glutting95, DifferenceBasis::EstimatedTrue, true,
                                                     AbnormalityCriterion::Percent15)));
-    EXPECT_EQ(ReportLines(r.begin() + 17, r.begin() + 27),
-              (ReportLines{" Note: 95% Confidence limits using the Glutting method were selected",
-                           " Note: Analysis of reliability of differences between Indices is based on estimated TRUE scores",
-                           " Note: Sequential Bonferroni correction IS applied when testing for reliable differences",
-                           " Note: An abnormally low score (& abnormally large difference) is defined as being exhibited by less",
-                           "       than 15% of population", "", "", "", " OUTPUTS:", ""}));
+    EXPECT_EQ(
+        ReportLines(r.begin() + 17, r.begin() + 27),
+        (ReportLines{
+            " Note: 95% Confidence limits using the Glutting method were selected",
+            " Note: Analysis of reliability of differences between Indices is based on estimated TRUE scores",
+            " Note: Sequential Bonferroni correction IS applied when testing for reliable differences",
+            " Note: An abnormally low score (& abnormally large difference) is defined as being exhibited by less",
+            "       than 15% of population", "", "", "", " OUTPUTS:", ""}));
 }
 
 TEST_F(ComposeReport, SectionsFollowEachOtherWithTheirEmptyLines) {
     const ReportLines r = compose(mixedCase());
-    const std::size_t fullScale = indexOf(r, "  Full Scale IQ           :    100      (  95 to 105 )             50.0      (  36.7 to   63.3 )");
+    const std::size_t fullScale =
+        indexOf(r, "  Full Scale IQ           :    100      (  95 to 105 )             50.0      (  36.7 to   63.3 )");
     const std::size_t closingRule = fullScale + 1;
     EXPECT_EQ(r[closingRule], " " + std::string(99, '_'));
     ASSERT_LT(closingRule, r.size());
     EXPECT_EQ(r[closingRule + 1].rfind(" NUMBER of case's Index scores classified as abnormally low", 0), 0u);
     EXPECT_EQ(r[closingRule + 3], " Percentage = 100.00%");
-    EXPECT_EQ(ReportLines(r.begin() + static_cast<long>(closingRule) + 4, r.begin() + static_cast<long>(closingRule) + 8),
+    EXPECT_EQ(ReportLines(r.begin() + static_cast<long>(closingRule) + 4,
+                          r.begin() + static_cast<long>(closingRule) + 8),
               (ReportLines{"", "", "", " RELIABLITY of differences between Short-Form Indices:"}));
     const std::size_t abnormality =
-        indexOf(r, " ABNORMALITY of differences between Short-Form Indices, i.e., percentage of population estimated to");
+        indexOf(r,
+                " ABNORMALITY of differences between Short-Form Indices, i.e., percentage of population estimated to");
     EXPECT_EQ(ReportLines(r.begin() + static_cast<long>(abnormality) - 4, r.begin() + static_cast<long>(abnormality)),
               (ReportLines{" " + std::string(100, '_'), "", "", ""}));
     EXPECT_EQ(r[r.size() - 3], "");
@@ -132,15 +136,13 @@ TEST_F(ComposeReport, GridEchoWhenTheTemplateShowsTheGrid) {
     ASSERT_LT(title, r.size());
     EXPECT_EQ(r[title - 1], "       than 5% of population");
     EXPECT_EQ(ReportLines(r.begin() + static_cast<long>(title) + 1, r.begin() + static_cast<long>(title) + 9),
-              (ReportLines{" Item    1       2       3       4    ",
-                           "         _" + std::string(28, '_'),
-                           "  0:   1.500   0.000  -2.000   0.250",
-                           "  1:  10.000   3.000   0.000   7.000",
-                           "", "", "", ""}));
+              (ReportLines{" Item    1       2       3       4    ", "         _" + std::string(28, '_'),
+                           "  0:   1.500   0.000  -2.000   0.250", "  1:  10.000   3.000   0.000   7.000", "", "", "",
+                           ""}));
     EXPECT_EQ(r[title + 9], " OUTPUTS:");
     // The cell that does not scan gets the scan's own message and is echoed as zero.
     EXPECT_EQ(messages.warnings, (std::vector<std::string>{"There is an invalid data entry, which will be highlighted "
-                                                            "once you click 'OK', please re-enter."}));
+                                                           "once you click 'OK', please re-enter."}));
 }
 
 TEST_F(ComposeReport, MatrixEchoPrintsTheLowerTriangle) {
@@ -156,8 +158,7 @@ TEST_F(ComposeReport, MatrixEchoPrintsTheLowerTriangle) {
     ASSERT_LT(heading, r.size());
     EXPECT_EQ(r[heading - 1], "       than 5% of population");
     EXPECT_EQ(ReportLines(r.begin() + static_cast<long>(heading) + 1, r.begin() + static_cast<long>(heading) + 8),
-              (ReportLines{" 1:  1.000 ", " 2:  0.500  1.000 ", " 3: -0.250  0.500  1.000 ", "", "", "",
-                           " OUTPUTS:"}));
+              (ReportLines{" 1:  1.000 ", " 2:  0.500  1.000 ", " 3: -0.250  0.500  1.000 ", "", "", "", " OUTPUTS:"}));
 }
 
 TEST_F(ComposeReport, NoMatrixLinesBeforeTheMatrixStepHasRun) {

@@ -35,7 +35,9 @@ ReportLines abnormalitySection(const InputRecord& in) {
     return lines;
 }
 
-Options criterion(AbnormalityCriterion c) { return optionsOf(ConfidenceMethod::Traditional95, DifferenceBasis::Observed, false, c); }
+Options criterion(AbnormalityCriterion c) {
+    return optionsOf(ConfidenceMethod::Traditional95, DifferenceBasis::Observed, false, c);
+}
 
 const std::string Hundred = " " + std::string(100, '_');
 const std::string NoAbnormalDifferences =
@@ -71,8 +73,13 @@ TEST(AbnormalitySection, AllTensHaveNoLowScoreAndTheFixedHundredLine) {
         Hundred,
         " Index Pair           Difference          %age of population        (%age regardless of sign)",
         Hundred,
-        " VC versus PO" + zeroRow, " VC versus WM" + zeroRow, " VC versus PS" + zeroRow, "",
-        " PO versus WM" + zeroRow, " PO versus PS" + zeroRow, "",
+        " VC versus PO" + zeroRow,
+        " VC versus WM" + zeroRow,
+        " VC versus PS" + zeroRow,
+        "",
+        " PO versus WM" + zeroRow,
+        " PO versus PS" + zeroRow,
+        "",
         " WM versus PS" + zeroRow,
         Hundred,
         " NUMBER of case's pairwise differences (regardless of sign) that meet criterion for abnormality =  0 ",

@@ -55,8 +55,13 @@ TEST(ReliabilitySection, ObservedWithoutCorrectionPrintsBothPValues) {
         " " + std::string(100, '_'),
         " Index Pair           Difference          Two-tailed p          One-tailed p",
         " " + std::string(100, '_'),
-        MixedPRows[0], MixedPRows[1], MixedPRows[2], "",
-        MixedPRows[3], MixedPRows[4], "",
+        MixedPRows[0],
+        MixedPRows[1],
+        MixedPRows[2],
+        "",
+        MixedPRows[3],
+        MixedPRows[4],
+        "",
         MixedPRows[5],
         " " + std::string(100, '_'),
     };
@@ -64,7 +69,8 @@ TEST(ReliabilitySection, ObservedWithoutCorrectionPrintsBothPValues) {
 }
 
 TEST(ReliabilitySection, BonferroniVerdictsFollowTheSequentialPasses) {
-    const ReportLines lines = section(mixedCase(optionsOf(ConfidenceMethod::Traditional95, DifferenceBasis::Observed, true)));
+    const ReportLines lines =
+        section(mixedCase(optionsOf(ConfidenceMethod::Traditional95, DifferenceBasis::Observed, true)));
     const ReportLines expected = {
         " RELIABLITY of differences between Short-Form Indices after Bonferroni correction:",
         " " + std::string(100, '_'),
@@ -105,7 +111,8 @@ TEST(ReliabilitySection, TrueScoreVariantsHaveTheirOwnRulesAndEmptyLine) {
 }
 
 TEST(ReliabilitySection, TrueScoresUnderGlutting90) {
-    const auto rows = rowsOf(section(mixedCase(optionsOf(ConfidenceMethod::Glutting90, DifferenceBasis::EstimatedTrue))));
+    const auto rows =
+        rowsOf(section(mixedCase(optionsOf(ConfidenceMethod::Glutting90, DifferenceBasis::EstimatedTrue))));
     const std::vector<std::string> expected = {
         " VC versus PO              2                 0.648                0.324",
         " VC versus WM             13                 0.012                0.006",
@@ -139,7 +146,8 @@ TEST(ReliabilitySection, ZeroDifferencesNeverCallTheNormalFunction) {
     const auto rows = rowsOf(section(allTens()));
     for (std::size_t i = 0; i < 6; ++i)
         EXPECT_EQ(rows[i].substr(13), "              0                 1.000                0.500") << i;
-    const auto verdicts = rowsOf(section(allTens(optionsOf(ConfidenceMethod::Traditional95, DifferenceBasis::Observed, true))));
+    const auto verdicts =
+        rowsOf(section(allTens(optionsOf(ConfidenceMethod::Traditional95, DifferenceBasis::Observed, true))));
     for (const std::string& v : verdicts) EXPECT_NE(v.find(" not sig"), std::string::npos) << v;
 }
 
@@ -170,15 +178,18 @@ TEST(ReliabilitySection, SmallNegativeDifferencePrintsAsPlainZero) {
 
 TEST(SequentialBonferroni, AllSixSignificantEndsWithoutDividingByZero) {
     RecordingMessages messages;
-    const IndexResults r = tested(allSignificant(optionsOf(ConfidenceMethod::Traditional95, DifferenceBasis::Observed, true)), messages);
+    const IndexResults r =
+        tested(allSignificant(optionsOf(ConfidenceMethod::Traditional95, DifferenceBasis::Observed, true)), messages);
     for (const PairResult& p : r.pairs) EXPECT_TRUE(p.bonferroniSignificant);
-    for (const std::string& row : rowsOf(section(allSignificant(optionsOf(ConfidenceMethod::Traditional95, DifferenceBasis::Observed, true)))))
+    for (const std::string& row :
+         rowsOf(section(allSignificant(optionsOf(ConfidenceMethod::Traditional95, DifferenceBasis::Observed, true)))))
         EXPECT_NE(row.find(" p < .05"), std::string::npos) << row;
 }
 
 TEST(SequentialBonferroni, PoWmIsNotSignificantThoughBelowFivePercent) {
     RecordingMessages messages;
-    const IndexResults r = tested(mixedCase(optionsOf(ConfidenceMethod::Traditional95, DifferenceBasis::Observed, true)), messages);
+    const IndexResults r =
+        tested(mixedCase(optionsOf(ConfidenceMethod::Traditional95, DifferenceBasis::Observed, true)), messages);
     EXPECT_LT(r[IndexPair::PO_WM].twoTailedP, 0.05);
     EXPECT_NEAR(r[IndexPair::PO_WM].twoTailedP, 0.0489, 5e-5);
     EXPECT_FALSE(r[IndexPair::PO_WM].bonferroniSignificant);

@@ -110,25 +110,33 @@ struct RowsCase {
 
 TEST(IndexSection, WorkedRowsPrintExactly) {
     const RowsCase cases[] = {
-        {"all tens, traditional 95", allTens(), ConfidenceMethod::Traditional95,
+        {"all tens, traditional 95",
+         allTens(),
+         ConfidenceMethod::Traditional95,
          {"  Verbal Comprehension    :    100      (  93 to 107 )             50.0      (  31.6 to   68.4 )",
           "  Perceptual Organization :    100      (  92 to 108 )             50.0      (  29.6 to   70.4 )",
           "  Working Memory          :    100      (  92 to 108 )             50.0      (  29.9 to   70.1 )",
           "  Processing Speed        :    100      (  88 to 112 )             50.0      (  21.7 to   78.3 )",
           "  Full Scale IQ           :    100      (  95 to 105 )             50.0      (  36.7 to   63.3 )"}},
-        {"all tens, Glutting 95", allTens(), ConfidenceMethod::Glutting95,
+        {"all tens, Glutting 95",
+         allTens(),
+         ConfidenceMethod::Glutting95,
          {"  Verbal Comprehension    :    100      (  93 to 107 )             50.0     ",
           "  Perceptual Organization :    100      (  93 to 107 )             50.0      ",
           "  Working Memory          :    100      (  93 to 107 )             50.0      ",
           "  Processing Speed        :    100      (  90 to 110 )             50.0      ",
           "  Full Scale IQ           :    100      (  95 to 105 )             50.0      "}},
-        {"mixed case, traditional 95", mixedCase(), ConfidenceMethod::Traditional95,
+        {"mixed case, traditional 95",
+         mixedCase(),
+         ConfidenceMethod::Traditional95,
          {"  Verbal Comprehension    :    108      ( 101 to 115 )             70.3      (  52.1 to   84.5 )",
           "  Perceptual Organization :    106      (  98 to 114 )             64.5      (  43.5 to   81.8 )",
           "  Working Memory          :     94      (  86 to 102 )             35.1      (  18.2 to   55.7 )",
           "  Processing Speed        :     85      (  73 to  97 )             15.9      (   3.7 to   41.4 )",
           "  Full Scale IQ           :    100      (  95 to 105 )             50.0      (  36.7 to   63.3 )"}},
-        {"mixed case, Glutting 90", mixedCase(), ConfidenceMethod::Glutting90,
+        {"mixed case, Glutting 90",
+         mixedCase(),
+         ConfidenceMethod::Glutting90,
          {"  Verbal Comprehension    :    108      ( 102 to 113 )             70.3     ",
           "  Perceptual Organization :    106      (  99 to 111 )             64.5      ",
           "  Working Memory          :     94      (  89 to 101 )             35.1      ",
@@ -143,7 +151,8 @@ TEST(IndexSection, WorkedRowsPrintExactly) {
 
 TEST(IndexSection, HalfPointScoreRoundsAwayFromZero) {
     const auto rows = rowsOf(section(halfPointDigitSymbol(), ConfidenceMethod::Traditional95));
-    EXPECT_EQ(rows[3], "  Processing Speed        :    103      (  91 to 114 )             56.6      (  26.9 to   82.9 )");
+    EXPECT_EQ(rows[3],
+              "  Processing Speed        :    103      (  91 to 114 )             56.6      (  26.9 to   82.9 )");
 }
 
 TEST(IndexSection, ExtremeProfilesPrintTheirScoresAndLimits) {

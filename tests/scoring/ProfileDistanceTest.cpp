@@ -62,7 +62,11 @@ TEST(ProfileDistance, WorkedCasesGiveDistanceProbabilityAndReportLines) {
         {"all tens", {10, 10, 10, 10, 10, 10, 10}, 0, 1, 0, " Chi-square = 0.000,  p value = 1.00000"},
         {"mixed", {12, 7, 11, 9, 8, 10, 13}, 2.924459L, 0.570546L, 5e-7L, " Chi-square = 2.924,  p value = 0.57055"},
         {"all ones", {1, 1, 1, 1, 1, 1, 1}, 16.308L, 0.00263L, 5e-4L, " Chi-square = 16.308,  p value = 0.00263"},
-        {"verbal high, perceptual low", {15, 4, 15, 5, 10, 10, 5}, 22.947L, 0.00013L, 5e-4L,
+        {"verbal high, perceptual low",
+         {15, 4, 15, 5, 10, 10, 5},
+         22.947L,
+         0.00013L,
+         5e-4L,
          " Chi-square = 22.947,  p value = 0.00013"},
     };
     for (const Row& r : rows) {

@@ -80,8 +80,9 @@ TEST(DistribModuleFunctions, PowerUsesRepeatedSquaringForWholeExponents) {
         long double base, exponent, expected;
     };
     const Row rows[] = {
-        {2, 10, 1024},    {2, -2, 0.25L}, {-3, 3, -27},       {1.5L, 0, 1},      {0, 0, 1},
-        {0, 2.5L, 0},     {10, 1, 10},    {0.5L, -1, 2},      {3, 31, 617673396283947.0L},
+        {2, 10, 1024}, {2, -2, 0.25L}, {-3, 3, -27},
+        {1.5L, 0, 1},  {0, 0, 1},      {0, 2.5L, 0},
+        {10, 1, 10},   {0.5L, -1, 2},  {3, 31, 617673396283947.0L},
     };
     for (const Row& r : rows) {
         EXPECT_EQ(power(r.base, r.exponent), r.expected) << r.base << " ^ " << r.exponent;
@@ -192,9 +193,22 @@ TEST(DistribArgumentChecks, CheckBoundRaisesWithItsTextAndTheFormattedBound) {
 // decimals rounded half away from zero, trailing zeros dropped).
 TEST(DistribArgumentChecks, BoundMessageSpellsTheBoundAsTheReportsPrintIt) {
     std::vector<long double> bounds = {
-        0.0000000000005L, -0.0000000000005L, 0.00000000000049L, 0.9999999999995L, -9.9999999999996L,
-        2.5e-12L,         1.0L / 3,          -2.0L / 3,          123456789.0000000000015L, 1e15L,
-        12345678901234567890.0L, 123456789012345678.5L, 0.1L, 0.30000000000000004L, 1e-300L, -1e25L,
+        0.0000000000005L,
+        -0.0000000000005L,
+        0.00000000000049L,
+        0.9999999999995L,
+        -9.9999999999996L,
+        2.5e-12L,
+        1.0L / 3,
+        -2.0L / 3,
+        123456789.0000000000015L,
+        1e15L,
+        12345678901234567890.0L,
+        123456789012345678.5L,
+        0.1L,
+        0.30000000000000004L,
+        1e-300L,
+        -1e25L,
     };
     unsigned long long state = 12345;
     for (int i = 0; i < 2000; ++i) { // magnitudes from 1e-14 to 1e19, both signs

@@ -23,9 +23,8 @@ unsigned long long evaluationsOf(double x) {
 
 TEST(NormalCdf, MatchesTheIntegratedValuesNotTheExactOnes) {
     const std::pair<double, double> cases[] = {
-        {1.0, 0.841344748290},      {-1.0, 0.158655251710},    {0.5, 0.691462463648},
-        {1.959964, 0.974999992855}, {2.0, 0.977249858379},     {4.0, 0.999968318965},
-        {10.0, 0.999999999497},
+        {1.0, 0.841344748290}, {-1.0, 0.158655251710}, {0.5, 0.691462463648},  {1.959964, 0.974999992855},
+        {2.0, 0.977249858379}, {4.0, 0.999968318965},  {10.0, 0.999999999497},
     };
     for (const auto& [x, expected] : cases) {
         RecordingMessages messages;

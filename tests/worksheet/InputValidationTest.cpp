@@ -38,8 +38,7 @@ TEST(LengthLimit, SixCharactersOrFewerAreLeftAlone) {
 TEST(LengthLimit, SeventhCharacterIsCutAfterBeepAndWarning) {
     RecordingMessages messages;
     EXPECT_EQ(limitInputLength("1234567", messages), "123456");
-    EXPECT_EQ(messages.events,
-              (std::vector<std::string>{"beep", "warn:Maximum length of input is 6 characters."}));
+    EXPECT_EQ(messages.events, (std::vector<std::string>{"beep", "warn:Maximum length of input is 6 characters."}));
     // A character typed in the middle pushes the last one out.
     messages.clear();
     EXPECT_EQ(limitInputLength("1293456", messages), "129345");
@@ -50,7 +49,11 @@ TEST(LengthLimit, CountsCharactersNotBytes) {
     EXPECT_EQ(limitInputLength("\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9", messages),
               "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9");
     EXPECT_TRUE(messages.events.empty());
-    EXPECT_EQ(limitInputLength("\xC3\xA9" "12345x", messages), "\xC3\xA9" "12345");
+    EXPECT_EQ(limitInputLength("\xC3\xA9"
+                               "12345x",
+                               messages),
+              "\xC3\xA9"
+              "12345");
 }
 
 struct ScanCase {
@@ -61,11 +64,11 @@ struct ScanCase {
 
 TEST(NumberScan, AcceptsAndRejectsAsTheWorksheetDoes) {
     const ScanCase cases[] = {
-        {"7", 7, true},        {" 7", 7, true},      {"- 7", -7, true},   {" -7", 0, false},   {"1 2", 12, true},
-        {"10.5", 10.5, true},  {"1.5.", 0, false},   {"5-", 0, false},    {"-5", -5, true},    {".", 0, true},
-        {"-", 0, true},        {"", 0, true},        {"09", 9, true},     {"19.01", 19.01, true},
-        {".5", 0.5, true},     {"12a", 0, false},    {"1e5", 0, false},   {"+3", 0, false},    {"--3", 0, false},
-        {"0.99", 0.99, true},  {"3,5", 0, false},    {"\t3", 0, false},
+        {"7", 7, true},       {" 7", 7, true},    {"- 7", -7, true}, {" -7", 0, false},      {"1 2", 12, true},
+        {"10.5", 10.5, true}, {"1.5.", 0, false}, {"5-", 0, false},  {"-5", -5, true},       {".", 0, true},
+        {"-", 0, true},       {"", 0, true},      {"09", 9, true},   {"19.01", 19.01, true}, {".5", 0.5, true},
+        {"12a", 0, false},    {"1e5", 0, false},  {"+3", 0, false},  {"--3", 0, false},      {"0.99", 0.99, true},
+        {"3,5", 0, false},    {"\t3", 0, false},
     };
     for (const ScanCase& c : cases) {
         const NumberScan scan = scanNumber(c.text);
@@ -139,9 +142,10 @@ TEST(ParseNumericText, EmptyReadsAsZeroAndBadTextHasItsOwnMessage) {
     const ParseResult bad = parseNumericText("0.5x", messages);
     EXPECT_TRUE(InputError);
     EXPECT_FALSE(bad.ok);
-    EXPECT_EQ(bad.message, "There is an invalid data entry, which will be highlighted once you click 'OK', please re-enter.");
+    EXPECT_EQ(bad.message,
+              "There is an invalid data entry, which will be highlighted once you click 'OK', please re-enter.");
     EXPECT_EQ(messages.warnings, (std::vector<std::string>{"There is an invalid data entry, which will be highlighted "
-                                                            "once you click 'OK', please re-enter."}));
+                                                           "once you click 'OK', please re-enter."}));
 }
 
 TEST(ScaledScoreRange, BothEndsAreIncluded) {
@@ -154,8 +158,8 @@ TEST(ScaledScoreRange, BothEndsAreIncluded) {
 
 TEST(ScaledScoreRange, OutsideValuesShowThreeDecimals) {
     const std::pair<double, const char*> cases[] = {
-        {-5, "-5.000"}, {25, "25.000"}, {0, "0.000"}, {19.01, "19.010"}, {0.99, "0.990"}, {19.5, "19.500"},
-        {0.5, "0.500"}, {-0.0001, "0.000"}, {123456, "123456.000"},
+        {-5, "-5.000"},   {25, "25.000"}, {0, "0.000"},       {19.01, "19.010"},      {0.99, "0.990"},
+        {19.5, "19.500"}, {0.5, "0.500"}, {-0.0001, "0.000"}, {123456, "123456.000"},
     };
     for (const auto& [value, shown] : cases) {
         RecordingMessages messages;
@@ -187,8 +191,8 @@ TextInputFields fieldsOf(std::initializer_list<const char*> texts) {
 TEST(ReadInputRecord, GoodFieldsGiveTheRecordWithOptionsAndUnroundedScores) {
     RecordingMessages messages;
     TextInputFields f = fieldsOf({"12", "7", "11", "9", "8", "10", "10.5"});
-    f.chosen = Options{ConfidenceMethod::Glutting90, DifferenceBasis::EstimatedTrue, true,
-                       AbnormalityCriterion::Percent15};
+    f.chosen =
+        Options{ConfidenceMethod::Glutting90, DifferenceBasis::EstimatedTrue, true, AbnormalityCriterion::Percent15};
     const auto record = readInputRecord(f, 7, messages);
     ASSERT_TRUE(record);
     EXPECT_EQ(record->vocabulary, 12);
@@ -222,7 +226,8 @@ TEST(ReadInputRecord, ScanFailureSkipsTheRangeCheck) {
     EXPECT_FALSE(readInputRecord(f, 7, messages));
     EXPECT_EQ(f.focusedField, 1);
     EXPECT_EQ(messages.warnings,
-              (std::vector<std::string>{"INPUT ERROR\r(  VOCABULARY subtest scaled score:  5-  )\r\rEnter numeric data only."}));
+              (std::vector<std::string>{
+                  "INPUT ERROR\r(  VOCABULARY subtest scaled score:  5-  )\r\rEnter numeric data only."}));
 }
 
 TEST(ReadInputRecord, LonePointAndLoneMinusFailTheRangeCheckAsZero) {
@@ -231,9 +236,9 @@ TEST(ReadInputRecord, LonePointAndLoneMinusFailTheRangeCheckAsZero) {
         TextInputFields f = fieldsOf({"10", "10", "10", "10", "10", "10", text});
         EXPECT_FALSE(readInputRecord(f, 7, messages));
         EXPECT_EQ(f.focusedField, 7);
-        EXPECT_EQ(messages.warnings,
-                  (std::vector<std::string>{"INPUT ERROR\r(  MATRIX REASONING subtest scaled score:  0.000  )\rThe valid "
-                                            "range for Wechsler subtest scaled scores is 1 to 19 "}));
+        EXPECT_EQ(messages.warnings, (std::vector<std::string>{
+                                         "INPUT ERROR\r(  MATRIX REASONING subtest scaled score:  0.000  )\rThe valid "
+                                         "range for Wechsler subtest scaled scores is 1 to 19 "}));
     }
 }
 
@@ -254,7 +259,7 @@ TEST(ReadInputRecord, AgeFieldIsScannedButNotRangeCheckedWithEightInputs) {
     EXPECT_FALSE(readInputRecord(f, 8, messages));
     EXPECT_EQ(f.focusedField, 8);
     EXPECT_EQ(messages.warnings, (std::vector<std::string>{"INPUT ERROR\r\r(  " + FieldCaptions[7] +
-                                                            "  )\r\rData have not been entered in this field."}));
+                                                           "  )\r\rData have not been entered in this field."}));
 }
 
 TEST(OptionItems, PositionsMapToOptions) {

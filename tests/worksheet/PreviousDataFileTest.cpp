@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "report/NumberFormat.h"
 #include "worksheet/PreviousDataFile.h"
@@ -29,8 +29,8 @@ void writeFile(const std::string& path, const std::string& content) {
 // A fresh folder under the test's temporary directory.
 std::string freshFolder(const std::string& name) {
     const char* base = std::getenv("TMPDIR");
-    std::string folder = std::string(base && *base ? base : "/tmp") + "/kalden-pdf-" + name + "-" +
-                         std::to_string(::getpid());
+    std::string folder =
+        std::string(base && *base ? base : "/tmp") + "/kalden-pdf-" + name + "-" + std::to_string(::getpid());
     std::string cmd = "rm -rf '" + folder + "'";
     if (std::system(cmd.c_str()) != 0) return folder;
     ::mkdir(folder.c_str(), 0755);
@@ -72,9 +72,7 @@ TEST(ExeScan, AFolderContainingExeEndsTheScanEarly) {
     EXPECT_EQ(programFolderByExeScan("C:\\old.exe.files\\bin\\KALDEN.EXE"), "C:");
 }
 
-TEST(ExeScan, AnExeWithNoSeparatorBeforeItGivesTheEmptyFolder) {
-    EXPECT_EQ(programFolderByExeScan("KALDEN.EXE"), "");
-}
+TEST(ExeScan, AnExeWithNoSeparatorBeforeItGivesTheEmptyFolder) { EXPECT_EQ(programFolderByExeScan("KALDEN.EXE"), ""); }
 
 TEST(ExeScan, TheDotMustBeFollowedByAllThreeLetters) {
     EXPECT_EQ(programFolderByExeScan("C:\\a\\k.ex"), "");
@@ -179,7 +177,8 @@ TEST(DataFileContent, ATextLongerThanOneTokenIsWrittenAsItsValue) {
     const std::string longOne = "1." + std::string(70, '0');
     const std::string longTen = std::string(60, '0') + "10.5" + std::string(10, '0');
     const std::string content =
-        composePreviousDataContent(scores({longOne.c_str(), longTen.c_str(), "9", "11", "8", "13", "10"}), TemplateConfig{});
+        composePreviousDataContent(scores({longOne.c_str(), longTen.c_str(), "9", "11", "8", "13", "10"}),
+                                   TemplateConfig{});
     EXPECT_EQ(content, "1 10.5 9 11 8 13 10  ");
     const PreviousDataReading r = readPreviousDataContent(content, TemplateConfig{});
     ASSERT_TRUE(r.ok());
@@ -256,12 +255,11 @@ TEST(NumberReading, ConvertsTheDecimalGrammar) {
         bool ok;
         double value;
     } cases[] = {
-        {"12", true, 12},      {"-5", true, -5},      {"+7", true, 7},       {"9.50", true, 9.5},
-        {".5", true, 0.5},     {"5.", true, 5},       {"1e2", true, 100},    {"2.5E-1", true, 0.25},
-        {"1e+1", true, 10},    {"", false, 0},        {".", false, 0},       {"-", false, 0},
-        {"1e", false, 0},      {"1.5.", false, 0},    {"abc", false, 0},     {"inf", false, 0},
-        {"nan", false, 0},     {"0x10", false, 0},    {"1,5", false, 0},     {"5-", false, 0},
-        {"1e999", false, 0},   {"--1", false, 0},
+        {"12", true, 12},    {"-5", true, -5},   {"+7", true, 7},        {"9.50", true, 9.5}, {".5", true, 0.5},
+        {"5.", true, 5},     {"1e2", true, 100}, {"2.5E-1", true, 0.25}, {"1e+1", true, 10},  {"", false, 0},
+        {".", false, 0},     {"-", false, 0},    {"1e", false, 0},       {"1.5.", false, 0},  {"abc", false, 0},
+        {"inf", false, 0},   {"nan", false, 0},  {"0x10", false, 0},     {"1,5", false, 0},   {"5-", false, 0},
+        {"1e999", false, 0}, {"--1", false, 0},
     };
     for (const Case& c : cases) {
         double v = -1;
@@ -282,7 +280,9 @@ TEST(NumberReading, SeparatorsAreBlanksTabsLineEndsAndEndOfFileReadsZero) {
 }
 
 TEST(NumberReading, ATokenEndsAtAControlCharacterOrAfterSixtyFourCharacters) {
-    NumberReader reader("12\x01" "3");
+    NumberReader reader(
+        "12\x01"
+        "3");
     double v = 0;
     ASSERT_TRUE(reader.read(v));
     EXPECT_EQ(v, 12);
@@ -378,7 +378,8 @@ TEST(PreviousDataReading, DoesNotDependOnTheLocaleSeparator) {
 
 TEST(PreviousDataReading, RoundTripsWhatSaveWrites) {
     PreviousData d = scores({"10.5", "1 9", "09", "-0", "19", "1", "12.25"});
-    const PreviousDataReading r = readPreviousDataContent(composePreviousDataContent(d, TemplateConfig{}), TemplateConfig{});
+    const PreviousDataReading r =
+        readPreviousDataContent(composePreviousDataContent(d, TemplateConfig{}), TemplateConfig{});
     ASSERT_TRUE(r.ok());
     const std::array<std::string, 8> expected = {"10.5", "19", "9", "0", "19", "1", "12.25", ""};
     EXPECT_EQ(r.fieldTexts, expected);
@@ -454,9 +455,8 @@ TEST(PreviousDataFile, SaveThenLoadRestoresTheFields) {
     const std::string folder = freshFolder("roundtrip");
     const std::string path = dataFilePath(folder);
     std::string error;
-    ASSERT_TRUE(savePreviousDataFile(path, composePreviousDataContent(scores({"10", "12", "9", "11", "8", "13", "10"}),
-                                                                      TemplateConfig{}),
-                                     error))
+    ASSERT_TRUE(savePreviousDataFile(
+        path, composePreviousDataContent(scores({"10", "12", "9", "11", "8", "13", "10"}), TemplateConfig{}), error))
         << error;
     EXPECT_EQ(readFile(path), "10 12 9 11 8 13 10  ");
     const PreviousDataFileResult r = loadPreviousDataFile(path, TemplateConfig{});

@@ -92,7 +92,8 @@ TEST(ScanAgainstDecimalValue, EveryTypableTextIsJudgedByItsCharactersAndLiesWith
         std::int64_t count = 1;
         for (int i = 0; i < length; ++i) count *= 12;
         for (std::int64_t n = 0; n < count; ++n) {
-            for (std::int64_t m = n, i = 0; i < length; ++i, m /= 12) text[static_cast<std::size_t>(i)] = alphabet[m % 12];
+            for (std::int64_t m = n, i = 0; i < length; ++i, m /= 12)
+                text[static_cast<std::size_t>(i)] = alphabet[m % 12];
             const NumberScan scan = scanNumber(text);
             const PlainText plain = readPlainly(text);
             ASSERT_EQ(scan.ok, plain.wellFormed) << '"' << text << '"';
@@ -117,9 +118,9 @@ TEST(ScanAgainstDecimalValue, StepByStepValuesOfShortFractionsStayAsTheyWere) {
         double decimal;
     };
     const Row rows[] = {
-        {".12", 0.12000000000000001, 0.12},                  // first difference: three characters
+        {".12", 0.12000000000000001, 0.12}, // first difference: three characters
         {".33", 0.32999999999999996, 0.33},
-        {".1594", 0.15940000000000004, 0.1594},              // first two-ulp difference: five characters
+        {".1594", 0.15940000000000004, 0.1594}, // first two-ulp difference: five characters
         {"-.1599", -0.15990000000000004, -0.1599},
         {"10.5", 10.5, 10.5},
         {"19.01", 19.01, 19.01},
@@ -173,10 +174,10 @@ TEST(ScanAgainstDecimalValue, DigitsPastDecimalPlace308StillCount) {
     };
     const Row rows[] = {
         {"0." + zeros306 + "251", 2.51e-307},
-        {"0." + std::string(310, '0') + "5", 5e-311},           // below the normal range
+        {"0." + std::string(310, '0') + "5", 5e-311}, // below the normal range
         {"-." + std::string(320, '0') + "7", -7e-321},
         {"0." + std::string(323, '0') + "5", 4.9406564584124654e-324}, // the smallest double
-        {"0." + std::string(330, '0') + "9", 0.0},              // below half of it
+        {"0." + std::string(330, '0') + "9", 0.0},                     // below half of it
     };
     for (const Row& row : rows) {
         const NumberScan scan = scanNumber(row.text);
@@ -203,8 +204,9 @@ TEST(ScanAgainstDecimalValue, InfiniteScoreGetsAPlainRangeMessage) {
     fields.texts[3] = std::string(400, '9');
     EXPECT_FALSE(readInputRecord(fields, 7, messages));
     EXPECT_EQ(fields.focusedField, 4);
-    EXPECT_EQ(messages.warnings, std::vector<std::string>{"INPUT ERROR\r(  BLOCK DESIGN subtest scaled score:  INF  )\r"
-                                                          "The valid range for Wechsler subtest scaled scores is 1 to 19 "});
+    EXPECT_EQ(messages.warnings,
+              std::vector<std::string>{"INPUT ERROR\r(  BLOCK DESIGN subtest scaled score:  INF  )\r"
+                                       "The valid range for Wechsler subtest scaled scores is 1 to 19 "});
 }
 
 } // namespace
