@@ -132,7 +132,7 @@ protected:
     int overflow(int c) override { return c; }
 };
 
-constexpr int BatchRows = 4000;
+constexpr int BatchRows = 20000;
 
 const std::string& benchBatchFile() {
     static const std::string file = batchFile(BatchRows);
