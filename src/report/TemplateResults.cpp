@@ -286,6 +286,8 @@ void TfrmTemplateResults::mnuProfileChartClick() {
     if (!profileChart_) {
         profileChart_ = new TfrmProfileChart(services_, this);
         profileChart_->setCase(*latestCase_);
+        profileChart_->adjustSize();
+        centreOnScreen(*profileChart_, screen()); // the first time; afterwards where the user left it
     }
     profileChart_->show();
     profileChart_->raise();
