@@ -9,7 +9,7 @@
 #include <string>
 
 #include "FuzzCheck.h"
-#include "matrix/MatrixFile.h"
+#include "files/MatrixFile.h"
 
 using kalden::fuzz::quoted;
 

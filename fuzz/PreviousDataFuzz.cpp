@@ -13,9 +13,9 @@
 #include <string>
 
 #include "FuzzCheck.h"
+#include "files/PreviousDataFile.h"
 #include "support/RecordingMessages.h"
 #include "worksheet/InputValidation.h"
-#include "worksheet/PreviousDataFile.h"
 
 using kalden::fuzz::quoted;
 

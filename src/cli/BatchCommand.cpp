@@ -8,8 +8,8 @@
 #include "cli/BatchPipeline.h"
 #include "cli/CommandLine.h"
 #include "cli/InterruptCleanup.h"
-#include "report/TextFile.h"
-#include "report/Utf8Path.h"
+#include "files/TextFile.h"
+#include "files/Utf8Path.h"
 
 namespace kalden::cli {
 

@@ -9,8 +9,8 @@
 #include "cli/BatchCommand.h"
 #include "cli/BatchPipeline.h"
 #include "cli/OptionNames.h"
+#include "files/TextFile.h"
 #include "report/ReportComposer.h"
-#include "report/TextFile.h"
 #include "scoring/MessageService.h"
 #include "worksheet/InputValidation.h"
 

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "cli/CommandLine.h"
-#include "report/NumberFormat.h"
+#include "format/NumberFormat.h"
 
 #ifdef _WIN32
 #include <filesystem>

@@ -1,6 +1,6 @@
 #include "report/ReportComposer.h"
 
-#include "report/NumberFormat.h"
+#include "format/NumberFormat.h"
 #include "report/ResultTables.h"
 #include "scoring/DifferenceReliability.h"
 #include "scoring/IndexScores.h"

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <string>
 
-#include "report/NumberFormat.h"
+#include "format/NumberFormat.h"
 #include "worksheet/ProgramConfig.h"
 
 namespace kalden {

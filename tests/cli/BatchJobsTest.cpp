@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "cli/CommandLine.h"
-#include "report/NumberFormat.h"
+#include "format/NumberFormat.h"
 
 using namespace kalden;
 using namespace kalden::cli;

@@ -16,9 +16,9 @@
 #include "cli/BatchInput.h"
 #include "cli/BatchOutput.h"
 #include "cli/CommandLine.h"
-#include "report/NumberFormat.h"
+#include "files/TextFile.h"
+#include "format/NumberFormat.h"
 #include "report/ReportComposer.h"
-#include "report/TextFile.h"
 #include "support/Cases.h"
 #include "support/RecordingMessages.h"
 

@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "cli/CommandLine.h"
-#include "report/NumberFormat.h"
+#include "format/NumberFormat.h"
 
 using namespace kalden;
 namespace fs = std::filesystem;

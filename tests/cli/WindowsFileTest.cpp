@@ -11,8 +11,8 @@
 #include <windows.h>
 
 #include "cli/CommandLine.h"
-#include "report/NumberFormat.h"
-#include "report/TextFile.h"
+#include "files/TextFile.h"
+#include "format/NumberFormat.h"
 
 using namespace kalden;
 namespace fs = std::filesystem;

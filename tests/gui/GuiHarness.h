@@ -21,9 +21,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "report/TemplateResults.h"
-#include "worksheet/Services.h"
-#include "worksheet/TemplateForm.h"
+#include "gui/platform/Services.h"
+#include "gui/report/TemplateResults.h"
+#include "gui/worksheet/TemplateForm.h"
 
 namespace kalden::testing {
 

@@ -4,8 +4,8 @@
 #include <QPdfWriter>
 #include <QtTest>
 
-#include "report/PrintLayout.h"
-#include "worksheet/QtServices.h"
+#include "gui/platform/PrintLayout.h"
+#include "gui/platform/QtServices.h"
 
 using namespace kalden;
 

@@ -10,10 +10,10 @@
 #include <QtTest>
 
 #include "GuiHarness.h"
-#include "report/ProfileChart.h"
-#include "report/ProfileChartWindow.h"
-#include "report/TextFile.h"
-#include "worksheet/QtServices.h"
+#include "files/TextFile.h"
+#include "gui/platform/QtServices.h"
+#include "gui/report/ProfileChart.h"
+#include "gui/report/ProfileChartWindow.h"
 
 using namespace kalden;
 using kalden::testing::Program;

@@ -20,9 +20,9 @@
 #include <QtTest>
 
 #include "GuiHarness.h"
-#include "report/PrintLayout.h"
-#include "report/TextFile.h"
-#include "worksheet/QtServices.h"
+#include "files/TextFile.h"
+#include "gui/platform/PrintLayout.h"
+#include "gui/platform/QtServices.h"
 
 using namespace kalden;
 using kalden::testing::ApplicationFontSize;

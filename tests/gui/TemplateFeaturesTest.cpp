@@ -22,7 +22,7 @@
 #include <QtTest>
 
 #include "GuiHarness.h"
-#include "matrix/SquareMatrixForm.h"
+#include "gui/matrix/SquareMatrixForm.h"
 #include "report/ReportComposer.h"
 
 using namespace kalden;

@@ -19,10 +19,10 @@
 #include <QtTest>
 
 #include "GuiHarness.h"
+#include "files/PreviousDataFile.h"
+#include "files/TextFile.h"
 #include "report/ReportComposer.h"
-#include "report/TextFile.h"
 #include "support/RecordingMessages.h"
-#include "worksheet/PreviousDataFile.h"
 
 using namespace kalden;
 using kalden::testing::ApplicationFontSize;

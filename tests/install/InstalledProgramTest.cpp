@@ -12,7 +12,7 @@
 #include <QtTest>
 
 #include "GuiHarness.h"
-#include "worksheet/QtServices.h"
+#include "gui/platform/QtServices.h"
 
 using namespace kalden;
 using namespace kalden::testing;

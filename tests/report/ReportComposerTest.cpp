@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "report/NumberFormat.h"
+#include "format/NumberFormat.h"
 #include "report/ReportComposer.h"
 #include "support/Cases.h"
 #include "support/RecordingMessages.h"

@@ -13,7 +13,7 @@
 #include <boost/math/special_functions/gamma.hpp>
 #endif
 
-#include "report/NumberFormat.h"
+#include "format/NumberFormat.h"
 
 namespace kalden {
 namespace {

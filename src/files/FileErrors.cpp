@@ -1,0 +1,32 @@
+#include "files/FileErrors.h"
+
+namespace kalden {
+
+namespace {
+
+// The words before the path.
+std::string_view actionPhrase(FileAction action) {
+    switch (action) {
+    case FileAction::SaveLastCase: return "save the last case to";
+    case FileAction::ReadLastCase: return "read the last case from";
+    case FileAction::DeleteLastCase: return "delete the last case in";
+    case FileAction::SaveResults: return "save the results to";
+    case FileAction::ReadResults: return "read the results from";
+    case FileAction::ReadMatrixFile: return "read the matrix file";
+    }
+    return "use";
+}
+
+} // namespace
+
+std::string fileErrorMessage(FileAction action, std::string_view path, std::string_view reason) {
+    std::string text = "Could not ";
+    text += actionPhrase(action);
+    text += ' ';
+    text += path;
+    text += ": ";
+    text += reason;
+    return text;
+}
+
+} // namespace kalden

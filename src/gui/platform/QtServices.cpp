@@ -1,0 +1,138 @@
+#include "gui/platform/QtServices.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QMessageBox>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QStandardPaths>
+
+#include "gui/platform/PrintLayout.h"
+
+namespace kalden {
+
+QFont fixedPitchFont(qreal pointSize) {
+    // "Courier New" itself, or the font the system gives in its place when
+    // that is fixed-pitch too (fontconfig maps it to Liberation Mono, which
+    // has the same metrics); otherwise the system's fixed-pitch font.
+    QFont font(QStringLiteral("Courier New"));
+    font.setStyleHint(QFont::TypeWriter);
+    if (!QFontDatabase::hasFamily(QStringLiteral("Courier New")) && !QFontInfo(font).fixedPitch())
+        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    if (pointSize > 0)
+        font.setPointSizeF(pointSize);
+    else
+        font.setPointSizeF(QApplication::font().pointSizeF() > 0 ? QApplication::font().pointSizeF() : 10);
+    return font;
+}
+
+namespace {
+
+QString shown(QString text) {
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+int run(QMessageBox::Icon icon, const QString& caption, const QString& text, QMessageBox::StandardButtons buttons,
+        QMessageBox::StandardButton defaultButton) {
+    QMessageBox box(icon, caption, shown(text), buttons);
+    box.setDefaultButton(defaultButton);
+    return box.exec();
+}
+
+} // namespace
+
+void QtMessageBoxes::warning(const QString& text) {
+    run(QMessageBox::Warning, QStringLiteral("Warning"), text, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+bool QtMessageBoxes::confirm(const QString& text) {
+    return run(QMessageBox::Question, QStringLiteral("Confirm"), text, QMessageBox::Yes | QMessageBox::No,
+               QMessageBox::Yes) == QMessageBox::Yes;
+}
+
+void QtMessageBoxes::information(const QString& text) {
+    run(QMessageBox::Information, QStringLiteral("Information"), text, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+void QtMessageBoxes::error(const QString& text) {
+    run(QMessageBox::Critical, ProgramName, text, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+void QtMessageBoxes::beep() { QApplication::beep(); }
+
+std::optional<QString> QtFileDialogs::saveFileName(QWidget* parent, const QString& initialName) {
+    return saveFileNameFiltered(parent, initialName, QStringLiteral("*.txt"));
+}
+
+std::optional<QString> QtFileDialogs::saveFileNameFiltered(QWidget* parent, const QString& initialName,
+                                                           const QString& filter) {
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(filter);
+    dialog.selectFile(initialName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+std::optional<QString> QtFileDialogs::openFileName(QWidget* parent, const QString& initialName) {
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilter(QStringLiteral("*.txt"));
+    dialog.selectFile(initialName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+QtTextPrinter::QtTextPrinter() : factory_(&QtTextPrinter::openDefaultPrinter) {}
+
+QtTextPrinter::QtTextPrinter(DeviceFactory factory) : factory_(std::move(factory)) {}
+
+std::unique_ptr<QPagedPaintDevice> QtTextPrinter::openDefaultPrinter(QString& error) {
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull()) {
+        error = NoDefaultPrinter;
+        return nullptr;
+    }
+    auto printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+    if (!printer->isValid()) {
+        error = QStringLiteral("The printer %1 is not available").arg(info.printerName());
+        return nullptr;
+    }
+    printer->setDocName(ProgramName);
+    printer->setFullPage(false);
+    // Start at the top-left corner of the printable area: no margins beyond
+    // what the printer itself cannot print on.
+    printer->setPageMargins(printer->pageLayout().minimumMargins(), printer->pageLayout().units());
+    return printer;
+}
+
+bool QtTextPrinter::print(const QString& text, const QFont& font, QString& error) {
+    std::unique_ptr<QPagedPaintDevice> device = factory_(error);
+    if (!device) return false;
+    return printTextOnDevice(*device, text, font, error);
+}
+
+bool QtTextPrinter::printPicture(const PicturePainter& paint, QString& error) {
+    std::unique_ptr<QPagedPaintDevice> device = factory_(error);
+    if (!device) return false;
+    return printPictureOnDevice(*device, paint, error);
+}
+
+QString QtProgramHost::executablePath() const { return QCoreApplication::applicationFilePath(); }
+
+// The generic location, not the application's own: both programs keep their
+// files in the one "kalden" folder whatever their names.
+QString QtProgramHost::dataHome() const {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+}
+
+void QtProgramHost::endProgram() {
+    if (end_) end_();
+}
+
+} // namespace kalden

@@ -1,0 +1,103 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+
+#include <QFont>
+#include <QString>
+
+#include "scoring/MessageService.h"
+
+class QPainter;
+class QRectF;
+class QWidget;
+
+namespace kalden {
+
+// The platform services the two windows use, each behind a small interface
+// so that every rule of the windows can be tested with recording fakes. The
+// Qt implementations are in gui/platform/QtServices.h.
+
+// Modal message boxes and the beep. Texts use a carriage return (code 13)
+// as line break, as the program writes them.
+class MessageBoxes {
+public:
+    virtual ~MessageBoxes() = default;
+    // Warning icon, caption "Warning", one "OK" button.
+    virtual void warning(const QString& text) = 0;
+    // Question icon, caption "Confirm", buttons "Yes" and "No"; true for Yes.
+    virtual bool confirm(const QString& text) = 0;
+    // Caption "Information", one "OK" button.
+    virtual void information(const QString& text) = 0;
+    // Error icon, the program's name ("KALDEN") as caption, one "OK" button:
+    // failed file and printer operations, with the system's description.
+    virtual void error(const QString& text) = 0;
+    virtual void beep() = 0;
+};
+
+// The results window's file dialogs. Each returns the chosen file name, or
+// nothing when the user cancels.
+class FileDialogs {
+public:
+    virtual ~FileDialogs() = default;
+    // Filter "*.txt", asks before replacing an existing file, no default
+    // extension: a name typed without ".txt" is used as typed.
+    virtual std::optional<QString> saveFileName(QWidget* parent, const QString& initialName) = 0;
+    // The same with other name filters, given as QFileDialog takes them
+    // ("*.pdf", or "PNG image (*.png);;SVG drawing (*.svg)").
+    virtual std::optional<QString> saveFileNameFiltered(QWidget* parent, const QString& initialName,
+                                                        const QString& filter) = 0;
+    // Filter "*.txt", an existing file.
+    virtual std::optional<QString> openFileName(QWidget* parent, const QString& initialName) = 0;
+};
+
+// One print job on the current default printer, no dialog: the text in the
+// given font, laid out line by line as the results window prints. False with the system's
+// description when there is no printer or the job fails.
+class TextPrinter {
+public:
+    virtual ~TextPrinter() = default;
+    virtual bool print(const QString& text, const QFont& font, QString& error) = 0;
+    // One page with a picture on the same printer, with the same failures;
+    // `paint` gets the printable area.
+    using PicturePainter = std::function<void(QPainter& painter, const QRectF& page)>;
+    virtual bool printPicture(const PicturePainter& paint, QString& error) = 0;
+};
+
+// What the windows need of the running program.
+class ProgramHost {
+public:
+    virtual ~ProgramHost() = default;
+    // Full path of the running executable (an older version kept the data
+    // file beside it).
+    virtual QString executablePath() const = 0;
+    // The user's own data folder ($XDG_DATA_HOME, by default ~/.local/share);
+    // the data file is kept in its "kalden" folder.
+    virtual QString dataHome() const = 0;
+    // Ends the program (the event loop), with no question.
+    virtual void endProgram() = 0;
+};
+
+struct Services {
+    MessageBoxes& boxes;
+    FileDialogs& files;
+    TextPrinter& printer;
+    ProgramHost& host;
+};
+
+// The message service for the windows: warn goes to the warning
+// box, beep to the platform's beep.
+class WindowMessages : public MessageService {
+public:
+    explicit WindowMessages(MessageBoxes& boxes) : boxes_(boxes) {}
+    void warn(const std::string& text) override { boxes_.warning(QString::fromStdString(text)); }
+    void beep() override { boxes_.beep(); }
+
+private:
+    MessageBoxes& boxes_;
+};
+
+// The error box's caption.
+inline const QString ProgramName = QStringLiteral("KALDEN");
+
+} // namespace kalden

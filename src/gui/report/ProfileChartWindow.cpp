@@ -1,0 +1,115 @@
+#include "gui/report/ProfileChartWindow.h"
+
+#include <QBuffer>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QImage>
+#include <QPainter>
+#include <QPushButton>
+#include <QSvgGenerator>
+#include <QVBoxLayout>
+
+#include "gui/report/PdfExport.h"
+#include "worksheet/ProgramConfig.h"
+
+namespace kalden {
+
+namespace {
+
+// PNG at twice the picture's size, so that the file stays sharp when shown
+// or printed larger.
+bool chartPng(const ProfileChart& chart, QByteArray& bytes) {
+    QImage image(ProfileChart::PictureSize * 2, QImage::Format_RGB32);
+    image.setDevicePixelRatio(2);
+    {
+        QPainter painter(&image);
+        chart.paintChart(painter, QSizeF(ProfileChart::PictureSize));
+    }
+    QBuffer buffer(&bytes);
+    return buffer.open(QIODevice::WriteOnly) && image.save(&buffer, "PNG");
+}
+
+bool chartSvg(const ProfileChart& chart, QByteArray& bytes) {
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly)) return false;
+    QSvgGenerator svg;
+    svg.setOutputDevice(&buffer);
+    svg.setSize(ProfileChart::PictureSize);
+    svg.setViewBox(QRect(QPoint(0, 0), ProfileChart::PictureSize));
+    svg.setTitle(chart.accessibleName());
+    svg.setDescription(chart.descriptionLines().join(u'\n'));
+    QPainter painter;
+    if (!painter.begin(&svg)) return false;
+    chart.paintChart(painter, QSizeF(ProfileChart::PictureSize));
+    return painter.end();
+}
+
+} // namespace
+
+bool chartFileBytes(const ProfileChart& chart, const QString& fileName, QByteArray& bytes, QString& error) {
+    const QString extension = QFileInfo(fileName).suffix().toLower();
+    bool done = false;
+    if (extension == u"png") {
+        done = chartPng(chart, bytes);
+    } else if (extension == u"svg") {
+        done = chartSvg(chart, bytes);
+    } else if (extension == u"pdf") {
+        return picturePdf([&chart](QPainter& p, const QRectF& page) { chart.paintPicture(p, page); }, bytes, error);
+    } else {
+        error = ChartExtensionMessage;
+        return false;
+    }
+    if (!done) error = QStringLiteral("The chart could not be drawn as a %1 file").arg(extension.toUpper());
+    return done;
+}
+
+TfrmProfileChart::TfrmProfileChart(const Services& services, QWidget* parent)
+    : QWidget(parent, Qt::Window), services_(services) {
+    setObjectName(QStringLiteral("frmProfileChart"));
+    setWindowTitle(QStringLiteral("Profile chart: ") + QString::fromStdString(ProgramTitle));
+
+    auto* layout = new QVBoxLayout(this);
+    chtProfile = new ProfileChart(this);
+    layout->addWidget(chtProfile, 1);
+
+    auto* buttons = new QHBoxLayout;
+    cmdSaveChart = new QPushButton(QStringLiteral("Save Chart..."), this);
+    cmdPrintChart = new QPushButton(QStringLiteral("Print Chart"), this);
+    cmdClose = new QPushButton(QStringLiteral("Close"), this);
+    cmdSaveChart->setObjectName(QStringLiteral("cmdSaveChart"));
+    cmdPrintChart->setObjectName(QStringLiteral("cmdPrintChart"));
+    cmdClose->setObjectName(QStringLiteral("cmdClose"));
+    buttons->addWidget(cmdSaveChart);
+    buttons->addWidget(cmdPrintChart);
+    buttons->addStretch(1);
+    buttons->addWidget(cmdClose);
+    layout->addLayout(buttons);
+
+    connect(cmdSaveChart, &QPushButton::clicked, this, &TfrmProfileChart::cmdSaveChartClick);
+    connect(cmdPrintChart, &QPushButton::clicked, this, &TfrmProfileChart::cmdPrintChartClick);
+    connect(cmdClose, &QPushButton::clicked, this, &TfrmProfileChart::cmdCloseClick);
+}
+
+void TfrmProfileChart::cmdSaveChartClick() {
+    const std::optional<QString> name = services_.files.saveFileNameFiltered(this, saveChartFileName, ChartFileTypes);
+    if (!name) return;
+    saveChartFileName = *name;
+    QByteArray bytes;
+    QString error;
+    if (!chartFileBytes(*chtProfile, *name, bytes, error)) {
+        if (error == ChartExtensionMessage)
+            services_.boxes.warning(error);
+        else
+            services_.boxes.error(error);
+        return;
+    }
+    if (!replaceFileWith(*name, bytes, error)) services_.boxes.error(error);
+}
+
+void TfrmProfileChart::cmdPrintChartClick() {
+    QString error;
+    const auto paint = [this](QPainter& p, const QRectF& page) { chtProfile->paintPicture(p, page); };
+    if (!services_.printer.printPicture(paint, error)) services_.boxes.error(error);
+}
+
+} // namespace kalden

@@ -1,0 +1,357 @@
+#include "gui/report/TemplateResults.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QShowEvent>
+#include <QStyle>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QVBoxLayout>
+
+#include "files/FileErrors.h"
+#include "files/TextFile.h"
+#include "files/TextLines.h"
+#include "files/Utf8Path.h"
+#include "gui/platform/MemoText.h"
+#include "gui/platform/QtServices.h"
+#include "gui/platform/WindowHelpers.h"
+#include "gui/report/PdfExport.h"
+#include "gui/report/ProfileChartWindow.h"
+
+namespace kalden {
+
+TfrmTemplateResults::TfrmTemplateResults(const Services& services, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint), services_(services) {
+    setObjectName(QStringLiteral("frmTemplateResults"));
+    setWindowIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setSizeConstraint(QLayout::SetFixedSize); // fixed border, sized to its contents
+    layout->setMenuBar(buildMenu());
+    layout->addWidget(buildTextArea());
+    layout->addLayout(buildOpenRow());
+    layout->addWidget(buildButtonRow());
+
+    cmdSaveOutput->setObjectName(QStringLiteral("cmdSaveOutput"));
+    cmdClearResults->setObjectName(QStringLiteral("cmdClearResults"));
+    cmdReturn->setObjectName(QStringLiteral("cmdReturn"));
+    cmdExit->setObjectName(QStringLiteral("cmdExit"));
+    cmdOpenPreviousFile->setObjectName(QStringLiteral("cmdOpenPreviousFile"));
+
+    setTabOrder(memoResults, cmdSaveOutput);
+    setTabOrder(cmdSaveOutput, cmdClearResults);
+    setTabOrder(cmdClearResults, cmdReturn);
+    setTabOrder(cmdReturn, cmdExit);
+
+    connectHandlers();
+    FormCreate();
+}
+
+QMenuBar* TfrmTemplateResults::buildMenu() {
+    MainMenu1 = new QMenuBar(this);
+    MainMenu1->setNativeMenuBar(false);
+    mnuPrinterOptions = MainMenu1->addMenu(QStringLiteral("Printer options..."));
+    mnuPrint = mnuPrinterOptions->addAction(QStringLiteral("Print All"));
+    mnuPrint->setObjectName(QStringLiteral("mnuPrint"));
+    mnuPrintSelection = mnuPrinterOptions->addAction(QStringLiteral("Print Selection"));
+    mnuPrintSelection->setObjectName(QStringLiteral("mnuPrintSelection"));
+    mnuSaveAsPdf = mnuPrinterOptions->addAction(QStringLiteral("Save as PDF..."));
+    mnuSaveAsPdf->setObjectName(QStringLiteral("mnuSaveAsPdf"));
+    mnuProfileChart = MainMenu1->addAction(QStringLiteral("Profile chart..."));
+    mnuProfileChart->setObjectName(QStringLiteral("mnuProfileChart"));
+    return MainMenu1;
+}
+
+QFrame* TfrmTemplateResults::buildTextArea() {
+    Panel1 = new QFrame(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFrameShape(QFrame::StyledPanel);
+    auto* textLayout = new QVBoxLayout(Panel1);
+    memoResults = new QPlainTextEdit(Panel1);
+    memoResults->setObjectName(QStringLiteral("memoResults"));
+    memoResults->setAccessibleName(QStringLiteral("Results"));
+    memoResults->setFont(fixedPitchFont());
+    memoResults->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    memoResults->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    styleTextArea();
+    textLayout->addWidget(memoResults);
+    return Panel1;
+}
+
+void TfrmTemplateResults::styleTextArea() {
+    // Black text on the base colour, and a selection that stays visible
+    // when the area loses the focus.
+    QPalette p = memoResults->palette();
+    p.setColor(QPalette::Text, Qt::black);
+    p.setColor(QPalette::Base, Qt::white);
+    p.setColor(QPalette::Inactive, QPalette::Highlight, p.color(QPalette::Active, QPalette::Highlight));
+    p.setColor(QPalette::Inactive, QPalette::HighlightedText, p.color(QPalette::Active, QPalette::HighlightedText));
+    memoResults->setPalette(p);
+    // Room for a report line (103 characters) and some thirty lines.
+    const QFontMetrics fm(memoResults->font());
+    const int chrome = 2 * memoResults->frameWidth() + 2 * static_cast<int>(memoResults->document()->documentMargin());
+    memoResults->setMinimumSize(fm.horizontalAdvance(QString(105, u'0')) + chrome +
+                                    memoResults->verticalScrollBar()->sizeHint().width(),
+                                30 * fm.lineSpacing() + chrome);
+}
+
+// "Open Results File" stands above the button row, left, when shown.
+QLayout* TfrmTemplateResults::buildOpenRow() {
+    cmdOpenPreviousFile = boldButton(QStringLiteral("Open Results File"), this);
+    auto* openRow = new QHBoxLayout;
+    openRow->addWidget(cmdOpenPreviousFile);
+    openRow->addStretch(1);
+    return openRow;
+}
+
+QFrame* TfrmTemplateResults::buildButtonRow() {
+    Panel2 = new QFrame(this);
+    Panel2->setObjectName(QStringLiteral("Panel2"));
+    Panel2->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    auto* buttons = new QHBoxLayout(Panel2);
+    cmdSaveOutput = boldButton(QStringLiteral("Save Output"), Panel2);
+    cmdClearResults = boldButton(QStringLiteral("Clear Results"), Panel2);
+    cmdReturn = boldButton(QStringLiteral("Return to Worksheet"), Panel2);
+    cmdExit = boldButton(QStringLiteral("Exit"), Panel2);
+    buttons->addWidget(cmdSaveOutput);
+    buttons->addSpacing(16);
+    buttons->addWidget(cmdClearResults);
+    buttons->addStretch(1);
+    buttons->addWidget(cmdReturn);
+    buttons->addStretch(1);
+    buttons->addWidget(cmdExit);
+    return Panel2;
+}
+
+void TfrmTemplateResults::connectHandlers() {
+    connect(cmdSaveOutput, &QPushButton::clicked, this, &TfrmTemplateResults::cmdSaveOutputClick);
+    connect(cmdClearResults, &QPushButton::clicked, this, &TfrmTemplateResults::cmdClearResultsClick);
+    connect(cmdReturn, &QPushButton::clicked, this, &TfrmTemplateResults::cmdReturnClick);
+    connect(cmdExit, &QPushButton::clicked, this, &TfrmTemplateResults::cmdExitClick);
+    connect(cmdOpenPreviousFile, &QPushButton::clicked, this, &TfrmTemplateResults::cmdOpenPreviousFileClick);
+    connect(mnuPrint, &QAction::triggered, this, &TfrmTemplateResults::mnuPrintClick);
+    connect(mnuPrintSelection, &QAction::triggered, this, &TfrmTemplateResults::mnuPrintSelectionClick);
+    connect(mnuSaveAsPdf, &QAction::triggered, this, &TfrmTemplateResults::mnuSaveAsPdfClick);
+    connect(mnuProfileChart, &QAction::triggered, this, &TfrmTemplateResults::mnuProfileChartClick);
+}
+
+void TfrmTemplateResults::FormCreate() {
+    setWindowTitle(QStringLiteral("Output"));
+    cmdOpenPreviousFile->hide();
+    memoResults->clear();
+    cmdReturn->setFocus();
+}
+
+// Each time the window becomes visible, bring it to the front.
+void TfrmTemplateResults::FormShow() {
+    if (!shownBefore_) {
+        shownBefore_ = true;
+        cmdReturn->setFocus(); // the focus when the window first opens
+        centreOnScreen(*this, screen());
+    }
+    raise();
+    activateWindow();
+}
+
+void TfrmTemplateResults::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!event->spontaneous()) FormShow();
+}
+
+void TfrmTemplateResults::closeEvent(QCloseEvent* event) {
+    // No close box: the window manager's request is refused.
+    if (programEnding_)
+        event->accept();
+    else
+        event->ignore();
+}
+
+ReportLines TfrmTemplateResults::reportLines() const { return linesOfMemoText(memoResults->toPlainText()); }
+
+int TfrmTemplateResults::appendReportLines(const ReportLines& lines) {
+    QTextDocument* doc = memoResults->document();
+    QString added;
+    const QString current = memoResults->toPlainText();
+    const bool lineOpen = !current.isEmpty() && !current.endsWith(u'\n'); // the user's last line ends here
+    const int first = lineOpen ? doc->blockCount() : doc->blockCount() - 1;
+    if (lines.empty()) return first;
+    if (lineOpen) added += u'\n';
+    added += memoTextOfLines(lines);
+    QTextCursor cursor(doc);
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(added);
+    return first;
+}
+
+// The view's top line is counted in laid-out lines, so wrapped lines before
+// the block count as many as they show.
+void TfrmTemplateResults::showLineAtTop(int blockNumber) {
+    const QTextBlock block = memoResults->document()->findBlockByNumber(blockNumber);
+    if (block.isValid()) memoResults->verticalScrollBar()->setValue(block.firstLineNumber());
+}
+
+void TfrmTemplateResults::appendReport(const InputRecord& input, const ComputationResults& results,
+                                       const ReportContext& context, MessageService& messages) {
+    ReportLines lines = reportLines();
+    const std::size_t before = lines.size();
+    composeReport(lines, input, results, context, messages);
+    showLineAtTop(appendReportLines(ReportLines(lines.begin() + static_cast<std::ptrdiff_t>(before), lines.end())));
+    showLatestCase(results.index);
+}
+
+// Save Output. The file is replaced only once the whole text is written, so a
+// failure never leaves an emptied or half-written file behind.
+void TfrmTemplateResults::cmdSaveOutputClick() {
+    const std::optional<QString> name = services_.files.saveFileName(this, saveDialogFileName);
+    if (!name) return;
+    saveDialogFileName = *name;
+    openDialogFileName = *name;
+    std::string error;
+    // The core takes file names as UTF-8 everywhere (on Windows, too, where
+    // the local 8-bit encoding is the ANSI code page).
+    const std::string path = name->toUtf8().toStdString();
+    if (!writeFileReplacing(path, joinCrLf(reportLines()), error))
+        services_.boxes.error(systemReason(fileErrorMessage(FileAction::SaveResults, path, error)));
+}
+
+// Clear Results empties the text without asking.
+void TfrmTemplateResults::cmdClearResultsClick() { memoResults->clear(); }
+
+void TfrmTemplateResults::cmdReturnClick() {
+    hide();
+    if (worksheet_) worksheet_->show();
+}
+
+void TfrmTemplateResults::cmdExitClick() {
+    if (services_.boxes.confirm(QStringLiteral("Exit from program?"))) services_.host.endProgram();
+}
+
+QString TfrmTemplateResults::printAllText() const {
+    return QString::fromStdString(joinCrLf(reportLines())) + QStringLiteral("\r\n");
+}
+
+QString TfrmTemplateResults::printSelectionText() const {
+    QString selected = memoResults->textCursor().selectedText();
+    if (selected.isEmpty()) return selected;
+    selected.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
+    selected.replace(QChar::LineSeparator, QStringLiteral("\r\n"));
+    return selected + QStringLiteral("\r\n");
+}
+
+QFont TfrmTemplateResults::printFont() const {
+    QFont font = memoResults->font();
+    font.setPointSize(8);
+    return font;
+}
+
+void TfrmTemplateResults::print(const QString& text) {
+    QString error;
+    if (!services_.printer.print(text, printFont(), error)) services_.boxes.error(error);
+}
+
+void TfrmTemplateResults::mnuPrintClick() { print(printAllText()); }
+
+void TfrmTemplateResults::mnuPrintSelectionClick() {
+    const QString text = printSelectionText();
+    if (text.isEmpty()) {
+        services_.boxes.warning(QStringLiteral("You have not selected any text."));
+        return;
+    }
+    print(text);
+}
+
+void TfrmTemplateResults::showLatestCase(const IndexResults& results) {
+    latestCase_ = results;
+    if (profileChart_) profileChart_->setCase(results);
+}
+
+void TfrmTemplateResults::mnuProfileChartClick() {
+    if (!latestCase_) {
+        services_.boxes.information(QStringLiteral("No case has been computed yet."));
+        return;
+    }
+    if (!profileChart_) {
+        profileChart_ = new TfrmProfileChart(services_, this);
+        profileChart_->setCase(*latestCase_);
+        profileChart_->adjustSize();
+        centreOnScreen(*profileChart_, screen()); // the first time; afterwards where the user left it
+    }
+    profileChart_->show();
+    profileChart_->raise();
+    profileChart_->activateWindow();
+}
+
+// Save as PDF: the text as Print All prints it, then the latest case's chart
+// on a page of its own; the old file is replaced only by a complete document.
+void TfrmTemplateResults::mnuSaveAsPdfClick() {
+    const std::optional<QString> name =
+        services_.files.saveFileNameFiltered(this, pdfDialogFileName, QStringLiteral("*.pdf"));
+    if (!name) return;
+    pdfDialogFileName = *name;
+    ProfileChart chart;
+    PagePainter chartPage;
+    if (latestCase_) {
+        chart.setCase(*latestCase_);
+        chartPage = [&chart](QPainter& p, const QRectF& page) { chart.paintPicture(p, page); };
+    }
+    QByteArray pdf;
+    QString error;
+    if (!reportPdf(printAllText(), printFont(), chartPage, pdf, error) || !replaceFileWith(*name, pdf, error))
+        services_.boxes.error(error);
+}
+
+void TfrmTemplateResults::showHorizontalScrollBar() {
+    memoResults->setLineWrapMode(QPlainTextEdit::NoWrap);
+    memoResults->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+}
+
+// Open Results File: only reachable when the hidden button is shown.
+void TfrmTemplateResults::cmdOpenPreviousFileClick() {
+    const std::optional<QString> name = services_.files.openFileName(this, openDialogFileName);
+    if (!name) return;
+    memoResults->clear();
+    openDialogFileName = *name;
+    saveDialogFileName = *name;
+
+    const std::string path = name->toUtf8().toStdString();
+    const auto failure = [&](int code) {
+        return systemReason(fileErrorMessage(FileAction::ReadResults, path, std::strerror(code)));
+    };
+    std::FILE* f = openFileUtf8(path, "rb");
+    if (!f) {
+        services_.boxes.error(failure(errno));
+        return;
+    }
+    std::string content;
+    char buffer[8192];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) content.append(buffer, got);
+    const bool failed = std::ferror(f) != 0;
+    const int code = errno;
+    std::fclose(f);
+    ReportLines lines;
+    bool longLine = false;
+    for (const std::string_view line : splitLines(content)) {
+        if (QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())).size() > LongResultsLine)
+            longLine = true;
+        lines.emplace_back(line);
+    }
+    appendReportLines(lines);
+    if (longLine) showHorizontalScrollBar();
+    if (failed) services_.boxes.error(failure(code));
+}
+
+} // namespace kalden

@@ -1,0 +1,128 @@
+#pragma once
+
+#include <optional>
+
+#include <QWidget>
+
+#include "gui/platform/Services.h"
+#include "report/ReportComposer.h"
+#include "report/ReportLines.h"
+
+class QAction;
+class QFrame;
+class QLayout;
+class QMenu;
+class QMenuBar;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace kalden {
+
+class TfrmProfileChart;
+
+// The results window. It shows the accumulated report text, saves
+// it, prints all or a selection of it, clears it and leads back to the
+// worksheet. It has no close box and ignores the window manager's close
+// request: "Return to Worksheet" and a confirmed "Exit" are the ways out.
+class TfrmTemplateResults : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TfrmTemplateResults(const Services& services, QWidget* parent = nullptr);
+
+    // The worksheet that "Return to Worksheet" shows again.
+    void setWorksheet(QWidget* worksheet) { worksheet_ = worksheet; }
+
+    // The report lines of the text area, including
+    // whatever the user typed.
+    ReportLines reportLines() const;
+    // Appends lines after everything the area holds, on a line of their own;
+    // the user's edits, the caret and the view stay where they are. Returns
+    // the block number of the first appended line.
+    int appendReportLines(const ReportLines& lines);
+    // composeReport on top of the area's current lines; the view then shows
+    // the new report's first line at the top, and the profile chart the case.
+    void appendReport(const InputRecord& input, const ComputationResults& results, const ReportContext& context,
+                      MessageService& messages);
+
+    // The text sent to the printer by Print All: the area's text, every line
+    // ending in CR LF, followed by one line end.
+    QString printAllText() const;
+    // The same for the selection; empty when nothing is selected.
+    QString printSelectionText() const;
+    // The report's font at the printed size: the text area's family, 8 points.
+    QFont printFont() const;
+
+    // Set while the program ends, so that closing the window is not refused.
+    void setProgramEnding(bool ending) { programEnding_ = ending; }
+
+    // Controls. All but the menu bar and its menu have their member's name
+    // as object name, so that they can also be found with findChild.
+    QMenuBar* MainMenu1 = nullptr;
+    QMenu* mnuPrinterOptions = nullptr;
+    QAction* mnuPrint = nullptr;
+    QAction* mnuPrintSelection = nullptr;
+    QAction* mnuSaveAsPdf = nullptr;
+    QAction* mnuProfileChart = nullptr;
+    QFrame* Panel1 = nullptr;
+    QPlainTextEdit* memoResults = nullptr;
+    QFrame* Panel2 = nullptr;
+    QPushButton* cmdSaveOutput = nullptr;
+    QPushButton* cmdClearResults = nullptr;
+    QPushButton* cmdReturn = nullptr;
+    QPushButton* cmdExit = nullptr;
+    QPushButton* cmdOpenPreviousFile = nullptr;
+
+    // The dialogs' initial file names; choosing a name in either dialog makes
+    // it the initial name of both.
+    QString saveDialogFileName = QStringLiteral("results.txt");
+    QString openDialogFileName = QStringLiteral("results.txt");
+    QString pdfDialogFileName = QStringLiteral("results.pdf");
+
+    // The chart window, once "Profile chart..." has opened it.
+    TfrmProfileChart* profileChartWindow() const { return profileChart_; }
+
+public slots:
+    void cmdSaveOutputClick();
+    void cmdClearResultsClick();
+    void cmdReturnClick();
+    void cmdExitClick();
+    void cmdOpenPreviousFileClick();
+    void mnuPrintClick();
+    void mnuPrintSelectionClick();
+    void mnuSaveAsPdfClick();
+    void mnuProfileChartClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // The constructor's builders, one a part of the window, in the order the
+    // parts stand.
+    QMenuBar* buildMenu();
+    QFrame* buildTextArea();
+    void styleTextArea();
+    QLayout* buildOpenRow();
+    QFrame* buildButtonRow();
+    void connectHandlers();
+    void FormCreate();
+    void FormShow();
+    void print(const QString& text);
+    void showHorizontalScrollBar();
+    void showLineAtTop(int blockNumber);
+    void showLatestCase(const IndexResults& results);
+
+    Services services_;
+    QWidget* worksheet_ = nullptr;
+    bool programEnding_ = false;
+    bool shownBefore_ = false;
+    std::optional<IndexResults> latestCase_; // of this session's latest Compute
+    TfrmProfileChart* profileChart_ = nullptr;
+};
+
+// Lines longer than this in an opened results file give the text area a
+// horizontal scroll bar.
+inline constexpr int LongResultsLine = 75;
+
+} // namespace kalden

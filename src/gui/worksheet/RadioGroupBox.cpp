@@ -1,0 +1,29 @@
+#include "gui/worksheet/RadioGroupBox.h"
+
+#include <QButtonGroup>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace kalden {
+
+RadioGroupBox::RadioGroupBox(const QString& caption, const QStringList& items, QWidget* parent)
+    : QGroupBox(caption, parent), group_(new QButtonGroup(this)) {
+    setAccessibleName(caption);
+    auto* layout = new QVBoxLayout(this);
+    for (int i = 0; i < items.size(); ++i) {
+        auto* button = new QRadioButton(items[i], this);
+        button->setAccessibleName(items[i]);
+        group_->addButton(button, i);
+        layout->addWidget(button);
+        items_.push_back(button);
+    }
+    setItemIndex(0);
+}
+
+int RadioGroupBox::itemIndex() const { return group_->checkedId(); }
+
+void RadioGroupBox::setItemIndex(int index) {
+    if (index >= 0 && index < count()) item(index)->setChecked(true);
+}
+
+} // namespace kalden
