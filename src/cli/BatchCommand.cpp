@@ -6,7 +6,7 @@
 #include <ostream>
 
 #include "cli/BatchPipeline.h"
-#include "cli/CommandLine.h"
+#include "cli/ExitStatus.h"
 #include "cli/InterruptCleanup.h"
 #include "files/TextFile.h"
 #include "files/Utf8Path.h"

@@ -6,16 +6,10 @@
 #include <vector>
 
 #include "cli/BatchOutput.h"
+#include "cli/ExitStatus.h"
 #include "scoring/InputRecord.h"
 
 namespace kalden::cli {
-
-// Exit statuses of kalden-report.
-inline constexpr int ExitOk = 0;
-inline constexpr int ExitWriteFailed = 1;
-inline constexpr int ExitInputRejected = 2;
-inline constexpr int ExitUsage = 64;
-inline constexpr int ExitNoInput = 66; // the batch file cannot be read
 
 struct Arguments {
     Options options;

@@ -1,0 +1,12 @@
+#pragma once
+
+namespace kalden::cli {
+
+// Exit statuses of kalden-report.
+inline constexpr int ExitOk = 0;
+inline constexpr int ExitWriteFailed = 1;
+inline constexpr int ExitInputRejected = 2;
+inline constexpr int ExitUsage = 64;
+inline constexpr int ExitNoInput = 66; // the batch file cannot be read
+
+} // namespace kalden::cli
