@@ -1,0 +1,127 @@
+#include "gui/worksheet/TemplateForm.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTableWidget>
+
+#include "gui/matrix/SquareMatrixForm.h"
+#include "gui/platform/MemoText.h"
+#include "gui/report/TemplateResults.h"
+#include "matrix/WorkMatrix.h"
+#include "scoring/ScoringEngine.h"
+
+// Compute: validation, the matrix step, saving the inputs, scoring and the
+// hand-over to the results window; and what the report is told of the window.
+
+namespace kalden {
+
+// ---- Compute ---------------------------------------------------------------------
+
+void TfrmTemplate::cmdComputeClick() {
+    WorksheetInputFields fields(*this);
+    const std::optional<InputRecord> record = readInputRecord(fields, config.InputCount, messages_);
+    if (!record) return;
+    if (config.UseCorrelationMatrix && !matrixEntryStep()) return;
+    // After the matrix window the worksheet is hidden; a failed save must not
+    // leave the program without a window.
+    if (!SaveCurrentData()) {
+        show();
+        return;
+    }
+    const ComputationResults results = computeAll(*record, messages_);
+    if (!results_) {
+        show();
+        return;
+    }
+    results_->show();
+    hide();
+    results_->setWindowTitle(QStringLiteral("Results viewer: ") + QString::fromStdString(ProgramTitle));
+    results_->appendReport(*record, results, reportContext(), messages_);
+}
+
+QString matrixOrderMessage(const QString& caption, const QString& text) {
+    return QStringLiteral("INPUT ERROR\r(  ") + caption + QStringLiteral("  ") + text +
+           QStringLiteral(
+               "  )\rThe order of the correlation matrix (the number of variables) must be a whole number "
+               "from 1 to 20.");
+}
+
+bool TfrmTemplate::matrixEntryStep() {
+    const NumberScan order = scanNumber(field(8)->text().toStdString());
+    const double n = order.value;
+    if (!order.ok || n < 1 || n > MAX_ORDER || n != std::floor(n)) {
+        messages_.warn(matrixOrderMessage(label(8)->text(), field(8)->text()).toStdString());
+        field(8)->setFocus(Qt::OtherFocusReason);
+        field(8)->selectAll();
+        return false;
+    }
+    MatrixSize = static_cast<int>(n);
+    auto work = std::make_unique<WorkMatrix>(startingWorkMatrix(StoredMatrix, MatrixSize, PreviousDataLoaded));
+    hide();
+    const MatrixEntry entry = editSquareMatrix(*work, {MatrixSize, MatrixSize}, QStringLiteral("Matrix Entry"), true,
+                                               this, QString(), QString(), services_.boxes, *matrixFiles_);
+    if (entry == MatrixEntry::Cancelled) {
+        MatrixEntryCancelled = false;
+        show();
+        return false;
+    }
+    storeAcceptedMatrix(*work, MatrixSize, StoredMatrix);
+    return true;
+}
+
+// ---- Options and report context ------------------------------------------------
+
+Options TfrmTemplate::chosenOptions() const {
+    Options o;
+    o.confidenceMethod = confidenceMethodFromItem(RadioGroup2->itemIndex());
+    o.differenceBasis = differenceBasisFromItem(RadioGroup3->itemIndex());
+    o.sequentialBonferroni = sequentialBonferroniFromItem(RadioGroup1->itemIndex());
+    o.abnormalityCriterion = RadioButton3->isChecked()   ? AbnormalityCriterion::Percent15
+                             : RadioButton2->isChecked() ? AbnormalityCriterion::Percent10
+                                                         : AbnormalityCriterion::Percent5;
+    return o;
+}
+
+ReportContext TfrmTemplate::reportContext() const {
+    ReportContext c;
+    c.notes = linesOfMemoText(memoComments->toPlainText());
+    c.notesLabel = lblComments->text().toStdString();
+    c.useDataGrid = config.UseDataGrid;
+    c.gridColumns = config.GridColumns;
+    c.gridRows = config.GridRows;
+    c.gridColumnsTitle = lblGridColumnsTitle->text().toStdString();
+    if (config.UseDataGrid) {
+        c.gridCells.assign(static_cast<std::size_t>(std::max(0, config.GridRows)), {});
+        for (int row = 0; row < config.GridRows; ++row)
+            for (int column = 1; column <= config.GridColumns; ++column) {
+                const QTableWidgetItem* item = grdData->item(row, column);
+                c.gridCells[static_cast<std::size_t>(row)].push_back(item ? item->text().toStdString() : std::string());
+            }
+    }
+    c.useCorrelationMatrix = config.UseCorrelationMatrix;
+    c.matrixSize = MatrixSize;
+    c.storedMatrix = StoredMatrix;
+    return c;
+}
+
+// ---- The validation pass's view of the window ------------------------------------
+
+std::string WorksheetInputFields::fieldText(int k) const { return form_.field(k)->text().toStdString(); }
+
+std::string WorksheetInputFields::fieldCaption(int k) const { return form_.label(k)->text().toStdString(); }
+
+void WorksheetInputFields::focusField(int k) {
+    QLineEdit* f = form_.field(k);
+    f->setFocus(Qt::OtherFocusReason);
+    f->selectAll();
+}
+
+Options WorksheetInputFields::options() const { return form_.chosenOptions(); }
+
+} // namespace kalden
