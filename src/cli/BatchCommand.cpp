@@ -6,8 +6,8 @@
 #include <ostream>
 
 #include "cli/BatchPipeline.h"
+#include "cli/ErrorText.h"
 #include "cli/ExitStatus.h"
-#include "cli/InterruptCleanup.h"
 #include "files/TextFile.h"
 #include "files/Utf8Path.h"
 
@@ -15,16 +15,30 @@ namespace kalden::cli {
 
 namespace {
 
+// Standard output; the system's reason for the first failed write is kept.
 class StreamSink : public OutputSink {
 public:
     explicit StreamSink(std::ostream& out) : out_(out) {}
     bool write(std::string_view data) override {
+        errno = 0;
         out_.write(data.data(), static_cast<std::streamsize>(data.size()));
-        return !out_.fail();
+        return noteFailure();
     }
+    bool flush() {
+        errno = 0;
+        out_.flush();
+        return noteFailure();
+    }
+    int failure() const { return failure_; }
 
 private:
+    bool noteFailure() {
+        if (!out_.fail()) return true;
+        if (failure_ == 0) failure_ = errno != 0 ? errno : EIO;
+        return false;
+    }
     std::ostream& out_;
+    int failure_ = 0;
 };
 
 class FileSink : public OutputSink {
@@ -43,9 +57,21 @@ int cannotRead(const std::string& input, std::ostream& err) {
 }
 
 int cannotWrite(const std::string& output, const std::string& error, std::ostream& err) {
-    err << "kalden-report: cannot write " << output << ": " << error << '\n';
+    err << "kalden-report: cannot write " << escapeControls(output) << ": " << error << '\n';
     return ExitWriteFailed;
 }
+
+class StreamUntied {
+public:
+    explicit StreamUntied(std::istream& in) : in_(in), tied_(in.tie(nullptr)) {}
+    ~StreamUntied() { in_.tie(tied_); }
+    StreamUntied(const StreamUntied&) = delete;
+    StreamUntied& operator=(const StreamUntied&) = delete;
+
+private:
+    std::istream& in_;
+    std::ostream* tied_;
+};
 
 // The header row, checked before anything is written; nothing with the
 // exit status in `status` when the batch cannot go on.
@@ -64,7 +90,7 @@ std::optional<BatchLayout> readHeader(CsvReader& reader, const std::string& inpu
     std::string problem;
     std::optional<BatchLayout> layout = readBatchLayout(record.cells, problem);
     if (!layout) {
-        err << "kalden-report: " << inputName << ": " << problem << '\n';
+        err << "kalden-report: " << inputName << ": " << escapeControls(problem) << '\n';
         status = ExitUsage;
     }
     return layout;
@@ -96,12 +122,9 @@ int scoreToFile(CsvReader& reader, const BatchLayout& layout, const BatchSetting
     FileSink sink(replacement);
     RowWriter writer(sink, err);
     bool written = false;
-    {
-        const InterruptCleanup cleanup(replacement.temporaryPath());
-        const int status = scoreInto(reader, layout, settings, inputName, err, writer, written);
-        if (status != ExitOk) return status;
-        if (!replacement.commit(error)) return cannotWrite(*settings.output, error, err);
-    }
+    const int status = scoreInto(reader, layout, settings, inputName, err, writer, written);
+    if (status != ExitOk) return status;
+    if (!replacement.commit(error)) return cannotWrite(*settings.output, error, err);
     return closingStatus(writer, err);
 }
 
@@ -112,23 +135,30 @@ int scoreToStream(CsvReader& reader, const BatchLayout& layout, const BatchSetti
     bool written = false;
     const int status = scoreInto(reader, layout, settings, inputName, err, writer, written);
     if (status != ExitOk) return status;
-    out.flush();
-    if (!written || !out) return ExitWriteFailed;
+    if (!sink.flush() || !written) return cannotWriteStandardOutput(sink.failure(), err);
     return closingStatus(writer, err);
 }
 
 } // namespace
 
 int runBatch(const BatchSettings& settings, std::istream& in, std::ostream& out, std::ostream& err) {
+    if (settings.output && sameFile(settings.input, *settings.output)) {
+        err << "kalden-report: " << escapeControls(*settings.output)
+            << " is the batch file itself; writing the results there would destroy the cases\n";
+        return ExitUsage;
+    }
+    // A read from a stream tied to another flushes that one: standard input
+    // is tied to standard output, which the writer thread writes meanwhile.
+    const StreamUntied untied(in);
+    const std::string inputName = settings.input == "-" ? "standard input" : escapeControls(settings.input);
     std::ifstream file;
     std::istream* source = &in;
     if (settings.input != "-") {
         errno = 0;
         file.open(pathFromUtf8(settings.input), std::ios::binary);
-        if (!file) return cannotRead(settings.input, err);
+        if (!file) return cannotRead(inputName, err);
         source = &file;
     }
-    const std::string inputName = settings.input == "-" ? "standard input" : settings.input;
 
     CsvReader reader(*source);
     int status = ExitOk;

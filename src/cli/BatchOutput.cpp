@@ -42,14 +42,24 @@ void appendChars(std::string& out, T value) {
     out.append(buffer, result.ptr);
 }
 
+// A text cell that a spreadsheet would take for a formula: one beginning
+// with '=', '+', '-', '@', a tab or a carriage return.
+bool looksLikeFormula(std::string_view text) {
+    return !text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos;
+}
+
 // CSV quoting: a cell holding a comma, a quote or a line break is quoted,
-// its quotes doubled.
+// its quotes doubled. A text that looks like a formula gets a leading
+// apostrophe, which spreadsheets show as text, and is quoted as well. Only
+// texts from the input come here; the numbers are written elsewhere.
 void appendCsvCell(std::string& out, std::string_view text) {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+    const bool formula = looksLikeFormula(text);
+    if (!formula && text.find_first_of(",\"\r\n") == std::string_view::npos) {
         out.append(text);
         return;
     }
     out.push_back('"');
+    if (formula) out.push_back('\'');
     for (const char c : text) {
         if (c == '"') out.push_back('"');
         out.push_back(c);

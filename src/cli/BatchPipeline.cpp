@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "cli/ErrorText.h"
 #include "scoring/ScoringEngine.h"
 
 namespace kalden::cli {
@@ -29,11 +30,11 @@ public:
     void warn(const std::string& text) override {
         std::string& out = *sink_;
         out += "kalden-report: row " + std::to_string(row_) + " (line " + std::to_string(line_) + ")";
-        if (!id_->empty()) out += ", id \"" + *id_ + "\"";
+        if (!id_->empty()) out += ", id \"" + escapeControls(*id_) + "\"";
         out += ": ";
-        const std::size_t start = out.size();
-        out += text;
-        std::replace(out.begin() + static_cast<std::ptrdiff_t>(start), out.end(), CR, '\n');
+        std::string shown = text;
+        std::replace(shown.begin(), shown.end(), CR, '\n');
+        out += escapeControls(shown, true);
         out += '\n';
     }
     void beep() override {}

@@ -1,13 +1,16 @@
 #include "cli/CommandLine.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <iostream>
 #include <iterator>
 #include <ostream>
 
 #include "cli/BatchCommand.h"
+#include "cli/BatchInput.h"
 #include "cli/BatchPipeline.h"
+#include "cli/ErrorText.h"
 #include "cli/OptionNames.h"
 #include "files/TextFile.h"
 #include "report/ReportComposer.h"
@@ -25,7 +28,7 @@ public:
     void warn(const std::string& text) override {
         std::string shown = text;
         std::replace(shown.begin(), shown.end(), CR, '\n');
-        err_ << shown << '\n';
+        err_ << escapeControls(shown, true) << '\n';
     }
     void beep() override {}
 
@@ -161,7 +164,8 @@ private:
                fail("--criterion must be " + CriterionNames + ", not '" + v + "'");
     }
     bool note(const std::string& v) {
-        a_.notes.push_back(v);
+        // One report line per line of the note, whichever line end it uses.
+        for (std::string& line : splitNotes(v)) a_.notes.push_back(std::move(line));
         return true;
     }
     bool output(const std::string& v) {
@@ -231,7 +235,7 @@ int run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
     std::string problem;
     const std::optional<Arguments> a = parseArguments(args, problem);
     if (!a) {
-        err << "kalden-report: " << problem << "\n\n" << usageText();
+        err << "kalden-report: " << escapeControls(problem) << "\n\n" << usageText();
         return ExitUsage;
     }
     if (a->help) {
@@ -258,14 +262,17 @@ int run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
     if (a->output) {
         std::string error;
         if (!writeFileReplacing(*a->output, joinCrLf(report), error)) {
-            err << "kalden-report: cannot write " << *a->output << ": " << error << '\n';
+            err << "kalden-report: cannot write " << escapeControls(*a->output) << ": " << error << '\n';
             return ExitWriteFailed;
         }
         return ExitOk;
     }
-    for (const std::string& line : report) out << line << '\n';
-    out.flush();
-    return out ? ExitOk : ExitWriteFailed;
+    std::string text;
+    for (const std::string& line : report) text += line + '\n';
+    errno = 0;
+    out << text << std::flush;
+    if (!out) return cannotWriteStandardOutput(errno != 0 ? errno : EIO, err);
+    return ExitOk;
 }
 
 } // namespace kalden::cli

@@ -1,3 +1,4 @@
+#include <csignal>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -28,6 +29,12 @@ static std::vector<std::string> utf8Arguments() {
 #endif
 
 int main(int argc, char** argv) {
+#ifndef _WIN32
+    // A closed pipe or a file size limit turns into a failed write that is
+    // reported, not into a death that loses the output and its message.
+    std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     kalden::initDecimalSeparatorFromLocale();
     std::ios::sync_with_stdio(false);
 #ifdef _WIN32

@@ -1,13 +1,16 @@
 #include "files/PreviousDataFile.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
 
+#include "files/PrivateFolder.h"
 #include "files/TextFile.h"
 #include "format/NumberFormat.h"
 #include "worksheet/InputValidation.h"
@@ -330,10 +333,42 @@ PreviousDataReading readPreviousDataContent(std::string_view content, const Temp
 
 // ---- The file itself ------------------------------------------------------
 
-PreviousDataFileResult loadPreviousDataFile(const std::string& path, const TemplateConfig& config) {
+namespace {
+
+// The file's content, read to the end or up to MaxPreviousDataBytes (nothing
+// a template reads lies further); false with the system's error code.
+bool readContent(int fd, std::string& content, int& code) {
+    char buffer[4096];
+    for (;;) {
+        const auto got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            code = errno;
+            return false;
+        }
+        content.append(buffer, static_cast<std::size_t>(got));
+        if (got == 0 || content.size() > MaxPreviousDataBytes) return true;
+    }
+}
+
+#ifdef _WIN32
+constexpr int FromCurrentFolder = 0;
+#else
+constexpr int FromCurrentFolder = AT_FDCWD;
+#endif
+
+// The file `name` in the open folder `folder` (FromCurrentFolder: `name` is a
+// path), a symbolic link in its place not followed.
+PreviousDataFileResult readDataFileAt([[maybe_unused]] int folder, const std::string& name,
+                                      const TemplateConfig& config) {
     PreviousDataFileResult result;
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
+#ifdef _WIN32
+    const int found = ::stat(name.c_str(), &st);
+#else
+    const int found = ::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW);
+#endif
+    if (found != 0) {
         if (errno == ENOENT || errno == ENOTDIR) return result; // no file: not an error
         result.found = true;
         result.unreadable = true;
@@ -342,28 +377,31 @@ PreviousDataFileResult loadPreviousDataFile(const std::string& path, const Templ
     }
     result.found = true;
     result.unreadable = true; // until the content is in hand
+#ifndef _WIN32
+    if (S_ISLNK(st.st_mode)) {
+        result.reading.error = "A symbolic link, which is not followed";
+        return result;
+    }
+#endif
     // A pipe or device would block the start-up or never end.
     if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
         result.reading.error = "Not a regular file";
         return result;
     }
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) {
+#ifdef _WIN32
+    const int fd = ::open(name.c_str(), O_RDONLY | O_BINARY);
+#else
+    const int fd = ::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+#endif
+    if (fd < 0) {
         result.reading.error = std::strerror(errno);
         return result;
     }
     std::string content;
-    char buffer[4096];
-    for (;;) {
-        const std::size_t got = std::fread(buffer, 1, sizeof buffer, f);
-        content.append(buffer, got);
-        if (got < sizeof buffer) break;
-        if (content.size() > MaxPreviousDataBytes) break; // nothing a template reads lies that far
-    }
-    const bool failed = std::ferror(f) != 0;
-    const int code = errno;
-    std::fclose(f);
-    if (failed) {
+    int code = 0;
+    const bool read = readContent(fd, content, code);
+    ::close(fd);
+    if (!read) {
         result.reading.error = std::strerror(code);
         return result;
     }
@@ -372,38 +410,80 @@ PreviousDataFileResult loadPreviousDataFile(const std::string& path, const Templ
     return result;
 }
 
-bool createPrivateFolder(const std::string& folder, std::string& error) {
-    struct stat st {};
-    if (folder.empty() || ::stat(folder.c_str(), &st) == 0) return true; // what is there is reported by the writing
-    if (errno != ENOENT) {
-        error = std::strerror(errno);
-        return false;
+std::string nameOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string folderOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+} // namespace
+
+PreviousDataFileResult loadPreviousDataFile(const std::string& path, const TemplateConfig& config) {
+    return readDataFileAt(FromCurrentFolder, path, config);
+}
+
+PreviousDataFileResult loadPreviousData(const PreviousDataLocation& where, const TemplateConfig& config) {
+    const std::string path = where.startFile();
+    if (path != where.userFile) return loadPreviousDataFile(path, config);
+    PreviousDataFileResult result;
+    PrivateFolder folder;
+    std::string error;
+    switch (folder.open(where.userFolder, false, error)) {
+    case PrivateFolder::Outcome::Missing: return result;
+    case PrivateFolder::Outcome::Refused:
+        result.found = true;
+        result.unreadable = true;
+        result.reading.error = error;
+        return result;
+    case PrivateFolder::Outcome::Open: break;
     }
-    const auto slash = folder.find_last_of('/');
-    if (slash != std::string::npos && slash > 0 && !createPrivateFolder(folder.substr(0, slash), error)) return false;
 #ifdef _WIN32
-    const int made = ::mkdir(folder.c_str()); // access follows the user's profile folder
+    return loadPreviousDataFile(path, config);
 #else
-    const int made = ::mkdir(folder.c_str(), 0700);
+    return readDataFileAt(folder.descriptor(), nameOf(path), config);
 #endif
-    if (made != 0 && errno != EEXIST) {
-        error = std::strerror(errno);
-        return false;
-    }
-    return true;
 }
 
 bool savePreviousDataFile(const std::string& path, const std::string& content, std::string& error) {
-    const auto slash = path.find_last_of('/');
-    if (slash != std::string::npos && slash > 0 && !createPrivateFolder(path.substr(0, slash), error)) return false;
+    PrivateFolder folder;
+    if (folder.open(folderOf(path), true, error) != PrivateFolder::Outcome::Open) return false;
+#ifdef _WIN32
     return writeFileReplacing(path, content, error, 0600);
+#else
+    FileReplacement file;
+    if (!file.openPrivate(folder.descriptor(), nameOf(path), error)) return false;
+    file.write(content);
+    return file.commit(error);
+#endif
 }
 
 bool deletePreviousDataFile(const std::string& path, std::string& error) {
-    if (::unlink(path.c_str()) == 0) return true;
+    PrivateFolder folder;
+    switch (folder.open(folderOf(path), false, error)) {
+    case PrivateFolder::Outcome::Missing: return true;
+    case PrivateFolder::Outcome::Refused: return false;
+    case PrivateFolder::Outcome::Open: break;
+    }
+#ifdef _WIN32
+    const int removed = ::unlink(path.c_str());
+#else
+    const int removed = ::unlinkat(folder.descriptor(), nameOf(path).c_str(), 0);
+#endif
+    if (removed == 0) return true;
     if (errno == ENOENT || errno == ENOTDIR) return true;
     error = std::strerror(errno);
     return false;
+}
+
+std::string dataHomeFromEnvironment(const char* xdgDataHome, const char* home) {
+    // A relative XDG_DATA_HOME is invalid and ignored, as the XDG rules say:
+    // it would put the file wherever the program happened to start.
+    if (xdgDataHome && xdgDataHome[0] == '/') return xdgDataHome;
+    return std::string(home ? home : "") + "/.local/share";
 }
 
 } // namespace kalden

@@ -168,22 +168,29 @@ struct PreviousDataFileResult {
     PreviousDataReading reading; // its error holds the system's reason when it could not be read
 };
 
-// LoadPreviousData's file steps: no file gives found false and no error.
+// Reads the file at `path`: no file gives found false and no error. A
+// symbolic link in the file's place is not followed.
 PreviousDataFileResult loadPreviousDataFile(const std::string& path, const TemplateConfig& config);
+
+// LoadPreviousData's file steps: the location's start file, the user's own
+// read through its checked folder (a folder that is refused reads as a file
+// that cannot be read, with the reason naming the folder).
+PreviousDataFileResult loadPreviousData(const PreviousDataLocation& where, const TemplateConfig& config);
 
 // SaveCurrentData's file steps, mended so that the previous file is never
 // lost: the new content is written completely beside it and then replaces
 // it. The file is private to the user (mode 0600) and its folder, created
-// when missing, too (0700). On failure the old file stays and `error` holds
-// the system's reason.
+// when missing, too (0700); the folder is checked as PrivateFolder says, and
+// whatever stands in the file's place (a symbolic link included) is replaced,
+// never followed. On failure the old file stays and `error` holds the reason.
 bool savePreviousDataFile(const std::string& path, const std::string& content, std::string& error);
 
-// Creates `folder` and any missing folder above it with mode 0700; true when
-// it exists afterwards, otherwise false with the system's reason.
-bool createPrivateFolder(const std::string& folder, std::string& error);
-
 // Clear Data's deletion: true when no file is left at `path` (also when there
-// was none); otherwise false with the system's reason.
+// was none); otherwise false with the reason.
 bool deletePreviousDataFile(const std::string& path, std::string& error);
+
+// The user's data folder from $XDG_DATA_HOME and $HOME: XDG_DATA_HOME when it
+// is an absolute path, otherwise ~/.local/share.
+std::string dataHomeFromEnvironment(const char* xdgDataHome, const char* home);
 
 } // namespace kalden

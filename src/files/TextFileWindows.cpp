@@ -81,6 +81,7 @@ void FileReplacement::discard() {
     if (!temp_.empty()) ::DeleteFileW(wide(temp_).c_str());
     handle_ = nullptr;
     temp_.clear();
+    open_ = false;
 }
 
 // A file's access on Windows follows its folder (the user's profile for the
@@ -117,6 +118,7 @@ bool FileReplacement::open(const std::string& path, std::string& error, unsigned
         path_ = path;
         failure_ = 0;
         buffer_.clear();
+        open_ = true;
         return true;
     }
     return fail(error, ERROR_FILE_EXISTS);
@@ -147,6 +149,7 @@ bool FileReplacement::commit(std::string& error) {
         return fail(error, code);
     }
     temp_.clear();
+    open_ = false;
     return true;
 }
 

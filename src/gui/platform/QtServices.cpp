@@ -1,6 +1,10 @@
 #include "gui/platform/QtServices.h"
 
+#include <cstdlib>
+
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -9,6 +13,7 @@
 #include <QPrinterInfo>
 #include <QStandardPaths>
 
+#include "files/PreviousDataFile.h"
 #include "gui/platform/PrintLayout.h"
 
 namespace kalden {
@@ -128,7 +133,12 @@ QString QtProgramHost::executablePath() const { return QCoreApplication::applica
 // The generic location, not the application's own: both programs keep their
 // files in the one "kalden" folder whatever their names.
 QString QtProgramHost::dataHome() const {
+#ifdef Q_OS_WIN
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+#else
+    const QByteArray home = QFile::encodeName(QDir::homePath());
+    return QFile::decodeName(dataHomeFromEnvironment(std::getenv("XDG_DATA_HOME"), home.constData()).c_str());
+#endif
 }
 
 void QtProgramHost::endProgram() {

@@ -26,8 +26,9 @@ PreviousDataLocation TfrmTemplate::dataLocation() const {
 std::string TfrmTemplate::dataFilePath() const { return dataLocation().userFile; }
 
 void TfrmTemplate::LoadPreviousData() {
-    const std::string path = dataLocation().startFile();
-    const PreviousDataFileResult file = loadPreviousDataFile(path, config);
+    const PreviousDataLocation where = dataLocation();
+    const std::string path = where.startFile();
+    const PreviousDataFileResult file = loadPreviousData(where, config);
     if (!file.found) {
         PreviousDataLoaded = false;
         if (config.UseDataGrid) {

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <string_view>
+
+namespace kalden::cli {
+
+// A text from the input (a file name, an id, a field) as kalden-report shows
+// it on standard error: control characters and DEL are written as \xNN, so
+// that nothing the input holds can move the cursor, retitle the terminal or
+// forge a line. A line feed stays when `keepLineFeeds` (the message's own
+// line breaks).
+std::string escapeControls(std::string_view text, bool keepLineFeeds = false);
+
+// Reports a failed write to standard output with the system's reason for
+// `code`; gives the exit status for it.
+int cannotWriteStandardOutput(int code, std::ostream& err);
+
+} // namespace kalden::cli
