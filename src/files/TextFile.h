@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -91,6 +92,7 @@ private:
     int finish();
     int copyIntoTarget();
     int linkIntoPlace();
+    void startWriteBack();
 
     int folder_ = -1;        // the target's folder
     std::string name_;       // the target's name in it
@@ -100,7 +102,9 @@ private:
     unsigned mode_ = 0;
     bool exists_ = false;
     unsigned owner_ = 0, group_ = 0;
-    std::string acl_; // the old file's access control list, as its extended attribute
+    std::string acl_;              // the old file's access control list, as its extended attribute
+    std::uint64_t written_ = 0;    // bytes written to fd_
+    std::uint64_t handedOver_ = 0; // of which handed to the device
 #endif
     int failure_ = 0; // system error code of the first failed write
     std::string buffer_;

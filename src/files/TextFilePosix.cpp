@@ -119,8 +119,23 @@ bool FileReplacement::writeAll(const char* data, std::size_t size) {
         }
         data += written;
         size -= static_cast<std::size_t>(written);
+        written_ += static_cast<std::uint64_t>(written);
     }
+    startWriteBack();
     return true;
+}
+
+// Hands what is written so far to the device in the background, so that
+// the flush at the end waits only for the last few megabytes instead of all
+// of a large file.
+void FileReplacement::startWriteBack() {
+    constexpr std::uint64_t Stride = std::uint64_t{8} << 20;
+    if (way_ == Way::Stream || written_ - handedOver_ < Stride) return;
+#ifdef __linux__
+    ::sync_file_range(fd_, static_cast<off_t>(handedOver_), static_cast<off_t>(written_ - handedOver_),
+                      SYNC_FILE_RANGE_WRITE);
+#endif
+    handedOver_ = written_;
 }
 
 FileReplacement::~FileReplacement() { discard(); }
@@ -136,6 +151,8 @@ void FileReplacement::discard() {
     folder_ = -1;
     temp_.clear();
     open_ = false;
+    written_ = 0;
+    handedOver_ = 0;
     anonymous_ = false;
     private_ = false;
     exists_ = false;

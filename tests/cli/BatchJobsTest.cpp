@@ -3,7 +3,9 @@
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <atomic>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -55,6 +57,50 @@ std::string mixedBatch(int rows) {
     };
     for (int r = 0; r < rows; ++r) text += "case" + std::to_string(r) + kinds[r % 6];
     return text;
+}
+
+// kalden-report as a process of its own: standard input from `input`,
+// standard output and error to files (or `errFd` for standard error).
+struct ChildRun {
+    int status = -1; // exit status, or 128 + the signal that ended it
+    std::string out;
+    std::string err;
+};
+
+ChildRun runProcess(const std::vector<std::string>& args, const fs::path& input, const fs::path& dir,
+                    const char* outPath = nullptr, int errFd = -1, bool throughPipe = false) {
+    const fs::path out = outPath ? fs::path(outPath) : dir / "child.out", err = dir / "child.err";
+    int feed[2] = {-1, -1};
+    if (throughPipe && ::pipe(feed) != 0) return {};
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(throughPipe ? feed[0] : ::open(input.c_str(), O_RDONLY), 0);
+        if (throughPipe) ::close(feed[1]);
+        ::dup2(::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
+        ::dup2(errFd >= 0 ? errFd : ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
+        std::vector<char*> argv{const_cast<char*>(KALDEN_REPORT)};
+        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        ::execv(KALDEN_REPORT, argv.data());
+        ::_exit(127);
+    }
+    if (throughPipe) {
+        ::close(feed[0]);
+        const std::string bytes = get(input);
+        for (std::size_t sent = 0; sent < bytes.size();) {
+            const ssize_t n = ::write(feed[1], bytes.data() + sent, bytes.size() - sent);
+            if (n <= 0) break;
+            sent += static_cast<std::size_t>(n);
+        }
+        ::close(feed[1]);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ChildRun run;
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    if (!outPath) run.out = get(out);
+    if (errFd < 0) run.err = get(err);
+    return run;
 }
 
 class BatchJobs : public ::testing::Test {
@@ -164,4 +210,86 @@ TEST_F(BatchJobs, AnInterruptedBatchLeavesNoTemporaryFileAndKeepsTheOldOne) {
         EXPECT_EQ(entries(), 1u) << "no temporary file left";
         EXPECT_EQ(get(output), "old");
     }
+}
+
+// Standard input is read on one thread while standard output is written on
+// another, so no stream may be reached from a thread that does not own it:
+// a read from standard input, tied to standard output, flushed it from the
+// reader thread and now and then garbled a row. The tie is made here on
+// purpose; nothing may reach the output but the calling (writing) thread.
+class OwnerOnlyBuffer : public std::stringbuf {
+public:
+    int strangers() const { return strangers_; }
+
+protected:
+    int sync() override { return note(), std::stringbuf::sync(); }
+    std::streamsize xsputn(const char* s, std::streamsize n) override { return note(), std::stringbuf::xsputn(s, n); }
+    int_type overflow(int_type c) override { return note(), std::stringbuf::overflow(c); }
+
+private:
+    void note() {
+        if (std::this_thread::get_id() != owner_) ++strangers_;
+    }
+    std::thread::id owner_ = std::this_thread::get_id();
+    std::atomic<int> strangers_{0};
+};
+
+TEST_F(BatchJobs, OnlyTheWritingThreadTouchesTheOutputStream) {
+    const std::string input = mixedBatch(3000); // more than one read of standard input
+    const Outcome one = runOn(input, {"--batch", "-", "--format", "csv", "--jobs", "1"});
+    std::istringstream in(input);
+    OwnerOnlyBuffer buffer;
+    std::ostream out(&buffer);
+    std::ostringstream err;
+    in.tie(&out);
+    const int status = run({"--batch", "-", "--format", "csv", "--jobs", "2"}, in, out, err);
+    EXPECT_EQ(buffer.strangers(), 0);
+    EXPECT_EQ(in.tie(), &out) << "the caller's tie is given back";
+    EXPECT_EQ((Outcome{status, buffer.str(), err.str()}), one);
+}
+
+// The same from a pipe, as a user runs it, in every format and many times.
+TEST_F(BatchJobs, StandardInputFromAPipeGivesTheBytesOfOneEveryTime) {
+    const fs::path input = dir_ / "in.csv";
+    std::ofstream(input, std::ios::binary) << mixedBatch(3000);
+    for (const char* format : {"csv", "text", "json"}) {
+        SCOPED_TRACE(format);
+        const ChildRun one = runProcess({"--batch", "-", "--format", format, "--jobs", "1"}, input, dir_);
+        ASSERT_EQ(one.status, ExitInputRejected) << one.err;
+        for (int run = 0; run < 8; ++run) {
+            const ChildRun many = runProcess({"--batch", "-", "--format", format}, input, dir_, nullptr, -1, true);
+            ASSERT_EQ(many.status, one.status) << "run " << run;
+            ASSERT_TRUE(many.out == one.out && many.err == one.err) << "run " << run << " differs";
+        }
+    }
+}
+
+TEST_F(BatchJobs, AFailedWriteToStandardOutputIsReported) {
+    const fs::path input = dir_ / "in.csv";
+    std::ofstream(input, std::ios::binary) << mixedBatch(30);
+    const std::string full =
+        "kalden-report: cannot write to standard output: " + std::string(std::strerror(ENOSPC)) + "\n";
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--batch", "-"}, std::vector<std::string>{"12", "7", "11", "9", "8", "10", "13"}}) {
+        SCOPED_TRACE(args.front());
+        const ChildRun run = runProcess(args, input, dir_, "/dev/full");
+        EXPECT_EQ(run.status, ExitWriteFailed);
+        EXPECT_NE(run.err.find(full), std::string::npos) << run.err;
+    }
+}
+
+// A reader of the messages that goes away (stderr piped into head -1) must
+// not cost the results.
+TEST_F(BatchJobs, AClosedStandardErrorDoesNotLoseTheOutputFile) {
+    const fs::path input = dir_ / "in.csv", output = dir_ / "out.txt", expected = dir_ / "expected.txt";
+    std::ofstream(input, std::ios::binary) << mixedBatch(3000);
+    ASSERT_EQ(runProcess({"--batch", "-", "--jobs", "1", "--output", expected.string()}, input, dir_).status,
+              ExitInputRejected);
+    int messages[2];
+    ASSERT_EQ(::pipe(messages), 0);
+    ::close(messages[0]); // nobody reads them
+    const ChildRun run = runProcess({"--batch", "-", "--output", output.string()}, input, dir_, nullptr, messages[1]);
+    ::close(messages[1]);
+    EXPECT_EQ(run.status, ExitInputRejected);
+    EXPECT_EQ(get(output), get(expected));
 }

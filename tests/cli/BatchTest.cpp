@@ -578,3 +578,58 @@ TEST_F(BatchFiles, AnAbandonedReplacementLeavesTheOldFileAndNoTemporaryFile) {
     EXPECT_EQ(get(path("keep.txt")), "a" + std::string(100000, 'b') + "c");
     EXPECT_EQ(entries(), 1u);
 }
+
+TEST_F(BatchFiles, AnOutputThatIsTheBatchFileItselfIsRefusedWithTheCasesIntact) {
+    const std::string cases = ScoreHeader + "\na,12,7,11,9,8,10,13\n";
+    put(path("in.csv"), cases);
+    std::vector<std::string> spellings = {path("in.csv"), (dir_ / "." / "in.csv").string()};
+#ifndef _WIN32
+    fs::create_symlink("in.csv", dir_ / "link.csv");
+    spellings.push_back(path("link.csv"));
+#endif
+    for (const std::string& output : spellings) {
+        SCOPED_TRACE(output);
+        std::istringstream none;
+        std::ostringstream out, err;
+        EXPECT_EQ(run({"--batch", path("in.csv"), "--output", output}, none, out, err), ExitUsage);
+        EXPECT_EQ(err.str(), "kalden-report: " + output +
+                                 " is the batch file itself; writing the results there would destroy the cases\n");
+        EXPECT_EQ(get(path("in.csv")), cases);
+    }
+}
+
+// A text cell a spreadsheet would run as a formula is written as text; the
+// numbers the program writes itself, negative ones included, are not touched.
+TEST_F(BatchScoring, CsvTextCellsThatLookLikeFormulasAreWrittenAsText) {
+    struct Row {
+        std::string id;    // as the batch file holds it (quoted where needed)
+        std::string shown; // the csv output's first cell
+    };
+    const Row rows[] = {
+        {"\"=HYPERLINK(\"\"x\"\")\"", "\"'=HYPERLINK(\"\"x\"\")\""},
+        {"+1", "\"'+1\""},
+        {"-2", "\"'-2\""},
+        {"@SUM(A1)", "\"'@SUM(A1)\""},
+        {"\"\tx\"", "\"'\tx\""},
+        {"\"\rx\"", "\"'\rx\""},
+        {"\"a\rb\"", "\"a\rb\""},
+        {"a-b", "a-b"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.id);
+        const Outcome r = runBatchOn(ScoreHeader + "\n" + row.id + ",5,10,5,15,10,10,15\n", {"--format", "csv"});
+        ASSERT_EQ(r.status, ExitOk) << r.err;
+        const std::string line = r.out.substr(r.out.find("\r\n") + 2);
+        EXPECT_EQ(line.substr(0, row.shown.size() + 1), row.shown + ",");
+        EXPECT_NE(line.find(",-54.601026648280595,"), std::string::npos) << "a number stays a number";
+    }
+}
+
+TEST_F(BatchScoring, ControlCharactersInEchoedTextsAreEscapedOnStandardError) {
+    const Outcome r = runBatchOn(ScoreHeader + "\n\"\x1b]0;owned\a\x1b[2J\",12,7,11,9,8,10,\n", {});
+    EXPECT_EQ(r.status, ExitInputRejected);
+    EXPECT_EQ(r.err,
+              "kalden-report: row 1 (line 2), id \"\\x1b]0;owned\\x07\\x1b[2J\": INPUT ERROR  (  MATRIX REASONING "
+              "subtest scaled score:  )  Data have not been entered in this field.\n"
+              "kalden-report: 1 of 1 rows rejected\n");
+}

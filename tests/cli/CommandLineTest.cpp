@@ -331,4 +331,25 @@ TEST_F(ReportTest, DecimalSeparatorOfTheLocaleIsUsedInTheReport) {
     EXPECT_EQ(lines.back(), " Chi-square = 2,924,  p value = 0,57055");
 }
 
+TEST_F(ReportTest, ANoteIsSplitIntoLinesWhateverItsLineEnds) {
+    const fs::path dir = fs::temp_directory_path() / ("kalden-note-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const fs::path file = dir / "note.txt";
+    const CliRun r = runReport(
+        {"--note", "first\nsecond\rthird\r\nfourth", "--output", file.string(), "12", "7", "11", "9", "8", "10", "13"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::string report = readFile(file);
+    const std::string indent(15, ' ');
+    EXPECT_NE(report.find(" User's Notes: first\r\n" + indent + "second\r\n" + indent + "third\r\n" + indent +
+                          "fourth\r\n"),
+              std::string::npos);
+    std::size_t bare = 0;
+    for (std::size_t i = 0; i < report.size(); ++i)
+        if ((report[i] == '\r') != (i + 1 < report.size() && report[i + 1] == '\n') ||
+            (report[i] == '\n' && (i == 0 || report[i - 1] != '\r')))
+            ++bare;
+    EXPECT_EQ(bare, 0u) << "every line ends in CR LF";
+    fs::remove_all(dir);
+}
+
 } // namespace

@@ -98,6 +98,11 @@ TEST(DistribModuleFunctions, LnGammaCarriesTheSeriesOwnError) {
     // At 1 and 2 the exact value is 0; the series misses it by a few 1e-12.
     EXPECT_NEAR(lnGamma(1), -4.565e-12L, 5e-16L);
     EXPECT_NEAR(lnGamma(2), -1.187e-11L, 5e-15L);
+    // The same misses to the digits the six coefficients give (worked out in
+    // 50-digit decimal arithmetic from their literals): a changed digit in
+    // any coefficient moves them far beyond this tolerance.
+    EXPECT_NEAR(lnGamma(1), -4.5650968857730020e-12L, 1e-17L);
+    EXPECT_NEAR(lnGamma(2), -1.1866953137795982e-11L, 1e-17L);
     EXPECT_LT(lnGamma(1), 0);
     EXPECT_NEAR(lnGamma(0.5L), std::log(std::sqrt(3.141592653589793238L)), 1e-10L);
     EXPECT_NEAR(lnGamma(10), std::log(362880.0L), 1e-10L);
@@ -326,6 +331,15 @@ TEST(GammaDistribution, QuantileReturnsSupportEndsAtZeroAndOne) {
         EXPECT_EQ(d.quantile(1e-13L), 0) << "shape " << shape;
         EXPECT_EQ(d.quantile(1), UNBOUNDED) << "shape " << shape;
     }
+}
+
+// Far above shape 200, next to x = a, the series is still far from
+// converged when it is cut after its first term and 100 more; P is then the
+// prefactor times exactly those 101 terms, whose sum is worked out here in
+// exact rational arithmetic. One term less moves it by 8e-9 relatively.
+TEST(DistribModuleFunctions, GammaSeriesIsCutAfterOneHundredFurtherTerms) {
+    const long double prefactor = std::exp(300 * std::log(299.0L) - 299 - lnGamma(300));
+    EXPECT_NEAR(gammaSeries(299, 300) / prefactor, 0.070271907004873067952L, 1e-12L * 0.07L);
 }
 
 TEST(GammaDistribution, QuantileInvertsTheCdf) {
