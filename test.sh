@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Sets everything up, builds, and runs the whole test suite: the normal
 # build, then the same suite under AddressSanitizer and UndefinedBehaviorSanitizer,
-# the batch tests under ThreadSanitizer, then the core and command line
-# cross-built for Windows and tested under Wine.
+# the batch tests under ThreadSanitizer, then the whole program cross-built for
+# Windows, tested under Wine and packed as an installer.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/setup.sh
+echo "== $(scripts/windows-qt.sh --status)"
 export QT_QPA_PLATFORM=offscreen
 export LC_ALL=C.UTF-8
 jobs=$(nproc)
@@ -45,5 +46,7 @@ cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKALDEN_SAN
 cmake --build build-tsan -j "$jobs" --target kalden-report batch_tests batch_jobs_tests
 TSAN_OPTIONS=halt_on_error=1:exitcode=66 run_tests build-tsan -R '^(Batch|Csv)'
 
-# The core and kalden-report cross-built for Windows, tested under Wine.
+# KALDEN cross-built for Windows against a Qt built once from Debian's
+# sources, tested under Wine; the installer and the .zip, whose paths it
+# prints last.
 scripts/windows.sh

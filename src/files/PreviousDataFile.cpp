@@ -12,6 +12,7 @@
 
 #include "files/PrivateFolder.h"
 #include "files/TextFile.h"
+#include "files/Utf8Path.h"
 #include "format/NumberFormat.h"
 #include "worksheet/InputValidation.h"
 
@@ -51,17 +52,22 @@ std::string userDataFolder(std::string_view dataHome) { return dataFilePath(data
 namespace {
 
 bool existsAt(const std::string& path) {
-    struct stat st {};
+    FileStatus st{};
 #ifdef _WIN32
-    return ::stat(path.c_str(), &st) == 0; // no symbolic links to tell apart
+    return statUtf8(path, st) == 0; // no symbolic links to tell apart
 #else
     return ::lstat(path.c_str(), &st) == 0;
 #endif
 }
 
 bool isReadableRegularFile(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), R_OK) == 0;
+    FileStatus st{};
+#ifdef _WIN32
+    const bool readable = readableUtf8(path);
+#else
+    const bool readable = ::access(path.c_str(), R_OK) == 0;
+#endif
+    return statUtf8(path, st) == 0 && S_ISREG(st.st_mode) && readable;
 }
 
 } // namespace
@@ -362,9 +368,9 @@ constexpr int FromCurrentFolder = AT_FDCWD;
 PreviousDataFileResult readDataFileAt([[maybe_unused]] int folder, const std::string& name,
                                       const TemplateConfig& config) {
     PreviousDataFileResult result;
-    struct stat st {};
+    FileStatus st{};
 #ifdef _WIN32
-    const int found = ::stat(name.c_str(), &st);
+    const int found = statUtf8(name, st);
 #else
     const int found = ::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW);
 #endif
@@ -389,7 +395,7 @@ PreviousDataFileResult readDataFileAt([[maybe_unused]] int folder, const std::st
         return result;
     }
 #ifdef _WIN32
-    const int fd = ::open(name.c_str(), O_RDONLY | O_BINARY);
+    const int fd = openUtf8(name, O_RDONLY | O_BINARY);
 #else
     const int fd = ::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
 #endif
@@ -410,10 +416,12 @@ PreviousDataFileResult readDataFileAt([[maybe_unused]] int folder, const std::st
     return result;
 }
 
+#ifndef _WIN32
 std::string nameOf(const std::string& path) {
     const auto slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
+#endif
 
 std::string folderOf(const std::string& path) {
     const auto slash = path.find_last_of('/');
@@ -469,7 +477,7 @@ bool deletePreviousDataFile(const std::string& path, std::string& error) {
     case PrivateFolder::Outcome::Open: break;
     }
 #ifdef _WIN32
-    const int removed = ::unlink(path.c_str());
+    const int removed = unlinkUtf8(path);
 #else
     const int removed = ::unlinkat(folder.descriptor(), nameOf(path).c_str(), 0);
 #endif

@@ -1,5 +1,7 @@
 #include "files/PrivateFolder.h"
 
+#include "files/Utf8Path.h"
+
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
@@ -14,8 +16,8 @@
 namespace kalden {
 
 bool createPrivateFolder(const std::string& folder, std::string& error) {
-    struct stat st {};
-    if (folder.empty() || ::stat(folder.c_str(), &st) == 0) return true; // what is there is reported by the writing
+    FileStatus st{};
+    if (folder.empty() || statUtf8(folder, st) == 0) return true; // what is there is reported by the writing
     if (errno != ENOENT) {
         error = std::strerror(errno);
         return false;
@@ -23,7 +25,7 @@ bool createPrivateFolder(const std::string& folder, std::string& error) {
     const auto slash = folder.find_last_of('/');
     if (slash != std::string::npos && slash > 0 && !createPrivateFolder(folder.substr(0, slash), error)) return false;
 #ifdef _WIN32
-    const int made = ::mkdir(folder.c_str()); // access follows the user's profile folder
+    const int made = mkdirUtf8(folder); // access follows the user's profile folder
 #else
     const int made = ::mkdir(folder.c_str(), 0700);
 #endif
@@ -40,10 +42,14 @@ PrivateFolder::~PrivateFolder() = default;
 
 PrivateFolder::Outcome PrivateFolder::open(const std::string& path, bool create, std::string& error) {
     if (create && !createPrivateFolder(path, error)) return Outcome::Refused;
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
-        if (errno == ENOENT) return Outcome::Missing;
+    FileStatus st{};
+    if (statUtf8(path, st) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR) return Outcome::Missing;
         error = std::strerror(errno);
+        return Outcome::Refused;
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        error = std::strerror(ENOTDIR);
         return Outcome::Refused;
     }
     return Outcome::Open;

@@ -1,5 +1,12 @@
 #pragma once
 
+#include <sys/stat.h>
+#ifdef _WIN32
+#include <direct.h>
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -23,5 +30,18 @@ inline std::FILE* openFileUtf8(const std::string& utf8, const char* mode) {
     return std::fopen(utf8.c_str(), mode);
 #endif
 }
+
+// stat(2) and friends for a UTF-8 file name: the wide calls on Windows.
+#ifdef _WIN32
+using FileStatus = struct _stat64;
+inline int statUtf8(const std::string& utf8, FileStatus& st) { return ::_wstat64(pathFromUtf8(utf8).c_str(), &st); }
+inline int openUtf8(const std::string& utf8, int flags) { return ::_wopen(pathFromUtf8(utf8).c_str(), flags); }
+inline int unlinkUtf8(const std::string& utf8) { return ::_wunlink(pathFromUtf8(utf8).c_str()); }
+inline int mkdirUtf8(const std::string& utf8) { return ::_wmkdir(pathFromUtf8(utf8).c_str()); }
+inline bool readableUtf8(const std::string& utf8) { return ::_waccess(pathFromUtf8(utf8).c_str(), 4) == 0; }
+#else
+using FileStatus = struct stat;
+inline int statUtf8(const std::string& utf8, FileStatus& st) { return ::stat(utf8.c_str(), &st); }
+#endif
 
 } // namespace kalden

@@ -25,6 +25,17 @@
 #include "gui/report/TemplateResults.h"
 #include "gui/worksheet/TemplateForm.h"
 
+#ifdef KALDEN_TEST_FONT_DIR
+// Wine hands the program no QT_* variable from the environment, so the
+// cross-built window tests choose the offscreen platform and its fonts (the
+// ones the Linux tests get from fontconfig) before the application starts.
+inline void useOffscreenPlatformUnderWine() {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("QT_QPA_FONTDIR", KALDEN_TEST_FONT_DIR);
+}
+Q_CONSTRUCTOR_FUNCTION(useOffscreenPlatformUnderWine)
+#endif
+
 namespace kalden::testing {
 
 // Records every box and beep in order: "beep", "warning:<text>",
@@ -139,15 +150,15 @@ public:
 };
 
 inline std::string readBytes(const QString& path) {
-    std::ifstream in(QFile::encodeName(path).toStdString(), std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
+    QFile in(path);
+    if (!in.open(QIODevice::ReadOnly)) return {};
+    return in.readAll().toStdString();
 }
 
 inline void writeBytes(const QString& path, const std::string& content) {
-    std::ofstream out(QFile::encodeName(path).toStdString(), std::ios::binary);
-    out << content;
+    QFile out(path);
+    if (out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        out.write(content.data(), static_cast<qint64>(content.size()));
 }
 
 // The program's two windows over fakes, with the executable "living" in a

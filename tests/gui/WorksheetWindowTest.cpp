@@ -2,11 +2,13 @@
 // and their checks, the previous-data file), with recording fakes for every
 // platform service.
 
+#ifndef _WIN32
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
+#endif
 #include <csignal>
 
-#include <sys/stat.h>
 #include <QAbstractButton>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -548,6 +550,9 @@ private slots:
     // case is private: the file is kept in the user's data folder, both made
     // private when Compute creates them.
     void theDataFileIsPrivateToTheUser() {
+#ifdef _WIN32
+        QSKIP("POSIX file modes, FIFOs and file-size limits; Windows guards the data folder by the user profile");
+#else
         QTemporaryDir dir;
         Program p;
         p.start(exeIn(dir));
@@ -562,6 +567,7 @@ private slots:
         QCOMPARE(::stat(QFile::encodeName(Program::dataFolder(dir)).constData(), &folder), 0);
         QCOMPARE(folder.st_mode & 07777, 0700u);
         QVERIFY(!QFile::exists(dir.filePath("kalden.txt"))); // nothing beside the executable
+#endif
     }
 
     // A file an older version kept beside the executable is read until the
@@ -724,6 +730,9 @@ private slots:
     }
 
     void aNamedPipeInPlaceOfTheDataFileDoesNotHangTheStart() {
+#ifdef _WIN32
+        QSKIP("POSIX file modes, FIFOs and file-size limits; Windows guards the data folder by the user profile");
+#else
         QTemporaryDir dir;
         Program p;
         QVERIFY(QDir().mkpath(Program::dataFolder(dir)));
@@ -733,6 +742,7 @@ private slots:
                  QStringList{
                      QStringLiteral("Could not read the last case from %1: Not a regular file").arg(p.dataFile(dir))});
         for (int k = 1; k <= 7; ++k) QVERIFY(p.form->field(k)->text().isEmpty());
+#endif
     }
 
     void aDataFileThatCannotBeReadGivesTheSystemsReason() {
@@ -740,9 +750,13 @@ private slots:
         Program p;
         QVERIFY(QDir().mkpath(p.dataFile(dir))); // a folder in its place
         p.start(exeIn(dir));
+#ifdef _WIN32
+        const QString reason = QStringLiteral("Permission denied"); // what Windows says of opening a folder
+#else
+        const QString reason = QStringLiteral("Is a directory");
+#endif
         QCOMPARE(p.boxes.errors(),
-                 QStringList{
-                     QStringLiteral("Could not read the last case from %1: Is a directory").arg(p.dataFile(dir))});
+                 QStringList{QStringLiteral("Could not read the last case from %1: %2").arg(p.dataFile(dir), reason)});
         QVERIFY(!p.form->PreviousDataLoaded);
         for (int k = 1; k <= 7; ++k) QVERIFY(p.form->field(k)->text().isEmpty());
     }
@@ -764,6 +778,27 @@ private slots:
         for (int k = 1; k <= 7; ++k) QCOMPARE(p.form->field(k)->text(), expected[k - 1]);
     }
 
+    // A user folder named outside the ANSI code page (C:\\Users\\Søren on
+    // Windows): the last case is saved there and read back at the next start.
+    void theLastCaseLivesInAFolderOfAnyName() {
+        QTemporaryDir dir;
+        const QString home = dir.filePath(QStringLiteral("S\u00f8ren \u042e\u0440\u0438\u0439 \u65e5\u672c"));
+        {
+            Program p;
+            p.host.dataHomePath = home;
+            p.start(exeIn(dir));
+            p.setScores(Mixed);
+            p.form->cmdComputeClick();
+            QVERIFY(p.boxes.events.isEmpty());
+        }
+        QCOMPARE(readBytes(home + QStringLiteral("/kalden/kalden.txt")), std::string("12 7 11 9 8 10 13  "));
+        Program again;
+        again.host.dataHomePath = home;
+        again.start(exeIn(dir));
+        QVERIFY(again.boxes.events.isEmpty());
+        QCOMPARE(again.form->field(7)->text(), QStringLiteral("13"));
+    }
+
     // Tests run as root, where a read-only folder does not stop writing; a
     // folder that is in fact a regular file, or one that has vanished, does.
     void aDataFileThatCannotBeWrittenEndsComputeWithTheReason() {
@@ -776,8 +811,13 @@ private slots:
         p.form->show();
         p.setScores(Mixed);
         p.form->cmdComputeClick();
-        QCOMPARE(p.boxes.events, QStringList{QStringLiteral("error:Could not save the last case to %1: Not a directory")
-                                                 .arg(dir.filePath("plain/kalden/kalden.txt"))});
+#ifdef _WIN32
+        const QString reason = QStringLiteral("No such file or directory"); // Windows has no "not a directory"
+#else
+        const QString reason = QStringLiteral("Not a directory");
+#endif
+        QCOMPARE(p.boxes.events, QStringList{QStringLiteral("error:Could not save the last case to %1: %2")
+                                                 .arg(dir.filePath("plain/kalden/kalden.txt"), reason)});
         QVERIFY(!p.results->isVisible());
         QVERIFY(p.form->isVisible());
         QVERIFY(p.results->reportLines().empty());
@@ -799,6 +839,9 @@ private slots:
     }
 
     void aReadOnlyFolderEndsComputeWithTheReason() {
+#ifdef _WIN32
+        QSKIP("POSIX file modes, FIFOs and file-size limits; Windows guards the data folder by the user profile");
+#else
         if (::geteuid() == 0) QSKIP("running as root: a read-only folder does not stop root from writing");
         QTemporaryDir dir;
         Program p;
@@ -814,10 +857,14 @@ private slots:
         QVERIFY(!p.results->isVisible());
         QCOMPARE(readBytes(p.dataFile(dir)), std::string("10 12 9 11 8 13 10  "));
         QFile::setPermissions(Program::dataFolder(dir), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+#endif
     }
 
     // Fault mended: a save that fails half-way leaves the previous file whole.
     void aFailedSaveKeepsThePreviousFile() {
+#ifdef _WIN32
+        QSKIP("POSIX file modes, FIFOs and file-size limits; Windows guards the data folder by the user profile");
+#else
         QTemporaryDir dir;
         Program p;
         QVERIFY(QDir().mkpath(Program::dataFolder(dir)));
@@ -842,6 +889,7 @@ private slots:
         QCOMPARE(QDir(Program::dataFolder(dir)).entryList(QDir::Files | QDir::Hidden),
                  QStringList{QStringLiteral("kalden.txt")});
         QVERIFY(!p.results->isVisible());
+#endif
     }
 
     // ---- The notes field ------------------------------------------------------------------

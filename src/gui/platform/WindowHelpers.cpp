@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QFile>
 #include <QPushButton>
 #include <QScreen>
 #include <QWidget>
@@ -29,6 +30,14 @@ void centreOnScreen(QWidget& window, const QScreen* screen) {
     if (!screen) return;
     const QRect area = screen->availableGeometry();
     window.move(area.center() - QPoint(window.width() / 2, window.height() / 2));
+}
+
+std::string corePath(const QString& path) {
+#ifdef Q_OS_WIN
+    return path.toUtf8().toStdString();
+#else
+    return QFile::encodeName(path).toStdString();
+#endif
 }
 
 } // namespace kalden

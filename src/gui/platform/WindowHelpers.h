@@ -24,6 +24,10 @@ QPushButton* boldButton(const QString& caption, QWidget* parent);
 // locale's encoding), as the error boxes show it.
 QString systemReason(const std::string& error);
 
+// A file name as the core takes it: UTF-8 on Windows, whose core calls are
+// the wide ones; the file system's own bytes elsewhere.
+std::string corePath(const QString& path);
+
 // Moves `window` so that its centre is the centre of the screen's available
 // area; nothing happens without a screen.
 void centreOnScreen(QWidget& window, const QScreen* screen);

@@ -10,6 +10,7 @@
 
 #include "files/TextFile.h"
 #include "gui/platform/Services.h"
+#include "gui/platform/WindowHelpers.h"
 
 namespace kalden {
 
@@ -50,7 +51,7 @@ bool picturePdf(const PagePainter& paint, QByteArray& pdf, QString& error) {
 
 bool replaceFileWith(const QString& path, const QByteArray& bytes, QString& error) {
     std::string reason;
-    if (writeFileReplacing(QFile::encodeName(path).toStdString(), bytes.toStdString(), reason)) return true;
+    if (writeFileReplacing(corePath(path), bytes.toStdString(), reason)) return true;
     error = QDir::toNativeSeparators(path) + u'\r' + QString::fromLocal8Bit(reason.c_str());
     return false;
 }

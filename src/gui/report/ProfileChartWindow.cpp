@@ -6,7 +6,9 @@
 #include <QImage>
 #include <QPainter>
 #include <QPushButton>
+#if KALDEN_HAVE_SVG
 #include <QSvgGenerator>
+#endif
 #include <QVBoxLayout>
 
 #include "gui/report/PdfExport.h"
@@ -29,6 +31,7 @@ bool chartPng(const ProfileChart& chart, QByteArray& bytes) {
     return buffer.open(QIODevice::WriteOnly) && image.save(&buffer, "PNG");
 }
 
+#if KALDEN_HAVE_SVG
 bool chartSvg(const ProfileChart& chart, QByteArray& bytes) {
     QBuffer buffer(&bytes);
     if (!buffer.open(QIODevice::WriteOnly)) return false;
@@ -43,6 +46,7 @@ bool chartSvg(const ProfileChart& chart, QByteArray& bytes) {
     chart.paintChart(painter, QSizeF(ProfileChart::PictureSize));
     return painter.end();
 }
+#endif
 
 } // namespace
 
@@ -51,8 +55,10 @@ bool chartFileBytes(const ProfileChart& chart, const QString& fileName, QByteArr
     bool done = false;
     if (extension == u"png") {
         done = chartPng(chart, bytes);
+#if KALDEN_HAVE_SVG
     } else if (extension == u"svg") {
         done = chartSvg(chart, bytes);
+#endif
     } else if (extension == u"pdf") {
         return picturePdf([&chart](QPainter& p, const QRectF& page) { chart.paintPicture(p, page); }, bytes, error);
     } else {

@@ -41,8 +41,16 @@ private:
 // failure to encode.
 bool chartFileBytes(const ProfileChart& chart, const QString& fileName, QByteArray& bytes, QString& error);
 
+// A build without Qt SVG (the Windows one: Debian offers no source of it to
+// build from) saves PNG and PDF only.
+#if KALDEN_HAVE_SVG
 inline const QString ChartFileTypes = QStringLiteral("PNG image (*.png);;SVG drawing (*.svg);;PDF document (*.pdf)");
 inline const QString ChartExtensionMessage = QStringLiteral(
     "The chart is saved as a PNG, SVG or PDF file: please give a file name ending in .png, .svg or .pdf.");
+#else
+inline const QString ChartFileTypes = QStringLiteral("PNG image (*.png);;PDF document (*.pdf)");
+inline const QString ChartExtensionMessage =
+    QStringLiteral("The chart is saved as a PNG or PDF file: please give a file name ending in .png or .pdf.");
+#endif
 
 } // namespace kalden

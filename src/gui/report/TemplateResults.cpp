@@ -222,7 +222,7 @@ void TfrmTemplateResults::cmdSaveOutputClick() {
     std::string error;
     // The core takes file names as UTF-8 everywhere (on Windows, too, where
     // the local 8-bit encoding is the ANSI code page).
-    const std::string path = name->toUtf8().toStdString();
+    const std::string path = corePath(*name);
     if (!writeFileReplacing(path, joinCrLf(reportLines()), error))
         services_.boxes.error(systemReason(fileErrorMessage(FileAction::SaveResults, path, error)));
 }
@@ -326,7 +326,7 @@ void TfrmTemplateResults::cmdOpenPreviousFileClick() {
     openDialogFileName = *name;
     saveDialogFileName = *name;
 
-    const std::string path = name->toUtf8().toStdString();
+    const std::string path = corePath(*name);
     const auto failure = [&](int code) {
         return systemReason(fileErrorMessage(FileAction::ReadResults, path, std::strerror(code)));
     };

@@ -19,8 +19,8 @@ namespace kalden {
 // ---- The previous-data file -----------------------------------------------------
 
 PreviousDataLocation TfrmTemplate::dataLocation() const {
-    return previousDataLocation(QFile::encodeName(services_.host.dataHome()).toStdString(),
-                                QFile::encodeName(services_.host.executablePath()).toStdString(), config.dataFileName);
+    return previousDataLocation(corePath(services_.host.dataHome()), corePath(services_.host.executablePath()),
+                                config.dataFileName);
 }
 
 std::string TfrmTemplate::dataFilePath() const { return dataLocation().userFile; }

@@ -1,0 +1,20 @@
+# The Windows resources of an executable: its icon, made at build time from
+# the icon's PNGs (icotool, from Debian's icoutils), and its version
+# information (product name, version, file description).
+function(kalden_windows_resources target product description)
+  find_program(KALDEN_ICOTOOL icotool REQUIRED)
+  set(icon ${CMAKE_CURRENT_BINARY_DIR}/${target}.ico)
+  set(pngs)
+  foreach(size 48 128 256)
+    list(APPEND pngs ${PROJECT_SOURCE_DIR}/data/icons/${KALDEN_APP_ID}-${size}.png)
+  endforeach()
+  add_custom_command(OUTPUT ${icon} COMMAND ${KALDEN_ICOTOOL} -c -o ${icon} ${pngs} DEPENDS ${pngs} VERBATIM)
+  set(KALDEN_RC_ICON ${icon})
+  set(KALDEN_RC_PRODUCT ${product})
+  set(KALDEN_RC_DESCRIPTION ${description})
+  set(KALDEN_RC_FILE ${target}.exe)
+  string(REPLACE "." "," KALDEN_RC_VERSION_COMMAS "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH}.0")
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/program.rc.in ${CMAKE_CURRENT_BINARY_DIR}/${target}.rc @ONLY)
+  set_source_files_properties(${CMAKE_CURRENT_BINARY_DIR}/${target}.rc PROPERTIES OBJECT_DEPENDS ${icon})
+  target_sources(${target} PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/${target}.rc)
+endfunction()
