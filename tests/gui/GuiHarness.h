@@ -155,6 +155,16 @@ inline std::string readBytes(const QString& path) {
     return in.readAll().toStdString();
 }
 
+// How the system words a regular file used as a folder in a path: Windows
+// has no "not a directory".
+inline QString notAFolderReason() {
+#ifdef _WIN32
+    return QStringLiteral("No such file or directory");
+#else
+    return QStringLiteral("Not a directory");
+#endif
+}
+
 inline void writeBytes(const QString& path, const std::string& content) {
     QFile out(path);
     if (out.open(QIODevice::WriteOnly | QIODevice::Truncate))

@@ -595,11 +595,7 @@ private slots:
                                   }});
         press(p.form->cmdCompute);
         QCOMPARE(script.opened, 1);
-#ifdef _WIN32
-        const QString reason = QStringLiteral("No such file or directory"); // Windows has no "not a directory"
-#else
-        const QString reason = QStringLiteral("Not a directory");
-#endif
+        const QString reason = kalden::testing::notAFolderReason();
         QCOMPARE(p.boxes.events, QStringList{QStringLiteral("error:Could not save the last case to %1: %2")
                                                  .arg(dir.filePath("plain/kalden/kalden-template-demo.txt"), reason)});
         QVERIFY(p.form->isVisible());

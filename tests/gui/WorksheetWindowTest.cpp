@@ -811,11 +811,7 @@ private slots:
         p.form->show();
         p.setScores(Mixed);
         p.form->cmdComputeClick();
-#ifdef _WIN32
-        const QString reason = QStringLiteral("No such file or directory"); // Windows has no "not a directory"
-#else
-        const QString reason = QStringLiteral("Not a directory");
-#endif
+        const QString reason = kalden::testing::notAFolderReason();
         QCOMPARE(p.boxes.events, QStringList{QStringLiteral("error:Could not save the last case to %1: %2")
                                                  .arg(dir.filePath("plain/kalden/kalden.txt"), reason)});
         QVERIFY(!p.results->isVisible());
