@@ -70,7 +70,11 @@ std::string usageText() {
            "line of computed values per row (csv, json). --jobs scores on N threads (default: one per\n"
            "processor); the output is the same for every N.\n"
            "Exit status: 0 every row scored, 1 the output could not be written, 2 a row was rejected\n"
-           "(its place kept in the output), 64 usage error or unusable header, 66 FILE cannot be read.\n";
+           "(its place kept in the output), 64 usage error or unusable header, 66 FILE cannot be read.\n"
+           "\n"
+           "       kalden-report --help | --version\n"
+           "\n"
+           "Prints this help, or the program's version, and exits with status 0.\n";
 }
 
 namespace {

@@ -57,6 +57,7 @@ public:
     }
     void information(const QString& text) override { events << QStringLiteral("information:") + text; }
     void error(const QString& text) override { events << QStringLiteral("error:") + text; }
+    void about(const QString& text) override { events << QStringLiteral("about:") + text; }
     void beep() override { events << QStringLiteral("beep"); }
 
     QStringList warnings() const { return withPrefix(QStringLiteral("warning:")); }
@@ -137,6 +138,15 @@ public:
         pictures << page;
         return true;
     }
+    // "choose" and "preview:<text>", in order; the dialog's answer is
+    // `chooseAnswer`.
+    QStringList dialogs;
+    bool chooseAnswer = true;
+    bool choosePrinter(QWidget*) override {
+        dialogs << QStringLiteral("choose");
+        return chooseAnswer;
+    }
+    void preview(QWidget*, const QString& text, const QFont&) override { dialogs << QStringLiteral("preview:") + text; }
 };
 
 class FakeHost : public ProgramHost {

@@ -117,6 +117,24 @@ private slots:
         check("a\f\fb", {{1, 0, 0, "a"}, {3, 0, 0, "b"}}, 3);
     }
 
+    // Seven lines fill a page: an eighth would stand alone on the second.
+    void aLastLineNeverStandsAloneOnItsPage() {
+        PrintLayout widow = layoutPrintedText("a\r\nb\r\nc\r\nd\r\ne\r\nf\r\ng\r\nh\r\n", tenPixelMetrics());
+        keepTwoLinesOnLastPage(widow, 12);
+        const std::vector<Expected> moved = {{1, 0, 0, "a"},  {1, 0, 12, "b"}, {1, 0, 24, "c"}, {1, 0, 36, "d"},
+                                             {1, 0, 48, "e"}, {1, 0, 60, "f"}, {2, 0, 0, "g"},  {2, 0, 12, "h"}};
+        QCOMPARE(widow.pieces.size(), moved.size());
+        for (std::size_t i = 0; i < moved.size(); ++i) {
+            QCOMPARE(widow.pieces[i].page, moved[i].page);
+            QCOMPARE(widow.pieces[i].y, moved[i].y);
+            QCOMPARE(widow.pieces[i].text, QString::fromLatin1(moved[i].text));
+        }
+        PrintLayout twoLines = layoutPrintedText("a\nb\nc\nd\ne\nf\ng\nh\ni", tenPixelMetrics());
+        keepTwoLinesOnLastPage(twoLines, 12);
+        QCOMPARE(twoLines.pieces[6].page, 1);
+        QCOMPARE(twoLines.pieces[7].y, 0);
+    }
+
     void aCharacterWiderThanThePageStillPrints() {
         const PrintLayout layout = layoutPrintedText(QStringLiteral("ab"), tenPixelMetrics(5, 100));
         QCOMPARE(layout.pieces.size(), std::size_t(2));

@@ -2,9 +2,11 @@
 // notes limit, driven through the real windows with recording fakes.
 
 #include <QClipboard>
+#include <QLabel>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QtTest>
@@ -12,8 +14,10 @@
 #include "GuiHarness.h"
 #include "files/TextFile.h"
 #include "gui/platform/QtServices.h"
+#include "gui/platform/WindowHelpers.h"
 #include "gui/report/ProfileChart.h"
 #include "gui/report/ProfileChartWindow.h"
+#include "gui/report/SummaryExport.h"
 
 using namespace kalden;
 using kalden::testing::Program;
@@ -152,45 +156,154 @@ private slots:
 #endif
     }
 
-    // Two reports as a PDF: the text comes back line for line, and a last
-    // page carries the chart.
-    void saveAsPdfGivesBackTheReportLinesAndAChartPage() {
+    // The scale widens by tens until every score and limit has room for
+    // its label: 19 x 7 reaches FSIQ 160 (155 to 165), 1 x 7 FSIQ 40.
+    void extremeProfilesStayInsideThePlot() {
+        const struct {
+            QStringList scores;
+            double low, high;
+        } cases[] = {{QStringList(7, "19"), 40, 170}, {QStringList(7, "1"), 30, 160}};
+        for (const auto& c : cases) {
+            QTemporaryDir dir;
+            Program p;
+            p.start(exeIn(dir));
+            compute(p, c.scores);
+            p.results->mnuProfileChart->trigger();
+            const ProfileChart& chart = *p.results->profileChartWindow()->chtProfile;
+            QCOMPARE(chart.scale().low, c.low);
+            QCOMPARE(chart.scale().high, c.high);
+            const QRectF plot = chart.plotArea(QSizeF(ProfileChart::PictureSize));
+            const double labelHalf = QFontMetricsF(chart.font()).height() / 2;
+            const QImage image = rendered(chart);
+            for (std::size_t i = 0; i < IndexCount; ++i) {
+                const IndexResult& r = (*chart.profileCase())[indexAt(i)];
+                const double x = ProfileChart::indexX(indexAt(i), plot);
+                const double y = chart.scoreY(r.score, plot);
+                QVERIFY(y - labelHalf > plot.top() && y + labelHalf < plot.bottom());
+                QVERIFY(chart.scoreY(r.upperLimit, plot) > plot.top() + 3);
+                QVERIFY(chart.scoreY(r.lowerLimit, plot) < plot.bottom() - 3);
+                QCOMPARE(at(image, x, y), ProfileChart::MarkerColor);
+            }
+        }
+    }
+
+    // Three cases as a PDF: each starts a page and is followed by its own
+    // chart; every page has its header and "Page N of M"; the text comes
+    // back line for line.
+    void saveAsPdfGivesEachCaseItsPagesAndItsChart() {
 #ifdef _WIN32
         QSKIP("pdftotext reads the PDF on Linux only");
 #else
         QTemporaryDir dir;
         Program p;
         p.start(exeIn(dir));
-        compute(p, Mixed);
-        p.results->cmdReturnClick();
-        compute(p, Tens);
+        const QStringList names = {"First case", "Second case", "Third case"};
+        const QList<QStringList> scores = {Mixed, Tens, QStringList(7, "19")};
+        for (int i = 0; i < 3; ++i) {
+            p.form->memoComments->setPlainText(names[i] + "\nreferral");
+            compute(p, scores[i]);
+            p.results->cmdReturnClick();
+        }
         const QString pdf = dir.filePath("results.pdf");
         p.files.saveAnswers = {pdf};
         p.results->mnuSaveAsPdf->trigger();
-        QCOMPARE(p.files.saveInitialNames, QStringList{"results.pdf"});
-        QCOMPARE(p.files.saveFilters, QStringList{"*.pdf"});
         QVERIFY(p.boxes.events.isEmpty());
-        const QStringList pages = runTool("pdftotext", {"-layout", pdf, "-"}).split(u'\f');
-        QStringList textLines;
-        for (int i = 0; i + 2 < pages.size(); ++i) // the chart page, then the empty piece after the last \f
-            for (const QString& line : pages[i].split(u'\n')) textLines << line;
-        QStringList got;
-        for (const QString& l : textLines)
-            if (!l.trimmed().isEmpty()) got << l.trimmed();
+        QStringList pages = runTool("pdftotext", {"-layout", pdf, "-"}).split(u'\f');
+        pages.removeLast(); // after the last form feed
+        const QString date = QDate::currentDate().toString(Qt::ISODate);
+        QStringList bodyLines;
+        int chartsSeen = 0;
+        bool caseStartsHere = true;
+        for (int i = 0; i < pages.size(); ++i) {
+            QStringList lines;
+            for (const QString& l : pages[i].split(u'\n'))
+                if (!l.trimmed().isEmpty()) lines << l.simplified();
+            QVERIFY(lines.size() >= 3);
+            const QString& headline = names[chartsSeen];
+            QCOMPARE(lines.first(), "KALDEN " + headline);
+            QCOMPARE(lines.last(), QStringLiteral("%1 Page %2 of %3 KALDEN %4")
+                                       .arg(date)
+                                       .arg(i + 1)
+                                       .arg(pages.size())
+                                       .arg(programVersion()));
+            lines = lines.mid(1, lines.size() - 2);
+            if (lines.first().startsWith(headline + " \u2014 Computed ")) { // the chart's title
+                QVERIFY(!caseStartsHere);
+                ++chartsSeen;
+                caseStartsHere = true;
+                continue;
+            }
+            if (caseStartsHere) QVERIFY(lines.contains("User's Notes: " + headline));
+            caseStartsHere = false;
+            bodyLines << lines;
+        }
+        QCOMPARE(chartsSeen, 3);
         QStringList want;
         for (const std::string& l : p.results->reportLines())
-            if (!QString::fromStdString(l).trimmed().isEmpty())
-                want << QString::fromStdString(l).trimmed().simplified();
-        for (QString& g : got) g = g.simplified();
-        QCOMPARE(got, want);
-        const QString chartPage = pages[pages.size() - 2];
-        QVERIFY(chartPage.contains("Working Memory"));
-        QVERIFY(chartPage.contains("limits using the traditional method were selected")); // "Confidence" has a ligature
+            if (!QString::fromStdString(l).trimmed().isEmpty()) want << QString::fromStdString(l).simplified();
+        QCOMPARE(bodyLines, want);
+#endif
+    }
 
-        p.files.saveAnswers = {dir.filePath("missing/results.pdf")};
+    // Clear Results forgets the cases: the open chart says so, and a PDF of
+    // the empty window has no chart page.
+    void clearResultsLeavesNoChartBehind() {
+        QTemporaryDir dir;
+        Program p;
+        p.start(exeIn(dir));
+        compute(p, Mixed);
+        p.results->mnuProfileChart->trigger();
+        TfrmProfileChart* w = p.results->profileChartWindow();
+        p.results->cmdReturnClick();
+        compute(p, Tens);
+        QCOMPARE(w->lblCase->text(), QStringLiteral("Case 2 of 2"));
+        w->cmdPreviousCase->click();
+        QCOMPARE(w->chtProfile->descriptionLines().first(),
+                 QStringLiteral("Verbal Comprehension 108, 95% confidence limits 101 to 115, percentile 70.3"));
+        QVERIFY(!w->cmdPreviousCase->isEnabled() && w->cmdNextCase->isEnabled());
+        p.results->cmdClearResultsClick();
+        QVERIFY(!w->chtProfile->profileCase());
+        QCOMPARE(w->chtProfile->accessibleDescription(), NoCaseYet);
+        QVERIFY(!w->cmdSaveChart->isEnabled());
+#ifndef _WIN32
+        const QString pdf = dir.filePath("empty.pdf");
+        p.files.saveAnswers = {pdf};
         p.results->mnuSaveAsPdfClick();
-        QCOMPARE(p.boxes.events,
-                 QStringList{"error:" + dir.filePath("missing/results.pdf") + "\rNo such file or directory"});
+        const QString text = runTool("pdftotext", {"-layout", pdf, "-"});
+        QCOMPARE(text.count(u'\f'), 1);
+        QVERIFY(text.contains("Page 1 of 1"));
+        QVERIFY(!text.contains("Computed"));
+#endif
+    }
+
+    // The summary of the latest case on the clipboard and in files, with
+    // the report's numbers.
+    void theSummaryGoesToTheClipboardAndToOdtAndHtml() {
+        QTemporaryDir dir;
+        Program p;
+        p.start(exeIn(dir));
+        p.results->mnuCopySummary->trigger();
+        QCOMPARE(p.boxes.events, QStringList{"information:" + NoCaseYet});
+        compute(p, Tens);
+        p.results->cmdReturnClick();
+        compute(p, Mixed);
+        p.results->mnuCopySummary->trigger();
+        const QMimeData* clip = QApplication::clipboard()->mimeData();
+        QVERIFY(clip->hasHtml() && clip->hasText());
+        QVERIFY(clip->text().contains(QStringLiteral("Verbal Comprehension\t108\t101\u2013115\t70.3\tAverage\n")));
+        QVERIFY(clip->html().contains(QStringLiteral("<td>Processing Speed</td><td align=\"right\">85</td>")));
+
+        const QString odt = dir.filePath("s.odt"), html = dir.filePath("s.HTML");
+        p.files.saveAnswers = {odt, html, dir.filePath("s.doc")};
+        for (int i = 0; i < 3; ++i) p.results->mnuSaveSummaryClick();
+        QCOMPARE(p.files.saveInitialNames.first(), QStringLiteral("summary.odt"));
+        QCOMPARE(p.boxes.events.last(), "warning:" + SummaryExtensionMessage);
+        QCOMPARE(readBytes(html).substr(0, 15), std::string("<!DOCTYPE html>"));
+        QVERIFY(QString::fromStdString(readBytes(html)).contains("<td>Working Memory</td><td align=\"right\">94</td>"));
+#ifndef _WIN32
+        const QString content = runTool("unzip", {"-p", odt, "content.xml"});
+        for (const char* number : {"Verbal Comprehension", "108", "70.3", "Low Average", "Chi-square"})
+            QVERIFY2(content.contains(QString::fromLatin1(number)), number);
 #endif
     }
 

@@ -8,11 +8,13 @@
 #include <regex>
 
 #include <QAbstractButton>
+#include <QClipboard>
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPdfWriter>
 #include <QPlainTextEdit>
 #include <QPrinterInfo>
@@ -25,6 +27,8 @@
 #include "files/TextFile.h"
 #include "gui/platform/PrintLayout.h"
 #include "gui/platform/QtServices.h"
+#include "gui/platform/WindowHelpers.h"
+#include "gui/report/ProfileChartWindow.h"
 
 using namespace kalden;
 using kalden::testing::ApplicationFontSize;
@@ -93,11 +97,18 @@ private slots:
             QCOMPARE(b->accessibleName(), b->text());
         }
         QCOMPARE(r.mnuPrinterOptions->title(), QStringLiteral("Printer options..."));
-        QCOMPARE(r.mnuPrinterOptions->actions(), (QList<QAction*>{r.mnuPrint, r.mnuPrintSelection, r.mnuSaveAsPdf}));
+        const QList<QAction*> printing = r.mnuPrinterOptions->actions();
+        QCOMPARE(printing.size(), 6);
+        QCOMPARE(printing.mid(0, 4),
+                 (QList<QAction*>{r.mnuPrint, r.mnuPrintSelection, r.mnuPrintPreview, r.mnuChoosePrinter}));
+        QVERIFY(printing[4]->isSeparator());
+        QCOMPARE(printing[5], r.mnuSaveAsPdf);
         QCOMPARE(r.mnuPrint->text(), QStringLiteral("Print All"));
         QCOMPARE(r.mnuPrintSelection->text(), QStringLiteral("Print Selection"));
         QCOMPARE(r.mnuSaveAsPdf->text(), QStringLiteral("Save as PDF..."));
-        QCOMPARE(r.MainMenu1->actions(), (QList<QAction*>{r.mnuPrinterOptions->menuAction(), r.mnuProfileChart}));
+        QCOMPARE(r.MainMenu1->actions(),
+                 (QList<QAction*>{r.mnuPrinterOptions->menuAction(), r.mnuProfileChart, r.mnuSummaryMenu->menuAction(),
+                                  r.mnuHelpMenu->menuAction()}));
         QCOMPARE(r.mnuProfileChart->text(), QStringLiteral("Profile chart..."));
         QVERIFY(!r.memoResults->accessibleName().isEmpty());
         QVERIFY(!r.memoResults->isReadOnly());
@@ -593,6 +604,76 @@ private slots:
         QCOMPARE(host.executablePath(), QCoreApplication::applicationFilePath());
         host.endProgram();
         QVERIFY(ended);
+    }
+
+    // Every action within reach of the keyboard: the standard shortcuts,
+    // Enter on a focused button, F10 and Alt for the menu, Escape for the
+    // chart window.
+    void theKeyboardReachesEveryAction() {
+        QTemporaryDir dir;
+        Program p;
+        p.start(exeIn(dir));
+        compute(p);
+        TfrmTemplateResults& r = *p.results;
+        r.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&r));
+        QTest::keyClick(r.memoResults, Qt::Key_S, Qt::ControlModifier);
+        QTest::keyClick(r.memoResults, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(p.files.saveInitialNames, (QStringList{"results.txt", "results.pdf"}));
+        QTest::keyClick(r.memoResults, Qt::Key_P, Qt::ControlModifier);
+        QCOMPARE(p.recordingPrinter.texts, QStringList{r.printAllText()});
+        QApplication::clipboard()->clear();
+        QTest::keyClick(r.memoResults, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(QApplication::clipboard()->mimeData()->hasHtml());
+
+        r.mnuProfileChart->trigger();
+        TfrmProfileChart* chart = r.profileChartWindow();
+        QApplication::setActiveWindow(chart);
+        QCOMPARE(QApplication::activeWindow(), chart);
+        QTest::keyClick(chart->cmdClose, Qt::Key_Escape);
+        QVERIFY(!chart->isVisible());
+
+        r.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&r));
+        QTest::keyClick(r.MainMenu1, Qt::Key_F10);
+        QCOMPARE(r.MainMenu1->activeAction(), r.mnuPrinterOptions->menuAction());
+        QTest::keyClick(r.mnuPrinterOptions, Qt::Key_Escape);
+        QTest::keyClick(r.mnuPrinterOptions, Qt::Key_Escape);
+        QVERIFY(!r.mnuPrinterOptions->isVisible());
+        r.MainMenu1->setActiveAction(nullptr);
+        QTest::keyPress(r.cmdReturn, Qt::Key_Alt);
+        QTest::keyRelease(r.cmdReturn, Qt::Key_Alt);
+        QCOMPARE(r.MainMenu1->activeAction(), r.mnuPrinterOptions->menuAction());
+        r.mnuPrinterOptions->close();
+
+        r.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&r));
+        for (const Qt::Key enter : {Qt::Key_Return, Qt::Key_Enter}) {
+            compute(p);
+            r.cmdClearResults->setFocus();
+            QTest::keyClick(r.cmdClearResults, enter);
+            QVERIFY(r.memoResults->toPlainText().isEmpty());
+        }
+        r.cmdReturn->setFocus();
+        QTest::keyClick(r.cmdReturn, Qt::Key_Return);
+        QVERIFY(!r.isVisible());
+    }
+
+    void previewChoosingAPrinterAndAboutAreInTheMenus() {
+        QTemporaryDir dir;
+        Program p;
+        p.start(exeIn(dir));
+        compute(p);
+        p.results->mnuPrintPreview->trigger();
+        p.results->mnuChoosePrinter->trigger();
+        QCOMPARE(p.recordingPrinter.dialogs, (QStringList{"preview:" + p.results->printAllText(), "choose"}));
+        p.results->mnuAbout->trigger();
+        p.form->cmdAbout->click();
+        const QString folder = QDir::toNativeSeparators(dir.filePath("share/kalden"));
+        QCOMPARE(p.boxes.events.size(), 2);
+        QCOMPARE(p.boxes.events[0], p.boxes.events[1]);
+        QVERIFY(p.boxes.events[0].startsWith("about:KALDEN " + programVersion() + "\r"));
+        QVERIFY(p.boxes.events[0].endsWith("\r\rData folder: " + folder));
     }
 };
 

@@ -1,6 +1,7 @@
 # Installs the build into PREFIX as a user would (cmake --install), then
 # checks what a desktop needs of it: every file in its place, the desktop
-# entry and the metainfo valid, the manual pages' sources free of warnings, and
+# entry and the metainfo valid, the manual pages free of warnings, the
+# version in the pages and the metainfo the build's own, and kalden and
 # kalden-report answering --version.
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND ${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix "${PREFIX}"
@@ -39,8 +40,20 @@ if(NOT output STREQUAL "")
 endif()
 check("appstreamcli validate" appstreamcli validate --no-net "${PREFIX}/share/metainfo/${APP_ID}.metainfo.xml")
 foreach(page kalden.1 kalden-report.1)
-  check("groff ${page}" groff -man -Tutf8 -ww -z "${SOURCE_DIR}/data/man/${page}")
+  check("man ${page}" sh -c "gzip -dc '${PREFIX}/share/man/man1/${page}.gz' | groff -man -Tutf8 -ww -z")
+  check("version in ${page}" sh -c "gzip -dc '${PREFIX}/share/man/man1/${page}.gz' | head -1")
+  if(NOT output MATCHES "\"kalden ${VERSION}\"")
+    message(FATAL_ERROR "${page} does not carry version ${VERSION}: ${output}")
+  endif()
 endforeach()
+file(READ "${PREFIX}/share/metainfo/${APP_ID}.metainfo.xml" metainfo)
+if(NOT metainfo MATCHES "<release version=\"${VERSION}\"")
+  message(FATAL_ERROR "the metainfo's release entry does not carry version ${VERSION}")
+endif()
+check("kalden --version" "${PREFIX}/bin/kalden" --version)
+if(NOT output STREQUAL "kalden ${VERSION}\n")
+  message(FATAL_ERROR "kalden --version printed '${output}'")
+endif()
 
 check("kalden-report --version" "${PREFIX}/bin/kalden-report" --version)
 if(NOT output STREQUAL "kalden-report ${VERSION}\n")

@@ -119,6 +119,7 @@ void TfrmSquareMatrix::buildWindow(const QString& sideTitle, const QString& bott
     buildSideTitle(sideTitle);
     buildHiddenTitles(panelWidth, bottomTitle);
     buildButtons(pnlButtons->y() + ButtonTopInPanel);
+    pressButtonsOnEnter(*this);
 
     // Tab order: the cells as created, then the buttons, then the title.
     tabChain.insert(tabChain.end(), {CloseBtn, ClearBtn, ReturnBtn, OpenBtn, txtTitle});

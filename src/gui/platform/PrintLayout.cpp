@@ -117,6 +117,35 @@ PrintLayout layoutPrintedText(const QString& text, const PrintMetrics& metrics) 
 
 namespace {
 
+std::vector<int> rowsOnPage(const PrintLayout& layout, int page) {
+    std::vector<int> rows;
+    for (const PlacedText& piece : layout.pieces)
+        if (piece.page == page && std::find(rows.begin(), rows.end(), piece.y) == rows.end()) rows.push_back(piece.y);
+    return rows;
+}
+
+} // namespace
+
+void keepTwoLinesOnLastPage(PrintLayout& layout, int lineAdvance) {
+    const int last = layout.pageCount;
+    if (last < 2 || rowsOnPage(layout, last).size() != 1) return;
+    const std::vector<int> before = rowsOnPage(layout, last - 1);
+    if (before.size() < 3) return;
+    const int moving = *std::max_element(before.begin(), before.end());
+    // Pieces are in reading order, so the moving row's pieces stay right
+    // before the last page's.
+    for (PlacedText& piece : layout.pieces) {
+        if (piece.page == last) {
+            piece.y += lineAdvance;
+        } else if (piece.page == last - 1 && piece.y == moving) {
+            piece.page = last;
+            piece.y = 0;
+        }
+    }
+}
+
+namespace {
+
 bool beginJob(QPainter& painter, QPagedPaintDevice& device, QString& error) {
     if (painter.begin(&device)) return true;
     error = QStringLiteral("The printer could not start the print job");

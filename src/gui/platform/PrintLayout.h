@@ -50,6 +50,12 @@ struct PrintLayout {
 
 PrintLayout layoutPrintedText(const QString& text, const PrintMetrics& metrics);
 
+// Widow control: when the last page holds a single printed line and the page
+// before it at least three, that page's last line moves over (the last page's
+// lines move down by `lineAdvance`), so no line stands alone at the top of
+// the last page.
+void keepTwoLinesOnLastPage(PrintLayout& layout, int lineAdvance);
+
 // Paints one page of a picture into the printable area `page`.
 using PagePainter = std::function<void(QPainter& painter, const QRectF& page)>;
 

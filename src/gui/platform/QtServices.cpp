@@ -9,6 +9,8 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QStandardPaths>
@@ -66,6 +68,10 @@ void QtMessageBoxes::error(const QString& text) {
     run(QMessageBox::Critical, ProgramName, text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
+void QtMessageBoxes::about(const QString& text) {
+    run(QMessageBox::Information, QStringLiteral("About ") + ProgramName, text, QMessageBox::Ok, QMessageBox::Ok);
+}
+
 void QtMessageBoxes::beep() { QApplication::beep(); }
 
 std::optional<QString> QtFileDialogs::saveFileName(QWidget* parent, const QString& initialName) {
@@ -93,7 +99,7 @@ std::optional<QString> QtFileDialogs::openFileName(QWidget* parent, const QStrin
     return dialog.selectedFiles().constFirst();
 }
 
-QtTextPrinter::QtTextPrinter() : factory_(&QtTextPrinter::openDefaultPrinter) {}
+QtTextPrinter::QtTextPrinter() : factory_([this](QString& error) { return openChosenPrinter(error); }) {}
 
 QtTextPrinter::QtTextPrinter(DeviceFactory factory) : factory_(std::move(factory)) {}
 
@@ -114,6 +120,52 @@ std::unique_ptr<QPagedPaintDevice> QtTextPrinter::openDefaultPrinter(QString& er
     // what the printer itself cannot print on.
     printer->setPageMargins(printer->pageLayout().minimumMargins(), printer->pageLayout().units());
     return printer;
+}
+
+// A fresh device for each job, set up as the print dialog left the chosen one.
+std::unique_ptr<QPagedPaintDevice> QtTextPrinter::openChosenPrinter(QString& error) const {
+    if (!chosen_) return openDefaultPrinter(error);
+    auto printer =
+        std::make_unique<QPrinter>(QPrinterInfo::printerInfo(chosen_->printerName()), QPrinter::HighResolution);
+    if (!printer->isValid()) {
+        error = QStringLiteral("The printer %1 is not available").arg(chosen_->printerName());
+        return nullptr;
+    }
+    printer->setDocName(ProgramName);
+    printer->setPageLayout(chosen_->pageLayout());
+    printer->setCopyCount(chosen_->copyCount());
+    printer->setDuplex(chosen_->duplex());
+    printer->setColorMode(chosen_->colorMode());
+    return printer;
+}
+
+bool QtTextPrinter::choosePrinter(QWidget* parent) {
+    auto printer = chosen_ ? chosen_ : std::make_shared<QPrinter>(QPrinter::HighResolution);
+    QPrintDialog dialog(printer.get(), parent);
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dialog.setWindowTitle(QStringLiteral("Choose Printer"));
+    if (dialog.exec() != QDialog::Accepted) return false;
+    chosen_ = printer;
+    return true;
+}
+
+void QtTextPrinter::preview(QWidget* parent, const QString& text, const QFont& font) {
+    QString error;
+    std::unique_ptr<QPagedPaintDevice> device = factory_(error);
+    auto* printer = dynamic_cast<QPrinter*>(device.get());
+    // With no printer at all the pages are still shown, on the platform's
+    // default page.
+    QPrinter fallback(QPrinter::HighResolution);
+    if (!printer) printer = &fallback;
+    QPrintPreviewDialog dialog(printer, parent);
+    dialog.setWindowTitle(QStringLiteral("Print Preview"));
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter* target) {
+        QString ignored;
+        printTextOnDevice(*target, text, font, ignored);
+    });
+    dialog.exec();
 }
 
 bool QtTextPrinter::print(const QString& text, const QFont& font, QString& error) {

@@ -8,6 +8,7 @@
 #include "gui/platform/Services.h"
 
 class QPagedPaintDevice;
+class QPrinter;
 
 namespace kalden {
 
@@ -25,6 +26,7 @@ public:
     bool confirm(const QString& text) override;
     void information(const QString& text) override;
     void error(const QString& text) override;
+    void about(const QString& text) override;
     void beep() override;
 };
 
@@ -38,11 +40,11 @@ public:
                                                 const QString& filter) override;
 };
 
-// Prints through Qt Print Support on the current default printer
-// (QPrinterInfo::defaultPrinter()), no dialog. The device comes from a
-// factory so that tests can print into a PDF writer; the default factory
-// opens the default printer, and reports "There is no default printer
-// currently selected" when there is none.
+// Prints through Qt Print Support on the current printer, no dialog. The
+// device comes from a factory so that tests can print into a PDF writer;
+// the default factory opens the printer chosen in the print dialog, else
+// the default printer (QPrinterInfo::defaultPrinter()), and reports "There
+// is no default printer currently selected" when there is neither.
 class QtTextPrinter : public TextPrinter {
 public:
     using DeviceFactory = std::function<std::unique_ptr<QPagedPaintDevice>(QString& error)>;
@@ -50,11 +52,16 @@ public:
     explicit QtTextPrinter(DeviceFactory factory);
     bool print(const QString& text, const QFont& font, QString& error) override;
     bool printPicture(const PicturePainter& paint, QString& error) override;
+    bool choosePrinter(QWidget* parent) override;
+    void preview(QWidget* parent, const QString& text, const QFont& font) override;
 
     static std::unique_ptr<QPagedPaintDevice> openDefaultPrinter(QString& error);
 
 private:
+    std::unique_ptr<QPagedPaintDevice> openChosenPrinter(QString& error) const;
+
     DeviceFactory factory_;
+    std::shared_ptr<QPrinter> chosen_; // set by choosePrinter
 };
 
 // The running program: QCoreApplication's executable path; ending calls the

@@ -32,6 +32,8 @@ public:
     // Error icon, the program's name ("KALDEN") as caption, one "OK" button:
     // failed file and printer operations, with the system's description.
     virtual void error(const QString& text) = 0;
+    // The program's About box: caption "About KALDEN", one "OK" button.
+    virtual void about(const QString& text) = 0;
     virtual void beep() = 0;
 };
 
@@ -51,9 +53,10 @@ public:
     virtual std::optional<QString> openFileName(QWidget* parent, const QString& initialName) = 0;
 };
 
-// One print job on the current default printer, no dialog: the text in the
-// given font, laid out line by line as the results window prints. False with the system's
-// description when there is no printer or the job fails.
+// One print job on the current printer, no dialog: the default printer, or
+// the one chosen with choosePrinter for the rest of the run. The text in the
+// given font, laid out line by line as the results window prints. False with
+// the system's description when there is no printer or the job fails.
 class TextPrinter {
 public:
     virtual ~TextPrinter() = default;
@@ -62,6 +65,12 @@ public:
     // `paint` gets the printable area.
     using PicturePainter = std::function<void(QPainter& painter, const QRectF& page)>;
     virtual bool printPicture(const PicturePainter& paint, QString& error) = 0;
+    // The print dialog: the printer chosen there is the current printer
+    // from then on. False when the user cancels.
+    virtual bool choosePrinter(QWidget* parent) = 0;
+    // The pages `print` would print, in a preview window from which they can
+    // also be printed.
+    virtual void preview(QWidget* parent, const QString& text, const QFont& font) = 0;
 };
 
 // What the windows need of the running program.

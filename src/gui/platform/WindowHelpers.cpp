@@ -2,10 +2,16 @@
 
 #include <algorithm>
 
+#include <QDir>
 #include <QFile>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QWidget>
+
+#include "files/PreviousDataFile.h"
+#include "gui/platform/Services.h"
+#include "worksheet/ProgramConfig.h"
 
 namespace kalden {
 
@@ -25,6 +31,46 @@ QPushButton* boldButton(const QString& caption, QWidget* parent) {
 }
 
 QString systemReason(const std::string& error) { return QString::fromLocal8Bit(error.c_str()); }
+
+namespace {
+
+class EnterPressesButton : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress) return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+        auto* button = qobject_cast<QPushButton*>(watched);
+        if (!enter || modifiers != Qt::NoModifier || !button || !button->isEnabled()) return false;
+        button->click();
+        return true;
+    }
+};
+
+} // namespace
+
+void pressButtonsOnEnter(QWidget& window) {
+    auto* filter = new EnterPressesButton(&window);
+    for (QPushButton* button : window.findChildren<QPushButton*>()) button->installEventFilter(filter);
+}
+
+QString programVersion() { return QStringLiteral(KALDEN_VERSION); }
+
+QString aboutText(const ProgramHost& host) {
+    QStringList citation;
+    for (const std::string& line : CitationLines) citation << QString::fromStdString(line);
+    const QString folder = QFile::decodeName(userDataFolder(corePath(host.dataHome())).c_str());
+    return QStringLiteral(
+               "KALDEN %1\r%2\r\rThis program implements the methods of:\r%3\r\r"
+               "Licence: MIT (see the file LICENSE that comes with the program).\r\r"
+               "Data folder: %4")
+        .arg(programVersion(), QString::fromStdString(ProgramTitle), citation.join(u' '),
+             QDir::toNativeSeparators(folder));
+}
 
 void centreOnScreen(QWidget& window, const QScreen* screen) {
     if (!screen) return;

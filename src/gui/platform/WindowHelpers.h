@@ -28,6 +28,19 @@ QString systemReason(const std::string& error);
 // the wide ones; the file system's own bytes elsewhere.
 std::string corePath(const QString& path);
 
+// Enter or Return on a focused push button of `window` presses it, as Space
+// does. The buttons stay non-default, so Enter in a dialog's fields keeps
+// its own meaning. Call once the window's buttons are made.
+void pressButtonsOnEnter(QWidget& window);
+
+// The running program's version, e.g. "0.1.0".
+QString programVersion();
+
+// The About box's text: the version, the methods the program implements,
+// the licence and the user's data folder (under `host`'s data home).
+class ProgramHost;
+QString aboutText(const ProgramHost& host);
+
 // Moves `window` so that its centre is the centre of the screen's available
 // area; nothing happens without a screen.
 void centreOnScreen(QWidget& window, const QScreen* screen);

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPageLayout>
+#include <QPainter>
 #include <QPdfWriter>
 
 #include "files/TextFile.h"
@@ -40,6 +41,115 @@ bool reportPdf(const QString& text, const QFont& font, const PagePainter& lastPa
     return makePdf(
         QPageLayout::Portrait,
         [&](QPdfWriter& writer, QString& e) { return printTextOnDevice(writer, text, font, e, nullptr, lastPage); },
+        pdf, error);
+}
+
+namespace {
+
+// Where a page's parts go, in the device pixels of the printable area.
+struct PageFrame {
+    QRect header;
+    QRect body;
+    QRect footer;
+    QFont font; // of the header and footer
+};
+
+PageFrame pageFrame(const QPagedPaintDevice& device, const QFont& textFont) {
+    QFont small(textFont);
+    small.setFamily(QFont().family());
+    small.setPointSize(8);
+    const int band = QFontMetrics(small, &device).height();
+    const int gap = band; // between the bands and the text
+    PageFrame f;
+    f.font = small;
+    f.header = QRect(0, 0, device.width(), band);
+    f.footer = QRect(0, device.height() - band, device.width(), band);
+    f.body = QRect(0, band + gap, device.width(), device.height() - 2 * (band + gap));
+    return f;
+}
+
+void paintFrame(QPainter& painter, const PageFrame& f, const QString& headline, const QString& date, int page,
+                int pages) {
+    painter.save();
+    painter.setFont(f.font);
+    painter.setPen(Qt::black);
+    painter.drawText(f.header, Qt::AlignLeft | Qt::AlignVCenter, ProgramName);
+    painter.drawText(f.header, Qt::AlignRight | Qt::AlignVCenter, headline);
+    painter.setPen(QPen(Qt::gray, 0));
+    painter.drawLine(f.header.bottomLeft(), f.header.bottomRight());
+    painter.drawLine(f.footer.topLeft(), f.footer.topRight());
+    painter.setPen(Qt::black);
+    painter.drawText(f.footer, Qt::AlignLeft | Qt::AlignVCenter, date);
+    painter.drawText(f.footer, Qt::AlignHCenter | Qt::AlignVCenter,
+                     QStringLiteral("Page %1 of %2").arg(page).arg(pages));
+    painter.drawText(f.footer, Qt::AlignRight | Qt::AlignVCenter, ProgramName + u' ' + programVersion());
+    painter.restore();
+}
+
+struct SectionPlan {
+    const PdfSection* section = nullptr;
+    PrintLayout layout;
+    int textPages = 0;
+};
+
+} // namespace
+
+bool resultsPdf(const std::vector<PdfSection>& sections, const QFont& font, const QString& date, QByteArray& pdf,
+                QString& error) {
+    return makePdf(
+        QPageLayout::Portrait,
+        [&](QPdfWriter& writer, QString& e) {
+            QPainter painter;
+            if (!painter.begin(&writer)) {
+                e = QStringLiteral("The PDF document could not be started");
+                return false;
+            }
+            const PageFrame frame = pageFrame(writer, font);
+            painter.setFont(font);
+            const QFontMetrics fm = painter.fontMetrics();
+            PrintMetrics m;
+            m.textHeight = fm.height();
+            m.averageCharWidth = fm.averageCharWidth();
+            m.pageWidth = frame.body.width();
+            m.pageHeight = frame.body.height();
+            m.width = [&fm](const QString& text) { return fm.horizontalAdvance(text); };
+
+            std::vector<SectionPlan> plans;
+            int pages = 0;
+            for (const PdfSection& section : sections) {
+                SectionPlan plan{&section, layoutPrintedText(section.text, m), 0};
+                keepTwoLinesOnLastPage(plan.layout, m.textHeight + 2);
+                plan.textPages = plan.layout.pieces.empty() ? 0 : plan.layout.pageCount;
+                pages += plan.textPages + (section.chart ? 1 : 0);
+                plans.push_back(std::move(plan));
+            }
+            int page = 0;
+            const auto startPage = [&](const QString& headline) {
+                if (page > 0) writer.newPage();
+                ++page;
+                paintFrame(painter, frame, headline, date, page, std::max(pages, 1));
+            };
+            for (const SectionPlan& plan : plans) {
+                int textPage = 0;
+                for (const PlacedText& piece : plan.layout.pieces) {
+                    while (textPage < piece.page) {
+                        startPage(plan.section->headline);
+                        ++textPage;
+                    }
+                    painter.drawText(frame.body.left() + piece.x, frame.body.top() + piece.y + fm.ascent(), piece.text);
+                }
+                if (plan.section->chart) {
+                    startPage(plan.section->headline);
+                    plan.section->chart(painter, QRectF(frame.body));
+                }
+            }
+            if (page == 0) startPage(QString()); // an empty window still gives a page with its frame
+            if (!painter.end()) {
+                e = QStringLiteral("The PDF document could not be completed");
+                return false;
+            }
+            return true;
+        },
         pdf, error);
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include <QByteArray>
 #include <QFont>
 #include <QString>
@@ -20,6 +22,22 @@ inline constexpr double PdfMarginMillimetres = 10;
 // breaks: printTextOnDevice), followed, when `lastPage` is given, by one page
 // painted by it. False with a description when the document cannot be made.
 bool reportPdf(const QString& text, const QFont& font, const PagePainter& lastPage, QByteArray& pdf, QString& error);
+
+// One part of the results window's text as Save as PDF lays it out: its text
+// pages, then, when `chart` is set, one page with the case's chart.
+struct PdfSection {
+    QString text;     // as Print All sends it: lines ending in CR LF
+    QString headline; // the case's first note line; empty before the first case
+    PagePainter chart;
+};
+
+// The results as a document to file: every section starts a page, the text
+// in Print All's font and line layout with no line left alone at the top of
+// a section's last page, each case followed by its chart. Every page has a
+// header ("KALDEN" and the section's headline) and a footer (`date`,
+// "Page N of M", "KALDEN" and the version).
+bool resultsPdf(const std::vector<PdfSection>& sections, const QFont& font, const QString& date, QByteArray& pdf,
+                QString& error);
 
 // A single landscape page painted by `paint`.
 bool picturePdf(const PagePainter& paint, QByteArray& pdf, QString& error);

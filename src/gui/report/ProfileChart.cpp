@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 #include <QFontInfo>
 #include <QPainter>
 #include <QPainterPath>
 
 #include "format/NumberFormat.h"
+#include "report/CaseSummary.h"
 #include "report/ReportComposer.h"
 #include "scoring/IndexScores.h"
 #include "stats/NormalDistribution.h"
@@ -51,10 +53,34 @@ ProfileChart::ProfileChart(QWidget* parent) : QWidget(parent) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 }
 
-void ProfileChart::setCase(const IndexResults& results) {
+void ProfileChart::setCase(const IndexResults& results, const QString& title) {
     case_ = results;
+    title_ = title;
+    scale_ = scaleFor(results);
     setAccessibleDescription(descriptionLines().join(u'\n'));
     update();
+}
+
+void ProfileChart::clearCase() {
+    case_.reset();
+    title_.clear();
+    scale_ = Scale{};
+    setAccessibleDescription(NoCaseYet);
+    update();
+}
+
+ProfileChart::Scale ProfileChart::scaleFor(const IndexResults& results) {
+    Scale s;
+    for (const IndexResult& r : results.indexes) {
+        for (const double v : {r.score, r.lowerLimit, r.upperLimit}) {
+            if (!std::isfinite(v)) continue;
+            // Scores lie between 40 and 160 and limits a few points beyond,
+            // so a few steps always do; the bound only guards the loops.
+            for (int step = 0; step < 20 && v < s.low + LabelRoom; ++step) s.low -= 10;
+            for (int step = 0; step < 20 && v > s.high - LabelRoom; ++step) s.high += 10;
+        }
+    }
+    return s;
 }
 
 QStringList ProfileChart::descriptionLines() const {
@@ -79,17 +105,19 @@ QFont ProfileChart::chartFont() const {
     return f;
 }
 
+// From the top: the title, the scales' names, the plot; under it two lines
+// of Index names, the three rows of the table, the legend and the caption.
 QRectF ProfileChart::plotArea(const QSizeF& size) const {
     const QFontMetricsF fm(chartFont());
-    const double left = fm.horizontalAdvance(QStringLiteral("160")) + 16;
+    const double left = fm.horizontalAdvance(QStringLiteral("Percentile")) + 12;
     const double right = fm.horizontalAdvance(QStringLiteral("Percentile")) + 8;
-    const double top = 2 * fm.height();
-    const double bottom = 3.5 * fm.height() + 12; // two lines of Index names, the caption
+    const double top = 3 * fm.height() + 8;
+    const double bottom = 7 * fm.height() + 36;
     return QRectF(left, top, std::max(1.0, size.width() - left - right), std::max(1.0, size.height() - top - bottom));
 }
 
-double ProfileChart::scoreY(double score, const QRectF& plot) {
-    return plot.top() + (ScaleHigh - score) / (ScaleHigh - ScaleLow) * plot.height();
+double ProfileChart::scoreY(double score, const QRectF& plot) const {
+    return plot.top() + (scale_.high - score) / (scale_.high - scale_.low) * plot.height();
 }
 
 double ProfileChart::indexX(IndexId id, const QRectF& plot) {
@@ -100,7 +128,7 @@ void ProfileChart::paintScales(QPainter& painter, const QRectF& plot, const QSiz
     const QFontMetricsF fm(painter.font());
     painter.fillRect(QRectF(QPointF(plot.left(), scoreY(115, plot)), QPointF(plot.right(), scoreY(85, plot))),
                      BandColor);
-    for (int v = static_cast<int>(ScaleLow); v <= ScaleHigh; v += 10) {
+    for (int v = static_cast<int>(scale_.low); v <= scale_.high; v += 10) {
         const double y = scoreY(v, plot);
         painter.setPen(QPen(v == 100 ? QColor(0x80, 0x80, 0x80) : QColor(0xc8, 0xc8, 0xc8), v == 100 ? 1.5 : 1));
         painter.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
@@ -111,9 +139,10 @@ void ProfileChart::paintScales(QPainter& painter, const QRectF& plot, const QSiz
     painter.setPen(Qt::black);
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(plot);
-    painter.drawText(QRectF(0, 0, plot.left() + 40, fm.height()), Qt::AlignLeft | Qt::AlignVCenter,
+    const double namesTop = 1.5 * fm.height() + 4;
+    painter.drawText(QRectF(0, namesTop, plot.left() + 40, fm.height()), Qt::AlignLeft | Qt::AlignVCenter,
                      QStringLiteral("Score"));
-    painter.drawText(QRectF(plot.right() - 80, 0, size.width() - plot.right() + 80, fm.height()),
+    painter.drawText(QRectF(plot.right() - 80, namesTop, size.width() - plot.right() + 80, fm.height()),
                      Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("Percentile"));
     for (double v : PercentileMarks) {
         const double y = scoreY(v, plot);
@@ -153,20 +182,91 @@ void ProfileChart::paintIndexes(QPainter& painter, const QRectF& plot) const {
     }
 }
 
+// Score, limits and percentile under each Index's name, as the report
+// prints them.
+void ProfileChart::paintTable(QPainter& painter, const QRectF& plot) const {
+    const QFontMetricsF fm(painter.font());
+    const double slot = plot.width() / IndexCount;
+    const double top = plot.bottom() + 2 * fm.height() + 14;
+    const std::array<SummaryRow, IndexCount> rows = summaryRows(*case_);
+    const QStringList heads = {QStringLiteral("Score"), QStringLiteral("Limits"), QStringLiteral("Percentile")};
+    painter.setPen(QColor(0xc8, 0xc8, 0xc8));
+    painter.drawLine(QPointF(0, top - 3), QPointF(plot.right(), top - 3));
+    painter.setPen(Qt::black);
+    for (int line = 0; line < heads.size(); ++line) {
+        const double y = top + line * fm.height();
+        painter.drawText(QRectF(0, y, plot.left() - 8, fm.height()), Qt::AlignLeft | Qt::AlignVCenter, heads[line]);
+        for (IndexId id : IndexOrder) {
+            const SummaryRow& r = rows[static_cast<std::size_t>(id)];
+            const QString cell = line == 0   ? QString::fromStdString(r.score)
+                                 : line == 1 ? QString::fromStdString(r.lowerLimit + "\u2013" + r.upperLimit)
+                                             : QString::fromStdString(r.percentile);
+            painter.drawText(QRectF(indexX(id, plot) - slot / 2, y, slot, fm.height()), Qt::AlignCenter, cell);
+        }
+    }
+}
+
+// One row: the marker, the bar and the band, each with what it stands for.
+void ProfileChart::paintLegend(QPainter& painter, const QRectF& plot, const QSizeF& size) const {
+    const QFontMetricsF fm(painter.font());
+    const double y = plot.bottom() + 5 * fm.height() + 24;
+    const double mid = y + fm.height() / 2;
+    const QStringList texts = {QStringLiteral("Index score"),
+                               QString::fromStdString(limitsHeading(case_->confidenceMethod)),
+                               QStringLiteral("Average range 85\u2013115")};
+    const double glyph = 18;
+    const double gap = 24;
+    double width = -gap;
+    for (const QString& t : texts) width += glyph + 6 + fm.horizontalAdvance(t) + gap;
+    double x = std::max(0.0, (size.width() - width) / 2);
+    for (int i = 0; i < texts.size(); ++i) {
+        const QPointF centre(x + glyph / 2, mid);
+        painter.save();
+        if (i == 0) {
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(MarkerColor);
+            painter.drawEllipse(centre, MarkerRadius, MarkerRadius);
+        } else if (i == 1) {
+            painter.setPen(QPen(BarColor, BarWidth, Qt::SolidLine, Qt::FlatCap));
+            painter.drawLine(centre + QPointF(0, -7), centre + QPointF(0, 7));
+            painter.drawLine(centre + QPointF(-5, -7), centre + QPointF(5, -7));
+            painter.drawLine(centre + QPointF(-5, 7), centre + QPointF(5, 7));
+        } else {
+            painter.fillRect(QRectF(x, mid - 6, glyph, 12), BandColor);
+        }
+        painter.restore();
+        x += glyph + 6;
+        painter.drawText(QRectF(x, y, fm.horizontalAdvance(texts[i]) + 2, fm.height()),
+                         Qt::AlignLeft | Qt::AlignVCenter, texts[i]);
+        x += fm.horizontalAdvance(texts[i]) + gap;
+    }
+}
+
 void ProfileChart::paintChart(QPainter& painter, const QSizeF& size) const {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setFont(chartFont());
     painter.fillRect(QRectF(QPointF(0, 0), size), Qt::white);
     const QRectF plot = plotArea(size);
+    const QFontMetricsF fm(painter.font());
     paintScales(painter, plot, size);
-    if (case_) {
-        paintIndexes(painter, plot);
-        const QFontMetricsF fm(painter.font());
-        painter.setPen(Qt::black);
-        painter.drawText(QRectF(0, size.height() - fm.height() - 4, size.width(), fm.height()), Qt::AlignCenter,
-                         profileCaption(case_->confidenceMethod));
+    painter.setPen(Qt::black);
+    if (!case_) {
+        painter.drawText(plot, Qt::AlignCenter, NoCaseYet);
+        painter.restore();
+        return;
     }
+    QFont bold = painter.font();
+    bold.setBold(true);
+    painter.setFont(bold);
+    painter.drawText(QRectF(0, 0, size.width(), fm.height()), Qt::AlignCenter,
+                     QFontMetricsF(bold).elidedText(title_, Qt::ElideRight, size.width()));
+    painter.setFont(chartFont());
+    paintIndexes(painter, plot);
+    paintTable(painter, plot);
+    paintLegend(painter, plot, size);
+    painter.drawText(QRectF(0, size.height() - fm.height() - 4, size.width(), fm.height()), Qt::AlignCenter,
+                     profileCaption(case_->confidenceMethod));
     painter.restore();
 }
 

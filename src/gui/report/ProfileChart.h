@@ -13,12 +13,15 @@ class QPainter;
 
 namespace kalden {
 
-// The profile of one case as a picture: the five Index scores as markers
-// with their confidence limits as vertical bars, on a standard-score scale
-// from 40 to 160 (grid line every 10, the average band 85 to 115 shaded),
-// with the percentile ranks of 70, 85, 100, 115 and 130 on a second scale at
-// the right and the confidence method's note as a caption. Every number
-// comes from the case's computed values, printed with the report's digits.
+// The profile of one case as a picture: a title line (the notes' first line,
+// when and by which version it was computed), the five Index scores as
+// markers with their confidence limits as vertical bars on a standard-score
+// scale (grid line every 10, the average band 85 to 115 shaded), the
+// percentile ranks of 70, 85, 100, 115 and 130 on a second scale at the
+// right, a table of the scores, limits and percentiles under the plot, a
+// legend, and the confidence method's note as a caption. The scale runs from
+// 40 to 160, widened in steps of 10 until every score and limit lies inside
+// with room for its label. Every number is printed with the report's digits.
 //
 // The widget paints itself, and the same painting goes to images, SVG, PDF
 // and the printer (paintPicture), so screen, file and paper agree.
@@ -28,8 +31,19 @@ class ProfileChart : public QWidget {
 public:
     explicit ProfileChart(QWidget* parent = nullptr);
 
-    void setCase(const IndexResults& results);
+    // `title` is the line above the plot.
+    void setCase(const IndexResults& results, const QString& title = {});
+    // No case: the plot says so ("No case has been computed yet.").
+    void clearCase();
     const std::optional<IndexResults>& profileCase() const { return case_; }
+    const QString& title() const { return title_; }
+
+    struct Scale {
+        double low = 40;
+        double high = 160;
+    };
+    static Scale scaleFor(const IndexResults& results);
+    Scale scale() const { return scale_; }
 
     // One line per Index, e.g. "Verbal Comprehension 108, 95% confidence
     // limits 101 to 115, percentile 70.3", then the caption; also the
@@ -45,15 +59,15 @@ public:
     // Where the chart's parts lie within a chart of `size`; the tests check
     // the painted picture against them.
     QRectF plotArea(const QSizeF& size) const;
-    static double scoreY(double score, const QRectF& plot);
+    double scoreY(double score, const QRectF& plot) const;
     static double indexX(IndexId id, const QRectF& plot);
 
     QSize sizeHint() const override { return PictureSize; }
     QSize minimumSizeHint() const override { return QSize(480, 320); }
 
-    static constexpr QSize PictureSize{760, 500};
-    static constexpr double ScaleLow = 40;
-    static constexpr double ScaleHigh = 160;
+    static constexpr QSize PictureSize{760, 620};
+    // Scale points kept free between a score or limit and the plot's edge.
+    static constexpr double LabelRoom = 5;
     static inline const QColor MarkerColor{0x1f, 0x4e, 0x9a};
     static inline const QColor BarColor{0x30, 0x30, 0x30};
     static inline const QColor BandColor{0xdc, 0xe6, 0xf2};
@@ -67,9 +81,15 @@ private:
     QFont chartFont() const;
     void paintScales(QPainter& painter, const QRectF& plot, const QSizeF& size) const;
     void paintIndexes(QPainter& painter, const QRectF& plot) const;
+    void paintTable(QPainter& painter, const QRectF& plot) const;
+    void paintLegend(QPainter& painter, const QRectF& plot, const QSizeF& size) const;
 
     std::optional<IndexResults> case_;
+    QString title_;
+    Scale scale_;
 };
+
+inline const QString NoCaseYet = QStringLiteral("No case has been computed yet.");
 
 // The caption: the confidence method's note as the report words it.
 QString profileCaption(ConfidenceMethod method);

@@ -1,16 +1,21 @@
 #include "gui/report/ProfileChartWindow.h"
 
+#include <algorithm>
+
 #include <QBuffer>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QImage>
+#include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QShortcut>
 #if KALDEN_HAVE_SVG
 #include <QSvgGenerator>
 #endif
 #include <QVBoxLayout>
 
+#include "gui/platform/WindowHelpers.h"
 #include "gui/report/PdfExport.h"
 #include "worksheet/ProgramConfig.h"
 
@@ -69,6 +74,14 @@ bool chartFileBytes(const ProfileChart& chart, const QString& fileName, QByteArr
     return done;
 }
 
+ChartCase chartCaseOf(const CaseRecord& c) {
+    QStringList parts;
+    if (!c.notesHeadline().empty()) parts << QString::fromStdString(c.notesHeadline()).trimmed();
+    parts << QStringLiteral("Computed ") + QString::fromStdString(computedAtText(c));
+    parts << ProgramName + u' ' + programVersion();
+    return ChartCase{c.results.index, parts.join(QStringLiteral(" \u2014 "))};
+}
+
 TfrmProfileChart::TfrmProfileChart(const Services& services, QWidget* parent)
     : QWidget(parent, Qt::Window), services_(services) {
     setObjectName(QStringLiteral("frmProfileChart"));
@@ -79,6 +92,18 @@ TfrmProfileChart::TfrmProfileChart(const Services& services, QWidget* parent)
     layout->addWidget(chtProfile, 1);
 
     auto* buttons = new QHBoxLayout;
+    cmdPreviousCase = new QPushButton(QStringLiteral("< Previous Case"), this);
+    cmdPreviousCase->setObjectName(QStringLiteral("cmdPreviousCase"));
+    lblCase = new QLabel(this);
+    lblCase->setObjectName(QStringLiteral("lblCase"));
+    lblCase->setMinimumWidth(QFontMetrics(lblCase->font()).horizontalAdvance(QStringLiteral("Case 999 of 999")));
+    lblCase->setAlignment(Qt::AlignCenter);
+    cmdNextCase = new QPushButton(QStringLiteral("Next Case >"), this);
+    cmdNextCase->setObjectName(QStringLiteral("cmdNextCase"));
+    buttons->addWidget(cmdPreviousCase);
+    buttons->addWidget(lblCase);
+    buttons->addWidget(cmdNextCase);
+    buttons->addSpacing(24);
     cmdSaveChart = new QPushButton(QStringLiteral("Save Chart..."), this);
     cmdPrintChart = new QPushButton(QStringLiteral("Print Chart"), this);
     cmdClose = new QPushButton(QStringLiteral("Close"), this);
@@ -91,9 +116,37 @@ TfrmProfileChart::TfrmProfileChart(const Services& services, QWidget* parent)
     buttons->addWidget(cmdClose);
     layout->addLayout(buttons);
 
+    connect(cmdPreviousCase, &QPushButton::clicked, this, &TfrmProfileChart::cmdPreviousCaseClick);
+    connect(cmdNextCase, &QPushButton::clicked, this, &TfrmProfileChart::cmdNextCaseClick);
     connect(cmdSaveChart, &QPushButton::clicked, this, &TfrmProfileChart::cmdSaveChartClick);
     connect(cmdPrintChart, &QPushButton::clicked, this, &TfrmProfileChart::cmdPrintChartClick);
     connect(cmdClose, &QPushButton::clicked, this, &TfrmProfileChart::cmdCloseClick);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &TfrmProfileChart::cmdCloseClick);
+    pressButtonsOnEnter(*this);
+    showCase(-1);
+}
+
+void TfrmProfileChart::setCases(std::vector<ChartCase> cases) {
+    cases_ = std::move(cases);
+    showCase(static_cast<int>(cases_.size()) - 1);
+}
+
+void TfrmProfileChart::showCase(int index) {
+    const int count = static_cast<int>(cases_.size());
+    shown_ = count == 0 ? -1 : std::clamp(index, 0, count - 1);
+    if (shown_ < 0) {
+        chtProfile->clearCase();
+        lblCase->setText(QStringLiteral("No case"));
+    } else {
+        const ChartCase& c = cases_[static_cast<std::size_t>(shown_)];
+        chtProfile->setCase(c.results, c.title);
+        lblCase->setText(QStringLiteral("Case %1 of %2").arg(shown_ + 1).arg(count));
+    }
+    cmdPreviousCase->setEnabled(shown_ > 0);
+    cmdNextCase->setEnabled(shown_ >= 0 && shown_ < count - 1);
+    cmdSaveChart->setEnabled(shown_ >= 0);
+    cmdPrintChart->setEnabled(shown_ >= 0);
 }
 
 void TfrmProfileChart::cmdSaveChartClick() {

@@ -1,25 +1,46 @@
 #pragma once
 
+#include <vector>
+
 #include <QWidget>
 
 #include "gui/platform/Services.h"
 #include "gui/report/ProfileChart.h"
+#include "report/CaseRecord.h"
 
+class QLabel;
 class QPushButton;
 
 namespace kalden {
 
-// The "Profile chart" window: the chart of the latest computed case, saved
-// as PNG, SVG or PDF or printed on the default printer.
+// One case as the chart shows it.
+struct ChartCase {
+    IndexResults results;
+    QString title;
+};
+
+// The chart's title line for a case: its first note line when there is one,
+// when it was computed, and the program with its version.
+ChartCase chartCaseOf(const CaseRecord& c);
+
+// The "Profile chart" window: the chart of one of the cases computed since
+// the last Clear Results (the latest when they change), stepped through with
+// Previous and Next, saved as PNG, SVG or PDF or printed on the printer.
+// Escape closes it.
 class TfrmProfileChart : public QWidget {
     Q_OBJECT
 
 public:
     explicit TfrmProfileChart(const Services& services, QWidget* parent = nullptr);
 
-    void setCase(const IndexResults& results) { chtProfile->setCase(results); }
+    // Shows the last of `cases`, or says that there is none.
+    void setCases(std::vector<ChartCase> cases);
+    int shownCase() const { return shown_; } // from 0; -1 with no case
 
     ProfileChart* chtProfile = nullptr;
+    QPushButton* cmdPreviousCase = nullptr;
+    QLabel* lblCase = nullptr;
+    QPushButton* cmdNextCase = nullptr;
     QPushButton* cmdSaveChart = nullptr;
     QPushButton* cmdPrintChart = nullptr;
     QPushButton* cmdClose = nullptr;
@@ -31,9 +52,15 @@ public slots:
     void cmdSaveChartClick();
     void cmdPrintChartClick();
     void cmdCloseClick() { close(); }
+    void cmdPreviousCaseClick() { showCase(shown_ - 1); }
+    void cmdNextCaseClick() { showCase(shown_ + 1); }
 
 private:
+    void showCase(int index);
+
     Services services_;
+    std::vector<ChartCase> cases_;
+    int shown_ = -1;
 };
 
 // The chart as the bytes of a PNG, SVG or PDF file, by the extension of

@@ -1,20 +1,27 @@
 #include "gui/report/TemplateResults.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QDate>
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QShowEvent>
 #include <QStyle>
 #include <QTextBlock>
@@ -30,6 +37,8 @@
 #include "gui/platform/WindowHelpers.h"
 #include "gui/report/PdfExport.h"
 #include "gui/report/ProfileChartWindow.h"
+#include "gui/report/SummaryExport.h"
+#include "report/CaseSummary.h"
 
 namespace kalden {
 
@@ -57,6 +66,8 @@ TfrmTemplateResults::TfrmTemplateResults(const Services& services, QWidget* pare
     setTabOrder(cmdReturn, cmdExit);
 
     connectHandlers();
+    addShortcuts();
+    pressButtonsOnEnter(*this);
     FormCreate();
 }
 
@@ -68,11 +79,63 @@ QMenuBar* TfrmTemplateResults::buildMenu() {
     mnuPrint->setObjectName(QStringLiteral("mnuPrint"));
     mnuPrintSelection = mnuPrinterOptions->addAction(QStringLiteral("Print Selection"));
     mnuPrintSelection->setObjectName(QStringLiteral("mnuPrintSelection"));
+    mnuPrintPreview = mnuPrinterOptions->addAction(QStringLiteral("Print Preview..."));
+    mnuPrintPreview->setObjectName(QStringLiteral("mnuPrintPreview"));
+    mnuChoosePrinter = mnuPrinterOptions->addAction(QStringLiteral("Choose Printer..."));
+    mnuChoosePrinter->setObjectName(QStringLiteral("mnuChoosePrinter"));
+    mnuPrinterOptions->addSeparator();
     mnuSaveAsPdf = mnuPrinterOptions->addAction(QStringLiteral("Save as PDF..."));
     mnuSaveAsPdf->setObjectName(QStringLiteral("mnuSaveAsPdf"));
     mnuProfileChart = MainMenu1->addAction(QStringLiteral("Profile chart..."));
     mnuProfileChart->setObjectName(QStringLiteral("mnuProfileChart"));
+    mnuSummaryMenu = MainMenu1->addMenu(QStringLiteral("Summary"));
+    mnuCopySummary = mnuSummaryMenu->addAction(QStringLiteral("Copy Summary"));
+    mnuCopySummary->setObjectName(QStringLiteral("mnuCopySummary"));
+    mnuSaveSummary = mnuSummaryMenu->addAction(QStringLiteral("Save Summary..."));
+    mnuSaveSummary->setObjectName(QStringLiteral("mnuSaveSummary"));
+    mnuHelpMenu = MainMenu1->addMenu(QStringLiteral("Help"));
+    mnuAbout = mnuHelpMenu->addAction(QStringLiteral("About KALDEN"));
+    mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
     return MainMenu1;
+}
+
+// The standard shortcuts, and the menu bar from the keyboard: F10, or Alt
+// pressed and released alone, opens its first menu.
+void TfrmTemplateResults::addShortcuts() {
+    actSaveOutput = new QAction(QStringLiteral("Save Output"), this);
+    actSaveOutput->setObjectName(QStringLiteral("actSaveOutput"));
+    actSaveOutput->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    addAction(actSaveOutput);
+    connect(actSaveOutput, &QAction::triggered, this, &TfrmTemplateResults::cmdSaveOutputClick);
+    mnuPrint->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    mnuSaveAsPdf->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    mnuCopySummary->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+    auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(f10, &QShortcut::activated, this, &TfrmTemplateResults::openMenuFromKeyboard);
+    for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
+    installEventFilter(this);
+}
+
+void TfrmTemplateResults::openMenuFromKeyboard() {
+    MainMenu1->setFocus(Qt::MenuBarFocusReason);
+    MainMenu1->setActiveAction(mnuPrinterOptions->menuAction());
+}
+
+bool TfrmTemplateResults::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        altAlone_ = key->key() == Qt::Key_Alt && !key->isAutoRepeat() ? true : (key->isAutoRepeat() && altAlone_);
+    } else if (event->type() == QEvent::KeyRelease) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Alt && altAlone_) {
+            altAlone_ = false;
+            openMenuFromKeyboard();
+            return true;
+        }
+    } else if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::FocusOut) {
+        altAlone_ = false;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 QFrame* TfrmTemplateResults::buildTextArea() {
@@ -146,6 +209,11 @@ void TfrmTemplateResults::connectHandlers() {
     connect(mnuPrintSelection, &QAction::triggered, this, &TfrmTemplateResults::mnuPrintSelectionClick);
     connect(mnuSaveAsPdf, &QAction::triggered, this, &TfrmTemplateResults::mnuSaveAsPdfClick);
     connect(mnuProfileChart, &QAction::triggered, this, &TfrmTemplateResults::mnuProfileChartClick);
+    connect(mnuPrintPreview, &QAction::triggered, this, &TfrmTemplateResults::mnuPrintPreviewClick);
+    connect(mnuChoosePrinter, &QAction::triggered, this, &TfrmTemplateResults::mnuChoosePrinterClick);
+    connect(mnuCopySummary, &QAction::triggered, this, &TfrmTemplateResults::mnuCopySummaryClick);
+    connect(mnuSaveSummary, &QAction::triggered, this, &TfrmTemplateResults::mnuSaveSummaryClick);
+    connect(mnuAbout, &QAction::triggered, this, &TfrmTemplateResults::mnuAboutClick);
 }
 
 void TfrmTemplateResults::FormCreate() {
@@ -204,12 +272,40 @@ void TfrmTemplateResults::showLineAtTop(int blockNumber) {
 }
 
 void TfrmTemplateResults::appendReport(const InputRecord& input, const ComputationResults& results,
-                                       const ReportContext& context, MessageService& messages) {
+                                       const ReportContext& context, MessageService& messages,
+                                       const std::array<std::string, 7>& fieldTexts) {
     ReportLines lines = reportLines();
     const std::size_t before = lines.size();
     composeReport(lines, input, results, context, messages);
-    showLineAtTop(appendReportLines(ReportLines(lines.begin() + static_cast<std::ptrdiff_t>(before), lines.end())));
-    showLatestCase(results.index);
+    KeptCase kept;
+    kept.record.fieldTexts = fieldTexts;
+    kept.record.input = input;
+    kept.record.context = context;
+    kept.record.results = results;
+    kept.record.report.assign(lines.begin() + static_cast<std::ptrdiff_t>(before), lines.end());
+    const QDateTime now = QDateTime::currentDateTime();
+    kept.record.computedUtc = now.toSecsSinceEpoch();
+    kept.record.utcOffsetMinutes = now.offsetFromUtc() / 60;
+    const int first = appendReportLines(kept.record.report);
+    showLineAtTop(first);
+    // Text typed at the very start of a case's first line belongs to it.
+    kept.start = QTextCursor(memoResults->document()->findBlockByNumber(first));
+    kept.start.setKeepPositionOnInsert(true);
+    cases_.push_back(std::move(kept));
+    casesChanged();
+}
+
+std::vector<CaseRecord> TfrmTemplateResults::cases() const {
+    std::vector<CaseRecord> out;
+    for (const KeptCase& c : cases_) out.push_back(c.record);
+    return out;
+}
+
+void TfrmTemplateResults::casesChanged() {
+    if (!profileChart_) return;
+    std::vector<ChartCase> charts;
+    for (const KeptCase& c : cases_) charts.push_back(chartCaseOf(c.record));
+    profileChart_->setCases(std::move(charts));
 }
 
 // Save Output. The file is replaced only once the whole text is written, so a
@@ -227,8 +323,12 @@ void TfrmTemplateResults::cmdSaveOutputClick() {
         services_.boxes.error(systemReason(fileErrorMessage(FileAction::SaveResults, path, error)));
 }
 
-// Clear Results empties the text without asking.
-void TfrmTemplateResults::cmdClearResultsClick() { memoResults->clear(); }
+// Clear Results empties the text and forgets its cases, without asking.
+void TfrmTemplateResults::cmdClearResultsClick() {
+    memoResults->clear();
+    cases_.clear();
+    casesChanged();
+}
 
 void TfrmTemplateResults::cmdReturnClick() {
     hide();
@@ -273,19 +373,18 @@ void TfrmTemplateResults::mnuPrintSelectionClick() {
     print(text);
 }
 
-void TfrmTemplateResults::showLatestCase(const IndexResults& results) {
-    latestCase_ = results;
-    if (profileChart_) profileChart_->setCase(results);
-}
+void TfrmTemplateResults::mnuPrintPreviewClick() { services_.printer.preview(this, printAllText(), printFont()); }
+
+void TfrmTemplateResults::mnuChoosePrinterClick() { services_.printer.choosePrinter(this); }
 
 void TfrmTemplateResults::mnuProfileChartClick() {
-    if (!latestCase_) {
-        services_.boxes.information(QStringLiteral("No case has been computed yet."));
+    if (cases_.empty()) {
+        services_.boxes.information(NoCaseYet);
         return;
     }
     if (!profileChart_) {
         profileChart_ = new TfrmProfileChart(services_, this);
-        profileChart_->setCase(*latestCase_);
+        casesChanged();
         profileChart_->adjustSize();
         centreOnScreen(*profileChart_, screen()); // the first time; afterwards where the user left it
     }
@@ -294,24 +393,80 @@ void TfrmTemplateResults::mnuProfileChartClick() {
     profileChart_->activateWindow();
 }
 
-// Save as PDF: the text as Print All prints it, then the latest case's chart
-// on a page of its own; the old file is replaced only by a complete document.
+// The text cut where each case's lines begin: what stands before the first
+// case (an opened file, the user's typing) is a section of its own; each
+// case's section runs to the next case and carries its chart.
+std::vector<PdfSection> TfrmTemplateResults::pdfSections(std::vector<std::unique_ptr<ProfileChart>>& charts) const {
+    const ReportLines lines = reportLines();
+    const auto textOf = [&lines](int from, int to) {
+        ReportLines part(lines.begin() + from, lines.begin() + to);
+        return part.empty() ? QString() : QString::fromStdString(joinCrLf(part)) + QStringLiteral("\r\n");
+    };
+    std::vector<PdfSection> sections;
+    const int count = static_cast<int>(lines.size());
+    int from = 0;
+    if (!cases_.empty()) from = std::clamp(cases_.front().start.blockNumber(), 0, count);
+    if (from > 0 || cases_.empty()) sections.push_back(PdfSection{textOf(0, from), QString(), {}});
+    for (std::size_t i = 0; i < cases_.size(); ++i) {
+        const int to = i + 1 < cases_.size() ? std::clamp(cases_[i + 1].start.blockNumber(), from, count) : count;
+        const ChartCase chartCase = chartCaseOf(cases_[i].record);
+        auto chart = std::make_unique<ProfileChart>();
+        chart->setCase(chartCase.results, chartCase.title);
+        const ProfileChart* painter = chart.get();
+        charts.push_back(std::move(chart));
+        sections.push_back(PdfSection{textOf(from, to), QString::fromStdString(cases_[i].record.notesHeadline()),
+                                      [painter](QPainter& p, const QRectF& page) { painter->paintPicture(p, page); }});
+        from = to;
+    }
+    return sections;
+}
+
+// Save as PDF: each case from a new page, followed by its chart; the old file
+// is replaced only by a complete document.
 void TfrmTemplateResults::mnuSaveAsPdfClick() {
     const std::optional<QString> name =
         services_.files.saveFileNameFiltered(this, pdfDialogFileName, QStringLiteral("*.pdf"));
     if (!name) return;
     pdfDialogFileName = *name;
-    ProfileChart chart;
-    PagePainter chartPage;
-    if (latestCase_) {
-        chart.setCase(*latestCase_);
-        chartPage = [&chart](QPainter& p, const QRectF& page) { chart.paintPicture(p, page); };
-    }
+    std::vector<std::unique_ptr<ProfileChart>> charts;
+    const std::vector<PdfSection> sections = pdfSections(charts);
     QByteArray pdf;
     QString error;
-    if (!reportPdf(printAllText(), printFont(), chartPage, pdf, error) || !replaceFileWith(*name, pdf, error))
+    const QString date = QDate::currentDate().toString(Qt::ISODate);
+    if (!resultsPdf(sections, printFont(), date, pdf, error) || !replaceFileWith(*name, pdf, error))
         services_.boxes.error(error);
 }
+
+void TfrmTemplateResults::mnuCopySummaryClick() {
+    if (cases_.empty()) {
+        services_.boxes.information(NoCaseYet);
+        return;
+    }
+    QGuiApplication::clipboard()->setMimeData(summaryMimeData(summarizeCase(cases_.back().record)));
+}
+
+void TfrmTemplateResults::mnuSaveSummaryClick() {
+    if (cases_.empty()) {
+        services_.boxes.information(NoCaseYet);
+        return;
+    }
+    const std::optional<QString> name =
+        services_.files.saveFileNameFiltered(this, summaryDialogFileName, SummaryFileTypes);
+    if (!name) return;
+    summaryDialogFileName = *name;
+    QByteArray bytes;
+    QString error;
+    if (!summaryFileBytes(summarizeCase(cases_.back().record), *name, bytes, error)) {
+        if (error == SummaryExtensionMessage)
+            services_.boxes.warning(error);
+        else
+            services_.boxes.error(error);
+        return;
+    }
+    if (!replaceFileWith(*name, bytes, error)) services_.boxes.error(error);
+}
+
+void TfrmTemplateResults::mnuAboutClick() { services_.boxes.about(aboutText(services_.host)); }
 
 void TfrmTemplateResults::showHorizontalScrollBar() {
     memoResults->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -326,6 +481,8 @@ void TfrmTemplateResults::cmdOpenPreviousFileClick() {
     openDialogFileName = *name;
     saveDialogFileName = *name;
 
+    cases_.clear(); // their lines are gone with the text
+    casesChanged();
     const std::string path = corePath(*name);
     const auto failure = [&](int code) {
         return systemReason(fileErrorMessage(FileAction::ReadResults, path, std::strerror(code)));

@@ -1,10 +1,15 @@
 #pragma once
 
-#include <optional>
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
 
+#include <QTextCursor>
 #include <QWidget>
 
 #include "gui/platform/Services.h"
+#include "report/CaseRecord.h"
 #include "report/ReportComposer.h"
 #include "report/ReportLines.h"
 
@@ -19,11 +24,15 @@ class QPushButton;
 namespace kalden {
 
 class TfrmProfileChart;
+class ProfileChart;
+struct PdfSection;
 
 // The results window. It shows the accumulated report text, saves
 // it, prints all or a selection of it, clears it and leads back to the
 // worksheet. It has no close box and ignores the window manager's close
 // request: "Return to Worksheet" and a confirmed "Exit" are the ways out.
+// With the text it keeps the cases computed since the last Clear Results,
+// for the chart, the PDF and the summary.
 class TfrmTemplateResults : public QWidget {
     Q_OBJECT
 
@@ -42,8 +51,12 @@ public:
     int appendReportLines(const ReportLines& lines);
     // composeReport on top of the area's current lines; the view then shows
     // the new report's first line at the top, and the profile chart the case.
+    // `fieldTexts` are the score fields as typed.
     void appendReport(const InputRecord& input, const ComputationResults& results, const ReportContext& context,
-                      MessageService& messages);
+                      MessageService& messages, const std::array<std::string, 7>& fieldTexts = {});
+
+    // The cases since the last Clear Results, oldest first.
+    std::vector<CaseRecord> cases() const;
 
     // The text sent to the printer by Print All: the area's text, every line
     // ending in CR LF, followed by one line end.
@@ -62,8 +75,16 @@ public:
     QMenu* mnuPrinterOptions = nullptr;
     QAction* mnuPrint = nullptr;
     QAction* mnuPrintSelection = nullptr;
+    QAction* mnuPrintPreview = nullptr;
+    QAction* mnuChoosePrinter = nullptr;
     QAction* mnuSaveAsPdf = nullptr;
     QAction* mnuProfileChart = nullptr;
+    QMenu* mnuSummaryMenu = nullptr;
+    QAction* mnuCopySummary = nullptr;
+    QAction* mnuSaveSummary = nullptr;
+    QMenu* mnuHelpMenu = nullptr;
+    QAction* mnuAbout = nullptr;
+    QAction* actSaveOutput = nullptr; // Ctrl+S
     QFrame* Panel1 = nullptr;
     QPlainTextEdit* memoResults = nullptr;
     QFrame* Panel2 = nullptr;
@@ -78,6 +99,7 @@ public:
     QString saveDialogFileName = QStringLiteral("results.txt");
     QString openDialogFileName = QStringLiteral("results.txt");
     QString pdfDialogFileName = QStringLiteral("results.pdf");
+    QString summaryDialogFileName = QStringLiteral("summary.odt");
 
     // The chart window, once "Profile chart..." has opened it.
     TfrmProfileChart* profileChartWindow() const { return profileChart_; }
@@ -92,8 +114,14 @@ public slots:
     void mnuPrintSelectionClick();
     void mnuSaveAsPdfClick();
     void mnuProfileChartClick();
+    void mnuPrintPreviewClick();
+    void mnuChoosePrinterClick();
+    void mnuCopySummaryClick();
+    void mnuSaveSummaryClick();
+    void mnuAboutClick();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -101,6 +129,8 @@ private:
     // The constructor's builders, one a part of the window, in the order the
     // parts stand.
     QMenuBar* buildMenu();
+    void addShortcuts();
+    void openMenuFromKeyboard();
     QFrame* buildTextArea();
     void styleTextArea();
     QLayout* buildOpenRow();
@@ -111,13 +141,22 @@ private:
     void print(const QString& text);
     void showHorizontalScrollBar();
     void showLineAtTop(int blockNumber);
-    void showLatestCase(const IndexResults& results);
+    void casesChanged();
+    std::vector<PdfSection> pdfSections(std::vector<std::unique_ptr<ProfileChart>>& charts) const;
+
+    // A case and where its lines begin in the text area; the cursor follows
+    // the user's edits before it.
+    struct KeptCase {
+        CaseRecord record;
+        QTextCursor start;
+    };
 
     Services services_;
     QWidget* worksheet_ = nullptr;
     bool programEnding_ = false;
     bool shownBefore_ = false;
-    std::optional<IndexResults> latestCase_; // of this session's latest Compute
+    bool altAlone_ = false; // Alt pressed with no other key since
+    std::vector<KeptCase> cases_;
     TfrmProfileChart* profileChart_ = nullptr;
 };
 

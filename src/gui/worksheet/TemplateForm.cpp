@@ -294,6 +294,8 @@ void TfrmTemplate::cmdHelpClick() {
     cmdReturn->show();
 }
 
+void TfrmTemplate::cmdAboutClick() { services_.boxes.about(aboutText(services_.host)); }
+
 void TfrmTemplate::cmdReturnClick() {
     cmdReturn->hide();
     pnlHelp->hide();

@@ -115,6 +115,7 @@ public:
     QLabel* Label_N = nullptr;
     QLabel* lbl_r = nullptr;
     QPushButton* cmdHelp = nullptr;
+    QPushButton* cmdAbout = nullptr; // under the score fields
     QFrame* pan1 = nullptr;
     QPushButton* cmdReturn = nullptr; // "Close Help"
     QPushButton* cmdCompute = nullptr;
@@ -127,6 +128,7 @@ public slots:
     void btnclearDataClick();
     void ExitBtnClick();
     void cmdHelpClick();
+    void cmdAboutClick();
     void cmdReturnClick();
     void FormActivate();
     void txtInput1Exit();

@@ -60,6 +60,7 @@ void TfrmTemplate::buildWindow() {
     layout->addWidget(buildButtonRow());
     buildTabChain();
     connectHandlers();
+    pressButtonsOnEnter(*this);
 }
 
 QPlainTextEdit* TfrmTemplate::buildDescription() {
@@ -172,6 +173,11 @@ QLayout* TfrmTemplate::buildFields() {
         labels_[static_cast<std::size_t>(k - 1)] = lbl;
         inputs_[static_cast<std::size_t>(k - 1)] = edit;
     }
+    // In the free space under the fields, so no control moves for it.
+    cmdAbout = new QPushButton(QStringLiteral("About KALDEN"), Panel1);
+    cmdAbout->setObjectName(QStringLiteral("cmdAbout"));
+    cmdAbout->setAutoDefault(false);
+    fields->addWidget(cmdAbout, 8, 0, 1, 2, Qt::AlignRight);
     return fields;
 }
 
@@ -316,7 +322,7 @@ void TfrmTemplate::buildTabChain() {
     for (RadioGroupBox* g : {RadioGroup1, RadioGroup2, RadioGroup3})
         for (int i = 0; i < g->count(); ++i) chain.push_back(g->item(i));
     chain.insert(chain.end(), {RadioButton1, RadioButton2, RadioButton3, memoComments, cmdCompute, btnclearData,
-                               cmdHelp, ExitBtn, cmdReturn});
+                               cmdHelp, ExitBtn, cmdReturn, cmdAbout});
     for (std::size_t i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
 }
 
@@ -326,6 +332,7 @@ void TfrmTemplate::connectHandlers() {
     connect(ExitBtn, &QPushButton::clicked, this, &TfrmTemplate::ExitBtnClick);
     connect(cmdHelp, &QPushButton::clicked, this, &TfrmTemplate::cmdHelpClick);
     connect(cmdReturn, &QPushButton::clicked, this, &TfrmTemplate::cmdReturnClick);
+    connect(cmdAbout, &QPushButton::clicked, this, &TfrmTemplate::cmdAboutClick);
 }
 
 } // namespace kalden

@@ -42,7 +42,9 @@ void TfrmTemplate::cmdComputeClick() {
     results_->show();
     hide();
     results_->setWindowTitle(QStringLiteral("Results viewer: ") + QString::fromStdString(ProgramTitle));
-    results_->appendReport(*record, results, reportContext(), messages_);
+    std::array<std::string, 7> typed;
+    for (int k = 1; k <= 7; ++k) typed[static_cast<std::size_t>(k - 1)] = field(k)->text().toStdString();
+    results_->appendReport(*record, results, reportContext(), messages_, typed);
 }
 
 QString matrixOrderMessage(const QString& caption, const QString& text) {

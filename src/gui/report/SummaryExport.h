@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include "report/CaseSummary.h"
+
+class QMimeData;
+
+namespace kalden {
+
+// A case's summary on the clipboard and in files, for a clinical letter.
+
+// HTML (the table) and plain text (cells separated by tabs); the caller
+// owns the result.
+QMimeData* summaryMimeData(const CaseSummary& summary);
+
+// The summary as an OpenDocument text (.odt) or an HTML page (.html, .htm),
+// by the extension of `fileName` (any case). False with a message for any
+// other extension or when the document cannot be written.
+bool summaryFileBytes(const CaseSummary& summary, const QString& fileName, QByteArray& bytes, QString& error);
+
+inline const QString SummaryFileTypes = QStringLiteral("OpenDocument text (*.odt);;HTML page (*.html *.htm)");
+inline const QString SummaryExtensionMessage = QStringLiteral(
+    "The summary is saved as an OpenDocument text or an HTML page: please give a file name ending in .odt or .html.");
+
+} // namespace kalden
