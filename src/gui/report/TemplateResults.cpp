@@ -18,6 +18,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -71,8 +72,26 @@ TfrmTemplateResults::TfrmTemplateResults(const Services& services, QWidget* pare
     FormCreate();
 }
 
+namespace {
+
+// Alt alone moves the keyboard to the menu bar, whatever the desktop's style
+// says.
+class AltNavigationStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returned) const override {
+        if (hint == QStyle::SH_MenuBar_AltKeyNavigation) return 1;
+        return QProxyStyle::styleHint(hint, option, widget, returned);
+    }
+};
+
+} // namespace
+
 QMenuBar* TfrmTemplateResults::buildMenu() {
     MainMenu1 = new QMenuBar(this);
+    auto* style = new AltNavigationStyle;
+    style->setParent(MainMenu1);
+    MainMenu1->setStyle(style);
     MainMenu1->setNativeMenuBar(false);
     mnuPrinterOptions = MainMenu1->addMenu(QStringLiteral("Printer options..."));
     mnuPrint = mnuPrinterOptions->addAction(QStringLiteral("Print All"));
@@ -100,7 +119,7 @@ QMenuBar* TfrmTemplateResults::buildMenu() {
 }
 
 // The standard shortcuts, and the menu bar from the keyboard: F10, or Alt
-// pressed and released alone, opens its first menu.
+// pressed and released alone, as on a desktop.
 void TfrmTemplateResults::addShortcuts() {
     actSaveOutput = new QAction(QStringLiteral("Save Output"), this);
     actSaveOutput->setObjectName(QStringLiteral("actSaveOutput"));
@@ -112,30 +131,18 @@ void TfrmTemplateResults::addShortcuts() {
     mnuCopySummary->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
     auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
     connect(f10, &QShortcut::activated, this, &TfrmTemplateResults::openMenuFromKeyboard);
-    for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
-    installEventFilter(this);
 }
 
+// F10 does what Alt does: the bar takes the keyboard with its first menu
+// highlighted, and gives the focus back when it is left.
 void TfrmTemplateResults::openMenuFromKeyboard() {
-    MainMenu1->setFocus(Qt::MenuBarFocusReason);
-    MainMenu1->setActiveAction(mnuPrinterOptions->menuAction());
-}
-
-bool TfrmTemplateResults::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        altAlone_ = key->key() == Qt::Key_Alt && !key->isAutoRepeat() ? true : (key->isAutoRepeat() && altAlone_);
-    } else if (event->type() == QEvent::KeyRelease) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Alt && altAlone_) {
-            altAlone_ = false;
-            openMenuFromKeyboard();
-            return true;
-        }
-    } else if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::FocusOut) {
-        altAlone_ = false;
-    }
-    return QWidget::eventFilter(watched, event);
+    // As the platform reports it: an Alt press carries no Alt modifier yet.
+    QWidget* target = focusWidget() ? focusWidget() : this;
+    QKeyEvent press(QEvent::ShortcutOverride, Qt::Key_Alt, Qt::NoModifier);
+    press.ignore();
+    QCoreApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Alt, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &release);
 }
 
 QFrame* TfrmTemplateResults::buildTextArea() {

@@ -121,7 +121,6 @@ public slots:
     void mnuAboutClick();
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -155,7 +154,6 @@ private:
     QWidget* worksheet_ = nullptr;
     bool programEnding_ = false;
     bool shownBefore_ = false;
-    bool altAlone_ = false; // Alt pressed with no other key since
     std::vector<KeptCase> cases_;
     TfrmProfileChart* profileChart_ = nullptr;
 };
