@@ -9,7 +9,8 @@ packages=(
   qt6-base-dev qt6-svg-dev libgl-dev
   clang-14 libclang-rt-14-dev clang-format-14
   xvfb xauth fonts-dejavu-core fonts-liberation
-  desktop-file-utils appstream groff-base dpkg-dev poppler-utils
+  libsqlite3-dev sqlite3 zlib1g-dev
+  desktop-file-utils appstream groff-base dpkg-dev poppler-utils unzip
   g++-mingw-w64-x86-64-posix wine64
 )
 

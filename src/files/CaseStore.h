@@ -1,0 +1,94 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "report/CaseRecord.h"
+
+struct sqlite3;
+
+namespace kalden {
+
+// Every computed case, kept in the user's own SQLite database beside the
+// last-case file: when, by which version, the seven fields as typed, the
+// options, the notes, the grid and matrix, and the report exactly as it was
+// appended (packed with zlib against a fixed dictionary, so that 100,000
+// cases take some 60 MB). The schema's version is the database's
+// user_version; an older one is brought up to date when the store is opened
+// for writing, a newer one is refused. WAL journal, synchronous=FULL, and
+// every write is one transaction, so a killed program never leaves a
+// damaged database or loses an earlier case.
+//
+// A case's results are not stored: computeAll on its input gives them again,
+// digit for digit.
+
+inline constexpr const char* CaseStoreFileName = "cases.sqlite";
+inline constexpr int CaseStoreSchemaVersion = 1;
+
+// One row of the cases table.
+struct CaseListRow {
+    std::int64_t id = 0;
+    std::int64_t computedUtc = 0;
+    int utcOffsetMinutes = 0;
+    std::string notesHeadline;
+    std::array<std::string, 7> fieldTexts;
+    std::string fullScale; // the Full Scale IQ as the report prints it
+};
+
+struct StoredCase {
+    std::int64_t id = 0;
+    std::string version; // of the program that computed it
+    CaseRecord record;   // results left empty
+};
+
+// Which cases to list: computed on or after the local date `since`
+// ("2026-03-01"), and with `match` in their notes (any case).
+struct CaseQuery {
+    std::string since;
+    std::string match;
+};
+
+class CaseStore {
+public:
+    enum class Access { ReadOnly, ReadWrite };
+
+    CaseStore() = default;
+    ~CaseStore();
+    CaseStore(CaseStore&& other) noexcept;
+    CaseStore& operator=(CaseStore&& other) noexcept;
+    CaseStore(const CaseStore&) = delete;
+    CaseStore& operator=(const CaseStore&) = delete;
+
+    // Opens the database at `path`. ReadWrite creates it (mode 0600) when
+    // missing and migrates an older schema; ReadOnly never writes and fails
+    // on a missing file. False with SQLite's or the system's message.
+    bool open(const std::string& path, Access access, std::string& error);
+    bool isOpen() const { return db_ != nullptr; }
+
+    // Adds one case; its number in `id`.
+    bool add(const CaseRecord& c, const std::string& version, std::int64_t& id, std::string& error);
+    // Adds many cases in one transaction (all or none).
+    bool addAll(const std::vector<CaseRecord>& cases, const std::string& version, std::string& error);
+    // Newest first.
+    bool list(const CaseQuery& query, std::vector<CaseListRow>& rows, std::string& error) const;
+    // Nothing (and no error) when there is no case `id`.
+    bool get(std::int64_t id, std::optional<StoredCase>& found, std::string& error) const;
+    bool remove(const std::vector<std::int64_t>& ids, std::string& error);
+    bool removeAll(std::string& error);
+    bool count(std::int64_t& n, std::string& error) const;
+
+private:
+    bool configure(Access access, std::string& error);
+    bool migrate(std::string& error);
+
+    sqlite3* db_ = nullptr;
+};
+
+// The report's lines packed as the store keeps them, and back.
+std::string packReport(const ReportLines& lines);
+bool unpackReport(const std::string& packed, ReportLines& lines);
+
+} // namespace kalden

@@ -1,0 +1,242 @@
+// The case store: what goes in comes back exactly, newest first and
+// filtered; a damaged, locked, newer or missing database is named, never
+// overwritten; a killed writer loses nothing it had finished.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "files/CaseStore.h"
+#include "format/NumberFormat.h"
+#include "support/RecordingMessages.h"
+
+using namespace kalden;
+namespace fs = std::filesystem;
+
+namespace {
+
+CaseRecord computedCase(std::array<double, 7> scores, std::vector<std::string> notes, std::int64_t utc) {
+    CaseRecord c;
+    for (int k = 1; k <= 7; ++k) {
+        c.input.setScore(k, scores[static_cast<std::size_t>(k - 1)]);
+        c.fieldTexts[static_cast<std::size_t>(k - 1)] = formatFixed(scores[static_cast<std::size_t>(k - 1)], 0, 1);
+    }
+    c.input.confidenceMethod = ConfidenceMethod::Glutting90;
+    c.input.sequentialBonferroni = true;
+    c.input.abnormalityCriterion = AbnormalityCriterion::Percent15;
+    c.context.notes = std::move(notes);
+    c.computedUtc = utc;
+    c.utcOffsetMinutes = 60;
+    kalden::testing::RecordingMessages quiet;
+    computeAndCompose(c.report, c.input, c.context, quiet);
+    c.results = computeAll(c.input, quiet);
+    return c;
+}
+
+class CaseStoreTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "kalden-case-store-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        folder_ = pattern;
+        path_ = (folder_ / CaseStoreFileName).string();
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    std::string openError(CaseStore::Access access) {
+        CaseStore store;
+        std::string error;
+        EXPECT_FALSE(store.open(path_, access, error));
+        return error;
+    }
+    void rawSql(const std::string& sql) {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(path_.c_str(), &db), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+        sqlite3_close(db);
+    }
+
+    fs::path folder_;
+    std::string path_;
+};
+
+TEST_F(CaseStoreTest, ACaseComesBackExactlyAndListsNewestFirst) {
+    CaseStore store;
+    std::string error;
+    ASSERT_TRUE(store.open(path_, CaseStore::Access::ReadWrite, error)) << error;
+    const CaseRecord march = computedCase({12, 7, 11, 9, 8, 10, 13}, {"Ann, March", "", "third"}, 1772352000);
+    const CaseRecord april = computedCase({10, 10, 10, 10.5, 10, 10, 10}, {}, 1775030400);
+    std::int64_t first = 0, second = 0;
+    ASSERT_TRUE(store.add(march, "0.1.0", first, error)) << error;
+    ASSERT_TRUE(store.add(april, "0.2.0", second, error)) << error;
+
+    std::optional<StoredCase> got;
+    ASSERT_TRUE(store.get(first, got, error)) << error;
+    ASSERT_TRUE(got);
+    EXPECT_EQ(got->version, "0.1.0");
+    EXPECT_EQ(got->record.fieldTexts, march.fieldTexts);
+    EXPECT_EQ(got->record.context.notes, march.context.notes);
+    EXPECT_EQ(got->record.report, march.report);
+    EXPECT_EQ(got->record.input.confidenceMethod, ConfidenceMethod::Glutting90);
+    EXPECT_TRUE(got->record.input.sequentialBonferroni);
+    EXPECT_EQ(got->record.input.abnormalityCriterion, AbnormalityCriterion::Percent15);
+    ReportLines again;
+    kalden::testing::RecordingMessages quiet;
+    computeAndCompose(again, got->record.input, got->record.context, quiet);
+    EXPECT_EQ(again, march.report); // recomputing a stored case gives its report
+    ASSERT_TRUE(store.get(99, got, error));
+    EXPECT_FALSE(got);
+
+    const struct {
+        CaseQuery query;
+        std::vector<std::int64_t> ids;
+    } queries[] = {{{}, {second, first}},
+                   {{"2026-04-01", ""}, {second}},
+                   {{"", "ann, MAR"}, {first}},
+                   {{"", "third"}, {first}},
+                   {{"2026-04-01", "ann"}, {}}};
+    for (const auto& q : queries) {
+        std::vector<CaseListRow> rows;
+        ASSERT_TRUE(store.list(q.query, rows, error)) << error;
+        std::vector<std::int64_t> ids;
+        for (const CaseListRow& r : rows) ids.push_back(r.id);
+        EXPECT_EQ(ids, q.ids) << q.query.since << "|" << q.query.match;
+    }
+    std::vector<CaseListRow> rows;
+    ASSERT_TRUE(store.list({}, rows, error));
+    EXPECT_EQ(rows[1].notesHeadline, "Ann, March");
+    EXPECT_EQ(rows[1].fullScale, "100");
+    EXPECT_EQ(rows[0].fieldTexts[3], "10.5");
+    EXPECT_EQ(localTimeText(rows[1].computedUtc, rows[1].utcOffsetMinutes), "2026-03-01 09:00");
+
+    ASSERT_TRUE(store.remove({first}, error));
+    std::int64_t n = 0;
+    ASSERT_TRUE(store.count(n, error));
+    EXPECT_EQ(n, 1);
+    ASSERT_TRUE(store.removeAll(error));
+    ASSERT_TRUE(store.count(n, error));
+    EXPECT_EQ(n, 0);
+}
+
+TEST_F(CaseStoreTest, TheFileIsTheUsersAloneAndTheSchemaVersioned) {
+    {
+        std::ofstream(path_) << "";
+        ::chmod(path_.c_str(), 0644);
+        CaseStore store;
+        std::string error;
+        ASSERT_TRUE(store.open(path_, CaseStore::Access::ReadWrite, error)) << error;
+        std::int64_t id = 0;
+        ASSERT_TRUE(store.add(computedCase({10, 10, 10, 10, 10, 10, 10}, {}, 0), "0.1.0", id, error));
+        struct stat st {};
+        for (const char* suffix : {"", "-wal"}) {
+            ASSERT_EQ(::stat((path_ + suffix).c_str(), &st), 0) << suffix;
+            EXPECT_EQ(st.st_mode & 0777, 0600u) << suffix;
+        }
+    }
+    sqlite3* db = nullptr;
+    sqlite3_open(path_.c_str(), &db);
+    sqlite3_stmt* s = nullptr;
+    sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &s, nullptr);
+    sqlite3_step(s);
+    EXPECT_EQ(sqlite3_column_int(s, 0), CaseStoreSchemaVersion);
+    sqlite3_finalize(s);
+    sqlite3_close(db);
+
+    rawSql("PRAGMA user_version=7");
+    for (const auto access : {CaseStore::Access::ReadWrite, CaseStore::Access::ReadOnly})
+        EXPECT_EQ(openError(access),
+                  "the database was written by a newer version of KALDEN (its schema is "
+                  "version 7; this version knows up to 1)");
+}
+
+TEST_F(CaseStoreTest, DamagedMissingAndLockedDatabasesAreNamedNotOverwritten) {
+    EXPECT_EQ(openError(CaseStore::Access::ReadOnly), "unable to open database file");
+    EXPECT_FALSE(fs::exists(path_)); // reading never creates it
+
+    const std::string garbage(8192, 'x');
+    std::ofstream(path_, std::ios::binary) << garbage;
+    EXPECT_EQ(openError(CaseStore::Access::ReadWrite), "file is not a database");
+    std::ifstream in(path_, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), garbage);
+
+    fs::remove(path_);
+    CaseStore store;
+    std::string error;
+    ASSERT_TRUE(store.open(path_, CaseStore::Access::ReadWrite, error)) << error;
+    sqlite3* other = nullptr;
+    sqlite3_open(path_.c_str(), &other);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    std::int64_t id = 0;
+    EXPECT_FALSE(store.add(computedCase({10, 10, 10, 10, 10, 10, 10}, {}, 0), "0.1.0", id, error));
+    EXPECT_EQ(error, "database is locked");
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+}
+
+// A writer killed at any moment: the database passes SQLite's integrity
+// check and holds every case whose add had returned.
+TEST_F(CaseStoreTest, AKilledWriterLeavesASoundDatabaseWithEveryFinishedCase) {
+    const CaseRecord c = computedCase({12, 7, 11, 9, 8, 10, 13}, {"killed"}, 0);
+    for (int round = 0; round < 3; ++round) {
+        int pipeFds[2];
+        ASSERT_EQ(::pipe(pipeFds), 0);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::close(pipeFds[0]);
+            CaseStore store;
+            std::string error;
+            if (!store.open(path_, CaseStore::Access::ReadWrite, error)) ::_exit(1);
+            for (;;) {
+                std::int64_t id = 0;
+                if (!store.add(c, "0.1.0", id, error)) ::_exit(2);
+                if (::write(pipeFds[1], &id, sizeof id) != sizeof id) ::_exit(3);
+            }
+        }
+        ::close(pipeFds[1]);
+        std::vector<std::int64_t> finished;
+        std::int64_t id = 0;
+        while (finished.size() < static_cast<std::size_t>(5 + 7 * round) &&
+               ::read(pipeFds[0], &id, sizeof id) == sizeof id)
+            finished.push_back(id);
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        while (::read(pipeFds[0], &id, sizeof id) == sizeof id) finished.push_back(id);
+        ::close(pipeFds[0]);
+
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(path_.c_str(), &db), SQLITE_OK);
+        sqlite3_stmt* s = nullptr;
+        sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &s, nullptr);
+        ASSERT_EQ(sqlite3_step(s), SQLITE_ROW);
+        EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)), "ok");
+        sqlite3_finalize(s);
+        sqlite3_close(db);
+        CaseStore store;
+        std::string error;
+        ASSERT_TRUE(store.open(path_, CaseStore::Access::ReadOnly, error)) << error;
+        for (const std::int64_t done : finished) {
+            std::optional<StoredCase> got;
+            ASSERT_TRUE(store.get(done, got, error)) << error;
+            ASSERT_TRUE(got) << "case " << done << " lost";
+            EXPECT_EQ(got->record.report, c.report);
+        }
+    }
+}
+
+TEST(ReportPacking, RoundTripsAnyTextAndRefusesDamage) {
+    const ReportLines lines = {"", "  unusual \xc3\xa9 text\t", std::string(70000, 'q'), ""};
+    const std::string packed = packReport(lines);
+    ReportLines back;
+    ASSERT_TRUE(unpackReport(packed, back));
+    EXPECT_EQ(back, lines);
+    EXPECT_FALSE(unpackReport(packed.substr(0, packed.size() / 2), back));
+    EXPECT_FALSE(unpackReport("not packed", back));
+}
+
+} // namespace
