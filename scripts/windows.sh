@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(g++-mingw-w64-x86-64-posix wine64 libgtest-dev nlohmann-json3-dev cmake ninja-build
+packages=(g++-mingw-w64-x86-64-posix wine64 libgtest-dev nlohmann-json3-dev cmake ninja-build libz-mingw-w64-dev tcl
   qt6-base-dev-tools dpkg-dev icoutils nsis xvfb openbox xdotool x11-apps netpbm)
 missing=()
 for p in "${packages[@]}"; do
@@ -25,8 +25,9 @@ fi
 launcher=()
 command -v ccache >/dev/null 2>&1 && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 qt=$(scripts/windows-qt.sh | tail -n 1)
+sqlite=$(scripts/windows-sqlite.sh | tail -n 1)
 cmake -S . -B build-windows -G Ninja -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake" \
-  -DQT_CHAINLOAD_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" \
+  -DQT_CHAINLOAD_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" -DKALDEN_SQLITE_AMALGAMATION="$sqlite" \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKALDEN_BUILD_GUI=ON "${launcher[@]}" >/dev/null
 cmake --build build-windows -j "$(nproc)"
 

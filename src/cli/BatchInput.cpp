@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <istream>
 
-#include "cli/OptionNames.h"
 #include "scoring/MessageService.h"
 #include "worksheet/InputValidation.h"
+#include "worksheet/OptionNames.h"
 
 namespace kalden::cli {
 

@@ -11,11 +11,11 @@
 #include "cli/BatchInput.h"
 #include "cli/BatchPipeline.h"
 #include "cli/ErrorText.h"
-#include "cli/OptionNames.h"
 #include "files/TextFile.h"
 #include "report/ReportComposer.h"
 #include "scoring/MessageService.h"
 #include "worksheet/InputValidation.h"
+#include "worksheet/OptionNames.h"
 
 namespace kalden::cli {
 
@@ -71,6 +71,17 @@ std::string usageText() {
            "processor); the output is the same for every N.\n"
            "Exit status: 0 every row scored, 1 the output could not be written, 2 a row was rejected\n"
            "(its place kept in the output), 64 usage error or unusable header, 66 FILE cannot be read.\n"
+           "\n"
+           "       kalden-report --cases list [--since DATE] [--match TEXT] [--format text|csv|json]\n"
+           "       kalden-report --cases show ID\n"
+           "       kalden-report --cases export [ID]... [--output FILE]\n"
+           "\n"
+           "Reads the case records that kalden keeps (never writes them): lists the cases, newest first\n"
+           "(computed on or after DATE, YYYY-MM-DD; with TEXT in their notes), prints one case's report\n"
+           "as it was appended, or writes cases (all when no ID is given) as a CSV file that --batch\n"
+           "reads back. --database FILE reads another store than the user's own.\n"
+           "Exit status: 0 done, 1 the output could not be written, 64 usage error, 65 no case with\n"
+           "that number, 66 the case records cannot be read.\n"
            "\n"
            "       kalden-report --help | --version\n"
            "\n"
@@ -144,6 +155,10 @@ private:
             {"--batch", &ArgumentParser::batch},
             {"--format", &ArgumentParser::format},
             {"--jobs", &ArgumentParser::jobs},
+            {"--cases", &ArgumentParser::cases},
+            {"--since", &ArgumentParser::since},
+            {"--match", &ArgumentParser::match},
+            {"--database", &ArgumentParser::database},
         };
         const auto handler =
             std::find_if(std::begin(handlers), std::end(handlers), [&](const auto& h) { return h.first == name_; });
@@ -195,8 +210,47 @@ private:
         return true;
     }
 
+    bool cases(const std::string& v) {
+        a_.cases = a_.cases.value_or(CasesSettings{});
+        a_.cases->action = v;
+        return true;
+    }
+    bool since(const std::string& v) {
+        caseSettings_.since = v;
+        return true;
+    }
+    bool match(const std::string& v) {
+        caseSettings_.match = v;
+        return true;
+    }
+    bool database(const std::string& v) {
+        if (v.empty()) return fail("--database needs a file name");
+        caseSettings_.database = v;
+        return true;
+    }
+
+    // --cases takes the remaining positional arguments as case numbers and
+    // shares --format and --output with the batch.
+    bool checkCases() {
+        CasesSettings& c = *a_.cases;
+        c.ids = a_.fieldTexts;
+        c.since = caseSettings_.since;
+        c.match = caseSettings_.match;
+        c.database = caseSettings_.database;
+        c.format = a_.format;
+        c.output = a_.output;
+        if (a_.batch) return fail("--cases and --batch cannot be combined");
+        if (formatGiven_ && c.action != "list") return fail("--format applies to --batch and --cases list only");
+        if (a_.jobs) return fail("--jobs applies to --batch only");
+        const std::string problem = casesUsageProblem(c);
+        return problem.empty() || fail(problem);
+    }
+
     bool checkCombination() {
         if (a_.help) return true;
+        if (a_.cases) return checkCases();
+        if (!caseSettings_.since.empty() || !caseSettings_.match.empty() || caseSettings_.database)
+            return fail("--since, --match and --database apply to --cases only");
         if (a_.batch) {
             if (!a_.fieldTexts.empty())
                 return fail("--batch takes the scores from FILE, not from the command line ('" + a_.fieldTexts.front() +
@@ -218,6 +272,7 @@ private:
     bool formatGiven_ = false;
     std::string name_;
     std::optional<std::string> value_;
+    CasesSettings caseSettings_; // --since, --match, --database until --cases is checked
     Arguments a_;
 };
 
@@ -246,6 +301,7 @@ int run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
         out << usageText();
         return ExitOk;
     }
+    if (a->cases) return runCases(*a->cases, out, err);
     if (a->batch) {
         const unsigned jobs = a->jobs.value_or(availableProcessors());
         return runBatch(BatchSettings{*a->batch, a->format, {a->options, a->notes}, a->output, jobs}, in, out, err);

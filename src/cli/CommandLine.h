@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/BatchOutput.h"
+#include "cli/CasesCommand.h"
 #include "cli/ExitStatus.h"
 #include "scoring/InputRecord.h"
 
@@ -19,7 +20,8 @@ struct Arguments {
     bool help = false;
     std::optional<std::string> batch; // --batch FILE: score every row of FILE ("-": standard input)
     BatchFormat format = BatchFormat::Text;
-    std::optional<unsigned> jobs; // --jobs N: threads that score the batch's rows
+    std::optional<unsigned> jobs;       // --jobs N: threads that score the batch's rows
+    std::optional<CasesSettings> cases; // --cases ACTION: the case records
 };
 
 // The most threads --jobs may ask for.

@@ -13,6 +13,9 @@ std::string_view actionPhrase(FileAction action) {
     case FileAction::SaveResults: return "save the results to";
     case FileAction::ReadResults: return "read the results from";
     case FileAction::ReadMatrixFile: return "read the matrix file";
+    case FileAction::RecordCase: return "record the case in";
+    case FileAction::ReadCases: return "read the case records in";
+    case FileAction::DeleteCases: return "delete the cases in";
     }
     return "use";
 }

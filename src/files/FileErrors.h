@@ -14,6 +14,9 @@ enum class FileAction {
     SaveResults,    // Save Output
     ReadResults,    // Open Results File
     ReadMatrixFile, // the matrix window's Open
+    RecordCase,     // the case store, written by Compute
+    ReadCases,      // the case store, read by the Cases window
+    DeleteCases,    // the case store, by Delete and Delete All Cases
 };
 
 // The error box's text for a failed file operation: the action, the file's

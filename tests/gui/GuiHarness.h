@@ -157,6 +157,9 @@ public:
     QString executablePath() const override { return exePath; }
     QString dataHome() const override { return dataHomePath; }
     void endProgram() override { ++endRequests; }
+    bool keepRecords = true;
+    bool keepCaseRecords() const override { return keepRecords; }
+    void setKeepCaseRecords(bool keep) override { keepRecords = keep; }
 };
 
 inline std::string readBytes(const QString& path) {

@@ -108,7 +108,7 @@ private slots:
         QCOMPARE(r.mnuSaveAsPdf->text(), QStringLiteral("Save as PDF..."));
         QCOMPARE(r.MainMenu1->actions(),
                  (QList<QAction*>{r.mnuPrinterOptions->menuAction(), r.mnuProfileChart, r.mnuSummaryMenu->menuAction(),
-                                  r.mnuHelpMenu->menuAction()}));
+                                  r.mnuCases, r.mnuHelpMenu->menuAction()}));
         QCOMPARE(r.mnuProfileChart->text(), QStringLiteral("Profile chart..."));
         QVERIFY(!r.memoResults->accessibleName().isEmpty());
         QVERIFY(!r.memoResults->isReadOnly());

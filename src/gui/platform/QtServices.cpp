@@ -13,6 +13,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QSettings>
 #include <QStandardPaths>
 
 #include "files/PreviousDataFile.h"
@@ -191,6 +192,24 @@ QString QtProgramHost::dataHome() const {
     const QByteArray home = QFile::encodeName(QDir::homePath());
     return QFile::decodeName(dataHomeFromEnvironment(std::getenv("XDG_DATA_HOME"), home.constData()).c_str());
 #endif
+}
+
+namespace {
+
+// kalden.ini in the user's config folder (~/.config/kalden, %APPDATA%\kalden).
+QSettings programSettings() {
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("kalden"), QStringLiteral("kalden"));
+}
+
+const QString KeepCaseRecordsKey = QStringLiteral("cases/keepRecords");
+
+} // namespace
+
+bool QtProgramHost::keepCaseRecords() const { return programSettings().value(KeepCaseRecordsKey, true).toBool(); }
+
+void QtProgramHost::setKeepCaseRecords(bool keep) {
+    QSettings settings = programSettings();
+    settings.setValue(KeepCaseRecordsKey, keep);
 }
 
 void QtProgramHost::endProgram() {

@@ -72,6 +72,8 @@ public:
     QString executablePath() const override;
     QString dataHome() const override;
     void endProgram() override;
+    bool keepCaseRecords() const override;
+    void setKeepCaseRecords(bool keep) override;
 
 private:
     std::function<void()> end_;

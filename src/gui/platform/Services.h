@@ -85,6 +85,10 @@ public:
     virtual QString dataHome() const = 0;
     // Ends the program (the event loop), with no question.
     virtual void endProgram() = 0;
+    // The setting "Keep a record of every computed case", on unless the
+    // user turned it off; kept in the user's config folder.
+    virtual bool keepCaseRecords() const = 0;
+    virtual void setKeepCaseRecords(bool keep) = 0;
 };
 
 struct Services {

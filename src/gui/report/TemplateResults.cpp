@@ -112,6 +112,8 @@ QMenuBar* TfrmTemplateResults::buildMenu() {
     mnuCopySummary->setObjectName(QStringLiteral("mnuCopySummary"));
     mnuSaveSummary = mnuSummaryMenu->addAction(QStringLiteral("Save Summary..."));
     mnuSaveSummary->setObjectName(QStringLiteral("mnuSaveSummary"));
+    mnuCases = MainMenu1->addAction(QStringLiteral("Cases..."));
+    mnuCases->setObjectName(QStringLiteral("mnuCases"));
     mnuHelpMenu = MainMenu1->addMenu(QStringLiteral("Help"));
     mnuAbout = mnuHelpMenu->addAction(QStringLiteral("About KALDEN"));
     mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
@@ -221,6 +223,7 @@ void TfrmTemplateResults::connectHandlers() {
     connect(mnuCopySummary, &QAction::triggered, this, &TfrmTemplateResults::mnuCopySummaryClick);
     connect(mnuSaveSummary, &QAction::triggered, this, &TfrmTemplateResults::mnuSaveSummaryClick);
     connect(mnuAbout, &QAction::triggered, this, &TfrmTemplateResults::mnuAboutClick);
+    connect(mnuCases, &QAction::triggered, this, &TfrmTemplateResults::casesRequested);
 }
 
 void TfrmTemplateResults::FormCreate() {
@@ -284,22 +287,47 @@ void TfrmTemplateResults::appendReport(const InputRecord& input, const Computati
     ReportLines lines = reportLines();
     const std::size_t before = lines.size();
     composeReport(lines, input, results, context, messages);
-    KeptCase kept;
-    kept.record.fieldTexts = fieldTexts;
-    kept.record.input = input;
-    kept.record.context = context;
-    kept.record.results = results;
-    kept.record.report.assign(lines.begin() + static_cast<std::ptrdiff_t>(before), lines.end());
+    CaseRecord record;
+    record.fieldTexts = fieldTexts;
+    record.input = input;
+    record.context = context;
+    record.results = results;
+    record.report.assign(lines.begin() + static_cast<std::ptrdiff_t>(before), lines.end());
     const QDateTime now = QDateTime::currentDateTime();
-    kept.record.computedUtc = now.toSecsSinceEpoch();
-    kept.record.utcOffsetMinutes = now.offsetFromUtc() / 60;
-    const int first = appendReportLines(kept.record.report);
+    record.computedUtc = now.toSecsSinceEpoch();
+    record.utcOffsetMinutes = now.offsetFromUtc() / 60;
+    const int first = appendReportLines(record.report);
     showLineAtTop(first);
+    keepCase(record, first);
+    if (services_.host.keepCaseRecords()) recordCase(record);
+}
+
+void TfrmTemplateResults::appendStoredCase(const CaseRecord& c) {
+    const int first = appendReportLines(c.report);
+    showLineAtTop(first);
+    keepCase(c, first);
+}
+
+void TfrmTemplateResults::keepCase(CaseRecord record, int firstBlock) {
+    KeptCase kept{std::move(record), QTextCursor(memoResults->document()->findBlockByNumber(firstBlock))};
     // Text typed at the very start of a case's first line belongs to it.
-    kept.start = QTextCursor(memoResults->document()->findBlockByNumber(first));
     kept.start.setKeepPositionOnInsert(true);
     cases_.push_back(std::move(kept));
     casesChanged();
+}
+
+CaseRecords& TfrmTemplateResults::caseRecords() {
+    if (!records_) records_ = std::make_unique<CaseRecords>(corePath(services_.host.dataHome()));
+    return *records_;
+}
+
+// The report is already shown; a store that cannot take the case says why.
+void TfrmTemplateResults::recordCase(const CaseRecord& record) {
+    std::string error;
+    std::int64_t id = 0;
+    CaseStore* store = caseRecords().store(error);
+    if (!store || !store->add(record, programVersion().toStdString(), id, error))
+        services_.boxes.error(systemReason(fileErrorMessage(FileAction::RecordCase, caseRecords().path(), error)));
 }
 
 std::vector<CaseRecord> TfrmTemplateResults::cases() const {

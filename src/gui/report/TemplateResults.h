@@ -8,6 +8,7 @@
 #include <QTextCursor>
 #include <QWidget>
 
+#include "files/CaseRecords.h"
 #include "gui/platform/Services.h"
 #include "report/CaseRecord.h"
 #include "report/ReportComposer.h"
@@ -57,6 +58,11 @@ public:
 
     // The cases since the last Clear Results, oldest first.
     std::vector<CaseRecord> cases() const;
+    // Appends a stored case's report as it was appended then, and keeps the
+    // case with the others (it is not recorded again).
+    void appendStoredCase(const CaseRecord& c);
+    // The user's case store, which Compute records each case in.
+    CaseRecords& caseRecords();
 
     // The text sent to the printer by Print All: the area's text, every line
     // ending in CR LF, followed by one line end.
@@ -82,6 +88,7 @@ public:
     QMenu* mnuSummaryMenu = nullptr;
     QAction* mnuCopySummary = nullptr;
     QAction* mnuSaveSummary = nullptr;
+    QAction* mnuCases = nullptr;
     QMenu* mnuHelpMenu = nullptr;
     QAction* mnuAbout = nullptr;
     QAction* actSaveOutput = nullptr; // Ctrl+S
@@ -101,6 +108,11 @@ public:
     QString pdfDialogFileName = QStringLiteral("results.pdf");
     QString summaryDialogFileName = QStringLiteral("summary.odt");
 
+signals:
+    // "Cases..." was chosen: the worksheet, which owns the Cases window, opens it.
+    void casesRequested();
+
+public:
     // The chart window, once "Profile chart..." has opened it.
     TfrmProfileChart* profileChartWindow() const { return profileChart_; }
 
@@ -141,6 +153,8 @@ private:
     void showHorizontalScrollBar();
     void showLineAtTop(int blockNumber);
     void casesChanged();
+    void keepCase(CaseRecord record, int firstBlock);
+    void recordCase(const CaseRecord& record);
     std::vector<PdfSection> pdfSections(std::vector<std::unique_ptr<ProfileChart>>& charts) const;
 
     // A case and where its lines begin in the text area; the cursor follows
@@ -156,6 +170,7 @@ private:
     bool shownBefore_ = false;
     std::vector<KeptCase> cases_;
     TfrmProfileChart* profileChart_ = nullptr;
+    std::unique_ptr<CaseRecords> records_;
 };
 
 // Lines longer than this in an opened results file give the text area a

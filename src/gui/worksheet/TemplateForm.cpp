@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QShowEvent>
 #include <QTableWidget>
@@ -20,7 +21,9 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include "gui/cases/CasesWindow.h"
 #include "gui/platform/WindowHelpers.h"
+#include "gui/report/TemplateResults.h"
 
 namespace kalden {
 
@@ -295,6 +298,55 @@ void TfrmTemplate::cmdHelpClick() {
 }
 
 void TfrmTemplate::cmdAboutClick() { services_.boxes.about(aboutText(services_.host)); }
+
+void TfrmTemplate::setResultsWindow(TfrmTemplateResults* results) {
+    results_ = results;
+    if (results_) connect(results_, &TfrmTemplateResults::casesRequested, this, &TfrmTemplate::cmdCasesClick);
+}
+
+void TfrmTemplate::cmdCasesClick() {
+    if (!results_) return;
+    if (!cases_) {
+        cases_ = new TfrmCases(services_, *results_, this);
+        connect(cases_, &TfrmCases::openInWorksheet, this, &TfrmTemplate::openStoredCase);
+        cases_->adjustSize();
+        centreOnScreen(*cases_, screen());
+    } else {
+        cases_->reload();
+    }
+    cases_->show();
+    cases_->raise();
+    cases_->activateWindow();
+}
+
+void TfrmTemplate::openStoredCase(const StoredCase& c) {
+    const CaseRecord& r = c.record;
+    for (int k = 1; k <= 7; ++k)
+        field(k)->setText(QString::fromStdString(r.fieldTexts[static_cast<std::size_t>(k - 1)]));
+    RadioGroup2->setItemIndex(static_cast<int>(r.input.confidenceMethod));
+    RadioGroup3->setItemIndex(r.input.differenceBasis == DifferenceBasis::Observed ? 0 : 1);
+    RadioGroup1->setItemIndex(r.input.sequentialBonferroni ? 1 : 0);
+    RadioButton1->setChecked(r.input.abnormalityCriterion == AbnormalityCriterion::Percent5);
+    RadioButton2->setChecked(r.input.abnormalityCriterion == AbnormalityCriterion::Percent10);
+    RadioButton3->setChecked(r.input.abnormalityCriterion == AbnormalityCriterion::Percent15);
+    QStringList notes;
+    for (const std::string& line : r.context.notes) notes << QString::fromStdString(line);
+    memoComments->setPlainText(notes.join(u'\n'));
+    if (config.UseDataGrid)
+        for (std::size_t row = 0; row < r.context.gridCells.size(); ++row)
+            for (std::size_t column = 0; column < r.context.gridCells[row].size(); ++column)
+                if (QTableWidgetItem* item = grdData->item(static_cast<int>(row), static_cast<int>(column) + 1))
+                    item->setText(QString::fromStdString(r.context.gridCells[row][column]));
+    if (config.UseCorrelationMatrix && r.context.matrixSize > 0) {
+        StoredMatrix = r.context.storedMatrix;
+        MatrixSize = r.context.matrixSize;
+    }
+    if (results_) results_->hide();
+    show();
+    raise();
+    activateWindow();
+    field(1)->setFocus(Qt::OtherFocusReason);
+}
 
 void TfrmTemplate::cmdReturnClick() {
     cmdReturn->hide();

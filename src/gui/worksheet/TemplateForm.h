@@ -29,6 +29,8 @@ class QTableWidget;
 namespace kalden {
 
 class TfrmTemplateResults;
+class TfrmCases;
+struct StoredCase;
 
 // The worksheet, the program's main window. The user types the
 // seven scaled scores, chooses the options and presses Compute; the window
@@ -50,7 +52,7 @@ public:
     // the platform's dialog unless another is set. Not owned.
     void setMatrixFileDialog(MatrixFileDialog* dialog);
 
-    void setResultsWindow(TfrmTemplateResults* results) { results_ = results; }
+    void setResultsWindow(TfrmTemplateResults* results);
 
     // Field k (1 to 8) and its label.
     QLineEdit* field(int k) const { return inputs_.at(static_cast<std::size_t>(k - 1)); }
@@ -115,7 +117,8 @@ public:
     QLabel* Label_N = nullptr;
     QLabel* lbl_r = nullptr;
     QPushButton* cmdHelp = nullptr;
-    QPushButton* cmdAbout = nullptr; // under the score fields
+    QPushButton* cmdCases = nullptr; // under the score fields
+    QPushButton* cmdAbout = nullptr;
     QFrame* pan1 = nullptr;
     QPushButton* cmdReturn = nullptr; // "Close Help"
     QPushButton* cmdCompute = nullptr;
@@ -129,6 +132,11 @@ public slots:
     void ExitBtnClick();
     void cmdHelpClick();
     void cmdAboutClick();
+    // "Cases...", here and in the results window's menu.
+    void cmdCasesClick();
+    // "Open in Worksheet" of the Cases window: the case's fields, options
+    // and notes (and grid and matrix) come back, ready to compute again.
+    void openStoredCase(const kalden::StoredCase& c);
     void cmdReturnClick();
     void FormActivate();
     void txtInput1Exit();
@@ -193,6 +201,7 @@ private:
     Services services_;
     WindowMessages messages_;
     TfrmTemplateResults* results_ = nullptr;
+    TfrmCases* cases_ = nullptr; // made by the first "Cases..."
     std::array<QLineEdit*, 8> inputs_{};
     std::array<QLabel*, 8> labels_{};
     QWidget* notesSlot_ = nullptr; // the notes field's place in the layout

@@ -174,10 +174,18 @@ QLayout* TfrmTemplate::buildFields() {
         inputs_[static_cast<std::size_t>(k - 1)] = edit;
     }
     // In the free space under the fields, so no control moves for it.
+    cmdCases = new QPushButton(QStringLiteral("Cases..."), Panel1);
+    cmdCases->setObjectName(QStringLiteral("cmdCases"));
     cmdAbout = new QPushButton(QStringLiteral("About KALDEN"), Panel1);
     cmdAbout->setObjectName(QStringLiteral("cmdAbout"));
-    cmdAbout->setAutoDefault(false);
-    fields->addWidget(cmdAbout, 8, 0, 1, 2, Qt::AlignRight);
+    auto* extras = new QHBoxLayout;
+    extras->addStretch(1);
+    for (QPushButton* b : {cmdCases, cmdAbout}) {
+        b->setAutoDefault(false);
+        b->setAccessibleName(b->text());
+        extras->addWidget(b);
+    }
+    fields->addLayout(extras, 8, 0, 1, 2);
     return fields;
 }
 
@@ -322,7 +330,7 @@ void TfrmTemplate::buildTabChain() {
     for (RadioGroupBox* g : {RadioGroup1, RadioGroup2, RadioGroup3})
         for (int i = 0; i < g->count(); ++i) chain.push_back(g->item(i));
     chain.insert(chain.end(), {RadioButton1, RadioButton2, RadioButton3, memoComments, cmdCompute, btnclearData,
-                               cmdHelp, ExitBtn, cmdReturn, cmdAbout});
+                               cmdHelp, ExitBtn, cmdReturn, cmdCases, cmdAbout});
     for (std::size_t i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
 }
 
@@ -333,6 +341,7 @@ void TfrmTemplate::connectHandlers() {
     connect(cmdHelp, &QPushButton::clicked, this, &TfrmTemplate::cmdHelpClick);
     connect(cmdReturn, &QPushButton::clicked, this, &TfrmTemplate::cmdReturnClick);
     connect(cmdAbout, &QPushButton::clicked, this, &TfrmTemplate::cmdAboutClick);
+    connect(cmdCases, &QPushButton::clicked, this, &TfrmTemplate::cmdCasesClick);
 }
 
 } // namespace kalden

@@ -1,6 +1,6 @@
-#include "cli/OptionNames.h"
+#include "worksheet/OptionNames.h"
 
-namespace kalden::cli {
+namespace kalden {
 
 bool parseConfidenceName(const std::string& name, ConfidenceMethod& out) {
     if (name == "traditional95")
@@ -48,4 +48,25 @@ bool parseBonferroniName(const std::string& name, bool& out) {
     return true;
 }
 
-} // namespace kalden::cli
+const char* confidenceName(ConfidenceMethod method) {
+    switch (method) {
+    case ConfidenceMethod::Traditional95: return "traditional95";
+    case ConfidenceMethod::Traditional90: return "traditional90";
+    case ConfidenceMethod::Glutting95: return "glutting95";
+    case ConfidenceMethod::Glutting90: return "glutting90";
+    }
+    return "";
+}
+
+const char* basisName(DifferenceBasis basis) { return basis == DifferenceBasis::Observed ? "observed" : "true"; }
+
+const char* criterionName(AbnormalityCriterion criterion) {
+    switch (criterion) {
+    case AbnormalityCriterion::Percent5: return "5";
+    case AbnormalityCriterion::Percent10: return "10";
+    case AbnormalityCriterion::Percent15: return "15";
+    }
+    return "";
+}
+
+} // namespace kalden

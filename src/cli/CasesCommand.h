@@ -1,0 +1,33 @@
+#pragma once
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/BatchOutput.h"
+
+namespace kalden::cli {
+
+// kalden-report --cases list|show|export: the case records the desktop
+// program keeps, read and never written.
+struct CasesSettings {
+    std::string action;           // "list", "show" or "export"
+    std::vector<std::string> ids; // show: one; export: any, none for every case
+    std::string since;            // list: "2026-03-01"
+    std::string match;            // list: text in the notes
+    BatchFormat format = BatchFormat::Text;
+    std::optional<std::string> output;   // export: the CSV file (else standard output)
+    std::optional<std::string> database; // else the user's own store
+};
+
+// What is wrong with the settings for their action, or nothing.
+std::string casesUsageProblem(const CasesSettings& settings);
+
+int runCases(const CasesSettings& settings, std::ostream& out, std::ostream& err);
+
+// The store's path when --database is not given: the data folder of
+// $XDG_DATA_HOME (or ~/.local/share), %LOCALAPPDATA% on Windows.
+std::string defaultCaseStorePath();
+
+} // namespace kalden::cli

@@ -1,0 +1,39 @@
+#include "files/CaseExport.h"
+
+#include "files/PreviousDataFile.h"
+#include "worksheet/OptionNames.h"
+
+namespace kalden {
+
+std::string caseStorePath(const std::string& dataHome) {
+    return dataFilePath(userDataFolder(dataHome), CaseStoreFileName);
+}
+
+std::string csvCell(const std::string& text) {
+    const bool quote = text.find_first_of(",\"\r\n") != std::string::npos ||
+                       (!text.empty() && (text.front() == ' ' || text.back() == ' '));
+    if (!quote) return text;
+    std::string cell = "\"";
+    for (const char c : text) cell += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return cell + '"';
+}
+
+std::string casesBatchCsv(const std::vector<StoredCase>& cases) {
+    std::string csv =
+        "id,vocabulary,digit_symbol,similarities,block_design,arithmetic,digit_span,matrix_reasoning,"
+        "ci,basis,bonferroni,criterion,notes\n";
+    for (const StoredCase& c : cases) {
+        const CaseRecord& r = c.record;
+        csv += std::to_string(c.id);
+        for (const std::string& field : r.fieldTexts) csv += ',' + csvCell(field);
+        csv += std::string(",") + confidenceName(r.input.confidenceMethod) + ',' + basisName(r.input.differenceBasis) +
+               ',' + bonferroniName(r.input.sequentialBonferroni) + ',' + criterionName(r.input.abnormalityCriterion) +
+               ',';
+        std::string notes;
+        for (std::size_t i = 0; i < r.context.notes.size(); ++i) notes += (i > 0 ? "\n" : "") + r.context.notes[i];
+        csv += csvCell(notes) + '\n';
+    }
+    return csv;
+}
+
+} // namespace kalden

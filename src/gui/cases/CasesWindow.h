@@ -1,0 +1,128 @@
+#pragma once
+
+#include <vector>
+
+#include <QAbstractTableModel>
+#include <QSortFilterProxyModel>
+#include <QWidget>
+
+#include "files/CaseStore.h"
+#include "files/FileErrors.h"
+#include "gui/platform/Services.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableView;
+
+namespace kalden {
+
+class TfrmTemplateResults;
+class TfrmProfileChart;
+
+// The cases of the store as a table: number, date and time, the notes' first
+// line, the seven scores as typed and the Full Scale IQ.
+class CaseTableModel : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    enum Column { Number, Computed, Notes, FirstScore, FullScale = FirstScore + 7, ColumnCount };
+
+    void setRows(std::vector<CaseListRow> rows);
+    const CaseListRow& row(int r) const { return rows_[static_cast<std::size_t>(r)]; }
+    const QString& timeText(int r) const { return times_[static_cast<std::size_t>(r)]; }
+    const QString& notesText(int r) const { return notes_[static_cast<std::size_t>(r)]; }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    // DisplayRole: the text; SortRole: a number where the column is one.
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    static constexpr int SortRole = Qt::UserRole;
+
+private:
+    std::vector<CaseListRow> rows_;
+    std::vector<QString> times_; // the Computed and Notes columns, made once
+    std::vector<QString> notes_;
+};
+
+// Keeps the rows whose notes or date and time hold the filter text.
+class CaseFilterModel : public QSortFilterProxyModel {
+    Q_OBJECT
+
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+    void setText(const QString& text);
+
+protected:
+    bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
+
+private:
+    QString text_;
+};
+
+// The "Cases" window: the recorded cases, newest first, filtered as the user
+// types and sorted by any column; a case goes back to the worksheet, its
+// report to the results window, its chart to a chart window; cases are
+// exported as a batch CSV or one PDF, and deleted after a confirmation.
+class TfrmCases : public QWidget {
+    Q_OBJECT
+
+public:
+    TfrmCases(const Services& services, TfrmTemplateResults& results, QWidget* parent = nullptr);
+
+    // Reads the store again (the window shows what it held when opened).
+    void reload();
+    // The selected cases' numbers, in the table's order.
+    std::vector<std::int64_t> selectedIds() const;
+
+    QLineEdit* txtFilter = nullptr;
+    QTableView* tblCases = nullptr;
+    QLabel* lblCount = nullptr;
+    QPushButton* cmdOpenInWorksheet = nullptr;
+    QPushButton* cmdShowReport = nullptr;
+    QPushButton* cmdProfileChart = nullptr;
+    QPushButton* cmdExport = nullptr;
+    QPushButton* cmdDelete = nullptr;
+    QPushButton* cmdDeleteAll = nullptr;
+    QPushButton* cmdClose = nullptr;
+    QCheckBox* chkKeepRecords = nullptr;
+
+    CaseTableModel* model() const { return model_; }
+    CaseFilterModel* filter() const { return filter_; }
+    TfrmProfileChart* profileChartWindow() const { return chart_; }
+
+    // The export dialog's initial name.
+    QString exportFileName = QStringLiteral("cases.csv");
+
+signals:
+    // "Open in Worksheet": the worksheet takes the case's fields, options and notes.
+    void openInWorksheet(const kalden::StoredCase& c);
+
+public slots:
+    void cmdOpenInWorksheetClick();
+    void cmdShowReportClick();
+    void cmdProfileChartClick();
+    void cmdExportClick();
+    void cmdDeleteClick();
+    void cmdDeleteAllClick();
+
+private:
+    void buildWindow();
+    void connectHandlers();
+    void updateCount();
+    // The selected cases, read from the store with their results computed
+    // again; an error box and nothing when the store fails.
+    std::vector<StoredCase> selectedCases();
+    CaseStore* store(FileAction action);
+
+    Services services_;
+    TfrmTemplateResults& results_;
+    CaseTableModel* model_ = nullptr;
+    CaseFilterModel* filter_ = nullptr;
+    TfrmProfileChart* chart_ = nullptr;
+};
+
+} // namespace kalden
