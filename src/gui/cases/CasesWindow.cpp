@@ -30,8 +30,8 @@ namespace kalden {
 namespace {
 
 const char* const ScoreHeads[7] = {"VOC", "DSYM", "SIM", "BD", "AR", "DS", "MR"};
-const char* const ScoreNames[7] = {"Vocabulary",  "Digit Symbol", "Similarities",    "Block Design",
-                                   "Arithmetic",  "Digit Span",   "Matrix Reasoning"};
+const char* const ScoreNames[7] = {"Vocabulary", "Digit Symbol", "Similarities",    "Block Design",
+                                   "Arithmetic", "Digit Span",   "Matrix Reasoning"};
 
 QString fromUtf8(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
@@ -67,8 +67,7 @@ int CaseTableModel::rowCount(const QModelIndex& parent) const {
 int CaseTableModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : ColumnCount; }
 
 QVariant CaseTableModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != SortRole && role != Qt::TextAlignmentRole))
-        return {};
+    if (!index.isValid() || (role != Qt::DisplayRole && role != SortRole && role != Qt::TextAlignmentRole)) return {};
     const CaseListRow& r = rows_[static_cast<std::size_t>(index.row())];
     const int column = index.column();
     if (role == Qt::TextAlignmentRole)
@@ -79,7 +78,8 @@ QVariant CaseTableModel::data(const QModelIndex& index, int role) const {
         return role == SortRole ? QVariant(static_cast<qlonglong>(r.computedUtc))
                                 : QVariant(times_[static_cast<std::size_t>(index.row())]);
     if (column == Notes) return notes_[static_cast<std::size_t>(index.row())];
-    const std::string& text = column == FullScale ? r.fullScale : r.fieldTexts[static_cast<std::size_t>(column - FirstScore)];
+    const std::string& text =
+        column == FullScale ? r.fullScale : r.fieldTexts[static_cast<std::size_t>(column - FirstScore)];
     if (role == SortRole) {
         bool ok = false;
         const double value = fromUtf8(text).toDouble(&ok);
@@ -110,6 +110,14 @@ bool CaseFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex&) const 
     const auto* cases = static_cast<const CaseTableModel*>(sourceModel());
     return cases->notesText(sourceRow).contains(text_, Qt::CaseInsensitive) ||
            cases->timeText(sourceRow).contains(text_);
+}
+
+bool CaseFilterModel::lessThan(const QModelIndex& left, const QModelIndex& right) const {
+    if (left.column() != CaseTableModel::Computed) return QSortFilterProxyModel::lessThan(left, right);
+    const auto* cases = static_cast<const CaseTableModel*>(sourceModel());
+    const CaseListRow& a = cases->row(left.row());
+    const CaseListRow& b = cases->row(right.row());
+    return a.computedUtc != b.computedUtc ? a.computedUtc < b.computedUtc : a.id < b.id;
 }
 
 // ---- The window ---------------------------------------------------------------------
@@ -295,8 +303,9 @@ void TfrmCases::cmdProfileChartClick() {
 void TfrmCases::cmdExportClick() {
     const std::vector<StoredCase> cases = selectedCases();
     if (cases.empty()) return;
-    const std::optional<QString> name = services_.files.saveFileNameFiltered(
-        this, exportFileName, QStringLiteral("Batch CSV file (*.csv);;PDF document (*.pdf)"));
+    const std::optional<QString> name =
+        services_.files.saveFileNameFiltered(this, exportFileName,
+                                             QStringLiteral("Batch CSV file (*.csv);;PDF document (*.pdf)"));
     if (!name) return;
     exportFileName = *name;
     const QString extension = QFileInfo(*name).suffix().toLower();

@@ -58,6 +58,8 @@ public:
 
 protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
+    // Cases computed in the same second keep the order they were computed in.
+    bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;
 
 private:
     QString text_;

@@ -1,0 +1,190 @@
+// The Cases window over the real worksheet and results window: what Compute
+// records comes back after a restart, goes back into the worksheet and
+// computes to the same report; deleting asks first; a store that fails is
+// named and the report still appears.
+
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QtTest>
+
+#include "GuiHarness.h"
+#include "files/CaseStore.h"
+#include "gui/cases/CasesWindow.h"
+#include "gui/report/ProfileChartWindow.h"
+#include "gui/worksheet/RadioGroupBox.h"
+
+using namespace kalden;
+using kalden::testing::Program;
+using kalden::testing::readBytes;
+using kalden::testing::writeBytes;
+
+namespace {
+
+QString exeIn(const QTemporaryDir& dir) { return dir.filePath(QStringLiteral("kalden")); }
+QString storeIn(const QTemporaryDir& dir) { return dir.filePath(QStringLiteral("share/kalden/cases.sqlite")); }
+
+struct Entry {
+    QStringList scores;
+    int ci, basis, bonferroni;
+    QString notes;
+};
+
+const Entry Three[] = {
+    {{"12", "7", "11", "9", "8", "10", "13"}, 3, 1, 1, "First, Ann\nreferred by GP"},
+    {{"10", "10", "10", "10", "10", "10", "10"}, 0, 0, 0, "Second, Bo"},
+    {{"19", "1", "19", "10.5", "10", "10", "10"}, 1, 0, 1, "Third, Cy"},
+};
+
+void compute(Program& p, const Entry& e) {
+    p.setScores(e.scores);
+    p.form->RadioGroup2->setItemIndex(e.ci);
+    p.form->RadioGroup3->setItemIndex(e.basis);
+    p.form->RadioGroup1->setItemIndex(e.bonferroni);
+    p.form->memoComments->setPlainText(e.notes);
+    p.form->cmdComputeClick();
+    p.results->cmdReturnClick();
+}
+
+TfrmCases* openCases(Program& p) {
+    p.form->cmdCasesClick();
+    return p.form->findChild<TfrmCases*>();
+}
+
+QStringList column(const TfrmCases& w, int c) {
+    QStringList texts;
+    for (int r = 0; r < w.filter()->rowCount(); ++r) texts << w.filter()->index(r, c).data().toString();
+    return texts;
+}
+
+void selectRows(TfrmCases& w, std::initializer_list<int> rows) {
+    w.tblCases->clearSelection();
+    for (const int r : rows)
+        w.tblCases->selectionModel()->select(w.filter()->index(r, 0),
+                                             QItemSelectionModel::Select | QItemSelectionModel::Rows);
+}
+
+} // namespace
+
+class CasesWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void casesComeBackAfterARestartAndComputeToTheStoredReport() {
+        QTemporaryDir dir;
+        ReportLines firstReport;
+        {
+            Program p;
+            p.start(exeIn(dir));
+            for (const Entry& e : Three) compute(p, e);
+            firstReport = p.results->cases().front().report;
+            QVERIFY(p.boxes.errors().isEmpty());
+        }
+        Program p;
+        p.start(exeIn(dir));
+        TfrmCases* w = openCases(p);
+        QVERIFY(w);
+        QCOMPARE(column(*w, CaseTableModel::Notes), (QStringList{"Third, Cy", "Second, Bo", "First, Ann"}));
+        QCOMPARE(column(*w, CaseTableModel::FirstScore + 3), (QStringList{"10.5", "10", "9"}));
+        QCOMPARE(column(*w, CaseTableModel::FullScale).last(), QStringLiteral("100"));
+        QCOMPARE(w->lblCount->text(), QStringLiteral("3 cases"));
+        w->txtFilter->setText(QStringLiteral("bo"));
+        QCOMPARE(column(*w, CaseTableModel::Notes), QStringList{"Second, Bo"});
+        QCOMPARE(w->lblCount->text(), QStringLiteral("1 of 3 cases"));
+        w->txtFilter->setText(QDate::currentDate().toString(Qt::ISODate));
+        QCOMPARE(w->filter()->rowCount(), 3);
+        w->txtFilter->clear();
+        w->tblCases->sortByColumn(CaseTableModel::FirstScore, Qt::AscendingOrder); // as numbers: 10 before 12
+        QCOMPARE(column(*w, CaseTableModel::FirstScore), (QStringList{"10", "12", "19"}));
+        w->tblCases->sortByColumn(CaseTableModel::Computed, Qt::DescendingOrder);
+
+        // The first case back in the worksheet: fields, options, notes.
+        selectRows(*w, {2});
+        w->cmdOpenInWorksheetClick();
+        for (int k = 1; k <= 7; ++k) QCOMPARE(p.form->field(k)->text(), Three[0].scores[k - 1]);
+        QCOMPARE(p.form->RadioGroup2->itemIndex(), 3);
+        QCOMPARE(p.form->RadioGroup3->itemIndex(), 1);
+        QCOMPARE(p.form->RadioGroup1->itemIndex(), 1);
+        QCOMPARE(p.form->memoComments->toPlainText(), Three[0].notes);
+        p.form->cmdComputeClick();
+        QCOMPARE(p.results->cases().back().report, firstReport);
+
+        // Show Report appends the stored report itself.
+        p.results->cmdClearResultsClick();
+        selectRows(*w, {1});
+        w->cmdShowReportClick();
+        QCOMPARE(p.results->cases().size(), std::size_t{1});
+        QCOMPARE(QString::fromStdString(p.results->cases().front().notesHeadline()), QStringLiteral("Second, Bo"));
+        w->cmdProfileChartClick();
+        QCOMPARE(w->profileChartWindow()->shownCase(), 0);
+    }
+
+    void deletingAsksAndExportReadsBackAsABatch() {
+        QTemporaryDir dir;
+        Program p;
+        p.start(exeIn(dir));
+        for (const Entry& e : Three) compute(p, e);
+        TfrmCases* w = openCases(p);
+        for (QPushButton* b : w->findChildren<QPushButton*>()) QVERIFY(!b->accessibleName().isEmpty());
+        QCOMPARE(w->model()->headerData(CaseTableModel::FullScale, Qt::Horizontal, Qt::AccessibleTextRole).toString(),
+                 QStringLiteral("Full Scale IQ"));
+
+        selectRows(*w, {0, 2});
+        const QString csv = dir.filePath("export.csv");
+        p.files.saveAnswers = {csv};
+        w->cmdExportClick();
+        const QString exported = QString::fromStdString(readBytes(csv));
+        QVERIFY(
+            exported.startsWith("id,vocabulary,digit_symbol,similarities,block_design,arithmetic,digit_span,"
+                                "matrix_reasoning,ci,basis,bonferroni,criterion,notes\n3,19,1,19,10.5,10,10,10,"
+                                "traditional90,observed,yes,5,\"Third, Cy\"\n1,12,7,"));
+
+        p.boxes.answers = {false, true};
+        w->cmdDeleteClick(); // No: nothing goes
+        QCOMPARE(w->model()->rowCount(), 3);
+        w->cmdDeleteClick();
+        QCOMPARE(p.boxes.events.mid(0, 2),
+                 (QStringList{"confirm:Delete 2 cases from the records?", "confirm:Delete 2 cases from the records?"}));
+        QCOMPARE(column(*w, CaseTableModel::Notes), QStringList{"Second, Bo"});
+        p.boxes.events.clear();
+        p.boxes.answers = {true, false, true, true};
+        w->cmdDeleteAllClick(); // the second question says No
+        QCOMPARE(w->model()->rowCount(), 1);
+        w->cmdDeleteAllClick();
+        QCOMPARE(w->model()->rowCount(), 0);
+        QCOMPARE(p.boxes.events,
+                 (QStringList{"confirm:Delete all 1 case from the records?",
+                              "confirm:The 1 case cannot be brought back once deleted.\rDelete them all?",
+                              "confirm:Delete all 1 case from the records?",
+                              "confirm:The 1 case cannot be brought back once deleted.\rDelete them all?"}));
+
+        // Recording off: Compute adds nothing.
+        w->chkKeepRecords->setChecked(false);
+        QVERIFY(!p.host.keepRecords);
+        compute(p, Three[0]);
+        w->reload();
+        QCOMPARE(w->model()->rowCount(), 0);
+    }
+
+    void aDamagedStoreIsNamedAndTheReportStillAppears() {
+        QTemporaryDir dir;
+        QDir().mkpath(dir.filePath("share/kalden"));
+        writeBytes(storeIn(dir), std::string(4096, 'x'));
+        Program p;
+        p.start(exeIn(dir));
+        p.setScores(Three[1].scores);
+        p.form->cmdComputeClick();
+        QCOMPARE(p.boxes.errors(),
+                 QStringList{"Could not record the case in " + storeIn(dir) + ": file is not a database"});
+        QVERIFY(p.results->isVisible());
+        QVERIFY(p.results->memoResults->toPlainText().contains("Full Scale IQ"));
+        QCOMPARE(readBytes(storeIn(dir)), std::string(4096, 'x'));
+    }
+};
+
+QTEST_MAIN(CasesWindowTest)
+#include "CasesWindowTest.moc"
