@@ -163,9 +163,17 @@ void TfrmCases::buildWindow() {
     tblCases->setSortingEnabled(true);
     tblCases->sortByColumn(CaseTableModel::Computed, Qt::DescendingOrder);
     tblCases->verticalHeader()->hide();
-    tblCases->horizontalHeader()->setSectionResizeMode(CaseTableModel::Notes, QHeaderView::Stretch);
+    // Widths from the texts the columns hold; the notes take what is left.
+    const QFontMetrics fm(tblCases->font());
+    QHeaderView* header = tblCases->horizontalHeader();
+    header->resizeSection(CaseTableModel::Number, fm.horizontalAdvance(QStringLiteral("000000")) + 16);
+    header->resizeSection(CaseTableModel::Computed, fm.horizontalAdvance(QStringLiteral("0000-00-00 00:00")) + 24);
+    for (int c = CaseTableModel::FirstScore; c <= CaseTableModel::FullScale; ++c)
+        header->resizeSection(c, fm.horizontalAdvance(QStringLiteral("DSYM")) + 24);
+    header->setSectionResizeMode(CaseTableModel::Notes, QHeaderView::Stretch);
+    header->setMinimumSectionSize(fm.horizontalAdvance(QStringLiteral("0000")) + 12);
     tblCases->verticalHeader()->setDefaultSectionSize(QFontMetrics(font()).height() + 6);
-    tblCases->setMinimumSize(820, 360);
+    tblCases->setMinimumSize(900, 360);
     layout->addWidget(tblCases, 1);
 
     chkKeepRecords = new QCheckBox(QStringLiteral("Keep a record of every computed case"), this);
