@@ -9,14 +9,15 @@ namespace kalden {
 CaseRecords::CaseRecords(const std::string& dataHome)
     : folder_(userDataFolder(dataHome)), path_(caseStorePath(dataHome)) {}
 
-CaseStore* CaseRecords::store(std::string& error) {
-    if (store_.isOpen()) return &store_;
+std::optional<CaseStore> CaseRecords::open(std::string& error) const {
     PrivateFolder folder;
     if (folder.open(folder_, true, error) != PrivateFolder::Outcome::Open) {
         if (error.empty()) error = "the data folder could not be made";
-        return nullptr;
+        return std::nullopt;
     }
-    return store_.open(path_, CaseStore::Access::ReadWrite, error) ? &store_ : nullptr;
+    CaseStore store;
+    if (!store.open(path_, CaseStore::Access::ReadWrite, error)) return std::nullopt;
+    return store;
 }
 
 } // namespace kalden

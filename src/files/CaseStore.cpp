@@ -284,8 +284,9 @@ bool CaseStore::open(const std::string& path, Access access, std::string& error)
 #ifndef _WIN32
     if (access == Access::ReadWrite && !preparePrivateFile(path, error)) return false;
 #endif
-    const int flags = (access == Access::ReadWrite ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY) |
-                      SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_FULLMUTEX;
+    const int flags =
+        (access == Access::ReadWrite ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE : SQLITE_OPEN_READONLY) |
+        SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_FULLMUTEX;
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(path.c_str(), &db, flags, nullptr) != SQLITE_OK) {
         error = db ? sqlite3_errmsg(db) : "out of memory";

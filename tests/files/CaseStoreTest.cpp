@@ -169,8 +169,10 @@ TEST_F(CaseStoreTest, DamagedMissingAndLockedDatabasesAreNamedNotOverwritten) {
     const std::string garbage(8192, 'x');
     std::ofstream(path_, std::ios::binary) << garbage;
     EXPECT_EQ(openError(CaseStore::Access::ReadWrite), "file is not a database");
-    std::ifstream in(path_, std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), garbage);
+    {
+        std::ifstream in(path_, std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), garbage);
+    }
 
     fs::remove(path_);
     CaseStore store;

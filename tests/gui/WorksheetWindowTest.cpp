@@ -21,8 +21,10 @@
 #include <QtTest>
 
 #include "GuiHarness.h"
+#include "files/CaseStore.h"
 #include "files/PreviousDataFile.h"
 #include "files/TextFile.h"
+#include "gui/platform/WindowHelpers.h"
 #include "report/ReportComposer.h"
 #include "support/RecordingMessages.h"
 
@@ -832,6 +834,15 @@ private slots:
         p.form->cmdComputeClick();
         QVERIFY(p.boxes.events.isEmpty());
         QCOMPARE(readBytes(dir.filePath("home/.local/share/kalden/kalden.txt")), std::string("12 7 11 9 8 10 13  "));
+        // The second case is recorded in the folder made again, not in the
+        // database that went with the old one.
+        CaseStore store;
+        std::string error;
+        std::int64_t cases = 0;
+        QVERIFY(store.open(corePath(dir.filePath("home/.local/share/kalden/cases.sqlite")), CaseStore::Access::ReadOnly,
+                           error));
+        QVERIFY(store.count(cases, error));
+        QCOMPARE(cases, std::int64_t{1});
     }
 
     void aReadOnlyFolderEndsComputeWithTheReason() {

@@ -218,20 +218,22 @@ void TfrmCases::connectHandlers() {
     connect(escape, &QShortcut::activated, this, &QWidget::close);
 }
 
-CaseStore* TfrmCases::store(FileAction action) {
+std::optional<CaseStore> TfrmCases::store(FileAction action) {
     std::string error;
-    CaseStore* s = results_.caseRecords().store(error);
-    if (!s) services_.boxes.error(systemReason(fileErrorMessage(action, results_.caseRecords().path(), error)));
+    std::optional<CaseStore> s = results_.caseRecords().open(error);
+    if (!s) storeFailed(action, error);
     return s;
+}
+
+void TfrmCases::storeFailed(FileAction action, const std::string& error) {
+    services_.boxes.error(systemReason(fileErrorMessage(action, results_.caseRecords().path(), error)));
 }
 
 void TfrmCases::reload() {
     std::vector<CaseListRow> rows;
     std::string error;
-    CaseStore* s = store(FileAction::ReadCases);
-    if (s && !s->list({}, rows, error))
-        services_.boxes.error(
-            systemReason(fileErrorMessage(FileAction::ReadCases, results_.caseRecords().path(), error)));
+    std::optional<CaseStore> s = store(FileAction::ReadCases);
+    if (s && !s->list({}, rows, error)) storeFailed(FileAction::ReadCases, error);
     model_->setRows(std::move(rows));
     if (filter_->rowCount() > 0) tblCases->selectRow(0);
     updateCount();
@@ -259,15 +261,14 @@ std::vector<StoredCase> TfrmCases::selectedCases() {
         services_.boxes.warning(QStringLiteral("Please select a case first."));
         return cases;
     }
-    CaseStore* s = store(FileAction::ReadCases);
+    std::optional<CaseStore> s = store(FileAction::ReadCases);
     if (!s) return cases;
     QuietMessages quiet;
     for (const std::int64_t id : ids) {
         std::optional<StoredCase> found;
         std::string error;
         if (!s->get(id, found, error)) {
-            services_.boxes.error(
-                systemReason(fileErrorMessage(FileAction::ReadCases, results_.caseRecords().path(), error)));
+            storeFailed(FileAction::ReadCases, error);
             return {};
         }
         if (!found) continue; // deleted by another window meanwhile
@@ -355,19 +356,22 @@ void TfrmCases::cmdDeleteClick() {
     const QString what = ids.size() == 1 ? QStringLiteral("1 case") : QStringLiteral("%1 cases").arg(ids.size());
     if (!services_.boxes.confirm(QStringLiteral("Delete %1 from the records?").arg(what))) return;
     std::string error;
-    CaseStore* s = store(FileAction::DeleteCases);
-    if (s && !s->remove(ids, error))
-        services_.boxes.error(
-            systemReason(fileErrorMessage(FileAction::DeleteCases, results_.caseRecords().path(), error)));
+    std::optional<CaseStore> s = store(FileAction::DeleteCases);
+    if (s && !s->remove(ids, error)) storeFailed(FileAction::DeleteCases, error);
+    s.reset();
     reload();
 }
 
 // Asks twice: every case recorded so far goes.
 void TfrmCases::cmdDeleteAllClick() {
-    CaseStore* s = store(FileAction::DeleteCases);
+    std::optional<CaseStore> s = store(FileAction::DeleteCases);
     std::int64_t n = 0;
     std::string error;
-    if (!s || !s->count(n, error)) return;
+    if (!s) return;
+    if (!s->count(n, error)) {
+        storeFailed(FileAction::ReadCases, error);
+        return;
+    }
     if (n == 0) {
         services_.boxes.information(QStringLiteral("There are no recorded cases."));
         return;
@@ -377,9 +381,8 @@ void TfrmCases::cmdDeleteAllClick() {
     if (!services_.boxes.confirm(
             QStringLiteral("The %1 cannot be brought back once deleted.\rDelete them all?").arg(what)))
         return;
-    if (!s->removeAll(error))
-        services_.boxes.error(
-            systemReason(fileErrorMessage(FileAction::DeleteCases, results_.caseRecords().path(), error)));
+    if (!s->removeAll(error)) storeFailed(FileAction::DeleteCases, error);
+    s.reset();
     reload();
 }
 

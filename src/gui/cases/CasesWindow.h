@@ -118,7 +118,9 @@ private:
     // The selected cases, read from the store with their results computed
     // again; an error box and nothing when the store fails.
     std::vector<StoredCase> selectedCases();
-    CaseStore* store(FileAction action);
+    // The store opened for one action, or an error box naming it.
+    std::optional<CaseStore> store(FileAction action);
+    void storeFailed(FileAction action, const std::string& error);
 
     Services services_;
     TfrmTemplateResults& results_;

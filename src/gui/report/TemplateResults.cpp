@@ -325,7 +325,7 @@ CaseRecords& TfrmTemplateResults::caseRecords() {
 void TfrmTemplateResults::recordCase(const CaseRecord& record) {
     std::string error;
     std::int64_t id = 0;
-    CaseStore* store = caseRecords().store(error);
+    std::optional<CaseStore> store = caseRecords().open(error);
     if (!store || !store->add(record, programVersion().toStdString(), id, error))
         services_.boxes.error(systemReason(fileErrorMessage(FileAction::RecordCase, caseRecords().path(), error)));
 }
