@@ -82,6 +82,16 @@ screenshot results.png
 wait "$program_pid" 2>/dev/null || true
 "$wineserver" -w
 
+# The case is recorded, and the installed kalden-report reads it back and
+# prints it with the version.
+echo "windows-e2e: the case records through kalden-report.exe --cases list" >&2
+listed=$(cd "$programs" && "$wine" ./kalden-report.exe --cases list --format csv 2>&1 | tr -d '\r')
+echo "$listed" | grep -q '^1,[0-9-]* [0-9:]*,12,7,11,9,8,10,13,100,$' ||
+  fail "the computed case is not in the records: $listed"
+version=$(cd "$programs" && "$wine" ./kalden.exe --version 2>&1 | tr -d '\r')
+[ "$version" = "kalden $KALDEN_VERSION" ] ||
+  fail "kalden.exe --version printed '$version'"
+
 echo "windows-e2e: silent uninstall" >&2
 "$wine" "$programs/Uninstall.exe" /S
 "$wineserver" -w
@@ -89,4 +99,5 @@ sleep 2
 [ ! -e "$programs" ] || fail "the uninstall left $programs"
 [ ! -e "$start_menu" ] || fail "the uninstall left the Start-menu entry"
 [ -f "$data_file" ] || fail "the uninstall removed the user's data"
+[ -f "${data_file%/*}/cases.sqlite" ] || fail "the uninstall removed the user's case records"
 echo "windows-e2e: installed, computed, uninstalled; screenshots in $artefacts" >&2

@@ -63,7 +63,7 @@ makensis -V2 -DVERSION="$version" -DFILES="$PWD/$staging" -DOUTFILE="$setup" dat
 (cd "$staging" && cmake -E tar cf "$zip" --format=zip kalden.exe kalden-report.exe LICENSE.txt)
 
 # The installed program end to end, with screenshots for a person to look at.
-scripts/windows-e2e.sh "$setup" build-windows/package/screenshots
+KALDEN_VERSION=$version scripts/windows-e2e.sh "$setup" build-windows/package/screenshots
 echo "windows: installer $setup"
 echo "windows: portable $zip"
 echo "windows: screenshots in $PWD/build-windows/package/screenshots"

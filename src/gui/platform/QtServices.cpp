@@ -143,7 +143,6 @@ std::unique_ptr<QPagedPaintDevice> QtTextPrinter::openChosenPrinter(QString& err
 bool QtTextPrinter::choosePrinter(QWidget* parent) {
     auto printer = chosen_ ? chosen_ : std::make_shared<QPrinter>(QPrinter::HighResolution);
     QPrintDialog dialog(printer.get(), parent);
-    dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
     dialog.setWindowTitle(QStringLiteral("Choose Printer"));
