@@ -5,8 +5,8 @@
 
 namespace kalden {
 
-std::string caseStorePath(const std::string& dataHome) {
-    return dataFilePath(userDataFolder(dataHome), CaseStoreFileName);
+std::string caseStorePath(const std::string& dataHome, const std::string& fileName) {
+    return dataFilePath(userDataFolder(dataHome), fileName);
 }
 
 std::string csvCell(const std::string& text) {

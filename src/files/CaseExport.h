@@ -9,7 +9,7 @@ namespace kalden {
 
 // Where a user's case store lives: beside the last-case file in the data
 // folder under `dataHome`.
-std::string caseStorePath(const std::string& dataHome);
+std::string caseStorePath(const std::string& dataHome, const std::string& fileName = CaseStoreFileName);
 
 // Stored cases as a batch CSV file that kalden-report --batch reads back:
 // the case's number as id, the seven fields as typed, the options by name and

@@ -6,8 +6,8 @@
 
 namespace kalden {
 
-CaseRecords::CaseRecords(const std::string& dataHome)
-    : folder_(userDataFolder(dataHome)), path_(caseStorePath(dataHome)) {}
+CaseRecords::CaseRecords(const std::string& dataHome, const std::string& fileName)
+    : folder_(userDataFolder(dataHome)), path_(caseStorePath(dataHome, fileName)) {}
 
 std::optional<CaseStore> CaseRecords::open(std::string& error) const {
     PrivateFolder folder;

@@ -15,7 +15,7 @@ namespace kalden {
 // database in it when they are missing.
 class CaseRecords {
 public:
-    explicit CaseRecords(const std::string& dataHome);
+    CaseRecords(const std::string& dataHome, const std::string& fileName);
 
     const std::string& path() const { return path_; }
     // The open store, or nothing with the reason in `error`.

@@ -37,6 +37,8 @@ struct TemplateConfig {
     // template names its own, so that two programs in one folder never read
     // each other's inputs.
     std::string dataFileName = DataFileName;
+    // The case records in the same folder; likewise the program's own.
+    std::string caseStoreFileName = "cases.sqlite";
 };
 
 // The configuration of kalden-template-demo, a program built from the
@@ -52,6 +54,7 @@ inline TemplateConfig templateDemoConfig() {
     config.GridColumns = 4;
     config.GridRows = 7;
     config.dataFileName = "kalden-template-demo.txt";
+    config.caseStoreFileName = "kalden-template-demo-cases.sqlite";
     return config;
 }
 

@@ -317,8 +317,13 @@ void TfrmTemplateResults::keepCase(CaseRecord record, int firstBlock) {
 }
 
 CaseRecords& TfrmTemplateResults::caseRecords() {
-    if (!records_) records_ = std::make_unique<CaseRecords>(corePath(services_.host.dataHome()));
+    if (!records_) records_ = std::make_unique<CaseRecords>(corePath(services_.host.dataHome()), caseStoreFileName_);
     return *records_;
+}
+
+void TfrmTemplateResults::setCaseStoreFileName(const std::string& name) {
+    caseStoreFileName_ = name;
+    records_.reset();
 }
 
 // The report is already shown; a store that cannot take the case says why.

@@ -61,8 +61,10 @@ public:
     // Appends a stored case's report as it was appended then, and keeps the
     // case with the others (it is not recorded again).
     void appendStoredCase(const CaseRecord& c);
-    // The user's case store, which Compute records each case in.
+    // The user's case store, which Compute records each case in; the
+    // program built from the template names its own file.
     CaseRecords& caseRecords();
+    void setCaseStoreFileName(const std::string& name);
 
     // The text sent to the printer by Print All: the area's text, every line
     // ending in CR LF, followed by one line end.
@@ -171,6 +173,7 @@ private:
     std::vector<KeptCase> cases_;
     TfrmProfileChart* profileChart_ = nullptr;
     std::unique_ptr<CaseRecords> records_;
+    std::string caseStoreFileName_ = CaseStoreFileName;
 };
 
 // Lines longer than this in an opened results file give the text area a

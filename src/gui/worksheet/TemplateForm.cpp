@@ -301,7 +301,9 @@ void TfrmTemplate::cmdAboutClick() { services_.boxes.about(aboutText(services_.h
 
 void TfrmTemplate::setResultsWindow(TfrmTemplateResults* results) {
     results_ = results;
-    if (results_) connect(results_, &TfrmTemplateResults::casesRequested, this, &TfrmTemplate::cmdCasesClick);
+    if (!results_) return;
+    results_->setCaseStoreFileName(config.caseStoreFileName);
+    connect(results_, &TfrmTemplateResults::casesRequested, this, &TfrmTemplate::cmdCasesClick);
 }
 
 void TfrmTemplate::cmdCasesClick() {
