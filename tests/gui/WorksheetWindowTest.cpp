@@ -161,7 +161,7 @@ private slots:
         QCOMPARE(f.DescripFld->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     }
 
-    void tabOrderFollowsTheSpecification() {
+    void tabOrderRunsFieldsOptionsNotesThenButtons() {
         QTemporaryDir dir;
         Program p;
         p.start(exeIn(dir));
@@ -172,7 +172,7 @@ private slots:
         for (RadioGroupBox* g : {f.RadioGroup1, f.RadioGroup2, f.RadioGroup3})
             for (int i = 0; i < g->count(); ++i) expected << g->item(i);
         expected << f.RadioButton1 << f.RadioButton2 << f.RadioButton3 << f.memoComments << f.cmdCompute
-                 << f.btnclearData << f.cmdHelp << f.ExitBtn;
+                 << f.btnclearData << f.cmdHelp << f.ExitBtn << f.cmdReturn << f.cmdCases << f.cmdAbout;
         QWidget* w = expected.first();
         for (int i = 1; i < expected.size(); ++i) {
             w = w->nextInFocusChain();
