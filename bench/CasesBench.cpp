@@ -75,32 +75,41 @@ void makeStore() {
     }
 }
 
-void BM_ListEveryCase(benchmark::State& state) {
+std::vector<CaseListRow> everyCase(const CaseStore& store) {
+    std::vector<CaseListRow> rows;
+    std::string error;
+    store.list({}, rows, error);
+    return rows;
+}
+
+CaseStore openStore() {
     CaseStore store;
     std::string error;
     store.open(storePath(), CaseStore::Access::ReadOnly, error);
-    for (auto _ : state) {
-        std::vector<CaseListRow> rows;
-        store.list({}, rows, error);
-        benchmark::DoNotOptimize(rows.data());
-    }
+    return store;
+}
+
+// The Cases window's table: every case, sorted newest first.
+void fillTable(const CaseStore& store, CaseTableModel& model, CaseFilterModel& filter) {
+    model.setRows(everyCase(store));
+    filter.setSourceModel(&model);
+    filter.setSortRole(CaseTableModel::SortRole);
+    filter.sort(CaseTableModel::Computed, Qt::DescendingOrder);
+}
+
+void BM_ListEveryCase(benchmark::State& state) {
+    const CaseStore store = openStore();
+    for (auto _ : state) benchmark::DoNotOptimize(everyCase(store).data());
 }
 BENCHMARK(BM_ListEveryCase)->Unit(benchmark::kMillisecond);
 
 // What opening the window costs: read, fill the table, sort newest first.
 void BM_OpenCasesTable(benchmark::State& state) {
-    CaseStore store;
-    std::string error;
-    store.open(storePath(), CaseStore::Access::ReadOnly, error);
+    const CaseStore store = openStore();
     for (auto _ : state) {
-        std::vector<CaseListRow> rows;
-        store.list({}, rows, error);
         CaseTableModel model;
-        model.setRows(std::move(rows));
         CaseFilterModel filter;
-        filter.setSourceModel(&model);
-        filter.setSortRole(CaseTableModel::SortRole);
-        filter.sort(CaseTableModel::Computed, Qt::DescendingOrder);
+        fillTable(store, model, filter);
         benchmark::DoNotOptimize(filter.rowCount());
     }
 }
@@ -108,16 +117,10 @@ BENCHMARK(BM_OpenCasesTable)->Unit(benchmark::kMillisecond);
 
 // One keystroke in the filter field: every row tested again.
 void BM_FilterKeystroke(benchmark::State& state) {
-    CaseStore store;
-    std::string error;
-    store.open(storePath(), CaseStore::Access::ReadOnly, error);
-    std::vector<CaseListRow> rows;
-    store.list({}, rows, error);
+    const CaseStore store = openStore();
     CaseTableModel model;
-    model.setRows(std::move(rows));
     CaseFilterModel filter;
-    filter.setSourceModel(&model);
-    filter.sort(CaseTableModel::Computed, Qt::DescendingOrder);
+    fillTable(store, model, filter);
     const QString keys[] = {QStringLiteral("referral 4"), QStringLiteral("referral 42"), QString()};
     std::size_t i = 0;
     for (auto _ : state) {

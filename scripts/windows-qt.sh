@@ -63,14 +63,9 @@ as_root=()
 say "building Qt $qt_version for Windows once; this takes about 20 to 30 minutes on 2 cores and is kept in $cache"
 
 # Debian's source packages: a deb-src entry beside the configured archive.
-if ! apt-get source --print-uris qt6-base >/dev/null 2>&1; then
-  stage "adding a deb-src entry for Debian's archive"
-  uris=$(grep -h '^URIs:' /etc/apt/sources.list.d/debian.sources 2>/dev/null | head -n 1 | cut -d' ' -f2-)
-  uris=${uris:-http://deb.debian.org/debian}
-  printf 'Types: deb-src\nURIs: %s\nSuites: bookworm bookworm-updates\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
-    "$uris" | "${as_root[@]}" tee /etc/apt/sources.list.d/kalden-deb-src.sources >/dev/null
-  "${as_root[@]}" apt-get -o DPkg::Lock::Timeout=900 update -qq
-fi
+stage "making sure Debian's source packages can be fetched"
+. scripts/debian-sources.sh
+ensure_debian_sources qt6-base
 
 work=$cache/qt-$qt_version-work
 rm -rf "$work" "$prefix"

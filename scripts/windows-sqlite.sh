@@ -29,14 +29,8 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 # Debian's source packages: a deb-src entry beside the configured archive.
-if ! apt-get source --print-uris sqlite3 >/dev/null 2>&1; then
-  say "adding a deb-src entry for Debian's archive"
-  uris=$(grep -h '^URIs:' /etc/apt/sources.list.d/debian.sources 2>/dev/null | head -n 1 | cut -d' ' -f2-)
-  uris=${uris:-http://deb.debian.org/debian}
-  printf 'Types: deb-src\nURIs: %s\nSuites: bookworm bookworm-updates\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
-    "$uris" | "${as_root[@]}" tee /etc/apt/sources.list.d/kalden-deb-src.sources >/dev/null
-  "${as_root[@]}" apt-get -o DPkg::Lock::Timeout=900 update -qq
-fi
+. scripts/debian-sources.sh
+ensure_debian_sources sqlite3
 
 work=$cache/sqlite-work
 rm -rf "$work" "$out"

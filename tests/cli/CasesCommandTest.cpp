@@ -10,6 +10,7 @@
 #include "cli/CommandLine.h"
 #include "files/CaseStore.h"
 #include "format/NumberFormat.h"
+#include "support/CliRun.h"
 #include "support/RecordingMessages.h"
 
 using namespace kalden;
@@ -17,22 +18,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct CliRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-CliRun runReport(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    const int status = cli::run(args, out, err);
-    return {status, out.str(), err.str()};
-}
-
-std::string fileText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using kalden::testing::CliRun;
+using kalden::testing::readFile;
+using kalden::testing::runReport;
 
 class CasesCommand : public ::testing::Test {
 protected:
@@ -104,7 +92,7 @@ TEST_F(CasesCommand, ShowsTheStoredReportAndExportsABatchThatScoresToIt) {
     const std::string csv = (folder_ / "c.csv").string();
     const CliRun exported = runReport({"--cases", "export", "--output", csv, "--database", db_});
     ASSERT_EQ(exported.status, 0) << exported.err;
-    EXPECT_EQ(fileText(csv),
+    EXPECT_EQ(readFile(csv),
               "id,vocabulary,digit_symbol,similarities,block_design,arithmetic,digit_span,matrix_reasoning,ci,basis,"
               "bonferroni,criterion,notes\n"
               "1,12,7,11,9,8,10,13,traditional95,true,no,5,\"Ann B., March\"\n"

@@ -7,30 +7,16 @@
 
 #include "cli/CommandLine.h"
 #include "format/NumberFormat.h"
+#include "support/CliRun.h"
 
 using namespace kalden;
 namespace fs = std::filesystem;
 
 namespace {
 
-struct CliRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-CliRun runReport(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    const int status = cli::run(args, out, err);
-    return {status, out.str(), err.str()};
-}
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using kalden::testing::CliRun;
+using kalden::testing::readFile;
+using kalden::testing::runReport;
 
 std::vector<std::string> splitLines(const std::string& text) {
     std::vector<std::string> lines;
