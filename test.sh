@@ -46,6 +46,12 @@ cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKALDEN_SAN
 cmake --build build-tsan -j "$jobs" --target kalden-report batch_tests batch_jobs_tests
 TSAN_OPTIONS=halt_on_error=1:exitcode=66 run_tests build-tsan -R '^(Batch|Csv)'
 
+# The scoring and report library alone, configured without SQLite, zlib or
+# Qt, as it builds wherever a C++ compiler does.
+cmake -S . -B build-core -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKALDEN_CORE_ONLY=ON >/dev/null
+cmake --build build-core -j "$jobs"
+run_tests build-core
+
 # KALDEN cross-built for Windows against a Qt built once from Debian's
 # sources, tested under Wine; the installer and the .zip, whose paths it
 # prints last.

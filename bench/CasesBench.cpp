@@ -23,12 +23,6 @@ namespace {
 using namespace kalden;
 namespace fs = std::filesystem;
 
-class NoMessages : public MessageService {
-public:
-    void warn(const std::string&) override {}
-    void beep() override {}
-};
-
 std::size_t caseCount() {
     const char* n = std::getenv("KALDEN_BENCH_CASES");
     return n ? std::strtoul(n, nullptr, 10) : 100000;
@@ -45,7 +39,6 @@ void makeStore() {
     fs::remove(storePath() + "-wal");
     fs::remove(storePath() + "-shm");
     std::vector<CaseRecord> kinds;
-    NoMessages quiet;
     for (int i = 0; i < 250; ++i) {
         CaseRecord c;
         for (int k = 1; k <= 7; ++k) {
@@ -55,7 +48,7 @@ void makeStore() {
         }
         c.input.confidenceMethod = static_cast<ConfidenceMethod>(i % 4);
         c.input.sequentialBonferroni = i % 3 == 0;
-        c.results = computeAll(c.input, quiet);
+        c.results = computeAll(c.input);
         kinds.push_back(std::move(c));
     }
     CaseStore store;
@@ -66,7 +59,8 @@ void makeStore() {
         CaseRecord c = kinds[n % kinds.size()];
         c.context.notes = {"Client " + std::to_string(n) + ", referral " + std::to_string(n % 97), "second line"};
         c.computedUtc = 1735689600 + static_cast<std::int64_t>(n) * 600; // ten minutes apart from 2025
-        composeReport(c.report, c.input, c.results, c.context, quiet);
+        Warnings none;
+        c.report = composeReport(c.input, c.results, c.context, none);
         batch.push_back(std::move(c));
         if (batch.size() == 5000 || n + 1 == caseCount()) {
             if (!store.addAll(batch, "bench", error)) std::abort();

@@ -18,19 +18,13 @@
 #include "cli/BatchInput.h"
 #include "cli/BatchPipeline.h"
 #include "cli/CommandLine.h"
-#include "report/ReportComposer.h"
+#include "report/ScoreCase.h"
 #include "scoring/ScoringEngine.h"
 #include "stats/NormalDistribution.h"
 
 namespace {
 
 using namespace kalden;
-
-class NoMessages : public MessageService {
-public:
-    void warn(const std::string&) override {}
-    void beep() override {}
-};
 
 InputRecord caseOf(std::array<double, 7> scores, Options options) {
     InputRecord r;
@@ -59,9 +53,8 @@ const std::vector<InputRecord>& benchCases() {
 // Density evaluations that one pass over the cases makes.
 unsigned long long densityEvaluationsPerPass() {
     static const unsigned long long count = [] {
-        NoMessages messages;
         const unsigned long long before = normalDensityEvaluations();
-        for (const InputRecord& c : benchCases()) benchmark::DoNotOptimize(computeAll(c, messages));
+        for (const InputRecord& c : benchCases()) benchmark::DoNotOptimize(computeAll(c));
         return normalDensityEvaluations() - before;
     }();
     return count;
@@ -82,20 +75,17 @@ void BM_DensityEvaluations(benchmark::State& state) {
 BENCHMARK(BM_DensityEvaluations);
 
 void BM_ComputeAll(benchmark::State& state) {
-    NoMessages messages;
     for (auto _ : state)
-        for (const InputRecord& c : benchCases()) benchmark::DoNotOptimize(computeAll(c, messages));
+        for (const InputRecord& c : benchCases()) benchmark::DoNotOptimize(computeAll(c));
     state.counters["cases"] = static_cast<double>(benchCases().size());
 }
 BENCHMARK(BM_ComputeAll);
 
 void BM_ComputeAndCompose(benchmark::State& state) {
-    NoMessages messages;
     ReportLines report;
     for (auto _ : state) {
         for (const InputRecord& c : benchCases()) {
-            report.clear();
-            computeAndCompose(report, c, {}, messages);
+            report = scoreCase(c, {}).report;
             benchmark::DoNotOptimize(report.data());
         }
     }
@@ -180,12 +170,10 @@ void BM_BatchRowsInProcess(benchmark::State& state) {
         cli::readBatchCase(record, layout, {}, batchCase);
         rows.push_back(*batchCase.record);
     }
-    NoMessages messages;
     ReportLines report;
     for (auto _ : state) {
         for (const InputRecord& row : rows) {
-            report.clear();
-            computeAndCompose(report, row, {}, messages);
+            report = scoreCase(row, {}).report;
             benchmark::DoNotOptimize(report.data());
         }
     }

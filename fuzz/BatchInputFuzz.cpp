@@ -11,7 +11,7 @@
 #include "FuzzCheck.h"
 #include "cli/BatchInput.h"
 #include "report/ReportComposer.h"
-#include "support/RecordingMessages.h"
+#include "report/ScoreCase.h"
 
 using kalden::fuzz::quoted;
 using namespace kalden::cli;
@@ -77,11 +77,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(row.record.has_value() != !row.error.empty(), quoted(text) + ": " + row.error);
         FUZZ_CHECK(row.error.find_first_of("\r\n") == std::string::npos, row.error);
         if (row.record) {
-            kalden::testing::RecordingMessages messages;
-            kalden::ReportLines report;
             kalden::ReportContext context;
             context.notes = row.notes;
-            kalden::computeAndCompose(report, *row.record, context, messages);
+            const kalden::ReportLines report = kalden::scoreCase(*row.record, context).report;
             FUZZ_CHECK(!report.empty() && report.back().rfind(" Chi-square = ", 0) == 0, quoted(text));
         }
     }

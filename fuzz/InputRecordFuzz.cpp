@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "FuzzCheck.h"
-#include "support/RecordingMessages.h"
 #include "worksheet/InputValidation.h"
 #include "worksheet/ProgramConfig.h"
 
@@ -31,11 +30,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using namespace kalden;
     if (size < 2) return 0;
     const std::uint8_t head = data[0];
-    TextInputFields fields;
-    fields.chosen.confidenceMethod = confidenceMethodFromItem(head & 3);
-    fields.chosen.differenceBasis = differenceBasisFromItem((head >> 2) & 1);
-    fields.chosen.sequentialBonferroni = sequentialBonferroniFromItem((head >> 3) & 1);
-    fields.chosen.abnormalityCriterion = static_cast<AbnormalityCriterion>((head >> 4) % 3);
+    FieldTexts texts;
+    Options chosen;
+    chosen.confidenceMethod = confidenceMethodFromItem(head & 3);
+    chosen.differenceBasis = differenceBasisFromItem((head >> 2) & 1);
+    chosen.sequentialBonferroni = sequentialBonferroniFromItem((head >> 3) & 1);
+    chosen.abnormalityCriterion = static_cast<AbnormalityCriterion>((head >> 4) % 3);
     const int inputCount = data[1] % 10;
 
     const std::string rest(reinterpret_cast<const char*>(data) + 2, size - 2);
@@ -43,50 +43,44 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int k = 0; k < 8 && from <= rest.size(); ++k) {
         const std::size_t nul = rest.find('\0', from);
         const std::size_t to = nul == std::string::npos ? rest.size() : nul;
-        fields.texts[k] = rest.substr(from, to - from);
+        texts[static_cast<std::size_t>(k)] = rest.substr(from, to - from);
         from = to + 1;
     }
-    const std::string before[8] = {fields.texts[0], fields.texts[1], fields.texts[2], fields.texts[3],
-                                   fields.texts[4], fields.texts[5], fields.texts[6], fields.texts[7]};
+    const auto text = [&texts](int k) -> const std::string& { return texts[static_cast<std::size_t>(k - 1)]; };
 
     // The first field, in field order, that breaks its rule (0 for none).
     int firstBad = 0;
     for (int k = 1; k <= 7 && k <= inputCount && firstBad == 0; ++k)
-        if (!fieldPasses(fields.texts[k - 1], true)) firstBad = k;
-    if (firstBad == 0 && inputCount >= 8 && !fieldPasses(fields.texts[7], false)) firstBad = 8;
+        if (!fieldPasses(text(k), true)) firstBad = k;
+    if (firstBad == 0 && inputCount >= 8 && !fieldPasses(text(8), false)) firstBad = 8;
 
-    testing::RecordingMessages messages;
-    const std::optional<InputRecord> record = readInputRecord(fields, inputCount, messages);
+    const InputCheck check = readInputRecord(texts, chosen, inputCount);
+    const std::optional<InputRecord>& record = check.record;
 
-    for (int k = 0; k < 8; ++k) FUZZ_CHECK(fields.texts[k] == before[k], "field texts changed");
-    FUZZ_CHECK(messages.beeps == 0, "a beep during validation");
     if (firstBad == 0) {
         FUZZ_CHECK(record.has_value(), "good fields rejected");
-        FUZZ_CHECK(messages.warnings.empty() && fields.focusedField == 0, "message or focus on success");
+        FUZZ_CHECK(check.rejection.field == 0 && check.rejection.message.empty(), "a rejection on success");
         for (int k = 1; k <= 7; ++k) {
-            const double expected = k <= inputCount ? scanNumber(fields.texts[k - 1]).value : 0.0;
-            FUZZ_CHECK(record->score(k) == expected,
-                       "score " + std::to_string(k) + " of " + quoted(fields.texts[k - 1]));
+            const double expected = k <= inputCount ? scanNumber(text(k)).value : 0.0;
+            FUZZ_CHECK(record->score(k) == expected, "score " + std::to_string(k) + " of " + quoted(text(k)));
         }
         const Options o = record->options();
-        FUZZ_CHECK(o.confidenceMethod == fields.chosen.confidenceMethod &&
-                       o.differenceBasis == fields.chosen.differenceBasis &&
-                       o.sequentialBonferroni == fields.chosen.sequentialBonferroni &&
-                       o.abnormalityCriterion == fields.chosen.abnormalityCriterion,
+        FUZZ_CHECK(o.confidenceMethod == chosen.confidenceMethod && o.differenceBasis == chosen.differenceBasis &&
+                       o.sequentialBonferroni == chosen.sequentialBonferroni &&
+                       o.abnormalityCriterion == chosen.abnormalityCriterion,
                    "options not carried into the record");
     } else {
-        const std::string& text = fields.texts[firstBad - 1];
-        FUZZ_CHECK(!record.has_value(), "field " + std::to_string(firstBad) + " " + quoted(text) + " accepted");
-        FUZZ_CHECK(fields.focusedField == firstBad,
-                   "focus in field " + std::to_string(fields.focusedField) + ", not " + std::to_string(firstBad));
-        FUZZ_CHECK(messages.warnings.size() == 1u, std::to_string(messages.warnings.size()) + " messages");
+        const std::string& bad = text(firstBad);
+        FUZZ_CHECK(!record.has_value(), "field " + std::to_string(firstBad) + " " + quoted(bad) + " accepted");
+        FUZZ_CHECK(check.rejection.field == firstBad,
+                   "field " + std::to_string(check.rejection.field) + " rejected, not " + std::to_string(firstBad));
         const std::string& caption = FieldCaptions[static_cast<std::size_t>(firstBad - 1)];
-        const std::string& message = messages.warnings[0];
-        if (text.empty()) {
+        const std::string& message = check.rejection.message;
+        if (bad.empty()) {
             FUZZ_CHECK(message == "INPUT ERROR\r\r(  " + caption + "  )\r\rData have not been entered in this field.",
                        quoted(message));
-        } else if (!scanNumber(text).ok) {
-            FUZZ_CHECK(message == "INPUT ERROR\r(  " + caption + "  " + text + "  )\r\rEnter numeric data only.",
+        } else if (!scanNumber(bad).ok) {
+            FUZZ_CHECK(message == "INPUT ERROR\r(  " + caption + "  " + bad + "  )\r\rEnter numeric data only.",
                        quoted(message));
         } else {
             const std::string head = "INPUT ERROR\r(  " + caption + "  ";

@@ -14,7 +14,6 @@
 
 #include "FuzzCheck.h"
 #include "files/PreviousDataFile.h"
-#include "support/RecordingMessages.h"
 #include "worksheet/InputValidation.h"
 
 using kalden::fuzz::quoted;
@@ -63,18 +62,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Round trip: the content split at NUL bytes as seven field texts; when
     // all of them pass validation, the file written from them reads back
     // with each value as the scan gave it, to six significant digits.
-    TextInputFields fields;
+    FieldTexts fields;
     std::size_t from = 0;
     for (int k = 0; k < 7 && from <= content.size(); ++k) {
         const std::size_t nul = content.find('\0', from);
         const std::size_t to = nul == std::string::npos ? content.size() : nul;
-        fields.texts[k] = content.substr(from, to - from);
+        fields[static_cast<std::size_t>(k)] = content.substr(from, to - from);
         from = to + 1;
     }
-    testing::RecordingMessages messages;
-    if (!readInputRecord(fields, 7, messages)) return 0;
+    if (!readInputRecord(fields, {}, 7).record) return 0;
     PreviousData saved;
-    for (int k = 0; k < 7; ++k) saved.fieldTexts[static_cast<std::size_t>(k)] = fields.texts[k];
+    for (int k = 0; k < 7; ++k) saved.fieldTexts[static_cast<std::size_t>(k)] = fields[static_cast<std::size_t>(k)];
     const TemplateConfig shipped;
     const std::string file = composePreviousDataContent(saved, shipped);
     const PreviousDataReading back = readPreviousDataContent(file, shipped);
@@ -82,9 +80,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int k = 0; k < 7; ++k) {
         double restored = 0.0;
         convertDecimal(back.fieldTexts[static_cast<std::size_t>(k)], restored);
-        const double typed = scanNumber(fields.texts[k]).value;
+        const double typed = scanNumber(fields[static_cast<std::size_t>(k)]).value;
         FUZZ_CHECK(std::fabs(restored - typed) <= 5e-6 * std::fabs(typed),
-                   quoted(fields.texts[k]) + " came back as " + back.fieldTexts[static_cast<std::size_t>(k)]);
+                   quoted(fields[static_cast<std::size_t>(k)]) + " came back as " +
+                       back.fieldTexts[static_cast<std::size_t>(k)]);
     }
     return 0;
 }

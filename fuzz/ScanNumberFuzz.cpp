@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "FuzzCheck.h"
-#include "support/RecordingMessages.h"
 #include "worksheet/InputValidation.h"
 
 using kalden::fuzz::quoted;
@@ -63,76 +62,57 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(again.ok == scan.ok && sameBits(again.value, scan.value), quoted(text) + " scanned twice differs");
 
     // parseFieldValue: the empty-field message, or the scan's verdict with
-    // the text quoted; never a beep, at most one message.
-    testing::RecordingMessages messages;
-    InputError = !text.empty() && scan.ok; // the opposite of what the parse must leave
-    const ParseResult field = parseFieldValue(text, FieldCaption, messages);
-    const double fieldValue = field.value;
-    FUZZ_CHECK(field.ok == !InputError, quoted(text));
-    FUZZ_CHECK(messages.warnings == (field.ok ? std::vector<std::string>{} : std::vector<std::string>{field.message}),
-               quoted(text));
-    FUZZ_CHECK(messages.beeps == 0, quoted(text));
+    // the text quoted.
+    const ParseResult field = parseFieldValue(text, FieldCaption);
     if (text.empty()) {
-        FUZZ_CHECK(InputError, "empty text");
-        FUZZ_CHECK(messages.warnings == std::vector<std::string>{"INPUT ERROR\r\r(  " + FieldCaption +
-                                                                 "  )\r\rData have not been entered in this field."},
+        FUZZ_CHECK(!field.ok, "empty text");
+        FUZZ_CHECK(field.message ==
+                       "INPUT ERROR\r\r(  " + FieldCaption + "  )\r\rData have not been entered in this field.",
                    "empty text");
     } else {
-        FUZZ_CHECK(InputError == !scan.ok, quoted(text));
-        FUZZ_CHECK(sameBits(fieldValue, scan.value), quoted(text));
-        const std::vector<std::string> expected =
-            scan.ok ? std::vector<std::string>{}
-                    : std::vector<std::string>{"INPUT ERROR\r(  " + FieldCaption + "  " + text +
-                                               "  )\r\rEnter numeric data only."};
-        FUZZ_CHECK(messages.warnings == expected, quoted(text));
+        FUZZ_CHECK(field.ok == scan.ok, quoted(text));
+        FUZZ_CHECK(sameBits(field.value, scan.value), quoted(text));
+        const std::string expected =
+            scan.ok ? std::string()
+                    : "INPUT ERROR\r(  " + FieldCaption + "  " + text + "  )\r\rEnter numeric data only.";
+        FUZZ_CHECK(field.message == expected, quoted(text));
     }
 
     // parseNumericText: the same verdict, its own message, empty reads as 0.
-    messages.clear();
-    InputError = scan.ok;
-    const ParseResult cell = parseNumericText(text, messages);
-    const double cellValue = cell.value;
-    FUZZ_CHECK(cell.ok == !InputError, quoted(text));
-    FUZZ_CHECK(messages.warnings == (cell.ok ? std::vector<std::string>{} : std::vector<std::string>{cell.message}),
-               quoted(text));
-    FUZZ_CHECK(InputError == !scan.ok, quoted(text));
-    FUZZ_CHECK(sameBits(cellValue, scan.value), quoted(text));
-    FUZZ_CHECK(!text.empty() || (scan.ok && cellValue == 0.0), "empty text");
-    FUZZ_CHECK(messages.beeps == 0 && messages.warnings.size() == (scan.ok ? 0u : 1u), quoted(text));
+    const ParseResult cell = parseNumericText(text);
+    FUZZ_CHECK(cell.ok == scan.ok, quoted(text));
+    FUZZ_CHECK(cell.message.empty() == cell.ok, quoted(text));
+    FUZZ_CHECK(sameBits(cell.value, scan.value), quoted(text));
+    FUZZ_CHECK(!text.empty() || (scan.ok && cell.value == 0.0), "empty text");
 
     // The range check of an accepted value: 1 to 19 pass silently, anything
     // else, however large, is shown as a plain number.
     if (scan.ok) {
-        messages.clear();
-        const bool inRange = checkScaledScoreRange(FieldCaption, scan.value, messages);
-        FUZZ_CHECK(inRange == (scan.value >= 1 && scan.value <= 19), quoted(text));
-        FUZZ_CHECK(messages.warnings.size() == (inRange ? 0u : 1u), quoted(text));
-        if (!inRange) checkRangeMessage(messages.warnings[0], scan.value, text);
+        const ParseResult range = checkScaledScoreRange(FieldCaption, scan.value);
+        FUZZ_CHECK(range.ok == (scan.value >= 1 && scan.value <= 19), quoted(text));
+        FUZZ_CHECK(range.message.empty() == range.ok, quoted(text));
+        if (!range.ok) checkRangeMessage(range.message, scan.value, text);
     }
 
     // The six-character cut keeps a prefix of six characters, silently when
     // there is nothing to cut.
-    messages.clear();
-    const std::string cut = limitInputLength(text, messages);
-    FUZZ_CHECK(text.compare(0, cut.size(), cut) == 0, quoted(text) + " cut to " + quoted(cut));
+    const LimitedText cut = limitInputLength(text);
+    FUZZ_CHECK(text.compare(0, cut.text.size(), cut.text) == 0, quoted(text) + " cut to " + quoted(cut.text));
     if (codePoints(text) <= MaxInputLength) {
-        FUZZ_CHECK(cut == text && messages.events.empty(), quoted(text));
+        FUZZ_CHECK(cut.text == text && cut.warning.empty(), quoted(text));
     } else {
-        FUZZ_CHECK(codePoints(cut) == MaxInputLength, quoted(text) + " cut to " + quoted(cut));
-        FUZZ_CHECK(messages.events ==
-                       (std::vector<std::string>{"beep", "warn:Maximum length of input is 6 characters."}),
-                   quoted(text));
+        FUZZ_CHECK(codePoints(cut.text) == MaxInputLength, quoted(text) + " cut to " + quoted(cut.text));
+        FUZZ_CHECK(cut.warning == "Maximum length of input is 6 characters.", quoted(text));
     }
 
     // The keystroke filter passes a character unchanged or discards it with
-    // a beep before the warning.
+    // the warning.
     for (char key : text.substr(0, 16)) {
-        messages.clear();
-        const char passed = filterInputKey(key, messages);
+        const FilteredKey filtered = filterInputKey(key);
         const bool accepted =
             key == 8 || key == 9 || key == 13 || key == '-' || key == '.' || (key >= '0' && key <= '9');
-        FUZZ_CHECK(passed == (accepted ? key : '\0'), quoted(std::string(1, key)));
-        FUZZ_CHECK(messages.events.size() == (accepted ? 0u : 2u), quoted(std::string(1, key)));
+        FUZZ_CHECK(filtered.key == (accepted ? key : '\0'), quoted(std::string(1, key)));
+        FUZZ_CHECK(filtered.warning.empty() == accepted, quoted(std::string(1, key)));
     }
     return 0;
 }

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <istream>
 
-#include "scoring/MessageService.h"
+#include "format/CsvText.h"
 #include "worksheet/InputValidation.h"
 #include "worksheet/OptionNames.h"
 
@@ -35,18 +35,6 @@ bool isBlankLine(const CsvRecord& record, bool quoted) {
     const std::string& cell = record.cells.front();
     return std::all_of(cell.begin(), cell.end(), isBlank);
 }
-
-// Keeps the first message a validation pass gives, as one line.
-class FirstMessage : public MessageService {
-public:
-    std::string text;
-    void warn(const std::string& message) override {
-        if (!text.empty()) return;
-        text = message;
-        std::replace(text.begin(), text.end(), CR, ' ');
-    }
-    void beep() override {}
-};
 
 const std::string* cellOf(const CsvRecord& row, const BatchLayout& layout, BatchColumn column) {
     const auto& position = layout.position[static_cast<std::size_t>(column)];
@@ -257,24 +245,24 @@ void checkBatchCase(const CsvRecord& row, const BatchLayout& layout, const Batch
     out.error = shapeProblem(row, layout);
     if (!out.error.empty()) return;
 
-    TextInputFields fields;
+    FieldTexts texts;
     for (int k = 1; k <= 7; ++k) {
         const std::string* cell = cellOf(row, layout, static_cast<BatchColumn>(k));
-        fields.texts[k - 1] = cell ? *cell : std::string();
-    }
-    FirstMessage message;
-    std::optional<InputRecord> record = readInputRecord(fields, 7, message);
-    if (!record) {
-        out.error = message.text;
-        return;
+        if (cell) texts[static_cast<std::size_t>(k - 1)] = *cell;
     }
     Options options = defaults.options;
+    InputCheck check = readInputRecord(texts, options, 7);
+    if (!check.record) {
+        out.error = check.rejection.message;
+        return;
+    }
     if (!readOptions(row, layout, options, out.error)) return;
-    record->setOptions(options);
-    out.record = record;
+    check.record->setOptions(options);
+    out.record = check.record;
 
     const std::string* notes = cellOf(row, layout, BatchColumn::Notes);
-    out.notes = notes && !notes->empty() ? splitNotes(*notes) : defaults.notes;
+    // A note that the export guarded against spreadsheets comes back as typed.
+    out.notes = notes && !notes->empty() ? splitNotes(withoutFormulaGuard(*notes)) : defaults.notes;
 }
 
 } // namespace

@@ -1,8 +1,9 @@
 #include "cli/BatchOutput.h"
 
 #include <charconv>
-#include <nlohmann/json.hpp>
 
+#include "format/CsvText.h"
+#include "format/JsonText.h"
 #include "report/ReportComposer.h"
 
 namespace kalden::cli {
@@ -42,31 +43,6 @@ void appendChars(std::string& out, T value) {
     out.append(buffer, result.ptr);
 }
 
-// A text cell that a spreadsheet would take for a formula: one beginning
-// with '=', '+', '-', '@', a tab or a carriage return.
-bool looksLikeFormula(std::string_view text) {
-    return !text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos;
-}
-
-// CSV quoting: a cell holding a comma, a quote or a line break is quoted,
-// its quotes doubled. A text that looks like a formula gets a leading
-// apostrophe, which spreadsheets show as text, and is quoted as well. Only
-// texts from the input come here; the numbers are written elsewhere.
-void appendCsvCell(std::string& out, std::string_view text) {
-    const bool formula = looksLikeFormula(text);
-    if (!formula && text.find_first_of(",\"\r\n") == std::string_view::npos) {
-        out.append(text);
-        return;
-    }
-    out.push_back('"');
-    if (formula) out.push_back('\'');
-    for (const char c : text) {
-        if (c == '"') out.push_back('"');
-        out.push_back(c);
-    }
-    out.push_back('"');
-}
-
 // The csv and JSON spelling of a value; `null` is what stands for nothing.
 void appendValue(std::string& out, const ResultValue& value, std::string_view null) {
     if (std::holds_alternative<std::monostate>(value))
@@ -81,12 +57,6 @@ void appendValue(std::string& out, const ResultValue& value, std::string_view nu
         out.append(std::get<bool>(value) ? "true" : "false");
 }
 
-// A JSON string literal; bytes that are not UTF-8 become U+FFFD, since
-// JSON text must be Unicode.
-std::string jsonString(const std::string& text) {
-    return nlohmann::json(text).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-}
-
 class CsvFormatter : public RowFormatter {
 public:
     std::string header() const override {
@@ -96,7 +66,7 @@ public:
         return line;
     }
 
-    void formatRow(const BatchCase& row, const ComputationResults* results, MessageService&, RowOutput& out) override {
+    void formatRow(const BatchCase& row, const ComputationResults* results, RowOutput& out) override {
         std::string& line = out.text;
         appendCsvCell(line, row.id);
         fillValues(results, values_);
@@ -129,7 +99,7 @@ public:
 
     std::string header() const override { return {}; }
 
-    void formatRow(const BatchCase& row, const ComputationResults* results, MessageService&, RowOutput& out) override {
+    void formatRow(const BatchCase& row, const ComputationResults* results, RowOutput& out) override {
         std::string& line = out.text;
         line += "{\"id\":";
         line += jsonString(row.id);
@@ -148,59 +118,29 @@ private:
     std::vector<ResultValue> values_;
 };
 
-class DiscardedMessages : public MessageService {
-public:
-    void warn(const std::string&) override {}
-    void beep() override {}
-};
-
-// How many lines composeReport puts before a report when the text area
-// already holds something: the difference one line already there makes.
-std::size_t separatorLineCount() {
-    static const std::size_t count = [] {
-        InputRecord input;
-        for (int k = 1; k <= 7; ++k) input.setScore(k, 10);
-        DiscardedMessages none;
-        const ComputationResults results = computeAll(input, none);
-        ReportLines first;
-        ReportLines later(1);
-        composeReport(first, input, results, {}, none);
-        composeReport(later, input, results, {}, none);
-        return later.size() - 1 - first.size();
-    }();
-    return count;
-}
-
 // The reports one after another, as successive Computes append them to the
-// results window: only whether a report came before decides the separator,
-// so every report is composed with it and the writer drops it from the
-// first one written.
+// results window: every report is written with the separator before it,
+// and the writer drops the separator from the first one written.
 class TextFormatter : public RowFormatter {
 public:
-    explicit TextFormatter(std::string_view lineEnd) : lineEnd_(lineEnd), separatorLines_(separatorLineCount()) {}
+    explicit TextFormatter(std::string_view lineEnd) : lineEnd_(lineEnd) {}
 
     std::string header() const override { return {}; }
 
-    void formatRow(const BatchCase& row, const ComputationResults* results, MessageService& messages,
-                   RowOutput& out) override {
+    void formatRow(const BatchCase& row, const ComputationResults* results, RowOutput& out) override {
         if (!results) return; // a rejected row appends nothing, as a rejected Compute
-        lines_.resize(1);     // one stand-in line makes composeReport write the separator
-        lines_[0].clear();
         context_.notes = row.notes;
-        composeReport(lines_, *row.record, *results, context_, messages);
+        Warnings none; // a batch row has no grid to echo
         std::string& text = out.text;
-        for (std::size_t i = 1; i < lines_.size(); ++i) {
-            text += lines_[i];
-            text += lineEnd_;
-            if (i == separatorLines_) out.separator = text.size();
-        }
+        for (const std::string& line : reportSeparator()) text.append(line).append(lineEnd_);
+        out.separator = text.size();
+        for (const std::string& line : composeReport(*row.record, *results, context_, none))
+            text.append(line).append(lineEnd_);
     }
 
 private:
     std::string lineEnd_;
-    std::size_t separatorLines_;
     ReportContext context_;
-    ReportLines lines_;
 };
 
 } // namespace

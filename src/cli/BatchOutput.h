@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "cli/BatchInput.h"
-#include "scoring/MessageService.h"
 #include "scoring/ScoringEngine.h"
 
 namespace kalden::cli {
@@ -56,8 +55,7 @@ public:
     // Whatever precedes the first row (the csv header).
     virtual std::string header() const = 0;
     // Appends the row's output to `out.text` (which comes in empty).
-    virtual void formatRow(const BatchCase& row, const ComputationResults* results, MessageService& messages,
-                           RowOutput& out) = 0;
+    virtual void formatRow(const BatchCase& row, const ComputationResults* results, RowOutput& out) = 0;
 };
 
 // `lineEnd` is used by the text format only: csv rows always end in CR LF,

@@ -16,40 +16,18 @@
 
 namespace kalden::cli {
 
-// Warnings raised while a row is scored are kept with the row, as
-// single-case scoring shows them (a carriage return as a line break) but
-// naming the row first; the writer puts them on stderr in row order.
-class RowScorer::Messages : public MessageService {
-public:
-    void setRow(std::size_t row, std::size_t line, const std::string* id, std::string* sink) {
-        row_ = row;
-        line_ = line;
-        id_ = id;
-        sink_ = sink;
-    }
-    void warn(const std::string& text) override {
-        std::string& out = *sink_;
-        out += "kalden-report: row " + std::to_string(row_) + " (line " + std::to_string(line_) + ")";
-        if (!id_->empty()) out += ", id \"" + escapeControls(*id_) + "\"";
-        out += ": ";
-        std::string shown = text;
-        std::replace(shown.begin(), shown.end(), CR, '\n');
-        out += escapeControls(shown, true);
-        out += '\n';
-    }
-    void beep() override {}
-
-private:
-    std::size_t row_ = 0;
-    std::size_t line_ = 0;
-    const std::string* id_ = nullptr;
-    std::string* sink_ = nullptr;
-};
-
-RowScorer::RowScorer(const BatchJob& job)
-    : job_(job), formatter_(makeRowFormatter(job.format, job.lineEnd)), messages_(std::make_unique<Messages>()) {}
+RowScorer::RowScorer(const BatchJob& job) : job_(job), formatter_(makeRowFormatter(job.format, job.lineEnd)) {}
 
 RowScorer::~RowScorer() = default;
+
+// A message about a row (its rejection, or a warning raised while it was
+// scored) as single-case scoring shows it, a carriage return as a line
+// break, but naming the row first; the writer puts it on stderr in row order.
+void RowScorer::addMessage(std::size_t row, std::size_t line, const std::string& text, std::string& out) const {
+    out += "kalden-report: row " + std::to_string(row) + " (line " + std::to_string(line) + ")";
+    if (!case_.id.empty()) out += ", id \"" + escapeControls(case_.id) + "\"";
+    out += ": " + messageText(text) + '\n';
+}
 
 std::string RowScorer::header() const { return formatter_->header(); }
 
@@ -58,16 +36,16 @@ void RowScorer::score(const CsvRecord& record, std::size_t row, RowOutput& out) 
     out.messages.clear();
     out.separator = 0;
     readBatchCase(record, job_.layout, job_.defaults, case_);
-    messages_->setRow(row, record.line, &case_.id, &out.messages);
     out.rejected = !case_.record;
     if (out.rejected) {
         // Text reports have no place for the reason; csv and JSON carry it.
-        if (job_.format == BatchFormat::Text) messages_->warn(case_.error);
-        formatter_->formatRow(case_, nullptr, *messages_, out);
+        if (job_.format == BatchFormat::Text) addMessage(row, record.line, case_.error, out.messages);
+        formatter_->formatRow(case_, nullptr, out);
         return;
     }
-    const ComputationResults results = computeAll(*case_.record, *messages_);
-    formatter_->formatRow(case_, &results, *messages_, out);
+    const ComputationResults results = computeAll(*case_.record);
+    for (const std::string& warning : results.warnings) addMessage(row, record.line, warning, out.messages);
+    formatter_->formatRow(case_, &results, out);
 }
 
 bool RowWriter::begin(const std::string& header) { return header.empty() || sink_.write(header); }

@@ -32,10 +32,10 @@ public:
     std::string header() const;
 
 private:
-    class Messages;
+    void addMessage(std::size_t row, std::size_t line, const std::string& text, std::string& out) const;
+
     const BatchJob& job_;
     std::unique_ptr<RowFormatter> formatter_;
-    std::unique_ptr<Messages> messages_;
     BatchCase case_;
 };
 

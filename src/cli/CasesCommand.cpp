@@ -3,14 +3,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
-#include <cstdlib>
 #include <ostream>
-
-#include <nlohmann/json.hpp>
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 #include "cli/ErrorText.h"
 #include "cli/ExitStatus.h"
@@ -18,6 +11,8 @@
 #include "files/CaseStore.h"
 #include "files/PreviousDataFile.h"
 #include "files/TextFile.h"
+#include "format/CsvText.h"
+#include "format/JsonText.h"
 
 namespace kalden::cli {
 
@@ -34,10 +29,6 @@ bool isDate(const std::string& s) {
     for (const std::size_t i : {0u, 1u, 2u, 3u, 5u, 6u, 8u, 9u})
         if (s[i] < '0' || s[i] > '9') return false;
     return true;
-}
-
-std::string jsonText(const std::string& text) {
-    return nlohmann::json(text).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
 std::string listText(const std::vector<CaseListRow>& rows, BatchFormat format) {
@@ -63,10 +54,10 @@ std::string listText(const std::vector<CaseListRow>& rows, BatchFormat format) {
             for (const std::string& f : r.fieldTexts) out += ',' + csvCell(f);
             out += ',' + r.fullScale + ',' + csvCell(r.notesHeadline) + '\n';
         } else {
-            out += "{\"id\":" + std::to_string(r.id) + ",\"computed\":" + jsonText(when) +
+            out += "{\"id\":" + std::to_string(r.id) + ",\"computed\":" + jsonString(when) +
                    ",\"utc\":" + std::to_string(r.computedUtc) + ",\"fields\":[";
-            for (std::size_t k = 0; k < r.fieldTexts.size(); ++k) out += (k ? "," : "") + jsonText(r.fieldTexts[k]);
-            out += "],\"full_scale\":" + jsonText(r.fullScale) + ",\"notes\":" + jsonText(r.notesHeadline) + "}\n";
+            for (std::size_t k = 0; k < r.fieldTexts.size(); ++k) out += (k ? "," : "") + jsonString(r.fieldTexts[k]);
+            out += "],\"full_scale\":" + jsonString(r.fullScale) + ",\"notes\":" + jsonString(r.notesHeadline) + "}\n";
         }
     }
     return out;
@@ -91,21 +82,6 @@ int write(const std::string& text, const std::optional<std::string>& output, std
 }
 
 } // namespace
-
-std::string defaultCaseStorePath() {
-#ifdef _WIN32
-    const wchar_t* local = _wgetenv(L"LOCALAPPDATA");
-    std::string home;
-    if (local) {
-        const int n = WideCharToMultiByte(CP_UTF8, 0, local, -1, nullptr, 0, nullptr, nullptr);
-        home.resize(static_cast<std::size_t>(n > 0 ? n - 1 : 0));
-        WideCharToMultiByte(CP_UTF8, 0, local, -1, home.data(), n, nullptr, nullptr);
-    }
-    return caseStorePath(home);
-#else
-    return caseStorePath(dataHomeFromEnvironment(std::getenv("XDG_DATA_HOME"), std::getenv("HOME")));
-#endif
-}
 
 std::string casesUsageProblem(const CasesSettings& s) {
     if (s.action != "list" && s.action != "show" && s.action != "export")

@@ -26,8 +26,4 @@ std::string casesUsageProblem(const CasesSettings& settings);
 
 int runCases(const CasesSettings& settings, std::ostream& out, std::ostream& err);
 
-// The store's path when --database is not given: the data folder of
-// $XDG_DATA_HOME (or ~/.local/share), %LOCALAPPDATA% on Windows.
-std::string defaultCaseStorePath();
-
 } // namespace kalden::cli

@@ -12,29 +12,12 @@
 #include "cli/BatchPipeline.h"
 #include "cli/ErrorText.h"
 #include "files/TextFile.h"
-#include "report/ReportComposer.h"
-#include "scoring/MessageService.h"
-#include "worksheet/InputValidation.h"
+#include "report/ScoreCase.h"
 #include "worksheet/OptionNames.h"
 
 namespace kalden::cli {
 
 namespace {
-
-// Warnings go to stderr; a carriage return in a message becomes a line break.
-class StderrMessages : public MessageService {
-public:
-    explicit StderrMessages(std::ostream& err) : err_(err) {}
-    void warn(const std::string& text) override {
-        std::string shown = text;
-        std::replace(shown.begin(), shown.end(), CR, '\n');
-        err_ << escapeControls(shown, true) << '\n';
-    }
-    void beep() override {}
-
-private:
-    std::ostream& err_;
-};
 
 bool parseFormat(const std::string& v, BatchFormat& out) {
     if (v == "text")
@@ -307,17 +290,17 @@ int run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
         return runBatch(BatchSettings{*a->batch, a->format, {a->options, a->notes}, a->output, jobs}, in, out, err);
     }
 
-    StderrMessages messages(err);
-    TextInputFields fields;
-    for (int k = 0; k < 7; ++k) fields.texts[k] = a->fieldTexts[static_cast<std::size_t>(k)];
-    fields.chosen = a->options;
-    const std::optional<InputRecord> record = readInputRecord(fields, 7, messages);
-    if (!record) return ExitInputRejected;
-
-    ReportContext context;
-    context.notes = a->notes;
-    ReportLines report;
-    computeAndCompose(report, *record, context, messages);
+    TypedCase typed;
+    std::copy(a->fieldTexts.begin(), a->fieldTexts.end(), typed.fieldTexts.begin());
+    typed.options = a->options;
+    typed.notes = a->notes;
+    const CaseOutcome outcome = runCase(typed);
+    if (outcome.rejection) {
+        err << messageText(outcome.rejection->message) << '\n';
+        return ExitInputRejected;
+    }
+    for (const std::string& warning : outcome.scored->warnings()) err << messageText(warning) << '\n';
+    const ReportLines& report = outcome.scored->report;
 
     if (a->output) {
         std::string error;

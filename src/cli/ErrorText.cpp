@@ -1,5 +1,6 @@
 #include "cli/ErrorText.h"
 
+#include <algorithm>
 #include <ostream>
 
 #include "cli/ExitStatus.h"
@@ -22,6 +23,12 @@ std::string escapeControls(std::string_view text, bool keepLineFeeds) {
         }
     }
     return shown;
+}
+
+std::string messageText(std::string_view message) {
+    std::string shown(message);
+    std::replace(shown.begin(), shown.end(), '\r', '\n');
+    return escapeControls(shown, true);
 }
 
 int cannotWriteStandardOutput(int code, std::ostream& err) {

@@ -13,6 +13,11 @@ namespace kalden::cli {
 // line breaks).
 std::string escapeControls(std::string_view text, bool keepLineFeeds = false);
 
+// A message of the core (its line breaks carriage returns, as the warning box
+// takes them) as standard error shows it: each carriage return a line feed,
+// every other control character escaped.
+std::string messageText(std::string_view message);
+
 // Reports a failed write to standard output with the system's reason for
 // `code`; gives the exit status for it.
 int cannotWriteStandardOutput(int code, std::ostream& err);

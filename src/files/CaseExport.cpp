@@ -1,6 +1,8 @@
 #include "files/CaseExport.h"
 
+#include "files/DataHome.h"
 #include "files/PreviousDataFile.h"
+#include "format/CsvText.h"
 #include "worksheet/OptionNames.h"
 
 namespace kalden {
@@ -9,14 +11,7 @@ std::string caseStorePath(const std::string& dataHome, const std::string& fileNa
     return dataFilePath(userDataFolder(dataHome), fileName);
 }
 
-std::string csvCell(const std::string& text) {
-    const bool quote = text.find_first_of(",\"\r\n") != std::string::npos ||
-                       (!text.empty() && (text.front() == ' ' || text.back() == ' '));
-    if (!quote) return text;
-    std::string cell = "\"";
-    for (const char c : text) cell += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return cell + '"';
-}
+std::string defaultCaseStorePath() { return caseStorePath(userDataHome()); }
 
 std::string casesBatchCsv(const std::vector<StoredCase>& cases) {
     std::string csv =

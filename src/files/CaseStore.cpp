@@ -16,6 +16,7 @@
 
 #include "files/ReportDictionary.h"
 #include "format/NumberFormat.h"
+#include "scoring/ScoringEngine.h"
 
 namespace kalden {
 
@@ -431,6 +432,7 @@ bool CaseStore::get(std::int64_t id, std::optional<StoredCase>& found, std::stri
         error = "the report of case " + std::to_string(id) + " cannot be unpacked";
         return false;
     }
+    r.results = computeAll(r.input);
     found = std::move(c);
     return true;
 }

@@ -23,7 +23,7 @@ namespace kalden {
 // damaged database or loses an earlier case.
 //
 // A case's results are not stored: computeAll on its input gives them again,
-// digit for digit.
+// digit for digit, and the store hands every case back whole, with them.
 
 inline constexpr const char* CaseStoreFileName = "cases.sqlite";
 inline constexpr int CaseStoreSchemaVersion = 1;
@@ -41,7 +41,7 @@ struct CaseListRow {
 struct StoredCase {
     std::int64_t id = 0;
     std::string version; // of the program that computed it
-    CaseRecord record;   // results left empty
+    CaseRecord record;   // its results computed again from the stored input
 };
 
 // Which cases to list: computed on or after the local date `since`

@@ -487,11 +487,4 @@ bool deletePreviousDataFile(const std::string& path, std::string& error) {
     return false;
 }
 
-std::string dataHomeFromEnvironment(const char* xdgDataHome, const char* home) {
-    // A relative XDG_DATA_HOME is invalid and ignored, as the XDG rules say:
-    // it would put the file wherever the program happened to start.
-    if (xdgDataHome && xdgDataHome[0] == '/') return xdgDataHome;
-    return std::string(home ? home : "") + "/.local/share";
-}
-
 } // namespace kalden

@@ -189,8 +189,4 @@ bool savePreviousDataFile(const std::string& path, const std::string& content, s
 // was none); otherwise false with the reason.
 bool deletePreviousDataFile(const std::string& path, std::string& error);
 
-// The user's data folder from $XDG_DATA_HOME and $HOME: XDG_DATA_HOME when it
-// is an absolute path, otherwise ~/.local/share.
-std::string dataHomeFromEnvironment(const char* xdgDataHome, const char* home);
-
 } // namespace kalden

@@ -1,5 +1,8 @@
 #include "files/TextFile.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -38,6 +41,23 @@ bool writeFileReplacing(const std::string& path, const std::string& content, std
     if (!file.open(path, error, forcedMode)) return false;
     file.write(content);
     return file.commit(error);
+}
+
+bool readWholeFile(const std::string& path, std::string& content, std::string& error) {
+    content.clear();
+    std::FILE* f = openFileUtf8(path, "rb");
+    if (!f) {
+        error = std::strerror(errno);
+        return false;
+    }
+    char buffer[8192];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) content.append(buffer, got);
+    const bool failed = std::ferror(f) != 0;
+    const int code = errno;
+    std::fclose(f);
+    if (failed) error = std::strerror(code);
+    return !failed;
 }
 
 bool sameFile(const std::string& a, const std::string& b) {

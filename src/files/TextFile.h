@@ -110,6 +110,11 @@ private:
     std::string buffer_;
 };
 
+// Reads the whole file at `path` into `content`. False with the system's
+// description in `error` when it cannot be opened or a read fails; `content`
+// then holds what was read before the failure.
+bool readWholeFile(const std::string& path, std::string& content, std::string& error);
+
 // True when `a` and `b` name the same existing file, however each is spelt
 // (links followed); "-" stands for standard input.
 bool sameFile(const std::string& a, const std::string& b);

@@ -5,8 +5,6 @@
 
 namespace kalden {
 
-bool MatrixEntryCancelled = false;
-
 namespace {
 
 void checkStoredOrder(int n) {

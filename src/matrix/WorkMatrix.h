@@ -27,11 +27,6 @@ struct MatrixDimensions {
     int rows = 0;
 };
 
-// Set by the window's "Return to Worksheet", cleared whenever the window is
-// built: the same outcome as editSquareMatrix's result, kept for callers that
-// read the flag. The worksheet clears it again after a cancelled entry.
-extern bool MatrixEntryCancelled;
-
 // The matrix a matrix entry of order n (1 to 20) starts from: the stored
 // matrix once a previous-data file was read at start-up, the identity
 // otherwise. The diagonal is 1 in either case: the diagonal cells are

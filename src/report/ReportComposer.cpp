@@ -43,14 +43,6 @@ const char* criterionNote(AbnormalityCriterion criterion) {
     return "";
 }
 
-void writeSeparator(ReportLines& report) {
-    const std::string hyphens(103, '-');
-    report.push_back("");
-    report.push_back(hyphens);
-    report.push_back(hyphens);
-    report.push_back("");
-}
-
 void writeHeader(ReportLines& report) {
     report.push_back("");
     report.push_back(ProgramTitle);
@@ -90,7 +82,7 @@ void writeOptionNotes(const InputRecord& input, ReportLines& report) {
     report.push_back(criterionNote(input.abnormalityCriterion));
 }
 
-void writeGridEcho(const ReportContext& context, ReportLines& report, MessageService& messages) {
+void writeGridEcho(const ReportContext& context, ReportLines& report, Warnings& warnings) {
     if (!context.useDataGrid) return;
     const int columns = context.gridColumns;
     report.push_back(std::string(static_cast<std::size_t>(9 * columns / 2), ' ') + context.gridColumnsTitle);
@@ -107,7 +99,8 @@ void writeGridEcho(const ReportContext& context, ReportLines& report, MessageSer
             if (static_cast<std::size_t>(row) < context.gridCells.size() &&
                 static_cast<std::size_t>(column - 1) < context.gridCells[static_cast<std::size_t>(row)].size())
                 text = context.gridCells[static_cast<std::size_t>(row)][static_cast<std::size_t>(column - 1)];
-            const ParseResult cell = parseNumericText(text, messages);
+            const ParseResult cell = parseNumericText(text);
+            if (!cell.ok) warnings.push_back(cell.message);
             line += "  " + formatFixed(cell.ok ? cell.value : 0.0, 6, 3); // a rejected cell is echoed as zero
         }
         report.push_back(line);
@@ -129,14 +122,14 @@ void writeMatrixEcho(const ReportContext& context, ReportLines& report) {
 
 } // namespace
 
-void composeReport(ReportLines& report, const InputRecord& input, const ComputationResults& results,
-                   const ReportContext& context, MessageService& messages) {
-    if (!report.empty()) writeSeparator(report);
+ReportLines composeReport(const InputRecord& input, const ComputationResults& results, const ReportContext& context,
+                          Warnings& warnings) {
+    ReportLines report;
     writeHeader(report);
     writeNotes(context, report);
     writeInputs(input, report);
     writeOptionNotes(input, report);
-    writeGridEcho(context, report, messages);
+    writeGridEcho(context, report, warnings);
     writeMatrixEcho(context, report);
     report.insert(report.end(), {"", "", "", " OUTPUTS:", ""});
 
@@ -148,12 +141,17 @@ void composeReport(ReportLines& report, const InputRecord& input, const Computat
     writeAbnormalitySection(results.abnormality, report);
     report.push_back("");
     writeProfileDistanceLines(results.profile, report);
+    return report;
 }
 
-void computeAndCompose(ReportLines& report, const InputRecord& input, const ReportContext& context,
-                       MessageService& messages) {
-    const ComputationResults results = computeAll(input, messages);
-    composeReport(report, input, results, context, messages);
+const ReportLines& reportSeparator() {
+    static const ReportLines separator = {"", std::string(103, '-'), std::string(103, '-'), ""};
+    return separator;
+}
+
+void appendReport(ReportLines& text, const ReportLines& report) {
+    if (!text.empty()) text.insert(text.end(), reportSeparator().begin(), reportSeparator().end());
+    text.insert(text.end(), report.begin(), report.end());
 }
 
 } // namespace kalden

@@ -7,7 +7,6 @@
 #include "matrix/StoredMatrix.h"
 #include "report/ReportLines.h"
 #include "scoring/InputRecord.h"
-#include "scoring/MessageService.h"
 #include "scoring/ScoringEngine.h"
 
 namespace kalden {
@@ -22,8 +21,9 @@ struct ReportContext {
     int gridColumns = 0;
     int gridRows = 0;
     std::string gridColumnsTitle = "Column names";
-    // cellText(row, column): row 0 .. rows-1, column 1 .. columns.
-    std::vector<std::vector<std::string>> gridCells; // [row][column - 1]
+    // The cell texts: gridCells[row][column - 1] for row 0 .. rows - 1 and
+    // column 1 .. columns; a missing cell reads as empty.
+    std::vector<std::vector<std::string>> gridCells;
 
     bool useCorrelationMatrix = false;
     int matrixSize = 0;
@@ -33,14 +33,21 @@ struct ReportContext {
 // The option note on the confidence method, as the report prints it.
 const char* confidenceNote(ConfidenceMethod method);
 
-// Appends one complete report after whatever `report` already holds, with
-// the separator lines when it is not empty.
-void composeReport(ReportLines& report, const InputRecord& input, const ComputationResults& results,
-                   const ReportContext& context, MessageService& messages);
+// One complete report: header, notes, inputs, option notes, the grid and
+// matrix echoes, and the result sections. The lines are the report's own;
+// where reports accumulate, appendReport puts the separator before them. A
+// grid cell that does not scan is echoed as zero and its message added to
+// `warnings`, in cell order.
+ReportLines composeReport(const InputRecord& input, const ComputationResults& results, const ReportContext& context,
+                          Warnings& warnings);
 
-// Validated scores in, report lines out: the whole road of one Compute
-// without a window.
-void computeAndCompose(ReportLines& report, const InputRecord& input, const ReportContext& context,
-                       MessageService& messages);
+// The lines between two reports: an empty line, two rules of 103 hyphens,
+// an empty line.
+const ReportLines& reportSeparator();
+
+// Appends `report` at the end of the accumulated `text`, after the separator
+// when `text` already holds a line (an earlier report, an opened file, the
+// user's own typing).
+void appendReport(ReportLines& text, const ReportLines& report);
 
 } // namespace kalden

@@ -36,7 +36,7 @@ double differenceCutoff(AbnormalityCriterion criterion) {
 }
 
 AbnormalityResults computeAbnormality(const std::array<double, 4>& scores, AbnormalityCriterion criterion,
-                                      MessageService& messages) {
+                                      Warnings& warnings) {
     AbnormalityResults out;
     const std::size_t row = criterionRow(criterion);
     for (double score : scores) {
@@ -53,7 +53,7 @@ AbnormalityResults computeAbnormality(const std::array<double, 4>& scores, Abnor
         p.abnormalityPercent =
             p.observedDifference == 0.0
                 ? 50.0
-                : (1.0 - normalCdf(std::fabs(p.observedDifference) / p.differenceSd, messages)) * 100.0;
+                : (1.0 - normalCdf(std::fabs(p.observedDifference) / p.differenceSd, warnings)) * 100.0;
         p.isAbnormal = std::fabs(p.observedDifference / p.differenceSd) > differenceCutoff(criterion);
         if (p.isAbnormal) ++out.abnormalDifferenceCount;
     }
@@ -64,10 +64,10 @@ AbnormalityResults computeAbnormality(const std::array<double, 4>& scores, Abnor
 }
 
 AbnormalityResults computeIndexAbnormality(const IndexResults& results, AbnormalityCriterion criterion,
-                                           MessageService& messages) {
+                                           Warnings& warnings) {
     return computeAbnormality(std::array<double, 4>{results[IndexId::VC].score, results[IndexId::PO].score,
                                                     results[IndexId::WM].score, results[IndexId::PS].score},
-                              criterion, messages);
+                              criterion, warnings);
 }
 
 } // namespace kalden

@@ -3,8 +3,8 @@
 #include <array>
 
 #include "scoring/IndexResults.h"
-#include "scoring/MessageService.h"
 #include "scoring/NormativeTables.h"
+#include "stats/Warnings.h"
 
 namespace kalden {
 
@@ -32,8 +32,8 @@ struct AbnormalityResults {
 
 // `scores` are the unrounded observed VC, PO, WM and PS scores.
 AbnormalityResults computeAbnormality(const std::array<double, 4>& scores, AbnormalityCriterion criterion,
-                                      MessageService& messages);
+                                      Warnings& warnings);
 AbnormalityResults computeIndexAbnormality(const IndexResults& results, AbnormalityCriterion criterion,
-                                           MessageService& messages);
+                                           Warnings& warnings);
 
 } // namespace kalden

@@ -15,7 +15,7 @@ const char* const PairLabels[PairCount] = {"VC versus PO", "VC versus WM", "VC v
 
 const char* pairLabel(IndexPair pair) { return PairLabels[static_cast<std::size_t>(pair)]; }
 
-void computeDifferenceTests(IndexResults& results, DifferenceBasis basis, MessageService& messages) {
+void computeDifferenceTests(IndexResults& results, DifferenceBasis basis, Warnings& warnings) {
     results.differenceBasis = basis;
     for (std::size_t i = 0; i < PairCount; ++i) {
         const PairMembers m = pairMembers(pairAt(i));
@@ -25,7 +25,7 @@ void computeDifferenceTests(IndexResults& results, DifferenceBasis basis, Messag
         p.seDifference = std::sqrt(a.standardError * a.standardError + b.standardError * b.standardError);
         p.difference = basis == DifferenceBasis::Observed ? a.score - b.score : a.trueScore - b.trueScore;
         // An exact zero would make the integration run all twenty steps.
-        p.oneTailedP = p.difference == 0.0 ? 0.5 : 1.0 - normalCdf(std::fabs(p.difference) / p.seDifference, messages);
+        p.oneTailedP = p.difference == 0.0 ? 0.5 : 1.0 - normalCdf(std::fabs(p.difference) / p.seDifference, warnings);
         p.twoTailedP = 2.0 * p.oneTailedP;
         p.bonferroniSignificant = false;
     }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "scoring/IndexResults.h"
-#include "scoring/MessageService.h"
+#include "stats/Warnings.h"
 
 namespace kalden {
 
@@ -15,7 +15,7 @@ const char* pairLabel(IndexPair pair); // "VC versus PO", ...
 
 // Fills difference, seDifference and the p values of the six pairs. The
 // standard errors are those the confidence method gave each Index.
-void computeDifferenceTests(IndexResults& results, DifferenceBasis basis, MessageService& messages);
+void computeDifferenceTests(IndexResults& results, DifferenceBasis basis, Warnings& warnings);
 
 // Marks the pairs the sequential (step-down) Bonferroni procedure finds
 // significant: passes in pair order, each unmarked pair compared with

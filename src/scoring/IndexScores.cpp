@@ -22,11 +22,11 @@ double compositeSum(const InputRecord& in, IndexId id) {
     return 0;
 }
 
-double percentileOf(double value, MessageService& messages) {
-    return normalCdf((value - IndexMean) / IndexSd, messages) * 100.0;
-}
-
 } // namespace
+
+double percentileOf(double value, Warnings& warnings) {
+    return normalCdf((value - IndexMean) / IndexSd, warnings) * 100.0;
+}
 
 const IndexDefinition& indexDefinition(IndexId id) { return IndexDefinitions[static_cast<std::size_t>(id)]; }
 
@@ -38,8 +38,7 @@ double confidenceDeviate(ConfidenceMethod method) {
     return (method == ConfidenceMethod::Traditional95 || method == ConfidenceMethod::Glutting95) ? Z95 : Z90;
 }
 
-void computeIndexScores(const InputRecord& input, ConfidenceMethod method, IndexResults& results,
-                        MessageService& messages) {
+void computeIndexScores(const InputRecord& input, ConfidenceMethod method, IndexResults& results, Warnings& warnings) {
     results.confidenceMethod = method;
     const double z = confidenceDeviate(method);
     for (std::size_t i = 0; i < IndexCount; ++i) {
@@ -60,9 +59,9 @@ void computeIndexScores(const InputRecord& input, ConfidenceMethod method, Index
             r.upperLimit = r.trueScore + z * r.standardError;
         }
         // An exact 100 would make the integration run all twenty steps.
-        r.percentile = r.score == IndexMean ? 50.0 : percentileOf(r.score, messages);
-        r.percentileLower = percentileOf(r.lowerLimit, messages);
-        r.percentileUpper = percentileOf(r.upperLimit, messages);
+        r.percentile = r.score == IndexMean ? 50.0 : percentileOf(r.score, warnings);
+        r.percentileLower = percentileOf(r.lowerLimit, warnings);
+        r.percentileUpper = percentileOf(r.upperLimit, warnings);
     }
 }
 

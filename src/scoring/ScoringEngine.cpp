@@ -5,13 +5,13 @@
 
 namespace kalden {
 
-ComputationResults computeAll(const InputRecord& input, MessageService& messages) {
+ComputationResults computeAll(const InputRecord& input) {
     ComputationResults out;
-    computeIndexScores(input, input.confidenceMethod, out.index, messages);
-    computeDifferenceTests(out.index, input.differenceBasis, messages);
+    computeIndexScores(input, input.confidenceMethod, out.index, out.warnings);
+    computeDifferenceTests(out.index, input.differenceBasis, out.warnings);
     out.index.sequentialBonferroni = input.sequentialBonferroni;
     if (input.sequentialBonferroni) applySequentialBonferroni(out.index);
-    out.abnormality = computeIndexAbnormality(out.index, input.abnormalityCriterion, messages);
+    out.abnormality = computeIndexAbnormality(out.index, input.abnormalityCriterion, out.warnings);
     out.profile = indexProfileDistance(out.index);
     return out;
 }

@@ -3,7 +3,6 @@
 #include "scoring/Abnormality.h"
 #include "scoring/IndexResults.h"
 #include "scoring/InputRecord.h"
-#include "scoring/MessageService.h"
 #include "scoring/ProfileDistance.h"
 
 namespace kalden {
@@ -13,8 +12,9 @@ struct ComputationResults {
     IndexResults index;
     AbnormalityResults abnormality;
     ProfileDistanceResult profile;
+    Warnings warnings; // raised by the numerical routines, in order
 };
 
-ComputationResults computeAll(const InputRecord& input, MessageService& messages);
+ComputationResults computeAll(const InputRecord& input);
 
 } // namespace kalden

@@ -37,7 +37,7 @@ double trapezoidRefine(double a, double b, int n, TrapezoidState& state) {
     return state.value;
 }
 
-double simpsonIntegral(double a, double b, WarningSink& warnings) {
+double simpsonIntegral(double a, double b, Warnings& warnings) {
     TrapezoidState state;
     double previousTrapezoid = 0.0;
     double previousSimpson = 0.0;
@@ -51,11 +51,11 @@ double simpsonIntegral(double a, double b, WarningSink& warnings) {
         previousTrapezoid = trapezoid;
         previousSimpson = simpson;
     }
-    warnings.warn("Too many steps");
+    warnings.push_back("Too many steps");
     return simpson;
 }
 
-double normalCdf(double x, WarningSink& warnings) { return simpsonIntegral(0.0, x, warnings) + 0.5; }
+double normalCdf(double x, Warnings& warnings) { return simpsonIntegral(0.0, x, warnings) + 0.5; }
 
 unsigned long long normalDensityEvaluations() { return g_densityEvaluations; }
 

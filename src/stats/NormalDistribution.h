@@ -1,6 +1,6 @@
 #pragma once
 
-#include "stats/WarningSink.h"
+#include "stats/Warnings.h"
 
 namespace kalden {
 
@@ -30,9 +30,9 @@ double trapezoidRefine(double a, double b, int n, TrapezoidState& state);
 
 // Integral of the density from a to b (negative when b < a). Warns "Too many
 // steps" when twenty steps pass without meeting the relative tolerance.
-double simpsonIntegral(double a, double b, WarningSink& warnings);
+double simpsonIntegral(double a, double b, Warnings& warnings);
 
-double normalCdf(double x, WarningSink& warnings);
+double normalCdf(double x, Warnings& warnings);
 
 // Number of density evaluations made on the calling thread since it started
 // (for the benchmark).

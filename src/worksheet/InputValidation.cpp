@@ -10,8 +10,6 @@
 
 namespace kalden {
 
-thread_local bool InputError = false; // per thread: batch rows are validated on several at once
-
 namespace {
 
 const std::string NumericOnlyText = "Enter numeric data only.";
@@ -48,15 +46,13 @@ bool isUtf8Continuation(unsigned char c) { return (c & 0xC0) == 0x80; }
 
 } // namespace
 
-char filterInputKey(char key, MessageService& messages) {
+FilteredKey filterInputKey(char key) {
     const bool accepted = key == 8 || key == 9 || key == 13 || key == '-' || key == '.' || (key >= '0' && key <= '9');
-    if (accepted) return key;
-    messages.beep();
-    messages.warn(std::string("INPUT ERROR") + CR + CR + NumericOnlyText);
-    return '\0';
+    if (accepted) return {key, ""};
+    return {'\0', std::string("INPUT ERROR") + CR + CR + NumericOnlyText};
 }
 
-std::string limitInputLength(const std::string& text, MessageService& messages) {
+LimitedText limitInputLength(const std::string& text) {
     // Find the byte where the seventh character starts.
     std::size_t characters = 0;
     std::size_t cut = text.size();
@@ -68,10 +64,8 @@ std::string limitInputLength(const std::string& text, MessageService& messages) 
         }
         ++characters;
     }
-    if (cut == text.size()) return text;
-    messages.beep();
-    messages.warn("Maximum length of input is 6 characters.");
-    return text.substr(0, cut);
+    if (cut == text.size()) return {text, ""};
+    return {text.substr(0, cut), "Maximum length of input is 6 characters."};
 }
 
 NumberScan scanNumber(std::string_view text) {
@@ -111,75 +105,59 @@ NumberScan scanNumber(std::string_view text) {
     return scan;
 }
 
-namespace {
-
-// Shows a rejection's warning and records the verdict in InputError.
-ParseResult finishParse(ParseResult result, MessageService& messages) {
-    InputError = !result.ok;
-    if (!result.ok) messages.warn(result.message);
-    return result;
-}
-
-} // namespace
-
-ParseResult parseFieldValue(const std::string& text, const std::string& caption, MessageService& messages) {
+ParseResult parseFieldValue(const std::string& text, const std::string& caption) {
     if (text.empty())
-        return finishParse({0.0, false,
-                            std::string("INPUT ERROR") + CR + CR + "(  " + caption + "  " + text + ")" + CR + CR +
-                                "Data have not been entered in this field."},
-                           messages);
+        return {0.0, false,
+                std::string("INPUT ERROR") + CR + CR + "(  " + caption + "  " + text + ")" + CR + CR +
+                    "Data have not been entered in this field."};
     const NumberScan scan = scanNumber(text);
     ParseResult result{scan.value, scan.ok, ""};
     if (!scan.ok)
         result.message =
             std::string("INPUT ERROR") + CR + "(  " + caption + "  " + text + "  )" + CR + CR + NumericOnlyText;
-    return finishParse(result, messages);
+    return result;
 }
 
-ParseResult parseNumericText(const std::string& text, MessageService& messages) {
+ParseResult parseNumericText(const std::string& text) {
     const NumberScan scan = scanNumber(text);
     ParseResult result{scan.value, scan.ok, ""};
     if (!scan.ok)
         result.message =
             "There is an invalid data entry, which will be highlighted once you click 'OK', please re-enter.";
-    return finishParse(result, messages);
+    return result;
 }
 
-bool checkScaledScoreRange(const std::string& caption, double value, MessageService& messages) {
-    if (value >= 1 && value <= 19) return true;
-    messages.warn(std::string("INPUT ERROR") + CR + "(  " + caption + "  " + formatFixed(value, 3, 3) + "  )" + CR +
-                  "The valid range for Wechsler subtest scaled scores is 1 to 19 ");
-    return false;
+ParseResult checkScaledScoreRange(const std::string& caption, double value) {
+    if (value >= 1 && value <= 19) return {value, true, ""};
+    return {value, false,
+            std::string("INPUT ERROR") + CR + "(  " + caption + "  " + formatFixed(value, 3, 3) + "  )" + CR +
+                "The valid range for Wechsler subtest scaled scores is 1 to 19 "};
 }
 
-std::optional<InputRecord> readInputRecord(InputFields& fields, int inputCount, MessageService& messages) {
+InputCheck readInputRecord(const FieldTexts& texts, const Options& options, int inputCount,
+                           const FieldCaptionTexts& captions) {
+    InputCheck check;
     InputRecord record;
     for (int k = 1; k <= 7 && k <= inputCount; ++k) {
-        const std::string caption = fields.fieldCaption(k);
-        const ParseResult parsed = parseFieldValue(fields.fieldText(k), caption, messages);
-        if (!parsed.ok || !checkScaledScoreRange(caption, parsed.value, messages)) {
-            fields.focusField(k);
-            return std::nullopt;
+        const std::size_t i = static_cast<std::size_t>(k - 1);
+        ParseResult parsed = parseFieldValue(texts[i], captions[i]);
+        if (parsed.ok) parsed = checkScaledScoreRange(captions[i], parsed.value); // only a scanned value
+        if (!parsed.ok) {
+            check.rejection = {k, parsed.message};
+            return check;
         }
         record.setScore(k, parsed.value);
     }
     if (inputCount >= 8) {
-        if (!parseFieldValue(fields.fieldText(8), fields.fieldCaption(8), messages).ok) {
-            fields.focusField(8);
-            return std::nullopt;
+        const ParseResult age = parseFieldValue(texts[7], captions[7]);
+        if (!age.ok) {
+            check.rejection = {8, age.message};
+            return check;
         }
     }
-    record.setOptions(fields.options());
-    return record;
+    record.setOptions(options);
+    check.record = record;
+    return check;
 }
-
-TextInputFields::TextInputFields(const std::string (&fieldTexts)[7], const Options& options) : chosen(options) {
-    for (int i = 0; i < 7; ++i) texts[i] = fieldTexts[i];
-}
-
-std::string TextInputFields::fieldText(int k) const { return texts[k - 1]; }
-std::string TextInputFields::fieldCaption(int k) const { return FieldCaptions[static_cast<std::size_t>(k - 1)]; }
-void TextInputFields::focusField(int k) { focusedField = k; }
-Options TextInputFields::options() const { return chosen; }
 
 } // namespace kalden

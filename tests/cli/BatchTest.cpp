@@ -20,7 +20,7 @@
 #include "format/NumberFormat.h"
 #include "report/ReportComposer.h"
 #include "support/Cases.h"
-#include "support/RecordingMessages.h"
+#include "support/Reports.h"
 
 using namespace kalden;
 using namespace kalden::cli;
@@ -308,18 +308,16 @@ TEST_F(BatchScoring, TextOutputIsTheReportsAppendedAsSuccessiveComputesAppendThe
     EXPECT_EQ(got.status, ExitInputRejected);
 
     ReportLines expected;
-    RecordingMessages messages;
     ReportContext fromCommandLine;
     fromCommandLine.notes = {"cmd note"};
     ReportContext fromRow;
     fromRow.notes = {"first", "second"};
-    computeAndCompose(expected, mixedCase(optionsOf(ConfidenceMethod::Traditional90)), fromCommandLine, messages);
-    computeAndCompose(expected,
-                      splitProfile(optionsOf(ConfidenceMethod::Glutting90, DifferenceBasis::EstimatedTrue, true,
-                                             AbnormalityCriterion::Percent15)),
-                      fromRow, messages);
-    computeAndCompose(expected, halfPointDigitSymbol(optionsOf(ConfidenceMethod::Traditional90)), fromCommandLine,
-                      messages);
+    appendReportOf(expected, mixedCase(optionsOf(ConfidenceMethod::Traditional90)), fromCommandLine);
+    appendReportOf(expected,
+                   splitProfile(optionsOf(ConfidenceMethod::Glutting90, DifferenceBasis::EstimatedTrue, true,
+                                          AbnormalityCriterion::Percent15)),
+                   fromRow);
+    appendReportOf(expected, halfPointDigitSymbol(optionsOf(ConfidenceMethod::Traditional90)), fromCommandLine);
     EXPECT_EQ(got.out, joinLf(expected));
     EXPECT_EQ(got.err,
               "kalden-report: row 2 (line 3), id \"bad\": INPUT ERROR  (  MATRIX REASONING subtest scaled "
@@ -374,9 +372,9 @@ TEST_F(BatchScoring, CsvKeepsEveryRowInPlaceAndItsValuesPrintAsTheReportPrintsTh
         EXPECT_EQ(row.at("error"), "");
         ReportLines expected;
         ReportLines rebuilt;
-        RecordingMessages messages;
-        computeAndCompose(expected, cases[i], {}, messages);
-        composeReport(rebuilt, cases[i], resultsFromCsv(row, cases[i].options()), {}, messages);
+        Warnings messages;
+        appendReportOf(expected, cases[i]);
+        appendReport(rebuilt, composeReport(cases[i], resultsFromCsv(row, cases[i].options()), {}, messages));
         EXPECT_EQ(rebuilt, expected) << "case " << i;
     }
     // Values that the report's rounding hides, checked as exact texts.
@@ -522,8 +520,7 @@ TEST_F(BatchFiles, OutputFileIsReplacedOnlyWhenCompleteAndTextLinesEndInCrLf) {
     std::ostringstream out, err;
     EXPECT_EQ(run({"--batch", path("in.csv"), "--output", path("out.txt")}, none, out, err), ExitOk) << err.str();
     ReportLines expected;
-    RecordingMessages messages;
-    computeAndCompose(expected, mixedCase(), {}, messages);
+    appendReportOf(expected, mixedCase());
     EXPECT_EQ(get(path("out.txt")), joinCrLf(expected));
 #ifndef _WIN32
     EXPECT_EQ(fs::status(path("out.txt")).permissions() & fs::perms::all,

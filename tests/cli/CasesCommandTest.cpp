@@ -10,8 +10,8 @@
 #include "cli/CommandLine.h"
 #include "files/CaseStore.h"
 #include "format/NumberFormat.h"
+#include "report/ScoreCase.h"
 #include "support/CliRun.h"
-#include "support/RecordingMessages.h"
 
 using namespace kalden;
 namespace fs = std::filesystem;
@@ -49,9 +49,9 @@ protected:
         c.input.differenceBasis = DifferenceBasis::EstimatedTrue;
         c.context.notes = std::move(notes);
         c.computedUtc = utc;
-        kalden::testing::RecordingMessages quiet;
-        c.results = computeAll(c.input, quiet);
-        composeReport(c.report, c.input, c.results, c.context, quiet);
+        const ScoredCase scored = scoreCase(c.input, c.context);
+        c.results = scored.results;
+        c.report = scored.report;
         reports_.push_back(c.report);
         std::int64_t id = 0;
         std::string error;
@@ -107,6 +107,32 @@ TEST_F(CasesCommand, ShowsTheStoredReportAndExportsABatchThatScoresToIt) {
         if (!stored.empty()) stored += "\n" + rule + "\n" + rule + "\n\n"; // between two reports
         for (const std::string& line : report) stored += line + '\n';
     }
+    EXPECT_EQ(batch.out, stored);
+}
+
+// A note that a spreadsheet would run as a formula goes out as text in every
+// CSV the store writes, and comes back as typed when the export is scored.
+TEST_F(CasesCommand, FormulaNotesAreNeutralisedInEveryCsvAndComeBackAsTyped) {
+    {
+        CaseStore store;
+        std::string error;
+        ASSERT_TRUE(store.open(db_, CaseStore::Access::ReadWrite, error)) << error;
+        add(store, {"12", "7", "11", "9", "8", "10", "13"}, ConfidenceMethod::Traditional95,
+            {"=1+1", "@SUM(A1)"}, 1775203200);
+    }
+    const CliRun list = runReport({"--cases", "list", "--match", "=1", "--format", "csv", "--database", db_});
+    EXPECT_EQ(list.out,
+              "id,computed,vocabulary,digit_symbol,similarities,block_design,arithmetic,digit_span,"
+              "matrix_reasoning,full_scale,notes\n"
+              "4,2026-04-03 08:00,12,7,11,9,8,10,13,100,\"'=1+1\"\n");
+    const std::string csv = (folder_ / "formula.csv").string();
+    ASSERT_EQ(runReport({"--cases", "export", "4", "--output", csv, "--database", db_}).status, 0);
+    EXPECT_EQ(readFile(csv), "id,vocabulary,digit_symbol,similarities,block_design,arithmetic,digit_span,"
+                             "matrix_reasoning,ci,basis,bonferroni,criterion,notes\n"
+                             "4,12,7,11,9,8,10,13,traditional95,true,no,5,\"'=1+1\n@SUM(A1)\"\n");
+    const CliRun batch = runReport({"--batch", csv});
+    std::string stored;
+    for (const std::string& line : reports_.back()) stored += line + '\n';
     EXPECT_EQ(batch.out, stored);
 }
 

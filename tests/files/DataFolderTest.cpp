@@ -2,13 +2,16 @@
 // of the machine could plant there.
 #include <gtest/gtest.h>
 
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 
+#include "files/DataHome.h"
 #include "files/PreviousDataFile.h"
 #include "support/Unprivileged.h"
 
@@ -109,9 +112,51 @@ TEST_F(DataFolder, ALinkInTheFilesPlaceIsNeitherReadNorFollowed) {
     EXPECT_EQ(readBytes(victim), "10 10 10 10 10 10 10  ");
 }
 
-TEST(DataHome, ARelativeXdgDataHomeIsIgnored) {
-    EXPECT_EQ(dataHomeFromEnvironment("/data/ann", "/home/ann"), "/data/ann");
-    EXPECT_EQ(dataHomeFromEnvironment("reldata", "/home/ann"), "/home/ann/.local/share");
-    EXPECT_EQ(dataHomeFromEnvironment("", "/home/ann"), "/home/ann/.local/share");
-    EXPECT_EQ(dataHomeFromEnvironment(nullptr, "/home/ann"), "/home/ann/.local/share");
+// Sets or unsets an environment variable for the life of the object.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        if (value)
+            ::setenv(name, value, 1);
+        else
+            ::unsetenv(name);
+    }
+    ~ScopedVariable() {
+        if (old_)
+            ::setenv(name_, old_->c_str(), 1);
+        else
+            ::unsetenv(name_);
+    }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+// The one rule both programs follow, read from the real environment. A
+// relative XDG_DATA_HOME is invalid and ignored; without HOME the password
+// database gives the home.
+TEST(DataHome, TheEnvironmentDecidesAsTheXdgRulesSay) {
+    const passwd* user = ::getpwuid(::getuid());
+    ASSERT_NE(user, nullptr);
+    const std::string ownHome = user->pw_dir;
+    const struct {
+        const char* xdg;
+        const char* home;
+        std::string expected;
+    } cases[] = {
+        {"/data/ann", "/home/ann", "/data/ann"},       {"reldata", "/home/ann", "/home/ann/.local/share"},
+        {"", "/home/ann", "/home/ann/.local/share"},   {nullptr, "/home/ann", "/home/ann/.local/share"},
+        {nullptr, nullptr, ownHome + "/.local/share"}, {nullptr, "", ownHome + "/.local/share"},
+        {"/data/ann", nullptr, "/data/ann"},
+    };
+    for (const auto& c : cases) {
+        const ScopedVariable xdg("XDG_DATA_HOME", c.xdg);
+        const ScopedVariable home("HOME", c.home);
+        EXPECT_EQ(userDataHome(), c.expected) << (c.xdg ? c.xdg : "(unset)") << ", " << (c.home ? c.home : "(unset)");
+        EXPECT_EQ(dataHomeFromEnvironment(c.xdg, c.home && *c.home ? c.home : ownHome.c_str()), c.expected);
+    }
 }

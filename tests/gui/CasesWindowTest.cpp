@@ -13,10 +13,15 @@
 #include <QtTest>
 
 #include "GuiHarness.h"
+#include "files/CaseExport.h"
+#include "files/CaseRecords.h"
 #include "files/CaseStore.h"
 #include "gui/cases/CasesWindow.h"
+#include "gui/platform/QtServices.h"
+#include "gui/platform/WindowHelpers.h"
 #include "gui/report/ProfileChartWindow.h"
 #include "gui/worksheet/RadioGroupBox.h"
+#include "support/CliRun.h"
 
 using namespace kalden;
 using kalden::testing::Program;
@@ -168,6 +173,59 @@ private slots:
         compute(p, Three[0]);
         w->reload();
         QCOMPARE(w->model()->rowCount(), 0);
+    }
+
+    // kalden and kalden-report find the user's store by one rule: the store
+    // the desktop program's own host leads the results window to is the one
+    // --cases lists, however the environment places the data home.
+    void theDesktopProgramAndTheCommandLineReachTheSameStore() {
+        QTemporaryDir dir;
+        QtProgramHost host({});
+#ifdef Q_OS_WIN
+        // The local application data folder of the (Wine) user: compared, not
+        // written, so that other tests find it as they left it.
+        QVERIFY(!host.dataHome().isEmpty());
+        QCOMPARE(caseStorePath(corePath(host.dataHome())), defaultCaseStorePath());
+#else
+        const QByteArray oldHome = qgetenv("HOME");
+        const QByteArray oldXdg = qgetenv("XDG_DATA_HOME");
+        const struct {
+            const char* xdg; // nullptr: unset
+            QString store;
+        } cases[] = {
+            {"ABSOLUTE", dir.filePath("xdg/kalden/cases.sqlite")},
+            {"relative/data", dir.filePath("home/.local/share/kalden/cases.sqlite")},
+            {nullptr, dir.filePath("home/.local/share/kalden/cases.sqlite")},
+        };
+        qputenv("HOME", dir.filePath("home").toUtf8());
+        for (const auto& c : cases) {
+            if (!c.xdg)
+                qunsetenv("XDG_DATA_HOME");
+            else
+                qputenv("XDG_DATA_HOME",
+                        std::string(c.xdg) == "ABSOLUTE" ? dir.filePath("xdg").toUtf8() : QByteArray(c.xdg));
+            QFile::remove(c.store);
+            const CaseRecords records(corePath(host.dataHome()), CaseStoreFileName);
+            QCOMPARE(QString::fromStdString(records.path()), c.store);
+            std::string error;
+            std::optional<CaseStore> store = records.open(error);
+            QVERIFY2(store, error.c_str());
+            CaseRecord recorded;
+            recorded.fieldTexts = {"12", "7", "11", "9", "8", "10", "13"};
+            recorded.context.notes = {"same store"};
+            std::int64_t id = 0;
+            QVERIFY2(store->add(recorded, "test", id, error), error.c_str());
+            store.reset();
+            const kalden::testing::CliRun listed = kalden::testing::runReport({"--cases", "list", "--format", "csv"});
+            QCOMPARE(listed.status, 0);
+            QVERIFY2(QString::fromStdString(listed.out).contains(",same store\n"), listed.err.c_str());
+        }
+        qputenv("HOME", oldHome);
+        if (oldXdg.isNull())
+            qunsetenv("XDG_DATA_HOME");
+        else
+            qputenv("XDG_DATA_HOME", oldXdg);
+#endif
     }
 
     void aDamagedStoreIsNamedAndTheReportStillAppears() {

@@ -144,7 +144,6 @@ class TemplateFeaturesTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { MatrixEntryCancelled = false; }
 
     // ---- The configuration ----------------------------------------------------------
 
@@ -405,7 +404,6 @@ private slots:
         press(p.form->cmdCompute);
         QCOMPARE(script.opened, 1);
         QVERIFY(p.boxes.events.isEmpty());
-        QVERIFY(!MatrixEntryCancelled);
         QVERIFY(p.form->isVisible());
         QVERIFY(!p.results->isVisible());
         QVERIFY(p.results->reportLines().empty());

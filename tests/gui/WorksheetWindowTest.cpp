@@ -25,8 +25,7 @@
 #include "files/PreviousDataFile.h"
 #include "files/TextFile.h"
 #include "gui/platform/WindowHelpers.h"
-#include "report/ReportComposer.h"
-#include "support/RecordingMessages.h"
+#include "report/ScoreCase.h"
 
 using namespace kalden;
 using kalden::testing::ApplicationFontSize;
@@ -393,11 +392,9 @@ private slots:
         QCOMPARE(p.results->windowTitle(),
                  QStringLiteral(
                      "Results viewer: KALDEN.EXE: Scoring and analysis of an Index-based WAIS-III short-form"));
-        ReportLines expected;
-        kalden::testing::RecordingMessages sink;
         InputRecord r;
         for (int k = 1; k <= 7; ++k) r.setScore(k, Mixed[k - 1].toDouble());
-        computeAndCompose(expected, r, ReportContext{}, sink);
+        const ReportLines expected = scoreCase(r, {}).report;
         QCOMPARE(p.results->reportLines(), expected);
         QCOMPARE(p.results->reportLines().front(), std::string());
         QCOMPARE(p.results->reportLines()[1], ProgramTitle);

@@ -11,17 +11,29 @@
 
 cmake_minimum_required(VERSION 3.25)
 
-set(LAYER_NAMES "" stats scoring core front)
+set(LAYER_NAMES "" stats scoring format input report files front)
 # Each top folder's layer; the windows' folders sit below gui/.
 set(FOLDER_LAYER_stats 1)
 set(FOLDER_LAYER_scoring 2)
 set(FOLDER_LAYER_format 3)
-set(FOLDER_LAYER_worksheet 3)
-set(FOLDER_LAYER_matrix 3)
-set(FOLDER_LAYER_report 3)
-set(FOLDER_LAYER_files 3)
-set(FOLDER_LAYER_gui 4)
-set(FOLDER_LAYER_cli 4)
+set(FOLDER_LAYER_worksheet 4)
+set(FOLDER_LAYER_matrix 4)
+set(FOLDER_LAYER_report 5)
+set(FOLDER_LAYER_files 6)
+set(FOLDER_LAYER_gui 7)
+set(FOLDER_LAYER_cli 7)
+# The highest layer of the scoring and report library.
+set(CORE_LIBRARY_TOP 5)
+# The headers of the C++ standard library (C++20), the C ones included.
+set(STANDARD_HEADERS
+  algorithm any array atomic barrier bit bitset cassert cctype cerrno cfenv cfloat charconv chrono cinttypes
+  climits clocale cmath codecvt compare complex concepts condition_variable coroutine csetjmp csignal cstdarg
+  cstddef cstdint cstdio cstdlib cstring ctime cuchar cwchar cwctype deque exception execution filesystem
+  format forward_list fstream functional future initializer_list iomanip ios iosfwd iostream istream iterator
+  latch limits list locale map memory memory_resource mutex new numbers numeric optional ostream queue random
+  ranges ratio regex scoped_allocator semaphore set shared_mutex source_location span sstream stack stdexcept
+  stop_token streambuf string string_view syncstream system_error thread tuple type_traits typeindex typeinfo
+  unordered_map unordered_set utility valarray variant vector version)
 
 function(folder_of file out)
   get_filename_component(folder "${file}" DIRECTORY)
@@ -123,6 +135,16 @@ foreach(file IN LISTS files)
   string(MAKE_C_IDENTIFIER "${folder}" folder_id)
   list(APPEND units "${unit}")
   list(APPEND folders "${folder}")
+  if(layer LESS_EQUAL CORE_LIBRARY_TOP)
+    file(STRINGS "${SOURCE_DIR}/${file}" system_lines REGEX "^[ \t]*#[ \t]*include[ \t]*<")
+    foreach(line IN LISTS system_lines)
+      string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*<([^>]+)>.*" "\\1" header "${line}")
+      if(NOT header IN_LIST STANDARD_HEADERS)
+        string(APPEND problems "\n  ${file} (layer ${layer_name}) includes <${header}>, which is not the C++ "
+                               "standard library")
+      endif()
+    endforeach()
+  endif()
   file(STRINGS "${SOURCE_DIR}/${file}" lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
   foreach(line IN LISTS lines)
     string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]+)\".*" "\\1" target "${line}")
@@ -162,7 +184,8 @@ if(folder_cycle)
 endif()
 
 if(problems)
-  message(FATAL_ERROR "Includes that break the layering (stats < scoring < core < front):${problems}")
+  message(FATAL_ERROR "Includes that break the layering (stats < scoring < format < input < report < files < "
+                      "front):${problems}")
 endif()
 list(LENGTH files file_count)
 list(LENGTH folders folder_count)

@@ -5,7 +5,6 @@
 
 #include "report/CaseSummary.h"
 #include "scoring/ScoringEngine.h"
-#include "support/RecordingMessages.h"
 
 namespace kalden {
 namespace {
@@ -26,8 +25,7 @@ CaseRecord computed(std::array<double, 7> scores, ConfidenceMethod method, bool 
     for (int k = 1; k <= 7; ++k) c.input.setScore(k, scores[static_cast<std::size_t>(k - 1)]);
     c.input.confidenceMethod = method;
     c.input.sequentialBonferroni = bonferroni;
-    testing::RecordingMessages quiet;
-    c.results = computeAll(c.input, quiet);
+    c.results = computeAll(c.input);
     c.context.notes = {"Mr <A> & co", "second line"};
     return c;
 }

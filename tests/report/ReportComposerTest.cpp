@@ -4,8 +4,8 @@
 
 #include "format/NumberFormat.h"
 #include "report/ReportComposer.h"
+#include "report/ScoreCase.h"
 #include "support/Cases.h"
-#include "support/RecordingMessages.h"
 #include "worksheet/ProgramConfig.h"
 
 using namespace kalden;
@@ -13,14 +13,17 @@ using namespace kalden::testing;
 
 namespace {
 
-ReportLines compose(ReportLines report, const InputRecord& in, const ReportContext& context,
-                    RecordingMessages& messages) {
-    computeAndCompose(report, in, context, messages);
+// The report of `in` appended to `report`, as reports accumulate.
+ReportLines compose(ReportLines report, const InputRecord& in, const ReportContext& context, Warnings& messages) {
+    const ScoredCase scored = scoreCase(in, context);
+    const Warnings raised = scored.warnings();
+    messages.insert(messages.end(), raised.begin(), raised.end());
+    appendReport(report, scored.report);
     return report;
 }
 
 ReportLines compose(const InputRecord& in, const ReportContext& context = {}) {
-    RecordingMessages messages;
+    Warnings messages;
     return compose({}, in, context, messages);
 }
 
@@ -48,7 +51,7 @@ TEST_F(ComposeReport, FirstReportStartsWithAnEmptyLineAndTheTitle) {
 }
 
 TEST_F(ComposeReport, SecondReportIsAppendedAfterTheSeparator) {
-    RecordingMessages messages;
+    Warnings messages;
     const ReportLines first = compose({}, allTens(), {}, messages);
     const ReportLines both = compose(first, mixedCase(), {}, messages);
     ASSERT_EQ(std::vector<std::string>(both.begin(), both.begin() + static_cast<long>(first.size())), first);
@@ -59,7 +62,7 @@ TEST_F(ComposeReport, SecondReportIsAppendedAfterTheSeparator) {
 }
 
 TEST_F(ComposeReport, ReportAfterUserTextAlsoGetsTheSeparator) {
-    RecordingMessages messages;
+    Warnings messages;
     const ReportLines r = compose({"typed by the user"}, allTens(), {}, messages);
     EXPECT_EQ(r[0], "typed by the user");
     EXPECT_EQ(r[1], "");
@@ -130,7 +133,7 @@ TEST_F(ComposeReport, GridEchoWhenTheTemplateShowsTheGrid) {
     c.gridColumns = 4;
     c.gridRows = 2;
     c.gridCells = {{"1.5", "", "-2", "0.25"}, {"10", "3", "x", " 7"}};
-    RecordingMessages messages;
+    Warnings messages;
     const ReportLines r = compose({}, allTens(), c, messages);
     const std::size_t title = indexOf(r, std::string(18, ' ') + "Column names");
     ASSERT_LT(title, r.size());
@@ -141,8 +144,8 @@ TEST_F(ComposeReport, GridEchoWhenTheTemplateShowsTheGrid) {
                            ""}));
     EXPECT_EQ(r[title + 9], " OUTPUTS:");
     // The cell that does not scan gets the scan's own message and is echoed as zero.
-    EXPECT_EQ(messages.warnings, (std::vector<std::string>{"There is an invalid data entry, which will be highlighted "
-                                                           "once you click 'OK', please re-enter."}));
+    EXPECT_EQ(messages, (Warnings{"There is an invalid data entry, which will be highlighted once you click 'OK', "
+                                  "please re-enter."}));
 }
 
 TEST_F(ComposeReport, MatrixEchoPrintsTheLowerTriangle) {

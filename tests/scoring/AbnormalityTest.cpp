@@ -8,28 +8,27 @@
 #include "scoring/IndexScores.h"
 #include "stats/NormalDistribution.h"
 #include "support/Cases.h"
-#include "support/RecordingMessages.h"
 
 using namespace kalden;
 using namespace kalden::testing;
 
 namespace {
 
-AbnormalityResults abnormality(const InputRecord& in, RecordingMessages& messages) {
+AbnormalityResults abnormality(const InputRecord& in, Warnings& messages) {
     IndexResults r;
     computeIndexScores(in, in.confidenceMethod, r, messages);
     return computeIndexAbnormality(r, in.abnormalityCriterion, messages);
 }
 
 ReportLines lowScoreLines(const InputRecord& in) {
-    RecordingMessages messages;
+    Warnings messages;
     ReportLines lines;
     writeLowScoreLines(abnormality(in, messages), lines);
     return lines;
 }
 
 ReportLines abnormalitySection(const InputRecord& in) {
-    RecordingMessages messages;
+    Warnings messages;
     ReportLines lines;
     writeAbnormalitySection(abnormality(in, messages), lines);
     return lines;
@@ -52,7 +51,7 @@ TEST(BaseRateTables, HoldTheirDecimals) {
 }
 
 TEST(AbnormalitySection, AllTensHaveNoLowScoreAndTheFixedHundredLine) {
-    RecordingMessages messages;
+    Warnings messages;
     IndexResults r;
     computeIndexScores(allTens(), ConfidenceMethod::Traditional95, r, messages);
     const auto before = normalDensityEvaluations();
@@ -105,7 +104,7 @@ TEST(AbnormalitySection, MixedCaseRows) {
 
 TEST(AbnormalitySection, AllOnesHaveFourLowScoresUnderEveryCriterion) {
     for (auto c : {AbnormalityCriterion::Percent5, AbnormalityCriterion::Percent10, AbnormalityCriterion::Percent15}) {
-        RecordingMessages messages;
+        Warnings messages;
         EXPECT_EQ(abnormality(allOnes(criterion(c)), messages).lowScoreCount, 4);
     }
     EXPECT_EQ(lowScoreLines(allOnes())[2], " Percentage = 0.31%");
@@ -147,7 +146,7 @@ std::optional<double> scoreWithZ(double start, double target, Z z) {
 }
 
 TEST(Abnormality, ComparisonsAtTheCutoffsAreStrict) {
-    RecordingMessages messages;
+    Warnings messages;
     // No double score puts z exactly on the low-score cut-off (z moves in
     // steps of several units in the last place), so the strictness is shown
     // on the difference, whose z can be made to equal its cut-off.
@@ -165,7 +164,7 @@ TEST(Abnormality, ComparisonsAtTheCutoffsAreStrict) {
 }
 
 TEST(Abnormality, DifferenceSdIsTakenFromTheCorrelation) {
-    RecordingMessages messages;
+    Warnings messages;
     const AbnormalityResults a = computeAbnormality({110, 100, 100, 100}, AbnormalityCriterion::Percent5, messages);
     for (std::size_t i = 0; i < 6; ++i)
         EXPECT_EQ(a.pairs[i].differenceSd, std::sqrt(450.0 - 450.0 * INDEX_CORRELATIONS[i])) << i;

@@ -8,14 +8,13 @@
 #include "scoring/IndexScores.h"
 #include "stats/NormalDistribution.h"
 #include "support/Cases.h"
-#include "support/RecordingMessages.h"
 
 using namespace kalden;
 using namespace kalden::testing;
 
 namespace {
 
-IndexResults tested(const InputRecord& in, RecordingMessages& messages) {
+IndexResults tested(const InputRecord& in, Warnings& messages) {
     IndexResults r;
     computeIndexScores(in, in.confidenceMethod, r, messages);
     computeDifferenceTests(r, in.differenceBasis, messages);
@@ -25,7 +24,7 @@ IndexResults tested(const InputRecord& in, RecordingMessages& messages) {
 }
 
 ReportLines section(const InputRecord& in) {
-    RecordingMessages messages;
+    Warnings messages;
     ReportLines lines;
     writeReliabilitySection(tested(in, messages), lines);
     return lines;
@@ -130,7 +129,7 @@ TEST(ReliabilitySection, TrueScoresUnderGlutting90) {
 }
 
 TEST(ReliabilitySection, ZeroDifferencesNeverCallTheNormalFunction) {
-    RecordingMessages messages;
+    Warnings messages;
     const auto before = normalDensityEvaluations();
     IndexResults r;
     computeIndexScores(allTens(), ConfidenceMethod::Traditional95, r, messages);
@@ -142,7 +141,7 @@ TEST(ReliabilitySection, ZeroDifferencesNeverCallTheNormalFunction) {
         EXPECT_EQ(p.oneTailedP, 0.5);
         EXPECT_EQ(p.twoTailedP, 1.0);
     }
-    EXPECT_TRUE(messages.events.empty());
+    EXPECT_TRUE(messages.empty());
     const auto rows = rowsOf(section(allTens()));
     for (std::size_t i = 0; i < 6; ++i)
         EXPECT_EQ(rows[i].substr(13), "              0                 1.000                0.500") << i;
@@ -169,7 +168,7 @@ TEST(ReliabilitySection, HalfPointDifferencesRoundAwayFromZero) {
 
 TEST(ReliabilitySection, SmallNegativeDifferencePrintsAsPlainZero) {
     // Block Design 10.1: PO a little above VC, the difference between -0.5 and 0.
-    RecordingMessages messages;
+    Warnings messages;
     const IndexResults r = tested(caseOf(10, 10, 10, 10.1, 10, 10, 10), messages);
     ASSERT_LT(r[IndexPair::VC_PO].difference, 0.0);
     ASSERT_GT(r[IndexPair::VC_PO].difference, -0.5);
@@ -177,7 +176,7 @@ TEST(ReliabilitySection, SmallNegativeDifferencePrintsAsPlainZero) {
 }
 
 TEST(SequentialBonferroni, AllSixSignificantEndsWithoutDividingByZero) {
-    RecordingMessages messages;
+    Warnings messages;
     const IndexResults r =
         tested(allSignificant(optionsOf(ConfidenceMethod::Traditional95, DifferenceBasis::Observed, true)), messages);
     for (const PairResult& p : r.pairs) EXPECT_TRUE(p.bonferroniSignificant);
@@ -187,7 +186,7 @@ TEST(SequentialBonferroni, AllSixSignificantEndsWithoutDividingByZero) {
 }
 
 TEST(SequentialBonferroni, PoWmIsNotSignificantThoughBelowFivePercent) {
-    RecordingMessages messages;
+    Warnings messages;
     const IndexResults r =
         tested(mixedCase(optionsOf(ConfidenceMethod::Traditional95, DifferenceBasis::Observed, true)), messages);
     EXPECT_LT(r[IndexPair::PO_WM].twoTailedP, 0.05);

@@ -6,21 +6,20 @@
 #include "scoring/IndexScores.h"
 #include "stats/NormalDistribution.h"
 #include "support/Cases.h"
-#include "support/RecordingMessages.h"
 
 using namespace kalden;
 using namespace kalden::testing;
 
 namespace {
 
-IndexResults scored(const InputRecord& in, ConfidenceMethod method, RecordingMessages& messages) {
+IndexResults scored(const InputRecord& in, ConfidenceMethod method, Warnings& messages) {
     IndexResults r;
     computeIndexScores(in, method, r, messages);
     return r;
 }
 
 ReportLines section(const InputRecord& in, ConfidenceMethod method) {
-    RecordingMessages messages;
+    Warnings messages;
     ReportLines lines;
     writeIndexSection(scored(in, method, messages), lines);
     return lines;
@@ -32,7 +31,7 @@ std::vector<std::string> rowsOf(const ReportLines& lines) {
 }
 
 TEST(IndexScores, AllTensGiveExactHundredsAndFiftiethPercentilesWithoutIntegration) {
-    RecordingMessages messages;
+    Warnings messages;
     const auto before = normalDensityEvaluations();
     const IndexResults r = scored(allTens(), ConfidenceMethod::Traditional95, messages);
     for (const IndexResult& x : r.indexes) {
@@ -42,11 +41,11 @@ TEST(IndexScores, AllTensGiveExactHundredsAndFiftiethPercentilesWithoutIntegrati
     }
     // Ten limits integrated, the five exact scores not (ten calls of at most 8 steps).
     EXPECT_LE(normalDensityEvaluations() - before, 10u * 129u);
-    EXPECT_TRUE(messages.events.empty());
+    EXPECT_TRUE(messages.empty());
 }
 
 TEST(IndexScores, MixedCaseGivesTheUnroundedScores) {
-    RecordingMessages messages;
+    Warnings messages;
     const IndexResults r = scored(mixedCase(), ConfidenceMethod::Traditional95, messages);
     EXPECT_NEAR(r[IndexId::VC].score, 107.995736, 5e-7);
     EXPECT_NEAR(r[IndexId::PO].score, 105.589715, 5e-7);
@@ -57,7 +56,7 @@ TEST(IndexScores, MixedCaseGivesTheUnroundedScores) {
 }
 
 TEST(IndexScores, GluttingErrorIsTheMeasurementErrorTimesTheReliability) {
-    RecordingMessages messages;
+    Warnings messages;
     const IndexResults t = scored(mixedCase(), ConfidenceMethod::Traditional90, messages);
     const IndexResults g = scored(mixedCase(), ConfidenceMethod::Glutting90, messages);
     EXPECT_DOUBLE_EQ(t[IndexId::PS].standardError, std::sqrt(1 - 0.84) * 15);

@@ -14,13 +14,6 @@
 namespace kalden {
 namespace {
 
-class SilentMessages : public MessageService {
-public:
-    void warn(const std::string& text) override { warnings.push_back(text); }
-    void beep() override {}
-    std::vector<std::string> warnings;
-};
-
 long double& at(ProfileMatrix& m, int i, int j) { return m[static_cast<std::size_t>(i * MAX_ORDER + j)]; }
 
 // The seven scaled scores in field order: Vocabulary, Digit Symbol,
@@ -29,7 +22,7 @@ IndexResults indexesFor(const std::array<double, 7>& scores) {
     InputRecord input;
     for (int k = 1; k <= 7; ++k) input.setScore(k, scores[static_cast<std::size_t>(k - 1)]);
     IndexResults results;
-    SilentMessages messages;
+    Warnings messages;
     computeIndexScores(input, ConfidenceMethod::Traditional95, results, messages);
     return results;
 }
@@ -100,7 +93,7 @@ TEST(ProfileDistance, MixedCaseTakesTheObservedIndexScores) {
     InputRecord input;
     for (int k = 1; k <= 7; ++k) input.setScore(k, std::array<double, 7>{12, 7, 11, 9, 8, 10, 13}[k - 1]);
     IndexResults glutting;
-    SilentMessages messages;
+    Warnings messages;
     computeIndexScores(input, ConfidenceMethod::Glutting90, glutting, messages);
     EXPECT_EQ(indexProfileDistance(glutting).chiSquare, indexProfileDistance(results).chiSquare);
 }

@@ -3,11 +3,9 @@
 #include <cmath>
 #include <limits>
 
-#include "support/RecordingMessages.h"
 #include "worksheet/InputValidation.h"
 #include "worksheet/ProgramConfig.h"
 
-using kalden::testing::RecordingMessages;
 using namespace kalden;
 
 namespace {
@@ -15,43 +13,44 @@ namespace {
 const std::string NumericOnly = "INPUT ERROR\r\rEnter numeric data only.";
 
 TEST(KeystrokeFilter, PassesDigitsSignPointAndEditingKeys) {
-    RecordingMessages messages;
-    for (char c : std::string("0123456789-.\b\t\r")) EXPECT_EQ(filterInputKey(c, messages), c) << int(c);
-    EXPECT_TRUE(messages.events.empty());
+    for (char c : std::string("0123456789-.\b\t\r")) {
+        const FilteredKey filtered = filterInputKey(c);
+        EXPECT_EQ(filtered.key, c) << int(c);
+        EXPECT_EQ(filtered.warning, "") << int(c);
+    }
 }
 
-TEST(KeystrokeFilter, DiscardsEverythingElseAfterBeepThenWarning) {
+TEST(KeystrokeFilter, DiscardsEverythingElseWithTheWarning) {
     for (char c : std::string("a +,e\x03\x16/")) {
-        RecordingMessages messages;
-        EXPECT_EQ(filterInputKey(c, messages), '\0') << int(c);
-        ASSERT_EQ(messages.events, (std::vector<std::string>{"beep", "warn:" + NumericOnly})) << int(c);
+        const FilteredKey filtered = filterInputKey(c);
+        EXPECT_EQ(filtered.key, '\0') << int(c);
+        EXPECT_EQ(filtered.warning, NumericOnly) << int(c);
     }
 }
 
 TEST(LengthLimit, SixCharactersOrFewerAreLeftAlone) {
-    RecordingMessages messages;
-    EXPECT_EQ(limitInputLength("123456", messages), "123456");
-    EXPECT_EQ(limitInputLength("", messages), "");
-    EXPECT_TRUE(messages.events.empty());
+    for (const std::string text : {"123456", ""}) {
+        const LimitedText limited = limitInputLength(text);
+        EXPECT_EQ(limited.text, text);
+        EXPECT_EQ(limited.warning, "");
+    }
 }
 
-TEST(LengthLimit, SeventhCharacterIsCutAfterBeepAndWarning) {
-    RecordingMessages messages;
-    EXPECT_EQ(limitInputLength("1234567", messages), "123456");
-    EXPECT_EQ(messages.events, (std::vector<std::string>{"beep", "warn:Maximum length of input is 6 characters."}));
+TEST(LengthLimit, SeventhCharacterIsCutWithTheWarning) {
+    const LimitedText limited = limitInputLength("1234567");
+    EXPECT_EQ(limited.text, "123456");
+    EXPECT_EQ(limited.warning, "Maximum length of input is 6 characters.");
     // A character typed in the middle pushes the last one out.
-    messages.clear();
-    EXPECT_EQ(limitInputLength("1293456", messages), "129345");
+    EXPECT_EQ(limitInputLength("1293456").text, "129345");
 }
 
 TEST(LengthLimit, CountsCharactersNotBytes) {
-    RecordingMessages messages;
-    EXPECT_EQ(limitInputLength("\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9", messages),
-              "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9");
-    EXPECT_TRUE(messages.events.empty());
+    const LimitedText six = limitInputLength("\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9");
+    EXPECT_EQ(six.text, "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9");
+    EXPECT_EQ(six.warning, "");
     EXPECT_EQ(limitInputLength("\xC3\xA9"
-                               "12345x",
-                               messages),
+                               "12345x")
+                  .text,
               "\xC3\xA9"
               "12345");
 }
@@ -98,62 +97,42 @@ TEST(NumberScan, HundredsOfDigitsNeitherOverflowNorWrap) {
 }
 
 TEST(ParseFieldValue, EmptyFieldIsReportedWithItsOwnLayout) {
-    RecordingMessages messages;
-    const ParseResult result = parseFieldValue("", "DIGIT SYMBOL subtest scaled score:", messages);
-    EXPECT_TRUE(InputError);
+    const ParseResult result = parseFieldValue("", "DIGIT SYMBOL subtest scaled score:");
     EXPECT_FALSE(result.ok);
-    ASSERT_EQ(messages.warnings.size(), 1u);
-    EXPECT_EQ(messages.warnings[0],
+    EXPECT_EQ(result.message,
               "INPUT ERROR\r\r(  DIGIT SYMBOL subtest scaled score:  )\r\rData have not been entered in this field.");
-    EXPECT_EQ(result.message, messages.warnings[0]);
-    EXPECT_EQ(messages.beeps, 0);
 }
 
 TEST(ParseFieldValue, TextThatDoesNotScanIsQuoted) {
-    RecordingMessages messages;
-    const ParseResult result = parseFieldValue("1.5.", "VOCABULARY subtest scaled score:", messages);
-    EXPECT_TRUE(InputError);
+    const ParseResult result = parseFieldValue("1.5.", "VOCABULARY subtest scaled score:");
     EXPECT_FALSE(result.ok);
-    ASSERT_EQ(messages.warnings.size(), 1u);
-    EXPECT_EQ(messages.warnings[0],
-              "INPUT ERROR\r(  VOCABULARY subtest scaled score:  1.5.  )\r\rEnter numeric data only.");
-    EXPECT_EQ(result.message, messages.warnings[0]);
+    EXPECT_EQ(result.message, "INPUT ERROR\r(  VOCABULARY subtest scaled score:  1.5.  )\r\rEnter numeric data only.");
 }
 
-TEST(ParseFieldValue, GoodTextClearsTheFlag) {
-    RecordingMessages messages;
-    InputError = true;
-    const ParseResult result = parseFieldValue("12", "x", messages);
+TEST(ParseFieldValue, GoodTextGivesItsValueAndNoMessage) {
+    const ParseResult result = parseFieldValue("12", "x");
     EXPECT_EQ(result.value, 12.0);
     EXPECT_TRUE(result.ok);
     EXPECT_EQ(result.message, "");
-    EXPECT_FALSE(InputError);
-    EXPECT_TRUE(messages.events.empty());
 }
 
 TEST(ParseNumericText, EmptyReadsAsZeroAndBadTextHasItsOwnMessage) {
-    RecordingMessages messages;
-    InputError = true;
-    const ParseResult empty = parseNumericText("", messages);
+    const ParseResult empty = parseNumericText("");
     EXPECT_EQ(empty.value, 0.0);
     EXPECT_TRUE(empty.ok);
-    EXPECT_FALSE(InputError);
-    EXPECT_TRUE(messages.events.empty());
-    const ParseResult bad = parseNumericText("0.5x", messages);
-    EXPECT_TRUE(InputError);
+    EXPECT_EQ(empty.message, "");
+    const ParseResult bad = parseNumericText("0.5x");
     EXPECT_FALSE(bad.ok);
     EXPECT_EQ(bad.message,
               "There is an invalid data entry, which will be highlighted once you click 'OK', please re-enter.");
-    EXPECT_EQ(messages.warnings, (std::vector<std::string>{"There is an invalid data entry, which will be highlighted "
-                                                           "once you click 'OK', please re-enter."}));
 }
 
 TEST(ScaledScoreRange, BothEndsAreIncluded) {
-    RecordingMessages messages;
-    EXPECT_TRUE(checkScaledScoreRange("c", 1, messages));
-    EXPECT_TRUE(checkScaledScoreRange("c", 19, messages));
-    EXPECT_TRUE(checkScaledScoreRange("c", 10.5, messages));
-    EXPECT_TRUE(messages.events.empty());
+    for (const double value : {1.0, 19.0, 10.5}) {
+        const ParseResult checked = checkScaledScoreRange("c", value);
+        EXPECT_TRUE(checked.ok) << value;
+        EXPECT_EQ(checked.message, "") << value;
+    }
 }
 
 TEST(ScaledScoreRange, OutsideValuesShowThreeDecimals) {
@@ -162,104 +141,89 @@ TEST(ScaledScoreRange, OutsideValuesShowThreeDecimals) {
         {19.5, "19.500"}, {0.5, "0.500"}, {-0.0001, "0.000"}, {123456, "123456.000"},
     };
     for (const auto& [value, shown] : cases) {
-        RecordingMessages messages;
-        EXPECT_FALSE(checkScaledScoreRange("VOCABULARY subtest scaled score:", value, messages));
-        ASSERT_EQ(messages.warnings.size(), 1u);
-        EXPECT_EQ(messages.warnings[0], std::string("INPUT ERROR\r(  VOCABULARY subtest scaled score:  ") + shown +
-                                            "  )\rThe valid range for Wechsler subtest scaled scores is 1 to 19 ");
+        const ParseResult checked = checkScaledScoreRange("VOCABULARY subtest scaled score:", value);
+        EXPECT_FALSE(checked.ok);
+        EXPECT_EQ(checked.message, std::string("INPUT ERROR\r(  VOCABULARY subtest scaled score:  ") + shown +
+                                       "  )\rThe valid range for Wechsler subtest scaled scores is 1 to 19 ");
     }
 }
 
 TEST(ScaledScoreRange, InfiniteAndUndefinedValuesGiveAClearMessage) {
-    RecordingMessages messages;
-    EXPECT_FALSE(checkScaledScoreRange("c", std::numeric_limits<double>::infinity(), messages));
-    EXPECT_FALSE(checkScaledScoreRange("c", std::numeric_limits<double>::quiet_NaN(), messages));
-    ASSERT_EQ(messages.warnings.size(), 2u);
-    EXPECT_EQ(messages.warnings[0],
+    EXPECT_EQ(checkScaledScoreRange("c", std::numeric_limits<double>::infinity()).message,
               "INPUT ERROR\r(  c  INF  )\rThe valid range for Wechsler subtest scaled scores is 1 to 19 ");
-    EXPECT_EQ(messages.warnings[1],
+    EXPECT_EQ(checkScaledScoreRange("c", std::numeric_limits<double>::quiet_NaN()).message,
               "INPUT ERROR\r(  c  NAN  )\rThe valid range for Wechsler subtest scaled scores is 1 to 19 ");
 }
 
-TextInputFields fieldsOf(std::initializer_list<const char*> texts) {
-    TextInputFields f;
-    int k = 0;
-    for (const char* t : texts) f.texts[k++] = t;
+FieldTexts fieldsOf(std::initializer_list<const char*> texts) {
+    FieldTexts f;
+    std::size_t k = 0;
+    for (const char* t : texts) f[k++] = t;
     return f;
 }
 
 TEST(ReadInputRecord, GoodFieldsGiveTheRecordWithOptionsAndUnroundedScores) {
-    RecordingMessages messages;
-    TextInputFields f = fieldsOf({"12", "7", "11", "9", "8", "10", "10.5"});
-    f.chosen =
-        Options{ConfidenceMethod::Glutting90, DifferenceBasis::EstimatedTrue, true, AbnormalityCriterion::Percent15};
-    const auto record = readInputRecord(f, 7, messages);
-    ASSERT_TRUE(record);
-    EXPECT_EQ(record->vocabulary, 12);
-    EXPECT_EQ(record->digitSymbol, 7);
-    EXPECT_EQ(record->similarities, 11);
-    EXPECT_EQ(record->blockDesign, 9);
-    EXPECT_EQ(record->arithmetic, 8);
-    EXPECT_EQ(record->digitSpan, 10);
-    EXPECT_EQ(record->matrixReasoning, 10.5);
-    EXPECT_EQ(record->confidenceMethod, ConfidenceMethod::Glutting90);
-    EXPECT_EQ(record->differenceBasis, DifferenceBasis::EstimatedTrue);
-    EXPECT_TRUE(record->sequentialBonferroni);
-    EXPECT_EQ(record->abnormalityCriterion, AbnormalityCriterion::Percent15);
-    EXPECT_EQ(f.focusedField, 0);
-    EXPECT_TRUE(messages.events.empty());
+    const Options options{ConfidenceMethod::Glutting90, DifferenceBasis::EstimatedTrue, true,
+                          AbnormalityCriterion::Percent15};
+    const InputCheck check = readInputRecord(fieldsOf({"12", "7", "11", "9", "8", "10", "10.5"}), options, 7);
+    ASSERT_TRUE(check.record);
+    const InputRecord& record = *check.record;
+    EXPECT_EQ(record.vocabulary, 12);
+    EXPECT_EQ(record.digitSymbol, 7);
+    EXPECT_EQ(record.similarities, 11);
+    EXPECT_EQ(record.blockDesign, 9);
+    EXPECT_EQ(record.arithmetic, 8);
+    EXPECT_EQ(record.digitSpan, 10);
+    EXPECT_EQ(record.matrixReasoning, 10.5);
+    EXPECT_EQ(record.confidenceMethod, ConfidenceMethod::Glutting90);
+    EXPECT_EQ(record.differenceBasis, DifferenceBasis::EstimatedTrue);
+    EXPECT_TRUE(record.sequentialBonferroni);
+    EXPECT_EQ(record.abnormalityCriterion, AbnormalityCriterion::Percent15);
+    EXPECT_EQ(check.rejection.field, 0);
 }
 
-TEST(ReadInputRecord, OnlyTheFirstBadFieldIsReportedAndFocused) {
-    RecordingMessages messages;
-    TextInputFields f = fieldsOf({"10", "", "1.5.", "25", "10", "10", "10"});
-    EXPECT_FALSE(readInputRecord(f, 7, messages));
-    EXPECT_EQ(f.focusedField, 2);
-    ASSERT_EQ(messages.warnings.size(), 1u);
-    EXPECT_EQ(messages.warnings[0],
-              "INPUT ERROR\r\r(  DIGIT SYMBOL subtest scaled score:  )\r\rData have not been entered in this field.");
-}
-
-TEST(ReadInputRecord, ScanFailureSkipsTheRangeCheck) {
-    RecordingMessages messages;
-    TextInputFields f = fieldsOf({"5-", "10", "10", "10", "10", "10", "10"});
-    EXPECT_FALSE(readInputRecord(f, 7, messages));
-    EXPECT_EQ(f.focusedField, 1);
-    EXPECT_EQ(messages.warnings,
-              (std::vector<std::string>{
-                  "INPUT ERROR\r(  VOCABULARY subtest scaled score:  5-  )\r\rEnter numeric data only."}));
-}
-
-TEST(ReadInputRecord, LonePointAndLoneMinusFailTheRangeCheckAsZero) {
-    for (const char* text : {".", "-"}) {
-        RecordingMessages messages;
-        TextInputFields f = fieldsOf({"10", "10", "10", "10", "10", "10", text});
-        EXPECT_FALSE(readInputRecord(f, 7, messages));
-        EXPECT_EQ(f.focusedField, 7);
-        EXPECT_EQ(messages.warnings, (std::vector<std::string>{
-                                         "INPUT ERROR\r(  MATRIX REASONING subtest scaled score:  0.000  )\rThe valid "
-                                         "range for Wechsler subtest scaled scores is 1 to 19 "}));
+// One message a press: the first bad field in field order, and the range is
+// checked only on a text that scanned.
+TEST(ReadInputRecord, OnlyTheFirstBadFieldIsReported) {
+    const std::pair<FieldTexts, FieldRejection> cases[] = {
+        {fieldsOf({"10", "", "1.5.", "25", "10", "10", "10"}),
+         {2, "INPUT ERROR\r\r(  DIGIT SYMBOL subtest scaled score:  )\r\rData have not been entered in this field."}},
+        {fieldsOf({"5-", "10", "10", "10", "10", "10", "10"}),
+         {1, "INPUT ERROR\r(  VOCABULARY subtest scaled score:  5-  )\r\rEnter numeric data only."}},
+        {fieldsOf({"10", "10", "10", "10", "10", "10", "."}),
+         {7,
+          "INPUT ERROR\r(  MATRIX REASONING subtest scaled score:  0.000  )\rThe valid range for Wechsler subtest "
+          "scaled scores is 1 to 19 "}},
+        {fieldsOf({"10", "10", "10", "10", "10", "10", "-"}),
+         {7,
+          "INPUT ERROR\r(  MATRIX REASONING subtest scaled score:  0.000  )\rThe valid range for Wechsler subtest "
+          "scaled scores is 1 to 19 "}},
+    };
+    for (const auto& [texts, rejection] : cases) {
+        const InputCheck check = readInputRecord(texts, {}, 7);
+        EXPECT_FALSE(check.record);
+        EXPECT_EQ(check.rejection.field, rejection.field);
+        EXPECT_EQ(check.rejection.message, rejection.message);
     }
 }
 
-TEST(ReadInputRecord, AgeFieldIsIgnoredWithSevenInputs) {
-    RecordingMessages messages;
-    TextInputFields f = fieldsOf({"10", "10", "10", "10", "10", "10", "10"});
-    f.texts[7] = "abc";
-    EXPECT_TRUE(readInputRecord(f, 7, messages));
-    EXPECT_TRUE(messages.events.empty());
+TEST(ReadInputRecord, AgeFieldIsScannedButNotRangeCheckedWithEightInputs) {
+    FieldTexts f = fieldsOf({"10", "10", "10", "10", "10", "10", "10"});
+    f[7] = "250";
+    EXPECT_TRUE(readInputRecord(f, {}, 8).record);
+    f[7] = "";
+    const InputCheck check = readInputRecord(f, {}, 8);
+    EXPECT_FALSE(check.record);
+    EXPECT_EQ(check.rejection.field, 8);
+    EXPECT_EQ(check.rejection.message,
+              "INPUT ERROR\r\r(  " + FieldCaptions[7] + "  )\r\rData have not been entered in this field.");
 }
 
-TEST(ReadInputRecord, AgeFieldIsScannedButNotRangeCheckedWithEightInputs) {
-    RecordingMessages messages;
-    TextInputFields f = fieldsOf({"10", "10", "10", "10", "10", "10", "10"});
-    f.texts[7] = "250";
-    EXPECT_TRUE(readInputRecord(f, 8, messages));
-    f.texts[7] = "";
-    EXPECT_FALSE(readInputRecord(f, 8, messages));
-    EXPECT_EQ(f.focusedField, 8);
-    EXPECT_EQ(messages.warnings, (std::vector<std::string>{"INPUT ERROR\r\r(  " + FieldCaptions[7] +
-                                                           "  )\r\rData have not been entered in this field."}));
+TEST(ReadInputRecord, TheCaptionsGivenNameTheFieldInTheMessage) {
+    FieldCaptionTexts captions = FieldCaptions;
+    captions[2] = "Similarities:";
+    const InputCheck check = readInputRecord(fieldsOf({"10", "10", "x"}), {}, 7, captions);
+    EXPECT_EQ(check.rejection.message, "INPUT ERROR\r(  Similarities:  x  )\r\rEnter numeric data only.");
 }
 
 TEST(OptionItems, PositionsMapToOptions) {

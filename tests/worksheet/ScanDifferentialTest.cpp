@@ -19,11 +19,9 @@
 #include <random>
 #include <string>
 
-#include "support/RecordingMessages.h"
 #include "worksheet/InputValidation.h"
 
 using namespace kalden;
-using kalden::testing::RecordingMessages;
 
 namespace {
 
@@ -198,15 +196,15 @@ TEST(ScanAgainstDecimalValue, IntegerPartBeyondTheLargestDoubleIsInfinite) {
 }
 
 TEST(ScanAgainstDecimalValue, InfiniteScoreGetsAPlainRangeMessage) {
-    RecordingMessages messages;
-    TextInputFields fields;
-    for (int k = 0; k < 7; ++k) fields.texts[k] = "10";
-    fields.texts[3] = std::string(400, '9');
-    EXPECT_FALSE(readInputRecord(fields, 7, messages));
-    EXPECT_EQ(fields.focusedField, 4);
-    EXPECT_EQ(messages.warnings,
-              std::vector<std::string>{"INPUT ERROR\r(  BLOCK DESIGN subtest scaled score:  INF  )\r"
-                                       "The valid range for Wechsler subtest scaled scores is 1 to 19 "});
+    FieldTexts fields;
+    for (std::size_t k = 0; k < 7; ++k) fields[k] = "10";
+    fields[3] = std::string(400, '9');
+    const InputCheck check = readInputRecord(fields, {}, 7);
+    EXPECT_FALSE(check.record);
+    EXPECT_EQ(check.rejection.field, 4);
+    EXPECT_EQ(check.rejection.message,
+              "INPUT ERROR\r(  BLOCK DESIGN subtest scaled score:  INF  )\r"
+              "The valid range for Wechsler subtest scaled scores is 1 to 19 ");
 }
 
 } // namespace

@@ -22,7 +22,6 @@
 #include "gui/report/PdfExport.h"
 #include "gui/report/ProfileChartWindow.h"
 #include "gui/report/TemplateResults.h"
-#include "scoring/ScoringEngine.h"
 #include "worksheet/ProgramConfig.h"
 
 namespace kalden {
@@ -34,13 +33,6 @@ const char* const ScoreNames[7] = {"Vocabulary", "Digit Symbol", "Similarities",
                                    "Arithmetic", "Digit Span",   "Matrix Reasoning"};
 
 QString fromUtf8(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-
-// Results are not stored: scoring the stored input gives them again.
-class QuietMessages : public MessageService {
-public:
-    void warn(const std::string&) override {}
-    void beep() override {}
-};
 
 } // namespace
 
@@ -132,8 +124,20 @@ TfrmCases::TfrmCases(const Services& services, TfrmTemplateResults& results, QWi
     reload();
 }
 
+// The window from top to bottom: the Find row, the table, the recording
+// setting and the buttons.
 void TfrmCases::buildWindow() {
     auto* layout = new QVBoxLayout(this);
+    layout->addLayout(buildFindRow());
+    layout->addWidget(buildTable(), 1);
+    chkKeepRecords = new QCheckBox(QStringLiteral("Keep a record of every computed case"), this);
+    chkKeepRecords->setObjectName(QStringLiteral("chkKeepRecords"));
+    chkKeepRecords->setChecked(services_.host.keepCaseRecords());
+    layout->addWidget(chkKeepRecords);
+    layout->addLayout(buildButtonRow());
+}
+
+QLayout* TfrmCases::buildFindRow() {
     auto* filterRow = new QHBoxLayout;
     auto* filterLabel = new QLabel(QStringLiteral("&Find:"), this);
     txtFilter = new QLineEdit(this);
@@ -147,8 +151,10 @@ void TfrmCases::buildWindow() {
     filterRow->addWidget(filterLabel);
     filterRow->addWidget(txtFilter, 1);
     filterRow->addWidget(lblCount);
-    layout->addLayout(filterRow);
+    return filterRow;
+}
 
+QTableView* TfrmCases::buildTable() {
     model_ = new CaseTableModel;
     model_->setParent(this);
     filter_ = new CaseFilterModel(this);
@@ -163,7 +169,13 @@ void TfrmCases::buildWindow() {
     tblCases->setSortingEnabled(true);
     tblCases->sortByColumn(CaseTableModel::Computed, Qt::DescendingOrder);
     tblCases->verticalHeader()->hide();
-    // Widths from the texts the columns hold; the notes take what is left.
+    sizeColumns();
+    tblCases->setMinimumSize(900, 360);
+    return tblCases;
+}
+
+// Widths from the texts the columns hold; the notes take what is left.
+void TfrmCases::sizeColumns() {
     const QFontMetrics fm(tblCases->font());
     QHeaderView* header = tblCases->horizontalHeader();
     header->resizeSection(CaseTableModel::Number, fm.horizontalAdvance(QStringLiteral("000000")) + 16);
@@ -173,14 +185,9 @@ void TfrmCases::buildWindow() {
     header->setSectionResizeMode(CaseTableModel::Notes, QHeaderView::Stretch);
     header->setMinimumSectionSize(fm.horizontalAdvance(QStringLiteral("0000")) + 12);
     tblCases->verticalHeader()->setDefaultSectionSize(QFontMetrics(font()).height() + 6);
-    tblCases->setMinimumSize(900, 360);
-    layout->addWidget(tblCases, 1);
+}
 
-    chkKeepRecords = new QCheckBox(QStringLiteral("Keep a record of every computed case"), this);
-    chkKeepRecords->setObjectName(QStringLiteral("chkKeepRecords"));
-    chkKeepRecords->setChecked(services_.host.keepCaseRecords());
-    layout->addWidget(chkKeepRecords);
-
+QLayout* TfrmCases::buildButtonRow() {
     auto* buttons = new QHBoxLayout;
     const auto button = [this, buttons](QPushButton*& b, const char* caption, const char* name) {
         b = new QPushButton(QString::fromLatin1(caption), this);
@@ -197,7 +204,7 @@ void TfrmCases::buildWindow() {
     button(cmdDeleteAll, "Delete &All Cases...", "cmdDeleteAll");
     buttons->addStretch(1);
     button(cmdClose, "Close", "cmdClose");
-    layout->addLayout(buttons);
+    return buttons;
 }
 
 void TfrmCases::connectHandlers() {
@@ -263,7 +270,6 @@ std::vector<StoredCase> TfrmCases::selectedCases() {
     }
     std::optional<CaseStore> s = store(FileAction::ReadCases);
     if (!s) return cases;
-    QuietMessages quiet;
     for (const std::int64_t id : ids) {
         std::optional<StoredCase> found;
         std::string error;
@@ -272,7 +278,6 @@ std::vector<StoredCase> TfrmCases::selectedCases() {
             return {};
         }
         if (!found) continue; // deleted by another window meanwhile
-        found->record.results = computeAll(found->record.input, quiet);
         cases.push_back(std::move(*found));
     }
     return cases;

@@ -11,6 +11,7 @@
 #include "gui/platform/Services.h"
 
 class QCheckBox;
+class QLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -113,10 +114,14 @@ public slots:
 
 private:
     void buildWindow();
+    QLayout* buildFindRow();
+    QTableView* buildTable();
+    void sizeColumns();
+    QLayout* buildButtonRow();
     void connectHandlers();
     void updateCount();
-    // The selected cases, read from the store with their results computed
-    // again; an error box and nothing when the store fails.
+    // The selected cases, read whole from the store; an error box and
+    // nothing when the store fails.
     std::vector<StoredCase> selectedCases();
     // The store opened for one action, or an error box naming it.
     std::optional<CaseStore> store(FileAction action);

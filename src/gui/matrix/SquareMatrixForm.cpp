@@ -95,7 +95,6 @@ TfrmSquareMatrix::TfrmSquareMatrix(WorkMatrix& workMatrix, MatrixDimensions size
       files_(files) {
     if (columns_ < 1 || columns_ > WorkMatrixOrder || rows_ < 1 || rows_ > WorkMatrixOrder)
         throw std::invalid_argument("the matrix window takes 1 to 50 columns and rows");
-    MatrixEntryCancelled = false;
     setObjectName(QStringLiteral("SqMatFrm"));
     setWindowTitle(caption);
     setAccessibleName(caption);
@@ -295,24 +294,23 @@ void TfrmSquareMatrix::focusCell(int row, int column) {
     scroller->ensureWidgetVisible(edit);
 }
 
-// The window's outcome, also kept in MatrixEntryCancelled for the callers
-// that read the flag.
+// The window's outcome: Accepted after "Continue", Rejected after "Return
+// to Worksheet".
 void TfrmSquareMatrix::leave(int result) {
     leaving_ = true;
-    MatrixEntryCancelled = result != QDialog::Accepted;
     done(result);
 }
 
 void TfrmSquareMatrix::CloseBtnClick() {
-    WindowMessages messages(boxes_);
     for (int c = 1; c <= columns_; ++c) {
         for (int r = 1; r <= rows_; ++r) {
             if (lowerTriangleOnly_ && r < c) continue;
             Cell& current = *cellAt(r, c);
             const std::string text = current.edit->text().toStdString();
-            const ParseResult parsed = parseNumericText(text, messages);
+            const ParseResult parsed = parseNumericText(text);
             const double value = parsed.value;
             if (!parsed.ok) {
+                boxes_.warning(QString::fromStdString(parsed.message));
                 focusCell(r, c);
                 return;
             }

@@ -54,7 +54,7 @@ class TfrmSquareMatrix : public QDialog {
     Q_OBJECT
 
 public:
-    // Clears MatrixEntryCancelled. `owner` becomes the parent window.
+    // `owner` becomes the parent window.
     TfrmSquareMatrix(WorkMatrix& workMatrix, MatrixDimensions size, const QString& caption, bool lowerTriangleOnly,
                      QWidget* owner, const QString& sideTitle, const QString& bottomTitle, MessageBoxes& boxes,
                      MatrixFileDialog& files);
@@ -134,7 +134,6 @@ enum class MatrixEntry { Accepted, Cancelled };
 // has closed; the window is destroyed on return. After Accepted "Continue"
 // has written the cells into `workMatrix` (element (c, r) from the cell in
 // row r, column c, and with a lower triangle the mirror element (r, c)).
-// MatrixEntryCancelled is left true after Cancelled, false after Accepted.
 [[nodiscard]] MatrixEntry editSquareMatrix(WorkMatrix& workMatrix, MatrixDimensions size, const QString& caption,
                                            bool lowerTriangleOnly, QWidget* owner, const QString& sideTitle,
                                            const QString& bottomTitle, MessageBoxes& boxes, MatrixFileDialog& files);

@@ -1,7 +1,5 @@
 #include "gui/platform/QtServices.h"
 
-#include <cstdlib>
-
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -14,9 +12,8 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QSettings>
-#include <QStandardPaths>
 
-#include "files/PreviousDataFile.h"
+#include "files/DataHome.h"
 #include "gui/platform/PrintLayout.h"
 
 namespace kalden {
@@ -182,14 +179,14 @@ bool QtTextPrinter::printPicture(const PicturePainter& paint, QString& error) {
 
 QString QtProgramHost::executablePath() const { return QCoreApplication::applicationFilePath(); }
 
-// The generic location, not the application's own: both programs keep their
-// files in the one "kalden" folder whatever their names.
+// Where every KALDEN program finds it (files/DataHome): both programs keep
+// their files in the one "kalden" folder whatever their names, and
+// kalden-report reads the same store.
 QString QtProgramHost::dataHome() const {
 #ifdef Q_OS_WIN
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return QString::fromStdString(userDataHome());
 #else
-    const QByteArray home = QFile::encodeName(QDir::homePath());
-    return QFile::decodeName(dataHomeFromEnvironment(std::getenv("XDG_DATA_HOME"), home.constData()).c_str());
+    return QFile::decodeName(userDataHome().c_str());
 #endif
 }
 

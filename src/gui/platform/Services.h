@@ -6,15 +6,13 @@
 #include <QFont>
 #include <QString>
 
-#include "scoring/MessageService.h"
-
 class QPainter;
 class QRectF;
 class QWidget;
 
 namespace kalden {
 
-// The platform services the two windows use, each behind a small interface
+// The platform services the windows use, each behind a small interface
 // so that every rule of the windows can be tested with recording fakes. The
 // Qt implementations are in gui/platform/QtServices.h.
 
@@ -96,18 +94,6 @@ struct Services {
     FileDialogs& files;
     TextPrinter& printer;
     ProgramHost& host;
-};
-
-// The message service for the windows: warn goes to the warning
-// box, beep to the platform's beep.
-class WindowMessages : public MessageService {
-public:
-    explicit WindowMessages(MessageBoxes& boxes) : boxes_(boxes) {}
-    void warn(const std::string& text) override { boxes_.warning(QString::fromStdString(text)); }
-    void beep() override { boxes_.beep(); }
-
-private:
-    MessageBoxes& boxes_;
 };
 
 // The error box's caption.

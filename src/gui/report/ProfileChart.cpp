@@ -12,7 +12,6 @@
 #include "report/CaseSummary.h"
 #include "report/ReportComposer.h"
 #include "scoring/IndexScores.h"
-#include "stats/NormalDistribution.h"
 
 namespace kalden {
 
@@ -22,18 +21,12 @@ constexpr std::array<IndexId, IndexCount> IndexOrder = {IndexId::VC, IndexId::PO
                                                         IndexId::FSIQ};
 constexpr std::array<double, 5> PercentileMarks = {70, 85, 100, 115, 130};
 
-// The scale's percentile ranks; no warning can arise at these points, and
-// 100 is the mean itself.
-class QuietMessages : public MessageService {
-public:
-    void warn(const std::string&) override {}
-    void beep() override {}
-};
-
-double percentileOf(double score) {
+// The scale's percentile ranks, as the report computes them; no warning can
+// arise at these points, and 100 is the mean itself.
+double scalePercentile(double score) {
     if (score == IndexMean) return 50;
-    QuietMessages quiet;
-    return normalCdf((score - IndexMean) / IndexSd, quiet) * 100;
+    Warnings none;
+    return percentileOf(score, none);
 }
 
 QString number(double value, int decimals) { return QString::fromStdString(formatFixed(value, 0, decimals)); }
@@ -148,7 +141,7 @@ void ProfileChart::paintScales(QPainter& painter, const QRectF& plot, const QSiz
         const double y = scoreY(v, plot);
         painter.drawLine(QPointF(plot.right(), y), QPointF(plot.right() + 5, y));
         painter.drawText(QRectF(plot.right() + 8, y - fm.height() / 2, size.width() - plot.right() - 8, fm.height()),
-                         Qt::AlignLeft | Qt::AlignVCenter, number(percentileOf(v), 1));
+                         Qt::AlignLeft | Qt::AlignVCenter, number(scalePercentile(v), 1));
     }
     const double slot = plot.width() / IndexCount;
     for (IndexId id : IndexOrder) {

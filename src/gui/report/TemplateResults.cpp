@@ -259,95 +259,6 @@ void TfrmTemplateResults::closeEvent(QCloseEvent* event) {
 
 ReportLines TfrmTemplateResults::reportLines() const { return linesOfMemoText(memoResults->toPlainText()); }
 
-int TfrmTemplateResults::appendReportLines(const ReportLines& lines) {
-    QTextDocument* doc = memoResults->document();
-    QString added;
-    const QString current = memoResults->toPlainText();
-    const bool lineOpen = !current.isEmpty() && !current.endsWith(u'\n'); // the user's last line ends here
-    const int first = lineOpen ? doc->blockCount() : doc->blockCount() - 1;
-    if (lines.empty()) return first;
-    if (lineOpen) added += u'\n';
-    added += memoTextOfLines(lines);
-    QTextCursor cursor(doc);
-    cursor.movePosition(QTextCursor::End);
-    cursor.insertText(added);
-    return first;
-}
-
-// The view's top line is counted in laid-out lines, so wrapped lines before
-// the block count as many as they show.
-void TfrmTemplateResults::showLineAtTop(int blockNumber) {
-    const QTextBlock block = memoResults->document()->findBlockByNumber(blockNumber);
-    if (block.isValid()) memoResults->verticalScrollBar()->setValue(block.firstLineNumber());
-}
-
-void TfrmTemplateResults::appendReport(const InputRecord& input, const ComputationResults& results,
-                                       const ReportContext& context, MessageService& messages,
-                                       const std::array<std::string, 7>& fieldTexts) {
-    ReportLines lines = reportLines();
-    const std::size_t before = lines.size();
-    composeReport(lines, input, results, context, messages);
-    CaseRecord record;
-    record.fieldTexts = fieldTexts;
-    record.input = input;
-    record.context = context;
-    record.results = results;
-    record.report.assign(lines.begin() + static_cast<std::ptrdiff_t>(before), lines.end());
-    const QDateTime now = QDateTime::currentDateTime();
-    record.computedUtc = now.toSecsSinceEpoch();
-    record.utcOffsetMinutes = now.offsetFromUtc() / 60;
-    const int first = appendReportLines(record.report);
-    showLineAtTop(first);
-    keepCase(record, first);
-    if (services_.host.keepCaseRecords()) recordCase(record);
-}
-
-void TfrmTemplateResults::appendStoredCase(const CaseRecord& c) {
-    const int first = appendReportLines(c.report);
-    showLineAtTop(first);
-    keepCase(c, first);
-}
-
-void TfrmTemplateResults::keepCase(CaseRecord record, int firstBlock) {
-    KeptCase kept{std::move(record), QTextCursor(memoResults->document()->findBlockByNumber(firstBlock))};
-    // Text typed at the very start of a case's first line belongs to it.
-    kept.start.setKeepPositionOnInsert(true);
-    cases_.push_back(std::move(kept));
-    casesChanged();
-}
-
-CaseRecords& TfrmTemplateResults::caseRecords() {
-    if (!records_) records_ = std::make_unique<CaseRecords>(corePath(services_.host.dataHome()), caseStoreFileName_);
-    return *records_;
-}
-
-void TfrmTemplateResults::setCaseStoreFileName(const std::string& name) {
-    caseStoreFileName_ = name;
-    records_.reset();
-}
-
-// The report is already shown; a store that cannot take the case says why.
-void TfrmTemplateResults::recordCase(const CaseRecord& record) {
-    std::string error;
-    std::int64_t id = 0;
-    std::optional<CaseStore> store = caseRecords().open(error);
-    if (!store || !store->add(record, programVersion().toStdString(), id, error))
-        services_.boxes.error(systemReason(fileErrorMessage(FileAction::RecordCase, caseRecords().path(), error)));
-}
-
-std::vector<CaseRecord> TfrmTemplateResults::cases() const {
-    std::vector<CaseRecord> out;
-    for (const KeptCase& c : cases_) out.push_back(c.record);
-    return out;
-}
-
-void TfrmTemplateResults::casesChanged() {
-    if (!profileChart_) return;
-    std::vector<ChartCase> charts;
-    for (const KeptCase& c : cases_) charts.push_back(chartCaseOf(c.record));
-    profileChart_->setCases(std::move(charts));
-}
-
 // Save Output. The file is replaced only once the whole text is written, so a
 // failure never leaves an emptied or half-written file behind.
 void TfrmTemplateResults::cmdSaveOutputClick() {
@@ -379,135 +290,6 @@ void TfrmTemplateResults::cmdExitClick() {
     if (services_.boxes.confirm(QStringLiteral("Exit from program?"))) services_.host.endProgram();
 }
 
-QString TfrmTemplateResults::printAllText() const {
-    return QString::fromStdString(joinCrLf(reportLines())) + QStringLiteral("\r\n");
-}
-
-QString TfrmTemplateResults::printSelectionText() const {
-    QString selected = memoResults->textCursor().selectedText();
-    if (selected.isEmpty()) return selected;
-    selected.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
-    selected.replace(QChar::LineSeparator, QStringLiteral("\r\n"));
-    return selected + QStringLiteral("\r\n");
-}
-
-QFont TfrmTemplateResults::printFont() const {
-    QFont font = memoResults->font();
-    font.setPointSize(8);
-    return font;
-}
-
-void TfrmTemplateResults::print(const QString& text) {
-    QString error;
-    if (!services_.printer.print(text, printFont(), error)) services_.boxes.error(error);
-}
-
-void TfrmTemplateResults::mnuPrintClick() { print(printAllText()); }
-
-void TfrmTemplateResults::mnuPrintSelectionClick() {
-    const QString text = printSelectionText();
-    if (text.isEmpty()) {
-        services_.boxes.warning(QStringLiteral("You have not selected any text."));
-        return;
-    }
-    print(text);
-}
-
-void TfrmTemplateResults::mnuPrintPreviewClick() { services_.printer.preview(this, printAllText(), printFont()); }
-
-void TfrmTemplateResults::mnuChoosePrinterClick() { services_.printer.choosePrinter(this); }
-
-void TfrmTemplateResults::mnuProfileChartClick() {
-    if (cases_.empty()) {
-        services_.boxes.information(NoCaseYet);
-        return;
-    }
-    if (!profileChart_) {
-        profileChart_ = new TfrmProfileChart(services_, this);
-        casesChanged();
-        profileChart_->adjustSize();
-        centreOnScreen(*profileChart_, screen()); // the first time; afterwards where the user left it
-    }
-    profileChart_->show();
-    profileChart_->raise();
-    profileChart_->activateWindow();
-}
-
-// The text cut where each case's lines begin: what stands before the first
-// case (an opened file, the user's typing) is a section of its own; each
-// case's section runs to the next case and carries its chart.
-std::vector<PdfSection> TfrmTemplateResults::pdfSections(std::vector<std::unique_ptr<ProfileChart>>& charts) const {
-    const ReportLines lines = reportLines();
-    const auto textOf = [&lines](int from, int to) {
-        ReportLines part(lines.begin() + from, lines.begin() + to);
-        return part.empty() ? QString() : QString::fromStdString(joinCrLf(part)) + QStringLiteral("\r\n");
-    };
-    std::vector<PdfSection> sections;
-    const int count = static_cast<int>(lines.size());
-    int from = 0;
-    if (!cases_.empty()) from = std::clamp(cases_.front().start.blockNumber(), 0, count);
-    if (from > 0 || cases_.empty()) sections.push_back(PdfSection{textOf(0, from), QString(), {}});
-    for (std::size_t i = 0; i < cases_.size(); ++i) {
-        const int to = i + 1 < cases_.size() ? std::clamp(cases_[i + 1].start.blockNumber(), from, count) : count;
-        const ChartCase chartCase = chartCaseOf(cases_[i].record);
-        auto chart = std::make_unique<ProfileChart>();
-        chart->setCase(chartCase.results, chartCase.title);
-        const ProfileChart* painter = chart.get();
-        charts.push_back(std::move(chart));
-        sections.push_back(PdfSection{textOf(from, to), QString::fromStdString(cases_[i].record.notesHeadline()),
-                                      [painter](QPainter& p, const QRectF& page) { painter->paintPicture(p, page); }});
-        from = to;
-    }
-    return sections;
-}
-
-// Save as PDF: each case from a new page, followed by its chart; the old file
-// is replaced only by a complete document.
-void TfrmTemplateResults::mnuSaveAsPdfClick() {
-    const std::optional<QString> name =
-        services_.files.saveFileNameFiltered(this, pdfDialogFileName, QStringLiteral("*.pdf"));
-    if (!name) return;
-    pdfDialogFileName = *name;
-    std::vector<std::unique_ptr<ProfileChart>> charts;
-    const std::vector<PdfSection> sections = pdfSections(charts);
-    QByteArray pdf;
-    QString error;
-    const QString date = QDate::currentDate().toString(Qt::ISODate);
-    if (!resultsPdf(sections, printFont(), date, pdf, error) || !replaceFileWith(*name, pdf, error))
-        services_.boxes.error(error);
-}
-
-void TfrmTemplateResults::mnuCopySummaryClick() {
-    if (cases_.empty()) {
-        services_.boxes.information(NoCaseYet);
-        return;
-    }
-    QGuiApplication::clipboard()->setMimeData(summaryMimeData(summarizeCase(cases_.back().record)));
-}
-
-void TfrmTemplateResults::mnuSaveSummaryClick() {
-    if (cases_.empty()) {
-        services_.boxes.information(NoCaseYet);
-        return;
-    }
-    const std::optional<QString> name =
-        services_.files.saveFileNameFiltered(this, summaryDialogFileName, SummaryFileTypes);
-    if (!name) return;
-    summaryDialogFileName = *name;
-    QByteArray bytes;
-    QString error;
-    if (!summaryFileBytes(summarizeCase(cases_.back().record), *name, bytes, error)) {
-        if (error == SummaryExtensionMessage)
-            services_.boxes.warning(error);
-        else
-            services_.boxes.error(error);
-        return;
-    }
-    if (!replaceFileWith(*name, bytes, error)) services_.boxes.error(error);
-}
-
-void TfrmTemplateResults::mnuAboutClick() { services_.boxes.about(aboutText(services_.host)); }
-
 void TfrmTemplateResults::showHorizontalScrollBar() {
     memoResults->setLineWrapMode(QPlainTextEdit::NoWrap);
     memoResults->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -524,21 +306,9 @@ void TfrmTemplateResults::cmdOpenPreviousFileClick() {
     cases_.clear(); // their lines are gone with the text
     casesChanged();
     const std::string path = corePath(*name);
-    const auto failure = [&](int code) {
-        return systemReason(fileErrorMessage(FileAction::ReadResults, path, std::strerror(code)));
-    };
-    std::FILE* f = openFileUtf8(path, "rb");
-    if (!f) {
-        services_.boxes.error(failure(errno));
-        return;
-    }
     std::string content;
-    char buffer[8192];
-    std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) content.append(buffer, got);
-    const bool failed = std::ferror(f) != 0;
-    const int code = errno;
-    std::fclose(f);
+    std::string error;
+    const bool read = readWholeFile(path, content, error);
     ReportLines lines;
     bool longLine = false;
     for (const std::string_view line : splitLines(content)) {
@@ -548,7 +318,7 @@ void TfrmTemplateResults::cmdOpenPreviousFileClick() {
     }
     appendReportLines(lines);
     if (longLine) showHorizontalScrollBar();
-    if (failed) services_.boxes.error(failure(code));
+    if (!read) services_.boxes.error(systemReason(fileErrorMessage(FileAction::ReadResults, path, error)));
 }
 
 } // namespace kalden

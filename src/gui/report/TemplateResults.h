@@ -13,6 +13,7 @@
 #include "report/CaseRecord.h"
 #include "report/ReportComposer.h"
 #include "report/ReportLines.h"
+#include "report/ScoreCase.h"
 
 class QAction;
 class QFrame;
@@ -50,11 +51,12 @@ public:
     // the user's edits, the caret and the view stay where they are. Returns
     // the block number of the first appended line.
     int appendReportLines(const ReportLines& lines);
-    // composeReport on top of the area's current lines; the view then shows
-    // the new report's first line at the top, and the profile chart the case.
-    // `fieldTexts` are the score fields as typed.
-    void appendReport(const InputRecord& input, const ComputationResults& results, const ReportContext& context,
-                      MessageService& messages, const std::array<std::string, 7>& fieldTexts = {});
+    // A scored case's report after the area's lines, with the separator when
+    // the area holds any; the view then shows the new report's first line at
+    // the top, and the profile chart the case. `context` is what the report
+    // echoed, `fieldTexts` the score fields as typed.
+    void appendReport(const ScoredCase& scored, const ReportContext& context,
+                      const std::array<std::string, 7>& fieldTexts = {});
 
     // The cases since the last Clear Results, oldest first.
     std::vector<CaseRecord> cases() const;

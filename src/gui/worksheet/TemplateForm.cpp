@@ -35,8 +35,7 @@ TfrmTemplate::TfrmTemplate(const Services& services, const TemplateConfig& confi
       configuration_(configuration),
       platformMatrixFiles_(std::make_unique<QtMatrixFileDialog>()),
       matrixFiles_(platformMatrixFiles_.get()),
-      services_(services),
-      messages_(services.boxes) {
+      services_(services) {
     setObjectName(QStringLiteral("frmTemplate"));
     buildWindow();
     focusChangedConnection_ = connect(qApp, &QApplication::focusChanged, this, &TfrmTemplate::focusChanged);
@@ -205,17 +204,29 @@ bool TfrmTemplate::txtInputKeyPress(QLineEdit*, const QString& text, int key) {
     if (text.isEmpty() || key == Qt::Key_Delete) return false;
     for (const QChar c : text) {
         const char ch = c.unicode() < 0x80 ? static_cast<char>(c.unicode()) : '?';
-        if (filterInputKey(ch, messages_) == '\0') return true; // discarded
+        const FilteredKey filtered = filterInputKey(ch);
+        if (!filtered.warning.empty()) {
+            warn(filtered.warning, true);
+            return true; // discarded
+        }
     }
     return false;
 }
 
+// The message is shown while the field still holds the long text; the cut
+// follows when the box is closed.
 void TfrmTemplate::txtInputKeyUp(QLineEdit* f) {
     const std::string text = f->text().toStdString();
-    const std::string limited = limitInputLength(text, messages_);
-    if (limited == text) return;
-    f->setText(QString::fromStdString(limited));
+    const LimitedText limited = limitInputLength(text);
+    if (limited.warning.empty()) return;
+    warn(limited.warning, true);
+    f->setText(QString::fromStdString(limited.text));
     f->selectAll();
+}
+
+void TfrmTemplate::warn(const std::string& text, bool beepFirst) {
+    if (beepFirst) services_.boxes.beep();
+    services_.boxes.warning(QString::fromStdString(text));
 }
 
 void TfrmTemplate::txtInput1Exit() {

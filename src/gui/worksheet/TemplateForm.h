@@ -193,13 +193,19 @@ private:
     void placeNotes();
     int notesLineCount() const;
     void emptyGridCells();
+    // The warning box, after the beep when the rule asks for it.
+    void warn(const std::string& text, bool beepFirst = false);
+    // Compute's view of the fields: their texts and their labels' captions.
+    FieldTexts fieldTexts() const;
+    FieldCaptionTexts fieldCaptions() const;
+    // The focus in field k, its whole text selected.
+    void focusField(int k);
 
     TemplateConfig configuration_; // put in force by FormCreate
     std::unique_ptr<MatrixFileDialog> platformMatrixFiles_;
     MatrixFileDialog* matrixFiles_ = nullptr;
     QSize gridSize_;
     Services services_;
-    WindowMessages messages_;
     TfrmTemplateResults* results_ = nullptr;
     TfrmCases* cases_ = nullptr; // made by the first "Cases..."
     std::array<QLineEdit*, 8> inputs_{};
@@ -207,19 +213,6 @@ private:
     QWidget* notesSlot_ = nullptr; // the notes field's place in the layout
     int notesHeight_ = 0;
     bool centred_ = false;
-};
-
-// The worksheet's fields for the validation pass.
-class WorksheetInputFields : public InputFields {
-public:
-    explicit WorksheetInputFields(TfrmTemplate& form) : form_(form) {}
-    std::string fieldText(int k) const override;
-    std::string fieldCaption(int k) const override;
-    void focusField(int k) override;
-    Options options() const override;
-
-private:
-    TfrmTemplate& form_;
 };
 
 // The warning for a matrix order (field 8) that is not a whole number from

@@ -14,7 +14,7 @@
 #include "gui/platform/MemoText.h"
 #include "gui/report/TemplateResults.h"
 #include "matrix/WorkMatrix.h"
-#include "scoring/ScoringEngine.h"
+#include "report/ScoreCase.h"
 
 // Compute: validation, the matrix step, saving the inputs, scoring and the
 // hand-over to the results window; and what the report is told of the window.
@@ -23,10 +23,17 @@ namespace kalden {
 
 // ---- Compute ---------------------------------------------------------------------
 
+// The road of one case in its two halves, with the matrix window and the
+// last-case file between them: the first bad field gets the warning and the
+// focus; a scored case goes to the results window.
 void TfrmTemplate::cmdComputeClick() {
-    WorksheetInputFields fields(*this);
-    const std::optional<InputRecord> record = readInputRecord(fields, config.InputCount, messages_);
-    if (!record) return;
+    const FieldTexts texts = fieldTexts();
+    const InputCheck check = readInputRecord(texts, chosenOptions(), config.InputCount, fieldCaptions());
+    if (!check.record) {
+        warn(check.rejection.message);
+        focusField(check.rejection.field);
+        return;
+    }
     if (config.UseCorrelationMatrix && !matrixEntryStep()) return;
     // After the matrix window the worksheet is hidden; a failed save must not
     // leave the program without a window.
@@ -34,7 +41,9 @@ void TfrmTemplate::cmdComputeClick() {
         show();
         return;
     }
-    const ComputationResults results = computeAll(*record, messages_);
+    const ReportContext context = reportContext();
+    const ScoredCase scored = scoreCase(*check.record, context);
+    for (const std::string& warning : scored.results.warnings) warn(warning);
     if (!results_) {
         show();
         return;
@@ -42,9 +51,10 @@ void TfrmTemplate::cmdComputeClick() {
     results_->show();
     hide();
     results_->setWindowTitle(QStringLiteral("Results viewer: ") + QString::fromStdString(ProgramTitle));
+    for (const std::string& warning : scored.echoWarnings) warn(warning);
     std::array<std::string, 7> typed;
-    for (int k = 1; k <= 7; ++k) typed[static_cast<std::size_t>(k - 1)] = field(k)->text().toStdString();
-    results_->appendReport(*record, results, reportContext(), messages_, typed);
+    std::copy(texts.begin(), texts.begin() + 7, typed.begin());
+    results_->appendReport(scored, context, typed);
 }
 
 QString matrixOrderMessage(const QString& caption, const QString& text) {
@@ -58,9 +68,8 @@ bool TfrmTemplate::matrixEntryStep() {
     const NumberScan order = scanNumber(field(8)->text().toStdString());
     const double n = order.value;
     if (!order.ok || n < 1 || n > MAX_ORDER || n != std::floor(n)) {
-        messages_.warn(matrixOrderMessage(label(8)->text(), field(8)->text()).toStdString());
-        field(8)->setFocus(Qt::OtherFocusReason);
-        field(8)->selectAll();
+        warn(matrixOrderMessage(label(8)->text(), field(8)->text()).toStdString());
+        focusField(8);
         return false;
     }
     MatrixSize = static_cast<int>(n);
@@ -69,7 +78,6 @@ bool TfrmTemplate::matrixEntryStep() {
     const MatrixEntry entry = editSquareMatrix(*work, {MatrixSize, MatrixSize}, QStringLiteral("Matrix Entry"), true,
                                                this, QString(), QString(), services_.boxes, *matrixFiles_);
     if (entry == MatrixEntry::Cancelled) {
-        MatrixEntryCancelled = false;
         show();
         return false;
     }
@@ -114,16 +122,22 @@ ReportContext TfrmTemplate::reportContext() const {
 
 // ---- The validation pass's view of the window ------------------------------------
 
-std::string WorksheetInputFields::fieldText(int k) const { return form_.field(k)->text().toStdString(); }
+FieldTexts TfrmTemplate::fieldTexts() const {
+    FieldTexts texts;
+    for (int k = 1; k <= 8; ++k) texts[static_cast<std::size_t>(k - 1)] = field(k)->text().toStdString();
+    return texts;
+}
 
-std::string WorksheetInputFields::fieldCaption(int k) const { return form_.label(k)->text().toStdString(); }
+FieldCaptionTexts TfrmTemplate::fieldCaptions() const {
+    FieldCaptionTexts captions;
+    for (int k = 1; k <= 8; ++k) captions[static_cast<std::size_t>(k - 1)] = label(k)->text().toStdString();
+    return captions;
+}
 
-void WorksheetInputFields::focusField(int k) {
-    QLineEdit* f = form_.field(k);
+void TfrmTemplate::focusField(int k) {
+    QLineEdit* f = field(k);
     f->setFocus(Qt::OtherFocusReason);
     f->selectAll();
 }
-
-Options WorksheetInputFields::options() const { return form_.chosenOptions(); }
 
 } // namespace kalden

@@ -1,0 +1,153 @@
+#include "gui/report/TemplateResults.h"
+
+#include <algorithm>
+
+#include <QClipboard>
+#include <QDate>
+#include <QGuiApplication>
+#include <QPlainTextEdit>
+#include <QTextCursor>
+
+#include "files/TextFile.h"
+#include "gui/platform/QtServices.h"
+#include "gui/platform/WindowHelpers.h"
+#include "gui/report/PdfExport.h"
+#include "gui/report/ProfileChartWindow.h"
+#include "gui/report/SummaryExport.h"
+#include "report/CaseSummary.h"
+
+// What the results window gives out besides the saved text: printing, the
+// preview and the printer choice, the profile chart, the PDF, the summary.
+
+namespace kalden {
+
+QString TfrmTemplateResults::printAllText() const {
+    return QString::fromStdString(joinCrLf(reportLines())) + QStringLiteral("\r\n");
+}
+
+QString TfrmTemplateResults::printSelectionText() const {
+    QString selected = memoResults->textCursor().selectedText();
+    if (selected.isEmpty()) return selected;
+    selected.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
+    selected.replace(QChar::LineSeparator, QStringLiteral("\r\n"));
+    return selected + QStringLiteral("\r\n");
+}
+
+QFont TfrmTemplateResults::printFont() const {
+    QFont font = memoResults->font();
+    font.setPointSize(8);
+    return font;
+}
+
+void TfrmTemplateResults::print(const QString& text) {
+    QString error;
+    if (!services_.printer.print(text, printFont(), error)) services_.boxes.error(error);
+}
+
+void TfrmTemplateResults::mnuPrintClick() { print(printAllText()); }
+
+void TfrmTemplateResults::mnuPrintSelectionClick() {
+    const QString text = printSelectionText();
+    if (text.isEmpty()) {
+        services_.boxes.warning(QStringLiteral("You have not selected any text."));
+        return;
+    }
+    print(text);
+}
+
+void TfrmTemplateResults::mnuPrintPreviewClick() { services_.printer.preview(this, printAllText(), printFont()); }
+
+void TfrmTemplateResults::mnuChoosePrinterClick() { services_.printer.choosePrinter(this); }
+
+void TfrmTemplateResults::mnuProfileChartClick() {
+    if (cases_.empty()) {
+        services_.boxes.information(NoCaseYet);
+        return;
+    }
+    if (!profileChart_) {
+        profileChart_ = new TfrmProfileChart(services_, this);
+        casesChanged();
+        profileChart_->adjustSize();
+        centreOnScreen(*profileChart_, screen()); // the first time; afterwards where the user left it
+    }
+    profileChart_->show();
+    profileChart_->raise();
+    profileChart_->activateWindow();
+}
+
+// The text cut where each case's lines begin: what stands before the first
+// case (an opened file, the user's typing) is a section of its own; each
+// case's section runs to the next case and carries its chart.
+std::vector<PdfSection> TfrmTemplateResults::pdfSections(std::vector<std::unique_ptr<ProfileChart>>& charts) const {
+    const ReportLines lines = reportLines();
+    const auto textOf = [&lines](int from, int to) {
+        ReportLines part(lines.begin() + from, lines.begin() + to);
+        return part.empty() ? QString() : QString::fromStdString(joinCrLf(part)) + QStringLiteral("\r\n");
+    };
+    std::vector<PdfSection> sections;
+    const int count = static_cast<int>(lines.size());
+    int from = 0;
+    if (!cases_.empty()) from = std::clamp(cases_.front().start.blockNumber(), 0, count);
+    if (from > 0 || cases_.empty()) sections.push_back(PdfSection{textOf(0, from), QString(), {}});
+    for (std::size_t i = 0; i < cases_.size(); ++i) {
+        const int to = i + 1 < cases_.size() ? std::clamp(cases_[i + 1].start.blockNumber(), from, count) : count;
+        const ChartCase chartCase = chartCaseOf(cases_[i].record);
+        auto chart = std::make_unique<ProfileChart>();
+        chart->setCase(chartCase.results, chartCase.title);
+        const ProfileChart* painter = chart.get();
+        charts.push_back(std::move(chart));
+        sections.push_back(PdfSection{textOf(from, to), QString::fromStdString(cases_[i].record.notesHeadline()),
+                                      [painter](QPainter& p, const QRectF& page) { painter->paintPicture(p, page); }});
+        from = to;
+    }
+    return sections;
+}
+
+// Save as PDF: each case from a new page, followed by its chart; the old file
+// is replaced only by a complete document.
+void TfrmTemplateResults::mnuSaveAsPdfClick() {
+    const std::optional<QString> name =
+        services_.files.saveFileNameFiltered(this, pdfDialogFileName, QStringLiteral("*.pdf"));
+    if (!name) return;
+    pdfDialogFileName = *name;
+    std::vector<std::unique_ptr<ProfileChart>> charts;
+    const std::vector<PdfSection> sections = pdfSections(charts);
+    QByteArray pdf;
+    QString error;
+    const QString date = QDate::currentDate().toString(Qt::ISODate);
+    if (!resultsPdf(sections, printFont(), date, pdf, error) || !replaceFileWith(*name, pdf, error))
+        services_.boxes.error(error);
+}
+
+void TfrmTemplateResults::mnuCopySummaryClick() {
+    if (cases_.empty()) {
+        services_.boxes.information(NoCaseYet);
+        return;
+    }
+    QGuiApplication::clipboard()->setMimeData(summaryMimeData(summarizeCase(cases_.back().record)));
+}
+
+void TfrmTemplateResults::mnuSaveSummaryClick() {
+    if (cases_.empty()) {
+        services_.boxes.information(NoCaseYet);
+        return;
+    }
+    const std::optional<QString> name =
+        services_.files.saveFileNameFiltered(this, summaryDialogFileName, SummaryFileTypes);
+    if (!name) return;
+    summaryDialogFileName = *name;
+    QByteArray bytes;
+    QString error;
+    if (!summaryFileBytes(summarizeCase(cases_.back().record), *name, bytes, error)) {
+        if (error == SummaryExtensionMessage)
+            services_.boxes.warning(error);
+        else
+            services_.boxes.error(error);
+        return;
+    }
+    if (!replaceFileWith(*name, bytes, error)) services_.boxes.error(error);
+}
+
+void TfrmTemplateResults::mnuAboutClick() { services_.boxes.about(aboutText(services_.host)); }
+
+} // namespace kalden
