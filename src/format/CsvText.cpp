@@ -8,8 +8,7 @@ bool looksLikeFormula(std::string_view text) {
 
 void appendCsvCell(std::string& out, std::string_view text) {
     const bool formula = looksLikeFormula(text);
-    const bool quoted = formula || text.find_first_of(",\"\r\n") != std::string_view::npos ||
-                        (!text.empty() && (text.front() == ' ' || text.back() == ' '));
+    const bool quoted = formula || text.find_first_of(",\"\r\n") != std::string_view::npos;
     if (!quoted) {
         out.append(text);
         return;

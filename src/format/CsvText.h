@@ -8,7 +8,7 @@ namespace kalden {
 // The one CSV cell writer of the program, for every text it writes to CSV
 // (batch output, the case list, the case export). A cell is quoted, its
 // quotes doubled, when it holds a comma, a quote, a carriage return or a line
-// feed, or begins or ends with a blank. A text that a spreadsheet would run as
+// feed; blanks at either end are part of the cell and stay as they are. A text that a spreadsheet would run as
 // a formula (one beginning with '=', '+', '-', '@', a tab or a carriage
 // return) gets a leading apostrophe, which spreadsheets show as text, and is
 // quoted as well. Numbers never come here: they are written as they are.

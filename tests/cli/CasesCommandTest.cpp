@@ -117,8 +117,8 @@ TEST_F(CasesCommand, FormulaNotesAreNeutralisedInEveryCsvAndComeBackAsTyped) {
         CaseStore store;
         std::string error;
         ASSERT_TRUE(store.open(db_, CaseStore::Access::ReadWrite, error)) << error;
-        add(store, {"12", "7", "11", "9", "8", "10", "13"}, ConfidenceMethod::Traditional95,
-            {"=1+1", "@SUM(A1)"}, 1775203200);
+        add(store, {"12", "7", "11", "9", "8", "10", "13"}, ConfidenceMethod::Traditional95, {"=1+1", "@SUM(A1)"},
+            1775203200);
     }
     const CliRun list = runReport({"--cases", "list", "--match", "=1", "--format", "csv", "--database", db_});
     EXPECT_EQ(list.out,
@@ -127,9 +127,10 @@ TEST_F(CasesCommand, FormulaNotesAreNeutralisedInEveryCsvAndComeBackAsTyped) {
               "4,2026-04-03 08:00,12,7,11,9,8,10,13,100,\"'=1+1\"\n");
     const std::string csv = (folder_ / "formula.csv").string();
     ASSERT_EQ(runReport({"--cases", "export", "4", "--output", csv, "--database", db_}).status, 0);
-    EXPECT_EQ(readFile(csv), "id,vocabulary,digit_symbol,similarities,block_design,arithmetic,digit_span,"
-                             "matrix_reasoning,ci,basis,bonferroni,criterion,notes\n"
-                             "4,12,7,11,9,8,10,13,traditional95,true,no,5,\"'=1+1\n@SUM(A1)\"\n");
+    EXPECT_EQ(readFile(csv),
+              "id,vocabulary,digit_symbol,similarities,block_design,arithmetic,digit_span,"
+              "matrix_reasoning,ci,basis,bonferroni,criterion,notes\n"
+              "4,12,7,11,9,8,10,13,traditional95,true,no,5,\"'=1+1\n@SUM(A1)\"\n");
     const CliRun batch = runReport({"--batch", csv});
     std::string stored;
     for (const std::string& line : reports_.back()) stored += line + '\n';
