@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <iostream>
 #include <ostream>
 
 #include "cli/BatchPipeline.h"
@@ -145,6 +146,16 @@ int runBatch(const BatchSettings& settings, std::istream& in, std::ostream& out,
     if (settings.output && sameFile(settings.input, *settings.output)) {
         err << "kalden-report: " << escapeControls(*settings.output)
             << " is the batch file itself; writing the results there would destroy the cases\n";
+        return ExitUsage;
+    }
+    // Standard output sent to the batch file (> or >>) would read back what
+    // it writes for ever, or has emptied it already: refused before a row is read.
+    if (!settings.output && &out == &std::cout &&
+        (settings.input == "-" ? descriptorsAreSameFile(StandardInput, StandardOutput)
+                               : descriptorIsFile(StandardOutput, settings.input))) {
+        err << "kalden-report: standard output is the batch file "
+            << (settings.input == "-" ? std::string("on standard input") : escapeControls(settings.input))
+            << " itself; the results would be read back as cases (write them with --output or elsewhere)\n";
         return ExitUsage;
     }
     // A read from a stream tied to another flushes that one: standard input

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <iostream>
 #include <ostream>
 
 #include "cli/ErrorText.h"
@@ -10,6 +11,7 @@
 #include "files/CaseExport.h"
 #include "files/CaseStore.h"
 #include "files/PreviousDataFile.h"
+#include "files/StoreGuard.h"
 #include "files/TextFile.h"
 #include "format/CsvText.h"
 #include "format/JsonText.h"
@@ -24,11 +26,19 @@ bool parseId(const std::string& text, std::int64_t& id) {
     return error == std::errc{} && stop == end && id > 0;
 }
 
+// A day of the calendar as YYYY-MM-DD: 2024-02-29 is one, 2026-02-31 and
+// 2026-13-40 are not.
 bool isDate(const std::string& s) {
     if (s.size() != 10 || s[4] != '-' || s[7] != '-') return false;
     for (const std::size_t i : {0u, 1u, 2u, 3u, 5u, 6u, 8u, 9u})
         if (s[i] < '0' || s[i] > '9') return false;
-    return true;
+    const int year = std::stoi(s.substr(0, 4));
+    const int month = std::stoi(s.substr(5, 2));
+    const int day = std::stoi(s.substr(8, 2));
+    static constexpr int Days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month < 1 || month > 12 || day < 1) return false;
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return day <= Days[month - 1] + (month == 2 && leap ? 1 : 0);
 }
 
 std::string listText(const std::vector<CaseListRow>& rows, BatchFormat format) {
@@ -48,7 +58,7 @@ std::string listText(const std::vector<CaseListRow>& rows, BatchFormat format) {
             for (const std::string& f : r.fieldTexts)
                 out += ' ' + std::string(f.size() < 4 ? 4 - f.size() : 0, ' ') + f;
             std::snprintf(line, sizeof line, "  %4s  ", r.fullScale.c_str());
-            out += line + escapeControls(r.notesHeadline) + '\n';
+            out += line + escapeControls(r.notesHeadline) + '\n'; // nothing stored reaches the terminal raw
         } else if (format == BatchFormat::Csv) {
             out += std::to_string(r.id) + ',' + when;
             for (const std::string& f : r.fieldTexts) out += ',' + csvCell(f);
@@ -68,6 +78,11 @@ int cannotRead(const std::string& path, const std::string& error, std::ostream& 
     return ExitNoInput;
 }
 
+int noSuchCase(std::int64_t id, const std::string& path, std::ostream& err) {
+    err << "kalden-report: there is no case " << id << " in " << escapeControls(path) << '\n';
+    return ExitNoSuchCase;
+}
+
 int write(const std::string& text, const std::optional<std::string>& output, std::ostream& out, std::ostream& err) {
     if (output) {
         std::string error;
@@ -83,6 +98,21 @@ int write(const std::string& text, const std::optional<std::string>& output, std
 
 } // namespace
 
+int refuseCaseStoreTarget(const std::optional<std::string>& output, const std::ostream& out,
+                          const std::optional<std::string>& database, std::ostream& err) {
+    std::vector<std::string> stores{defaultCaseStorePath()};
+    if (database) stores.push_back(*database);
+    for (const std::string& store : stores) {
+        const bool hit = output ? writesCaseStore(*output, store)
+                                : &out == &std::cout && descriptorIsCaseStore(StandardOutput, store);
+        if (!hit) continue;
+        err << "kalden-report: will not write " << (output ? escapeControls(*output) : "standard output") << ": "
+            << escapeControls(caseStoreTargetReason(store)) << '\n';
+        return ExitUsage;
+    }
+    return ExitOk;
+}
+
 std::string casesUsageProblem(const CasesSettings& s) {
     if (s.action != "list" && s.action != "show" && s.action != "export")
         return "--cases must be list, show or export, not '" + s.action + "'";
@@ -91,47 +121,66 @@ std::string casesUsageProblem(const CasesSettings& s) {
         if (!parseId(text, id)) return "a case is named by its number, not '" + text + "'";
     if (s.action == "list" && !s.ids.empty()) return "--cases list takes no case numbers";
     if (s.action == "show" && s.ids.size() != 1) return "--cases show takes one case number";
-    if (s.action != "list" && (!s.since.empty() || !s.match.empty()))
-        return "--since and --match apply to --cases list only";
-    if (!s.since.empty() && !isDate(s.since)) return "--since takes a date as YYYY-MM-DD, not '" + s.since + "'";
+    if (s.action != "list" && (s.since || !s.match.empty())) return "--since and --match apply to --cases list only";
+    if (s.since && !isDate(*s.since))
+        return "--since takes a day of the calendar as YYYY-MM-DD (2026-03-01, say), not '" + *s.since + "'";
     if (s.action != "export" && s.output) return "--output applies to --cases export only";
     return {};
 }
 
+namespace {
+
+// The stored report as it was appended, each line made safe for a terminal.
+int showCase(const CaseStore& store, const std::string& path, std::int64_t id, std::ostream& out, std::ostream& err) {
+    std::optional<StoredCase> found;
+    std::string error;
+    if (!store.get(id, found, error)) return cannotRead(path, error, err);
+    if (!found) return noSuchCase(id, path, err);
+    std::string text;
+    for (const std::string& line : found->record.report) text += escapeControls(line) + '\n';
+    return write(text, std::nullopt, out, err);
+}
+
+// The cases as one snapshot. A case asked for that is not there stops the
+// export before anything is written; one whose report cannot be read is
+// named and left out, and the rest are written.
+int exportCases(const CaseStore& store, const std::string& path, const std::vector<std::int64_t>& ids,
+                const std::optional<std::string>& output, std::ostream& out, std::ostream& err) {
+    CaseSnapshot snapshot;
+    std::string error;
+    if (!store.snapshot(ids, snapshot, error)) return cannotRead(path, error, err);
+    if (!snapshot.missing.empty()) return noSuchCase(snapshot.missing.front(), path, err);
+    for (const UnreadableCase& c : snapshot.unreadable)
+        err << "kalden-report: case " << c.id << " in " << escapeControls(path)
+            << " is left out of the export: " << escapeControls(c.reason) << '\n';
+    const int status = write(casesBatchCsv(snapshot.cases), output, out, err);
+    if (status != ExitOk || snapshot.unreadable.empty()) return status;
+    err << "kalden-report: " << snapshot.unreadable.size() << " of "
+        << snapshot.unreadable.size() + snapshot.cases.size() << " cases could not be exported\n";
+    return ExitNoSuchCase;
+}
+
+} // namespace
+
 int runCases(const CasesSettings& s, std::ostream& out, std::ostream& err) {
+    if (const int refused = refuseCaseStoreTarget(s.output, out, s.database, err); refused != ExitOk) return refused;
+    // The user's own store must be the user's; a backup named with
+    // --database may be anyone's that the user may read.
     const std::string path = s.database ? *s.database : defaultCaseStorePath();
+    const StoreOwner owner = s.database ? StoreOwner::Anyone : StoreOwner::User;
     CaseStore store;
     std::string error;
-    if (!store.open(path, CaseStore::Access::ReadOnly, error)) return cannotRead(path, error, err);
+    if (!store.open(path, CaseStore::Access::ReadOnly, error, owner)) return cannotRead(path, error, err);
 
     if (s.action == "list") {
         std::vector<CaseListRow> rows;
-        if (!store.list(CaseQuery{s.since, s.match}, rows, error)) return cannotRead(path, error, err);
+        if (!store.list(CaseQuery{s.since.value_or(""), s.match}, rows, error)) return cannotRead(path, error, err);
         return write(listText(rows, s.format), std::nullopt, out, err);
     }
     std::vector<std::int64_t> ids;
     for (const std::string& text : s.ids) parseId(text, ids.emplace_back());
-    if (ids.empty()) { // export every case, oldest first
-        std::vector<CaseListRow> rows;
-        if (!store.list({}, rows, error)) return cannotRead(path, error, err);
-        for (auto r = rows.rbegin(); r != rows.rend(); ++r) ids.push_back(r->id);
-    }
-    std::vector<StoredCase> cases;
-    for (const std::int64_t id : ids) {
-        std::optional<StoredCase> found;
-        if (!store.get(id, found, error)) return cannotRead(path, error, err);
-        if (!found) {
-            err << "kalden-report: there is no case " << id << " in " << escapeControls(path) << '\n';
-            return ExitNoSuchCase;
-        }
-        cases.push_back(std::move(*found));
-    }
-    if (s.action == "show") {
-        std::string text;
-        for (const std::string& line : cases.front().record.report) text += line + '\n';
-        return write(text, std::nullopt, out, err);
-    }
-    return write(casesBatchCsv(cases), s.output, out, err);
+    if (s.action == "show") return showCase(store, path, ids.front(), out, err);
+    return exportCases(store, path, ids, s.output, out, err);
 }
 
 } // namespace kalden::cli

@@ -232,7 +232,7 @@ private:
     bool checkCombination() {
         if (a_.help) return true;
         if (a_.cases) return checkCases();
-        if (!caseSettings_.since.empty() || !caseSettings_.match.empty() || caseSettings_.database)
+        if (caseSettings_.since || !caseSettings_.match.empty() || caseSettings_.database)
             return fail("--since, --match and --database apply to --cases only");
         if (a_.batch) {
             if (!a_.fieldTexts.empty())
@@ -285,6 +285,7 @@ int run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
         return ExitOk;
     }
     if (a->cases) return runCases(*a->cases, out, err);
+    if (const int refused = refuseCaseStoreTarget(a->output, out, std::nullopt, err); refused != ExitOk) return refused;
     if (a->batch) {
         const unsigned jobs = a->jobs.value_or(availableProcessors());
         return runBatch(BatchSettings{*a->batch, a->format, {a->options, a->notes}, a->output, jobs}, in, out, err);

@@ -6,11 +6,12 @@
 
 namespace kalden::cli {
 
-// A text from the input (a file name, an id, a field) as kalden-report shows
-// it on standard error: control characters and DEL are written as \xNN, so
-// that nothing the input holds can move the cursor, retitle the terminal or
-// forge a line. A line feed stays when `keepLineFeeds` (the message's own
-// line breaks).
+// A text from the input or the store (a file name, an id, a field, a note)
+// as kalden-report shows it on a terminal: controls, bidirectional overrides
+// and bytes that are not UTF-8 written as escapes (visibleText), so that
+// nothing the text holds can move the cursor, retitle the terminal, turn the
+// line around or forge a line. A line feed stays when `keepLineFeeds` (the
+// message's own line breaks).
 std::string escapeControls(std::string_view text, bool keepLineFeeds = false);
 
 // A message of the core (its line breaks carriage returns, as the warning box

@@ -16,7 +16,7 @@ std::optional<CaseStore> CaseRecords::open(std::string& error) const {
         return std::nullopt;
     }
     CaseStore store;
-    if (!store.open(path_, CaseStore::Access::ReadWrite, error)) return std::nullopt;
+    if (!store.open(path_, CaseStore::Access::ReadWrite, error, StoreOwner::User)) return std::nullopt;
     return store;
 }
 

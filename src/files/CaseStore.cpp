@@ -5,82 +5,14 @@
 #include <cstring>
 #include <utility>
 
-#ifndef _WIN32
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
-
 #include <sqlite3.h>
-#include <zlib.h>
-
+#include "files/CaseColumns.h"
 #include "files/ReportDictionary.h"
+#include "files/StoreFile.h"
 #include "format/NumberFormat.h"
 #include "scoring/ScoringEngine.h"
 
 namespace kalden {
-
-namespace {
-
-// ---- Packing the report --------------------------------------------------------
-
-const Bytef* dictionaryBytes() { return reinterpret_cast<const Bytef*>(ReportDictionary); }
-uInt dictionarySize() { return static_cast<uInt>(sizeof ReportDictionary - 1); }
-
-std::string joinLines(const ReportLines& lines) {
-    std::string text;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (i > 0) text += '\n';
-        text += lines[i];
-    }
-    return text;
-}
-
-} // namespace
-
-std::string packReport(const ReportLines& lines) {
-    const std::string text = joinLines(lines);
-    z_stream z{};
-    deflateInit(&z, Z_BEST_COMPRESSION);
-    deflateSetDictionary(&z, dictionaryBytes(), dictionarySize());
-    std::string packed(deflateBound(&z, static_cast<uLong>(text.size())), '\0');
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
-    z.avail_in = static_cast<uInt>(text.size());
-    z.next_out = reinterpret_cast<Bytef*>(packed.data());
-    z.avail_out = static_cast<uInt>(packed.size());
-    deflate(&z, Z_FINISH);
-    packed.resize(z.total_out);
-    deflateEnd(&z);
-    return packed;
-}
-
-bool unpackReport(const std::string& packed, ReportLines& lines) {
-    z_stream z{};
-    if (inflateInit(&z) != Z_OK) return false;
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(packed.data()));
-    z.avail_in = static_cast<uInt>(packed.size());
-    std::string text;
-    char chunk[16384];
-    int status = Z_OK;
-    while (status == Z_OK || status == Z_NEED_DICT) {
-        z.next_out = reinterpret_cast<Bytef*>(chunk);
-        z.avail_out = sizeof chunk;
-        status = inflate(&z, Z_NO_FLUSH);
-        if (status == Z_NEED_DICT) status = inflateSetDictionary(&z, dictionaryBytes(), dictionarySize());
-        text.append(chunk, sizeof chunk - z.avail_out);
-        if (status == Z_BUF_ERROR && z.avail_in > 0) status = Z_OK; // the output chunk was full
-    }
-    inflateEnd(&z);
-    if (status != Z_STREAM_END) return false;
-    lines.clear();
-    std::size_t start = 0;
-    for (std::size_t end = text.find('\n'); end != std::string::npos; end = text.find('\n', start)) {
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    lines.push_back(text.substr(start));
-    return true;
-}
 
 namespace {
 
@@ -166,138 +98,70 @@ const char* const Migrations[CaseStoreSchemaVersion] = {
     "CREATE INDEX cases_by_time ON cases (computed_utc);",
 };
 
-// ---- The report's context as text ------------------------------------------------
-
-std::string notesText(const std::vector<std::string>& notes) {
-    std::string text;
-    for (const std::string& line : notes) text += line + '\n';
-    return text;
-}
-
-std::vector<std::string> splitTerminated(const std::string& text, char end) {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    for (std::size_t at = text.find(end); at != std::string::npos; at = text.find(end, start)) {
-        parts.push_back(text.substr(start, at - start));
-        start = at + 1;
-    }
-    if (start < text.size()) parts.push_back(text.substr(start));
-    return parts;
-}
-
-std::string gridText(const ReportContext& c) {
-    if (!c.useDataGrid) return {};
-    std::string text =
-        std::to_string(c.gridColumns) + '\t' + std::to_string(c.gridRows) + '\t' + c.gridColumnsTitle + '\n';
-    for (const std::vector<std::string>& row : c.gridCells) {
-        for (std::size_t i = 0; i < row.size(); ++i) text += (i > 0 ? "\t" : "") + row[i];
-        text += '\n';
-    }
-    return text;
-}
-
-void readGrid(const std::string& text, ReportContext& c) {
-    std::vector<std::string> rows = splitTerminated(text, '\n');
-    if (rows.empty()) return;
-    c.useDataGrid = true;
-    const std::vector<std::string> shape = splitTerminated(rows.front() + '\t', '\t');
-    if (shape.size() >= 3) {
-        c.gridColumns = std::atoi(shape[0].c_str());
-        c.gridRows = std::atoi(shape[1].c_str());
-        c.gridColumnsTitle = shape[2];
-    }
-    for (std::size_t r = 1; r < rows.size(); ++r) {
-        std::vector<std::string> cells;
-        std::size_t start = 0;
-        for (std::size_t at = rows[r].find('\t'); at != std::string::npos; at = rows[r].find('\t', start)) {
-            cells.push_back(rows[r].substr(start, at - start));
-            start = at + 1;
-        }
-        cells.push_back(rows[r].substr(start));
-        c.gridCells.push_back(std::move(cells));
-    }
-}
-
-// "1 3 v v v ...": whether the matrix is echoed, its order, then every
-// value of the stored square, exactly (%.17g).
-std::string matrixText(const ReportContext& c) {
-    if (!c.useCorrelationMatrix && c.matrixSize == 0) return {};
-    std::string text = std::string(c.useCorrelationMatrix ? "1 " : "0 ") + std::to_string(c.matrixSize);
-    char number[32];
-    for (const double v : c.storedMatrix) {
-        std::snprintf(number, sizeof number, " %.17g", v);
-        text += number;
-    }
-    return text;
-}
-
-void readMatrix(const std::string& text, ReportContext& c) {
-    if (text.empty()) return;
-    const char* p = text.c_str();
-    char* end = nullptr;
-    c.useCorrelationMatrix = std::strtol(p, &end, 10) != 0;
-    c.matrixSize = static_cast<int>(std::strtol(end, &end, 10));
-    for (double& v : c.storedMatrix) v = std::strtod(end, &end);
-}
-
-#ifndef _WIN32
-// The file is made 0600 before SQLite opens it (its journal files take the
-// same mode); an existing one that others may read is tightened.
-bool preparePrivateFile(const std::string& path, std::string& error) {
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        error = std::strerror(errno);
-        return false;
-    }
-    struct stat st {};
-    bool ok = ::fstat(fd, &st) == 0;
-    if (ok && !S_ISREG(st.st_mode)) {
-        error = "not a regular file";
-        ok = false;
-    } else if (ok && (st.st_mode & 077) != 0 && ::fchmod(fd, 0600) != 0) {
-        error = std::strerror(errno);
-        ok = false;
-    }
-    ::close(fd);
-    return ok;
-}
-#endif
-
 } // namespace
 
 // ---- The store ---------------------------------------------------------------------
 
-CaseStore::~CaseStore() { sqlite3_close(db_); }
+CaseStore::~CaseStore() { close(); }
 
-CaseStore::CaseStore(CaseStore&& other) noexcept : db_(std::exchange(other.db_, nullptr)) {}
+CaseStore::CaseStore(CaseStore&& other) noexcept
+    : db_(std::exchange(other.db_, nullptr)), snapshotLock_(std::move(other.snapshotLock_)) {}
 
 CaseStore& CaseStore::operator=(CaseStore&& other) noexcept {
     if (this != &other) {
-        sqlite3_close(db_);
+        close();
         db_ = std::exchange(other.db_, nullptr);
+        snapshotLock_ = std::move(other.snapshotLock_);
     }
     return *this;
 }
 
-bool CaseStore::open(const std::string& path, Access access, std::string& error) {
+// The connection goes first: the snapshot's lock must outlive every read.
+void CaseStore::close() {
     sqlite3_close(db_);
     db_ = nullptr;
+    snapshotLock_.reset();
+}
+
+// Reading writes nothing. Where a log or index stands beside the store, a
+// writer may be at work, and the store is read through them as SQLite reads
+// it; otherwise the file itself holds every committed case, and it is read
+// as an immutable snapshot, which creates no file beside it (so that a backup
+// in a read-only folder or on a read-only medium, or another user's store,
+// can be read), with a lock that keeps writers from changing it meanwhile.
+std::string CaseStore::readingName(const std::string& path, std::string& error) {
+    if (storeHasJournalFiles(path)) return sqliteUri(path, "mode=ro");
+    auto lock = std::make_unique<StoreReadLock>(path);
+    if (!lock->held()) {
+        error = "another program is writing the case records just now; try again in a moment";
+        return {};
+    }
+    snapshotLock_ = std::move(lock);
+    return sqliteUri(path, "immutable=1");
+}
+
+bool CaseStore::open(const std::string& path, Access access, std::string& error, StoreOwner owner) {
+    close();
+    if (!checkStoreFile(path, access == Access::ReadOnly, owner, error)) return false;
 #ifndef _WIN32
     if (access == Access::ReadWrite && !preparePrivateFile(path, error)) return false;
 #endif
-    const int flags =
-        (access == Access::ReadWrite ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE : SQLITE_OPEN_READONLY) |
-        SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_FULLMUTEX;
+    std::string name = path;
+    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_FULLMUTEX;
+    if (access == Access::ReadOnly) {
+        name = readingName(path, error);
+        if (name.empty()) return false;
+        flags = SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_FULLMUTEX;
+    }
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(path.c_str(), &db, flags, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(name.c_str(), &db, flags, nullptr) != SQLITE_OK) {
         error = db ? sqlite3_errmsg(db) : "out of memory";
         sqlite3_close(db);
         return false;
     }
     db_ = db;
     if (configure(access, error)) return true;
-    sqlite3_close(db_);
-    db_ = nullptr;
+    close();
     return false;
 }
 
@@ -397,20 +261,19 @@ bool CaseStore::list(const CaseQuery& query, std::vector<CaseListRow>& rows, std
     return status == SQLITE_DONE || fail(db_, error);
 }
 
-bool CaseStore::get(std::int64_t id, std::optional<StoredCase>& found, std::string& error) const {
-    found.reset();
-    Statement s(db_,
-                "SELECT computed_utc, utc_offset_minutes, version,"
-                " field1, field2, field3, field4, field5, field6, field7,"
-                " score1, score2, score3, score4, score5, score6, score7,"
-                " confidence_method, difference_basis, sequential_bonferroni, abnormality_criterion,"
-                " notes, notes_label, grid, matrix, report, report_dictionary FROM cases WHERE id = ?1");
-    if (!s.ok()) return fail(db_, error);
-    s.bind(1, id);
-    const int status = s.step();
-    if (status == SQLITE_DONE) return true;
-    if (status != SQLITE_ROW) return fail(db_, error);
-    StoredCase c;
+namespace {
+
+const char* const SelectCase =
+    "SELECT computed_utc, utc_offset_minutes, version,"
+    " field1, field2, field3, field4, field5, field6, field7,"
+    " score1, score2, score3, score4, score5, score6, score7,"
+    " confidence_method, difference_basis, sequential_bonferroni, abnormality_criterion,"
+    " notes, notes_label, grid, matrix, report, report_dictionary FROM cases WHERE id = ?1";
+
+// The case in the statement's current row, whole: its results computed again
+// from the stored input. False with the reason when its report cannot be
+// unpacked.
+bool readCaseRow(const Statement& s, std::int64_t id, StoredCase& c, std::string& reason) {
     c.id = id;
     CaseRecord& r = c.record;
     r.computedUtc = s.integer(0);
@@ -428,13 +291,75 @@ bool CaseStore::get(std::int64_t id, std::optional<StoredCase>& found, std::stri
     r.context.notesLabel = s.text(22);
     readGrid(s.text(23), r.context);
     readMatrix(s.text(24), r.context);
-    if (s.integer(26) != ReportDictionaryNumber || !unpackReport(s.text(25), r.report)) {
-        error = "the report of case " + std::to_string(id) + " cannot be unpacked";
+    if (s.integer(26) != ReportDictionaryNumber) {
+        reason = "its report was packed with dictionary " + std::to_string(s.integer(26)) +
+                 ", which this version does not know";
+        return false;
+    }
+    if (!unpackReport(s.text(25), r.report)) {
+        reason = "its report cannot be unpacked";
         return false;
     }
     r.results = computeAll(r.input);
+    return true;
+}
+
+} // namespace
+
+bool CaseStore::get(std::int64_t id, std::optional<StoredCase>& found, std::string& error) const {
+    found.reset();
+    Statement s(db_, SelectCase);
+    if (!s.ok()) return fail(db_, error);
+    s.bind(1, id);
+    const int status = s.step();
+    if (status == SQLITE_DONE) return true;
+    if (status != SQLITE_ROW) return fail(db_, error);
+    StoredCase c;
+    std::string reason;
+    if (!readCaseRow(s, id, c, reason)) {
+        error = "case " + std::to_string(id) + ": " + reason;
+        return false;
+    }
     found = std::move(c);
     return true;
+}
+
+// One read transaction: the cases listed are the cases read, whatever
+// another program deletes meanwhile.
+bool CaseStore::snapshot(const std::vector<std::int64_t>& ids, CaseSnapshot& out, std::string& error) const {
+    out = {};
+    if (!exec(db_, "BEGIN", error)) return false;
+    const auto finish = [this](bool ok) {
+        sqlite3_exec(db_, ok ? "COMMIT" : "ROLLBACK", nullptr, nullptr, nullptr);
+        return ok;
+    };
+    std::vector<std::int64_t> wanted = ids;
+    if (wanted.empty()) {
+        Statement all(db_, "SELECT id FROM cases ORDER BY computed_utc, id");
+        int status = SQLITE_ROW;
+        while ((status = all.step()) == SQLITE_ROW) wanted.push_back(all.integer(0));
+        if (status != SQLITE_DONE) return finish(fail(db_, error));
+    }
+    Statement s(db_, SelectCase);
+    if (!s.ok()) return finish(fail(db_, error));
+    for (const std::int64_t id : wanted) {
+        s.bind(1, id);
+        const int status = s.step();
+        if (status == SQLITE_DONE) {
+            out.missing.push_back(id);
+        } else if (status != SQLITE_ROW) {
+            return finish(fail(db_, error));
+        } else {
+            StoredCase c;
+            std::string reason;
+            if (readCaseRow(s, id, c, reason))
+                out.cases.push_back(std::move(c));
+            else
+                out.unreadable.push_back({id, reason});
+        }
+        s.reset();
+    }
+    return finish(true);
 }
 
 bool CaseStore::remove(const std::vector<std::int64_t>& ids, std::string& error) {

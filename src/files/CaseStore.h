@@ -2,10 +2,12 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "files/StoreFile.h"
 #include "report/CaseRecord.h"
 
 struct sqlite3;
@@ -51,6 +53,19 @@ struct CaseQuery {
     std::string match;
 };
 
+// Cases read together in one read transaction: those found whole, the
+// numbers asked for that are not there, and those whose report cannot be
+// read, each with the reason.
+struct UnreadableCase {
+    std::int64_t id = 0;
+    std::string reason;
+};
+struct CaseSnapshot {
+    std::vector<StoredCase> cases;
+    std::vector<std::int64_t> missing;
+    std::vector<UnreadableCase> unreadable;
+};
+
 class CaseStore {
 public:
     enum class Access { ReadOnly, ReadWrite };
@@ -62,10 +77,12 @@ public:
     CaseStore(const CaseStore&) = delete;
     CaseStore& operator=(const CaseStore&) = delete;
 
-    // Opens the database at `path`. ReadWrite creates it (mode 0600) when
-    // missing and migrates an older schema; ReadOnly never writes and fails
-    // on a missing file. False with SQLite's or the system's message.
-    bool open(const std::string& path, Access access, std::string& error);
+    // Opens the database at `path`, which must be a regular file (of the
+    // user's own where `owner` says so). ReadWrite creates it (mode 0600)
+    // when missing and migrates an older schema; ReadOnly writes nothing,
+    // creates no file beside it and fails on a missing file. False with the
+    // reason: what stood there, SQLite's message or the system's.
+    bool open(const std::string& path, Access access, std::string& error, StoreOwner owner = StoreOwner::Anyone);
     bool isOpen() const { return db_ != nullptr; }
 
     // Adds one case; its number in `id`.
@@ -76,19 +93,21 @@ public:
     bool list(const CaseQuery& query, std::vector<CaseListRow>& rows, std::string& error) const;
     // Nothing (and no error) when there is no case `id`.
     bool get(std::int64_t id, std::optional<StoredCase>& found, std::string& error) const;
+    // The cases `ids` (every case, oldest first, when empty), as they all
+    // stood at one moment.
+    bool snapshot(const std::vector<std::int64_t>& ids, CaseSnapshot& out, std::string& error) const;
     bool remove(const std::vector<std::int64_t>& ids, std::string& error);
     bool removeAll(std::string& error);
     bool count(std::int64_t& n, std::string& error) const;
 
 private:
+    void close();
+    std::string readingName(const std::string& path, std::string& error);
     bool configure(Access access, std::string& error);
     bool migrate(std::string& error);
 
     sqlite3* db_ = nullptr;
+    std::unique_ptr<StoreReadLock> snapshotLock_; // while read as an immutable snapshot
 };
-
-// The report's lines packed as the store keeps them, and back.
-std::string packReport(const ReportLines& lines);
-bool unpackReport(const std::string& packed, ReportLines& lines);
 
 } // namespace kalden

@@ -1,5 +1,6 @@
 #include "files/PrivateFolder.h"
 
+#include "files/StoreFile.h"
 #include "files/Utf8Path.h"
 
 #include <sys/stat.h>
@@ -103,9 +104,10 @@ PrivateFolder::Outcome PrivateFolder::open(const std::string& path, bool create,
     if (fd_ < 0) return refuse(error, std::strerror(openCode));
     // What was opened is checked, not what the name showed a moment before.
     if (::fstat(fd_, &st) != 0 || st.st_uid != ::geteuid()) {
+        const unsigned owner = st.st_uid;
         ::close(fd_);
         fd_ = -1;
-        return refuse(error, path + " belongs to another user");
+        return refuse(error, path + " " + ownerText(owner) + ", not to you");
     }
     if ((st.st_mode & 077) != 0 && ::fchmod(fd_, 0700) != 0) {
         const int chmodCode = errno;

@@ -119,6 +119,17 @@ bool readWholeFile(const std::string& path, std::string& content, std::string& e
 // (links followed); "-" stands for standard input.
 bool sameFile(const std::string& a, const std::string& b);
 
+// The descriptors of standard input and standard output.
+inline constexpr int StandardInput = 0;
+inline constexpr int StandardOutput = 1;
+
+// True when the open descriptor `fd` (standard output, say) is the existing
+// regular file at `path`, links followed.
+bool descriptorIsFile(int fd, const std::string& path);
+// True when two open descriptors are one regular file (standard input and
+// standard output both redirected to it).
+bool descriptorsAreSameFile(int a, int b);
+
 // The system's description of one of its error codes: strerror's text for an
 // errno value; on Windows the text of a GetLastError code.
 std::string systemErrorText(int code);

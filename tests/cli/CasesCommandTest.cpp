@@ -148,7 +148,7 @@ TEST_F(CasesCommand, ProblemsGiveTheirStatusAndNeverWrite) {
         {{"--cases", "show", "9", "--database", db_}, 65, "kalden-report: there is no case 9 in " + db_ + "\n"},
         {{"--cases", "list", "--database", missing},
          66,
-         "kalden-report: cannot read the case records in " + missing + ": unable to open database file\n"},
+         "kalden-report: cannot read the case records in " + missing + ": no case has been recorded there yet\n"},
         {{"--cases", "remove", "--database", db_},
          64,
          "kalden-report: --cases must be list, show or export, not "
@@ -159,7 +159,7 @@ TEST_F(CasesCommand, ProblemsGiveTheirStatusAndNeverWrite) {
          "kalden-report: a case is named by its number, not 'x1'\n\n"},
         {{"--cases", "list", "--since", "March", "--database", db_},
          64,
-         "kalden-report: --since takes a date as YYYY-MM-DD, not 'March'\n\n"},
+         "kalden-report: --since takes a day of the calendar as YYYY-MM-DD (2026-03-01, say), not 'March'\n\n"},
         {{"--since", "2026-01-01", "1", "2", "3", "4", "5", "6", "7"},
          64,
          "kalden-report: --since, --match and --database apply to --cases only\n\n"},

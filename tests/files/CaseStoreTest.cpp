@@ -16,6 +16,7 @@
 #include <csignal>
 #endif
 
+#include "files/CaseColumns.h"
 #include "files/CaseStore.h"
 #include "format/NumberFormat.h"
 #include "report/ScoreCase.h"
@@ -168,7 +169,7 @@ TEST_F(CaseStoreTest, TheFileIsTheUsersAloneAndTheSchemaVersioned) {
 }
 
 TEST_F(CaseStoreTest, DamagedMissingAndLockedDatabasesAreNamedNotOverwritten) {
-    EXPECT_EQ(openError(CaseStore::Access::ReadOnly), "unable to open database file");
+    EXPECT_EQ(openError(CaseStore::Access::ReadOnly), "no case has been recorded there yet");
     EXPECT_FALSE(fs::exists(path_)); // reading never creates it
 
     const std::string garbage(8192, 'x');

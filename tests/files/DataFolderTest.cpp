@@ -90,7 +90,8 @@ TEST_F(DataFolder, AnotherUsersFolderIsRefused) {
 
     std::string error;
     EXPECT_FALSE(save(error));
-    EXPECT_EQ(error, where_.userFolder + " belongs to another user");
+    EXPECT_EQ(error, where_.userFolder + " belongs to user nobody (uid " + std::to_string(unprivilegedUser().uid) +
+                         "), not to you");
     EXPECT_FALSE(fs::exists(where_.userFile));
 }
 

@@ -5,6 +5,7 @@
 
 #include "format/CsvText.h"
 #include "format/JsonText.h"
+#include "format/VisibleText.h"
 
 #ifdef KALDEN_HAVE_NLOHMANN_JSON
 #include <nlohmann/json.hpp>
@@ -85,6 +86,24 @@ TEST(JsonString, BytesThatAreNotUtf8BecomeReplacementCharacters) {
     };
     for (const auto& [text, body] : cases)
         EXPECT_EQ(jsonString(text), "\"" + body + "\"") << testing::PrintToString(text);
+}
+
+// Nothing in a stored text can drive a terminal or break a table's line.
+TEST(VisibleText, ControlsOverridesAndStrayBytesBecomeEscapes) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"plain caf\xC3\xA9 \xE2\x82\xAC", "plain caf\xC3\xA9 \xE2\x82\xAC"},
+        {"\x1b]0;title\x07\x1b[2J", "\\x1b]0;title\\x07\\x1b[2J"},
+        {"tab\there\r\n", "tab\\x09here\\x0d\\x0a"},
+        {"del\x7f", "del\\x7f"},
+        {"\xC2\x85\xC2\x9B\xC2\xA0", "\\u0085\\u009b\xC2\xA0"}, // C1 controls; a no-break space stays
+        {"\xE2\x80\xAE\xE2\x80\xAA\xE2\x81\xA6\xE2\x81\xA9", "\\u202e\\u202a\\u2066\\u2069"},
+        {"\xE2\x80\xA8\xE2\x80\xA9\xE2\x80\x8E\xD8\x9C", "\\u2028\\u2029\\u200e\\u061c"},
+        {"\x9b"
+         "1m \xC3",
+         "\\x9b1m \\xc3"}, // not UTF-8: a raw C1 byte, a cut sequence
+    };
+    for (const auto& [text, shown] : cases) EXPECT_EQ(visibleText(text), shown) << testing::PrintToString(text);
+    EXPECT_EQ(visibleText("two\nlines", true), "two\nlines");
 }
 
 #ifdef KALDEN_HAVE_NLOHMANN_JSON

@@ -228,6 +228,35 @@ private slots:
 #endif
     }
 
+    // No save of the windows may write the case store, by any of its names
+    // (the summary, the chart and the export take only their own extensions);
+    // notes that hold controls show them as escapes in the table.
+    void savesNeverReachTheStoreAndControlsShowAsEscapes() {
+        QTemporaryDir dir;
+        Program p;
+        p.start(exeIn(dir));
+        compute(p, {{"12", "7", "11", "9", "8", "10", "13"}, 0, 0, 0, "\x1b[2Jcleared\u202Eabc"});
+        const QByteArray before = QByteArray::fromStdString(readBytes(storeIn(dir)));
+        QFile::link(storeIn(dir), dir.filePath("link.sqlite"));
+        const QString reason =
+            "it is the case records' database " + storeIn(dir) + " or one of its files, which must not be overwritten";
+        const QStringList names = {storeIn(dir), dir.filePath("link.sqlite"), storeIn(dir) + "-wal",
+                                   dir.filePath("share/kalden/../kalden/cases.sqlite-journal")};
+        for (const QString& name : names) {
+            p.boxes.events.clear();
+            p.files.saveAnswers = {name, name};
+            p.results->cmdSaveOutputClick();
+            p.results->mnuSaveAsPdfClick();
+            QCOMPARE(p.boxes.errors(), (QStringList{"Could not save the results to " + name + ": " + reason,
+                                                    QDir::toNativeSeparators(name) + "\r" + reason}));
+        }
+        QCOMPARE(QByteArray::fromStdString(readBytes(storeIn(dir))), before);
+        QVERIFY(!QFile::exists(storeIn(dir) + "-wal") && !QFile::exists(storeIn(dir) + "-journal"));
+
+        TfrmCases* w = openCases(p);
+        QCOMPARE(column(*w, CaseTableModel::Notes), QStringList{"\\x1b[2Jcleared\\u202eabc"});
+    }
+
     void aDamagedStoreIsNamedAndTheReportStillAppears() {
         QTemporaryDir dir;
         QDir().mkpath(dir.filePath("share/kalden"));

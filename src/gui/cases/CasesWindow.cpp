@@ -18,6 +18,7 @@
 
 #include "files/CaseExport.h"
 #include "files/TextFile.h"
+#include "format/VisibleText.h"
 #include "gui/platform/WindowHelpers.h"
 #include "gui/report/PdfExport.h"
 #include "gui/report/ProfileChartWindow.h"
@@ -47,7 +48,7 @@ void CaseTableModel::setRows(std::vector<CaseListRow> rows) {
     notes_.reserve(rows_.size());
     for (const CaseListRow& r : rows_) {
         times_.push_back(fromUtf8(localTimeText(r.computedUtc, r.utcOffsetMinutes)));
-        notes_.push_back(fromUtf8(r.notesHeadline));
+        notes_.push_back(fromUtf8(visibleText(r.notesHeadline))); // a control shows as an escape, never a break
     }
     endResetModel();
 }
@@ -349,7 +350,7 @@ void TfrmCases::cmdExportClick() {
             "or .pdf."));
         return;
     }
-    if (!replaceFileWith(*name, bytes, error)) services_.boxes.error(error);
+    if (!replaceFileWith(services_.host, *name, bytes, error)) services_.boxes.error(error);
 }
 
 void TfrmCases::cmdDeleteClick() {

@@ -15,6 +15,7 @@
 
 #include "files/DataHome.h"
 #include "gui/platform/PrintLayout.h"
+#include "gui/platform/WindowHelpers.h"
 
 namespace kalden {
 
@@ -182,13 +183,7 @@ QString QtProgramHost::executablePath() const { return QCoreApplication::applica
 // Where every KALDEN program finds it (files/DataHome): both programs keep
 // their files in the one "kalden" folder whatever their names, and
 // kalden-report reads the same store.
-QString QtProgramHost::dataHome() const {
-#ifdef Q_OS_WIN
-    return QString::fromStdString(userDataHome());
-#else
-    return QFile::decodeName(userDataHome().c_str());
-#endif
-}
+QString QtProgramHost::dataHome() const { return qtPath(userDataHome()); }
 
 namespace {
 

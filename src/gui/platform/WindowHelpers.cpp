@@ -9,7 +9,9 @@
 #include <QScreen>
 #include <QWidget>
 
+#include "files/CaseExport.h"
 #include "files/PreviousDataFile.h"
+#include "files/StoreGuard.h"
 #include "gui/platform/Services.h"
 #include "worksheet/ProgramConfig.h"
 
@@ -84,6 +86,23 @@ std::string corePath(const QString& path) {
 #else
     return QFile::encodeName(path).toStdString();
 #endif
+}
+
+QString qtPath(const std::string& path) {
+#ifdef Q_OS_WIN
+    return QString::fromStdString(path);
+#else
+    return QFile::decodeName(path.c_str());
+#endif
+}
+
+QString caseStoreClash(const ProgramHost& host, const QString& fileName) {
+    const std::string home = corePath(host.dataHome());
+    for (const std::string& storeName : {TemplateConfig{}.caseStoreFileName, templateDemoConfig().caseStoreFileName}) {
+        const std::string store = caseStorePath(home, storeName);
+        if (writesCaseStore(corePath(fileName), store)) return qtPath(caseStoreTargetReason(store));
+    }
+    return {};
 }
 
 } // namespace kalden

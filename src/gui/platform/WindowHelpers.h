@@ -27,6 +27,8 @@ QString systemReason(const std::string& error);
 // A file name as the core takes it: UTF-8 on Windows, whose core calls are
 // the wide ones; the file system's own bytes elsewhere.
 std::string corePath(const QString& path);
+// And back: a file name (or a text holding one) from the core.
+QString qtPath(const std::string& path);
 
 // Enter or Return on a focused push button of `window` presses it, as Space
 // does. The buttons stay non-default, so Enter in a dialog's fields keeps
@@ -40,6 +42,11 @@ QString programVersion();
 // the licence and the user's data folder (under `host`'s data home).
 class ProgramHost;
 QString aboutText(const ProgramHost& host);
+
+// Why a file the user chose to save may not be written: it is one of the
+// case stores in the user's data folder (the program's or the template
+// demo's) or one of their files, by any name. Empty when it may be written.
+QString caseStoreClash(const ProgramHost& host, const QString& fileName);
 
 // Moves `window` so that its centre is the centre of the screen's available
 // area; nothing happens without a screen.

@@ -159,7 +159,11 @@ bool picturePdf(const PagePainter& paint, QByteArray& pdf, QString& error) {
         pdf, error);
 }
 
-bool replaceFileWith(const QString& path, const QByteArray& bytes, QString& error) {
+bool replaceFileWith(const ProgramHost& host, const QString& path, const QByteArray& bytes, QString& error) {
+    if (const QString clash = caseStoreClash(host, path); !clash.isEmpty()) {
+        error = QDir::toNativeSeparators(path) + u'\r' + clash;
+        return false;
+    }
     std::string reason;
     if (writeFileReplacing(corePath(path), bytes.toStdString(), reason)) return true;
     error = QDir::toNativeSeparators(path) + u'\r' + QString::fromLocal8Bit(reason.c_str());

@@ -43,8 +43,10 @@ bool resultsPdf(const std::vector<PdfSection>& sections, const QFont& font, cons
 bool picturePdf(const PagePainter& paint, QByteArray& pdf, QString& error);
 
 // Replaces the file at `path` with `bytes` only once they are completely
-// written (the old file survives any failure). On failure `error` names the
-// file and gives the system's description of what went wrong.
-bool replaceFileWith(const QString& path, const QByteArray& bytes, QString& error);
+// written (the old file survives any failure); a case store of the user's
+// (caseStoreClash) is never written. On failure `error` names the file and
+// gives the reason.
+class ProgramHost;
+bool replaceFileWith(const ProgramHost& host, const QString& path, const QByteArray& bytes, QString& error);
 
 } // namespace kalden

@@ -162,7 +162,7 @@ void TfrmProfileChart::cmdSaveChartClick() {
             services_.boxes.error(error);
         return;
     }
-    if (!replaceFileWith(*name, bytes, error)) services_.boxes.error(error);
+    if (!replaceFileWith(services_.host, *name, bytes, error)) services_.boxes.error(error);
 }
 
 void TfrmProfileChart::cmdPrintChartClick() {

@@ -270,6 +270,10 @@ void TfrmTemplateResults::cmdSaveOutputClick() {
     // The core takes file names as UTF-8 everywhere (on Windows, too, where
     // the local 8-bit encoding is the ANSI code page).
     const std::string path = corePath(*name);
+    if (const QString clash = caseStoreClash(services_.host, *name); !clash.isEmpty()) {
+        services_.boxes.error(systemReason(fileErrorMessage(FileAction::SaveResults, path, corePath(clash))));
+        return;
+    }
     if (!writeFileReplacing(path, joinCrLf(reportLines()), error))
         services_.boxes.error(systemReason(fileErrorMessage(FileAction::SaveResults, path, error)));
 }

@@ -115,7 +115,7 @@ void TfrmTemplateResults::mnuSaveAsPdfClick() {
     QByteArray pdf;
     QString error;
     const QString date = QDate::currentDate().toString(Qt::ISODate);
-    if (!resultsPdf(sections, printFont(), date, pdf, error) || !replaceFileWith(*name, pdf, error))
+    if (!resultsPdf(sections, printFont(), date, pdf, error) || !replaceFileWith(services_.host, *name, pdf, error))
         services_.boxes.error(error);
 }
 
@@ -145,7 +145,7 @@ void TfrmTemplateResults::mnuSaveSummaryClick() {
             services_.boxes.error(error);
         return;
     }
-    if (!replaceFileWith(*name, bytes, error)) services_.boxes.error(error);
+    if (!replaceFileWith(services_.host, *name, bytes, error)) services_.boxes.error(error);
 }
 
 void TfrmTemplateResults::mnuAboutClick() { services_.boxes.about(aboutText(services_.host)); }
