@@ -137,6 +137,26 @@ TEST_F(CasesCommand, FormulaNotesAreNeutralisedInEveryCsvAndComeBackAsTyped) {
     EXPECT_EQ(batch.out, stored);
 }
 
+// The store named on the command line is never an export's target, under
+// any of its names or those of SQLite's files beside it.
+TEST_F(CasesCommand, AnExportNeverWritesTheStoreItReads) {
+    const std::string before = readFile(db_);
+    std::vector<std::string> targets = {db_, db_ + "-wal", db_ + "-journal",
+                                        (folder_ / "none" / ".." / "cases.sqlite").string()};
+#ifdef _WIN32
+    targets.push_back((folder_ / "CASES.SQLITE").string()); // the same file to Windows
+#endif
+    for (const std::string& target : targets) {
+        const CliRun r = runReport({"--cases", "export", "--output", target, "--database", db_});
+        EXPECT_EQ(r.status, 64) << target;
+        EXPECT_EQ(r.err, "kalden-report: will not write " + target + ": it is the case records' database " + db_ +
+                             " or one of its files, which must not be overwritten\n");
+    }
+    EXPECT_EQ(readFile(db_), before);
+    EXPECT_FALSE(fs::exists(db_ + "-wal"));
+    EXPECT_FALSE(fs::exists(db_ + "-journal"));
+}
+
 TEST_F(CasesCommand, ProblemsGiveTheirStatusAndNeverWrite) {
     const auto before = fs::last_write_time(db_);
     const std::string missing = (folder_ / "none.sqlite").string();
