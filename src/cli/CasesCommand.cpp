@@ -15,6 +15,8 @@
 #include "files/TextFile.h"
 #include "format/CsvText.h"
 #include "format/JsonText.h"
+#include "report/Session.h"
+#include "worksheet/OptionNames.h"
 
 namespace kalden::cli {
 
@@ -26,48 +28,54 @@ bool parseId(const std::string& text, std::int64_t& id) {
     return error == std::errc{} && stop == end && id > 0;
 }
 
-// A day of the calendar as YYYY-MM-DD: 2024-02-29 is one, 2026-02-31 and
-// 2026-13-40 are not.
-bool isDate(const std::string& s) {
-    if (s.size() != 10 || s[4] != '-' || s[7] != '-') return false;
-    for (const std::size_t i : {0u, 1u, 2u, 3u, 5u, 6u, 8u, 9u})
-        if (s[i] < '0' || s[i] > '9') return false;
-    const int year = std::stoi(s.substr(0, 4));
-    const int month = std::stoi(s.substr(5, 2));
-    const int day = std::stoi(s.substr(8, 2));
-    static constexpr int Days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month < 1 || month > 12 || day < 1) return false;
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return day <= Days[month - 1] + (month == 2 && leap ? 1 : 0);
-}
-
+// The session and the options after the columns the list always had, so that
+// a reader of the older columns finds them where they were.
 std::string listText(const std::vector<CaseListRow>& rows, BatchFormat format) {
     std::string out;
-    char line[128];
+    char line[160];
     if (format == BatchFormat::Text)
-        out = "   ID  Computed          VOC DSYM  SIM   BD   AR   DS   MR  FSIQ  Notes\n"; // the rows' columns
+        out =
+            "   ID  Computed          Tested      VOC DSYM  SIM   BD   AR   DS   MR  FSIQ  Options         "
+            "Person | Notes\n"; // the rows' columns
     else if (format == BatchFormat::Csv)
         out =
             "id,computed,vocabulary,digit_symbol,similarities,block_design,arithmetic,digit_span,"
-            "matrix_reasoning,full_scale,notes\n";
+            "matrix_reasoning,full_scale,notes,person,birth_date,testing_date,examiner,referral,"
+            "ci,basis,bonferroni,criterion\n";
     for (const CaseListRow& r : rows) {
         const std::string when = localTimeText(r.computedUtc, r.utcOffsetMinutes);
+        const Session& p = r.session;
         if (format == BatchFormat::Text) {
-            std::snprintf(line, sizeof line, "%5lld  %-16s", static_cast<long long>(r.id), when.c_str());
+            std::snprintf(line, sizeof line, "%5lld  %-16s  %-10s", static_cast<long long>(r.id), when.c_str(),
+                          p.testingDate.c_str());
             out += line;
             for (const std::string& f : r.fieldTexts)
                 out += ' ' + std::string(f.size() < 4 ? 4 - f.size() : 0, ' ') + f;
-            std::snprintf(line, sizeof line, "  %4s  ", r.fullScale.c_str());
-            out += line + escapeControls(r.notesHeadline) + '\n'; // nothing stored reaches the terminal raw
+            std::snprintf(line, sizeof line, "  %4s  %-14s  ", r.fullScale.c_str(), optionsCode(r.options).c_str());
+            // Nothing stored reaches the terminal raw.
+            out += line + escapeControls(p.person) + (p.person.empty() ? "" : " | ") + escapeControls(r.notesHeadline) +
+                   '\n';
         } else if (format == BatchFormat::Csv) {
             out += std::to_string(r.id) + ',' + when;
             for (const std::string& f : r.fieldTexts) out += ',' + csvCell(f);
-            out += ',' + r.fullScale + ',' + csvCell(r.notesHeadline) + '\n';
+            out += ',' + r.fullScale + ',' + csvCell(r.notesHeadline);
+            for (const std::string* t : {&p.person, &p.birthDate, &p.testingDate, &p.examiner, &p.referral})
+                out += ',' + csvCell(*t);
+            out += std::string(",") + confidenceName(r.options.confidenceMethod) + ',' +
+                   basisName(r.options.differenceBasis) + ',' + bonferroniName(r.options.sequentialBonferroni) + ',' +
+                   criterionName(r.options.abnormalityCriterion) + '\n';
         } else {
             out += "{\"id\":" + std::to_string(r.id) + ",\"computed\":" + jsonString(when) +
                    ",\"utc\":" + std::to_string(r.computedUtc) + ",\"fields\":[";
             for (std::size_t k = 0; k < r.fieldTexts.size(); ++k) out += (k ? "," : "") + jsonString(r.fieldTexts[k]);
-            out += "],\"full_scale\":" + jsonString(r.fullScale) + ",\"notes\":" + jsonString(r.notesHeadline) + "}\n";
+            out += "],\"full_scale\":" + jsonString(r.fullScale) + ",\"notes\":" + jsonString(r.notesHeadline) +
+                   ",\"person\":" + jsonString(p.person) + ",\"birth_date\":" + jsonString(p.birthDate) +
+                   ",\"testing_date\":" + jsonString(p.testingDate) + ",\"examiner\":" + jsonString(p.examiner) +
+                   ",\"referral\":" + jsonString(p.referral) + ",\"ci\":\"" +
+                   confidenceName(r.options.confidenceMethod) + "\",\"basis\":\"" +
+                   basisName(r.options.differenceBasis) + "\",\"bonferroni\":\"" +
+                   bonferroniName(r.options.sequentialBonferroni) + "\",\"criterion\":\"" +
+                   criterionName(r.options.abnormalityCriterion) + "\"}\n";
         }
     }
     return out;
@@ -122,7 +130,7 @@ std::string casesUsageProblem(const CasesSettings& s) {
     if (s.action == "list" && !s.ids.empty()) return "--cases list takes no case numbers";
     if (s.action == "show" && s.ids.size() != 1) return "--cases show takes one case number";
     if (s.action != "list" && (s.since || !s.match.empty())) return "--since and --match apply to --cases list only";
-    if (s.since && !isDate(*s.since))
+    if (s.since && !isCalendarDay(*s.since))
         return "--since takes a day of the calendar as YYYY-MM-DD (2026-03-01, say), not '" + *s.since + "'";
     if (s.action != "export" && s.output) return "--output applies to --cases export only";
     return {};

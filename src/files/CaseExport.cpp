@@ -16,7 +16,7 @@ std::string defaultCaseStorePath() { return caseStorePath(userDataHome()); }
 std::string casesBatchCsv(const std::vector<StoredCase>& cases) {
     std::string csv =
         "id,vocabulary,digit_symbol,similarities,block_design,arithmetic,digit_span,matrix_reasoning,"
-        "ci,basis,bonferroni,criterion,notes\n";
+        "ci,basis,bonferroni,criterion,notes,person,birth_date,testing_date,examiner,referral\n";
     for (const StoredCase& c : cases) {
         const CaseRecord& r = c.record;
         csv += std::to_string(c.id);
@@ -26,7 +26,11 @@ std::string casesBatchCsv(const std::vector<StoredCase>& cases) {
                ',';
         std::string notes;
         for (std::size_t i = 0; i < r.context.notes.size(); ++i) notes += (i > 0 ? "\n" : "") + r.context.notes[i];
-        csv += csvCell(notes) + '\n';
+        csv += csvCell(notes);
+        const Session& p = r.session;
+        for (const std::string* t : {&p.person, &p.birthDate, &p.testingDate, &p.examiner, &p.referral})
+            csv += ',' + csvCell(*t);
+        csv += '\n';
     }
     return csv;
 }

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <utility>
 
 #include <sqlite3.h>
@@ -96,7 +97,24 @@ const char* const Migrations[CaseStoreSchemaVersion] = {
     " full_scale TEXT NOT NULL,"
     " report BLOB NOT NULL, report_dictionary INTEGER NOT NULL);"
     "CREATE INDEX cases_by_time ON cases (computed_utc);",
+    // 2: who was tested, when, by whom and why; older cases have none.
+    "ALTER TABLE cases ADD COLUMN person TEXT NOT NULL DEFAULT '';"
+    "ALTER TABLE cases ADD COLUMN birth_date TEXT NOT NULL DEFAULT '';"
+    "ALTER TABLE cases ADD COLUMN testing_date TEXT NOT NULL DEFAULT '';"
+    "ALTER TABLE cases ADD COLUMN examiner TEXT NOT NULL DEFAULT '';"
+    "ALTER TABLE cases ADD COLUMN referral TEXT NOT NULL DEFAULT '';"
+    "CREATE INDEX cases_by_person ON cases (person);",
 };
+
+// The session's columns, or empty texts in their place in a store of
+// schema 1 that is only read (and so not brought up to date).
+std::string sessionColumns(int version) {
+    return version >= 2 ? "person, birth_date, testing_date, examiner, referral" : "'', '', '', '', ''";
+}
+
+Session readSession(const Statement& s, int first) {
+    return Session{s.text(first), s.text(first + 1), s.text(first + 2), s.text(first + 3), s.text(first + 4)};
+}
 
 } // namespace
 
@@ -168,7 +186,7 @@ bool CaseStore::open(const std::string& path, Access access, std::string& error,
 bool CaseStore::configure(Access access, std::string& error) {
     sqlite3_busy_timeout(db_, 2000);
     sqlite3_extended_result_codes(db_, 1);
-    int version = 0;
+    int& version = version_;
     if (!userVersion(db_, version, error)) return false;
     if (version > CaseStoreSchemaVersion) {
         error = "the database was written by a newer version of KALDEN (its schema is version " +
@@ -182,7 +200,12 @@ bool CaseStore::configure(Access access, std::string& error) {
         }
         return true;
     }
-    return exec(db_, "PRAGMA journal_mode=WAL", error) && exec(db_, "PRAGMA synchronous=FULL", error) && migrate(error);
+    // A deleted case is overwritten with zeros, not merely unlinked.
+    if (!exec(db_, "PRAGMA secure_delete=ON", error) || !exec(db_, "PRAGMA journal_mode=WAL", error) ||
+        !exec(db_, "PRAGMA synchronous=FULL", error) || !migrate(error))
+        return false;
+    version_ = CaseStoreSchemaVersion;
+    return true;
 }
 
 // All steps in one transaction, with the version read again inside it, so two
@@ -204,9 +227,10 @@ bool CaseStore::add(const CaseRecord& c, const std::string& version, std::int64_
                 " field1, field2, field3, field4, field5, field6, field7,"
                 " score1, score2, score3, score4, score5, score6, score7,"
                 " confidence_method, difference_basis, sequential_bonferroni, abnormality_criterion,"
-                " notes, notes_label, grid, matrix, full_scale, report, report_dictionary)"
+                " notes, notes_label, grid, matrix, full_scale, report, report_dictionary,"
+                " person, birth_date, testing_date, examiner, referral)"
                 " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18,"
-                " ?19, ?20, ?21, ?22, ?23, ?24, ?25, ?26, ?27, ?28, ?29)");
+                " ?19, ?20, ?21, ?22, ?23, ?24, ?25, ?26, ?27, ?28, ?29, ?30, ?31, ?32, ?33, ?34)");
     if (!s.ok()) return fail(db_, error);
     s.bind(1, c.computedUtc).bind(2, std::int64_t{c.utcOffsetMinutes});
     s.bind(3, localTimeText(c.computedUtc, c.utcOffsetMinutes)).bind(4, version);
@@ -222,6 +246,8 @@ bool CaseStore::add(const CaseRecord& c, const std::string& version, std::int64_
     s.bind(25, gridText(c.context)).bind(26, matrixText(c.context));
     s.bind(27, formatFixed(c.results.index[IndexId::FSIQ].score, 0, 0));
     s.bindBlob(28, packReport(c.report)).bind(29, std::int64_t{ReportDictionaryNumber});
+    s.bind(30, c.session.person).bind(31, c.session.birthDate).bind(32, c.session.testingDate);
+    s.bind(33, c.session.examiner).bind(34, c.session.referral);
     if (s.step() != SQLITE_DONE) return fail(db_, error);
     id = sqlite3_last_insert_rowid(db_);
     return true;
@@ -238,12 +264,16 @@ bool CaseStore::addAll(const std::vector<CaseRecord>& cases, const std::string& 
 }
 
 bool CaseStore::list(const CaseQuery& query, std::vector<CaseListRow>& rows, std::string& error) const {
-    Statement s(db_,
-                "SELECT id, computed_utc, utc_offset_minutes,"
-                " substr(notes, 1, instr(notes || char(10), char(10)) - 1),"
-                " field1, field2, field3, field4, field5, field6, field7, full_scale FROM cases"
-                " WHERE (?1 = '' OR local_time >= ?1) AND (?2 = '' OR instr(lower(notes), lower(?2)) > 0)"
-                " ORDER BY computed_utc DESC, id DESC");
+    const std::string sql =
+        "SELECT id, computed_utc, utc_offset_minutes,"
+        " substr(notes, 1, instr(notes || char(10), char(10)) - 1),"
+        " field1, field2, field3, field4, field5, field6, field7, full_scale,"
+        " confidence_method, difference_basis, sequential_bonferroni, abnormality_criterion, " +
+        sessionColumns(version_) +
+        " FROM cases WHERE (?1 = '' OR local_time >= ?1) AND (?2 = '' OR instr(lower(notes || char(10) || " +
+        (version_ >= 2 ? std::string("person") : std::string("''")) +
+        "), lower(?2)) > 0) ORDER BY computed_utc DESC, id DESC";
+    Statement s(db_, sql.c_str());
     if (!s.ok()) return fail(db_, error);
     s.bind(1, query.since).bind(2, query.match);
     rows.clear();
@@ -256,6 +286,9 @@ bool CaseStore::list(const CaseQuery& query, std::vector<CaseListRow>& rows, std
         row.notesHeadline = s.text(3);
         for (int k = 0; k < 7; ++k) row.fieldTexts[static_cast<std::size_t>(k)] = s.text(4 + k);
         row.fullScale = s.text(11);
+        row.options = Options{static_cast<ConfidenceMethod>(s.integer(12)), static_cast<DifferenceBasis>(s.integer(13)),
+                              s.integer(14) != 0, static_cast<AbnormalityCriterion>(s.integer(15))};
+        row.session = readSession(s, 16);
         rows.push_back(std::move(row));
     }
     return status == SQLITE_DONE || fail(db_, error);
@@ -263,12 +296,14 @@ bool CaseStore::list(const CaseQuery& query, std::vector<CaseListRow>& rows, std
 
 namespace {
 
-const char* const SelectCase =
-    "SELECT computed_utc, utc_offset_minutes, version,"
-    " field1, field2, field3, field4, field5, field6, field7,"
-    " score1, score2, score3, score4, score5, score6, score7,"
-    " confidence_method, difference_basis, sequential_bonferroni, abnormality_criterion,"
-    " notes, notes_label, grid, matrix, report, report_dictionary FROM cases WHERE id = ?1";
+std::string selectCase(int version) {
+    return "SELECT computed_utc, utc_offset_minutes, version,"
+           " field1, field2, field3, field4, field5, field6, field7,"
+           " score1, score2, score3, score4, score5, score6, score7,"
+           " confidence_method, difference_basis, sequential_bonferroni, abnormality_criterion,"
+           " notes, notes_label, grid, matrix, report, report_dictionary, " +
+           sessionColumns(version) + " FROM cases WHERE id = ?1";
+}
 
 // The case in the statement's current row, whole: its results computed again
 // from the stored input. False with the reason when its report cannot be
@@ -291,6 +326,7 @@ bool readCaseRow(const Statement& s, std::int64_t id, StoredCase& c, std::string
     r.context.notesLabel = s.text(22);
     readGrid(s.text(23), r.context);
     readMatrix(s.text(24), r.context);
+    r.session = readSession(s, 27);
     if (s.integer(26) != ReportDictionaryNumber) {
         reason = "its report was packed with dictionary " + std::to_string(s.integer(26)) +
                  ", which this version does not know";
@@ -308,7 +344,7 @@ bool readCaseRow(const Statement& s, std::int64_t id, StoredCase& c, std::string
 
 bool CaseStore::get(std::int64_t id, std::optional<StoredCase>& found, std::string& error) const {
     found.reset();
-    Statement s(db_, SelectCase);
+    Statement s(db_, selectCase(version_).c_str());
     if (!s.ok()) return fail(db_, error);
     s.bind(1, id);
     const int status = s.step();
@@ -340,7 +376,7 @@ bool CaseStore::snapshot(const std::vector<std::int64_t>& ids, CaseSnapshot& out
         while ((status = all.step()) == SQLITE_ROW) wanted.push_back(all.integer(0));
         if (status != SQLITE_DONE) return finish(fail(db_, error));
     }
-    Statement s(db_, SelectCase);
+    Statement s(db_, selectCase(version_).c_str());
     if (!s.ok()) return finish(fail(db_, error));
     for (const std::int64_t id : wanted) {
         s.bind(1, id);
@@ -362,21 +398,46 @@ bool CaseStore::snapshot(const std::vector<std::int64_t>& ids, CaseSnapshot& out
     return finish(true);
 }
 
-bool CaseStore::remove(const std::vector<std::int64_t>& ids, std::string& error) {
+namespace {
+
+// Deleting leaves nothing of a case behind: secure deletion zeroes its cells
+// and freed pages as the deletion writes them, and the log that still holds
+// the pages as they were before is copied into the database and emptied
+// before the deletion returns.
+bool deleteWhere(sqlite3* db_, const char* sql, const std::function<void(Statement&)>& bindRow,
+                 std::size_t rowsToDelete, std::string& error) {
     if (!exec(db_, "BEGIN IMMEDIATE", error)) return false;
-    Statement s(db_, "DELETE FROM cases WHERE id = ?1");
+    Statement s(db_, sql);
     bool ok = s.ok() || fail(db_, error);
-    for (std::size_t i = 0; ok && i < ids.size(); ++i) {
-        s.bind(1, ids[i]);
+    for (std::size_t i = 0; ok && i < rowsToDelete; ++i) {
+        bindRow(s);
         ok = s.step() == SQLITE_DONE || fail(db_, error);
         s.reset();
     }
-    if (ok) return exec(db_, "COMMIT", error);
-    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-    return false;
+    if (!ok) {
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        return false;
+    }
+    return exec(db_, "COMMIT", error) && exec(db_, "PRAGMA wal_checkpoint(TRUNCATE)", error);
 }
 
-bool CaseStore::removeAll(std::string& error) { return exec(db_, "DELETE FROM cases", error); }
+} // namespace
+
+bool CaseStore::remove(const std::vector<std::int64_t>& ids, std::string& error) {
+    std::size_t next = 0;
+    return deleteWhere(
+        db_, "DELETE FROM cases WHERE id = ?1", [&](Statement& s) { s.bind(1, ids[next++]); }, ids.size(), error);
+}
+
+bool CaseStore::removeAll(std::string& error) {
+    return deleteWhere(
+        db_, "DELETE FROM cases", [](Statement&) {}, 1, error);
+}
+
+bool CaseStore::removePerson(const std::string& person, std::string& error) {
+    return deleteWhere(
+        db_, "DELETE FROM cases WHERE person = ?1", [&](Statement& s) { s.bind(1, person); }, 1, error);
+}
 
 bool CaseStore::count(std::int64_t& n, std::string& error) const {
     Statement s(db_, "SELECT count(*) FROM cases");

@@ -28,7 +28,7 @@ namespace kalden {
 // digit for digit, and the store hands every case back whole, with them.
 
 inline constexpr const char* CaseStoreFileName = "cases.sqlite";
-inline constexpr int CaseStoreSchemaVersion = 1;
+inline constexpr int CaseStoreSchemaVersion = 2;
 
 // One row of the cases table.
 struct CaseListRow {
@@ -38,6 +38,8 @@ struct CaseListRow {
     std::string notesHeadline;
     std::array<std::string, 7> fieldTexts;
     std::string fullScale; // the Full Scale IQ as the report prints it
+    Options options;
+    Session session;
 };
 
 struct StoredCase {
@@ -47,7 +49,7 @@ struct StoredCase {
 };
 
 // Which cases to list: computed on or after the local date `since`
-// ("2026-03-01"), and with `match` in their notes (any case).
+// ("2026-03-01"), and with `match` in their notes or the person (any case).
 struct CaseQuery {
     std::string since;
     std::string match;
@@ -96,8 +98,12 @@ public:
     // The cases `ids` (every case, oldest first, when empty), as they all
     // stood at one moment.
     bool snapshot(const std::vector<std::int64_t>& ids, CaseSnapshot& out, std::string& error) const;
+    // Deleting leaves no copy of a deleted case in the database or its log
+    // once it returns.
     bool remove(const std::vector<std::int64_t>& ids, std::string& error);
     bool removeAll(std::string& error);
+    // Every case whose person is exactly `person`.
+    bool removePerson(const std::string& person, std::string& error);
     bool count(std::int64_t& n, std::string& error) const;
 
 private:
@@ -107,6 +113,7 @@ private:
     bool migrate(std::string& error);
 
     sqlite3* db_ = nullptr;
+    int version_ = 0;                             // the schema's version, as read when opened
     std::unique_ptr<StoreReadLock> snapshotLock_; // while read as an immutable snapshot
 };
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "report/ReportComposer.h"
+#include "report/Session.h"
 #include "scoring/ScoringEngine.h"
 
 namespace kalden {
@@ -16,6 +17,7 @@ struct CaseRecord {
     std::array<std::string, 7> fieldTexts; // the seven score fields as typed
     InputRecord input;                     // the validated scores and the options
     ReportContext context;
+    Session session; // who, when, by whom, why: kept with the case, never in the report
     ComputationResults results;
     ReportLines report;           // the lines appended for this case, separators included
     std::int64_t computedUtc = 0; // seconds since 1970-01-01 00:00 UTC

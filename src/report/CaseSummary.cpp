@@ -1,7 +1,10 @@
 #include "report/CaseSummary.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
+#include <utility>
 
 #include "format/NumberFormat.h"
 #include "scoring/DifferenceReliability.h"
@@ -32,6 +35,13 @@ const char* descriptiveClassification(int score) {
     return "Extremely Low";
 }
 
+std::string letterPercentile(double percentile) {
+    const std::string printed = formatFixed(percentile, 0, 1); // the report's %13.1f
+    if (printed == formatFixed(0.0, 0, 1)) return "<" + formatFixed(0.1, 0, 1);
+    if (printed == formatFixed(100.0, 0, 1)) return ">" + formatFixed(99.9, 0, 1);
+    return printed;
+}
+
 std::array<SummaryRow, IndexCount> summaryRows(const IndexResults& results) {
     std::array<SummaryRow, IndexCount> rows;
     for (std::size_t i = 0; i < IndexCount; ++i) {
@@ -43,7 +53,7 @@ std::array<SummaryRow, IndexCount> summaryRows(const IndexResults& results) {
         row.score = formatFixed(r.score, 0, 0);
         row.lowerLimit = formatFixed(r.lowerLimit, 0, 0);
         row.upperLimit = formatFixed(r.upperLimit, 0, 0);
-        row.percentile = formatFixed(r.percentile, 0, 1);
+        row.percentile = letterPercentile(r.percentile);
         row.classification = descriptiveClassification(std::stoi(row.score));
     }
     return rows;
@@ -61,24 +71,89 @@ std::string limitsHeading(ConfidenceMethod method) {
 
 namespace {
 
-std::vector<std::string> reliableDifferences(const IndexResults& results) {
+// "p = .009" for 0.009: a probability as a letter writes it, with the
+// report's digits; "p < .001" where those digits are all zeros.
+std::string probability(double p, int decimals) {
+    std::string text = formatFixed(p, 0, decimals);
+    const bool zero = text.find_first_not_of("0.,") == std::string::npos;
+    if (zero) text = formatFixed(std::pow(10.0, -decimals), 0, decimals);
+    if (text.size() > 1 && text[0] == '0') text.erase(0, 1);
+    return (zero ? "p < " : "p = ") + text;
+}
+
+std::string percent(double value, int decimals) { return formatFixed(value, 0, decimals) + "%"; }
+
+// How many people show something as rare as a percentage says, in words.
+std::string howCommon(double percentOfPopulation, int decimals) {
+    if (percentOfPopulation < 0.1) return "fewer than 1 in 1,000 people";
+    return percent(percentOfPopulation, decimals) + " of the population";
+}
+
+const char* criterionWords(AbnormalityCriterion c) {
+    switch (c) {
+    case AbnormalityCriterion::Percent5: return "5%";
+    case AbnormalityCriterion::Percent10: return "10%";
+    case AbnormalityCriterion::Percent15: return "15%";
+    }
+    return "";
+}
+
+std::string indexName(std::size_t i) { return indexDefinition(indexAt(i)).label; }
+
+// The two Indexes of pair `i`, in the report's order (VC-PO is VC minus PO).
+std::pair<std::size_t, std::size_t> pairIndexes(std::size_t i) {
+    static constexpr std::pair<std::size_t, std::size_t> Pairs[PairCount] = {{0, 1}, {0, 2}, {0, 3},
+                                                                             {1, 2}, {1, 3}, {2, 3}};
+    return Pairs[i];
+}
+
+std::vector<std::string> differenceSentences(const ComputationResults& r) {
+    const IndexResults& results = r.index;
     const bool bonferroni = results.sequentialBonferroni;
-    const std::string scores =
+    const std::string basis =
         results.differenceBasis == DifferenceBasis::Observed ? "observed scores" : "estimated true scores";
-    std::vector<std::string> lines;
+    std::vector<std::string> sentences;
     for (std::size_t i = 0; i < PairCount; ++i) {
         const PairResult& p = results.pairs[i];
-        const bool reliable = bonferroni ? p.bonferroniSignificant : p.twoTailedP < 0.05;
+        const bool reliable = bonferroni ? p.bonferroniSignificant : p.twoTailedP < SignificanceLevel;
         if (!reliable) continue;
-        std::string line = std::string(pairLabel(pairAt(i))) + ": difference " + formatFixed(p.difference, 0, 0);
-        line += bonferroni ? ", p < .05 after sequential Bonferroni correction"
-                           : ", two-tailed p = " + formatFixed(p.twoTailedP, 0, 3);
-        lines.push_back(line + " (" + scores + ")");
+        const auto [first, second] = pairIndexes(i);
+        const bool higher = p.difference >= 0;
+        std::string sentence = indexName(first) + " (" + formatFixed(results.indexes[first].score, 0, 0) + ") is " +
+                               formatFixed(std::fabs(p.difference), 0, 0) + " points " + (higher ? "higher" : "lower") +
+                               " than " + indexName(second) + " (" + formatFixed(results.indexes[second].score, 0, 0) +
+                               "), a reliable difference (" +
+                               (bonferroni ? "p < .05 after sequential Bonferroni correction"
+                                           : "two-tailed " + probability(p.twoTailedP, 3)) +
+                               ", " + basis + "); ";
+        const double rarity = r.abnormality.pairs[i].abnormalityPercent;
+        sentence += howCommon(rarity, 3) + " show a difference this large in this direction.";
+        sentences.push_back(sentence);
     }
-    if (lines.empty())
-        lines.push_back(std::string("No difference between Indexes is reliable at p < .05 (") + scores +
-                        (bonferroni ? ", sequential Bonferroni correction)" : ", two-tailed)"));
-    return lines;
+    if (sentences.empty())
+        sentences.push_back(std::string("None of the six differences between the Index scores is reliable (") +
+                            (bonferroni ? "p < .05 after sequential Bonferroni correction" : "two-tailed p < .05") +
+                            ", " + basis + ").");
+    return sentences;
+}
+
+std::string lowScoreParagraph(const ComputationResults& r, AbnormalityCriterion criterion) {
+    const AbnormalityResults& a = r.abnormality;
+    const std::string definition = std::string("an Index score is abnormally low when fewer than ") +
+                                   criterionWords(criterion) + " of the population score lower";
+    if (a.lowScoreCount == 0) return "None of the four Index scores is abnormally low (" + definition + ").";
+    static const char* const Counts[] = {"", "One of the four Index scores is", "Two of the four Index scores are",
+                                         "Three of the four Index scores are", "All four Index scores are"};
+    const std::string count = Counts[std::clamp(a.lowScoreCount, 1, 4)];
+    return count + " abnormally low (" + definition + "); " + howCommon(a.lowScorePopulationPercent, 2) +
+           " have this many or more.";
+}
+
+std::string profileParagraph(const ProfileDistanceResult& profile) {
+    return "Taken as a whole, the profile of the four Index scores has a Mahalanobis distance of chi-square = " +
+           formatFixed(static_cast<double>(profile.chiSquare), 0, 3) + " (" +
+           probability(static_cast<double>(profile.p), 5) +
+           "): " + howCommon(static_cast<double>(profile.p) * 100.0, 3) + " have a profile at least this unusual.";
 }
 
 std::string escapeHtml(const std::string& text) {
@@ -101,42 +176,49 @@ const char* const LimitsDash = "\u2013"; // an en dash, as in "101–115"
 
 CaseSummary summarizeCase(const CaseRecord& c) {
     CaseSummary s;
-    s.title = c.notesHeadline();
+    const Session& p = c.session;
+    s.heading = sessionLine(p);
+    if (s.heading.empty()) s.heading = c.notesHeadline();
+    if (s.heading.empty()) s.heading = "Case computed " + computedAtText(c);
+    std::vector<std::string> details;
+    if (!p.referral.empty()) details.push_back("Reason for referral: " + p.referral + ".");
+    if (!p.person.empty() && !c.notesHeadline().empty()) details.push_back("Notes: " + c.notesHeadline());
+    for (std::size_t i = 0; i < details.size(); ++i) s.details += (i ? " " : "") + details[i];
+    s.basis = "Index scores of the WAIS-III estimated from seven subtests (short form).";
     s.limitsHead = limitsHeading(c.results.index.confidenceMethod);
     s.rows = summaryRows(c.results.index);
-    s.differences = reliableDifferences(c.results.index);
-    s.profileDistance = "Mahalanobis distance: " + formatText("Chi-square = %3.3f,  p value = %2.5f",
-                                                              {c.results.profile.chiSquare, c.results.profile.p});
+    s.paragraphs = differenceSentences(c.results);
+    s.paragraphs.push_back(lowScoreParagraph(c.results, c.input.abnormalityCriterion));
+    s.paragraphs.push_back(profileParagraph(c.results.profile));
     return s;
 }
 
 std::string summaryText(const CaseSummary& s) {
-    std::string out;
-    if (!s.title.empty()) out += s.title + "\n";
+    std::string out = s.heading + "\n";
+    if (!s.details.empty()) out += s.details + "\n";
+    out += s.basis + "\n\n";
     out += "Index\tScore\t" + s.limitsHead + "\tPercentile\tClassification\n";
     for (const SummaryRow& r : s.rows)
         out += r.index + "\t" + r.score + "\t" + r.lowerLimit + LimitsDash + r.upperLimit + "\t" + r.percentile + "\t" +
                r.classification + "\n";
-    out += "\nReliable differences:\n";
-    for (const std::string& d : s.differences) out += d + "\n";
-    out += "\n" + s.profileDistance + "\n";
+    for (const std::string& paragraph : s.paragraphs) out += "\n" + paragraph + "\n";
     return out;
 }
 
 std::string summaryHtml(const CaseSummary& s) {
-    std::string out = "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>";
-    out += escapeHtml(s.title.empty() ? std::string("Index scores") : s.title) + "</title></head>\n<body>\n";
-    if (!s.title.empty()) out += "<p><b>" + escapeHtml(s.title) + "</b></p>\n";
+    std::string out = "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>" + escapeHtml(s.heading) +
+                      "</title></head>\n<body>\n<p><b>" + escapeHtml(s.heading) + "</b></p>\n";
+    if (!s.details.empty()) out += "<p>" + escapeHtml(s.details) + "</p>\n";
+    out += "<p>" + escapeHtml(s.basis) + "</p>\n";
     out += "<table border=\"1\" cellspacing=\"0\" cellpadding=\"4\">\n<tr><th>Index</th><th>Score</th><th>" +
            escapeHtml(s.limitsHead) + "</th><th>Percentile</th><th>Classification</th></tr>\n";
     for (const SummaryRow& r : s.rows)
         out += "<tr><td>" + escapeHtml(r.index) + "</td><td align=\"right\">" + r.score + "</td><td align=\"center\">" +
-               r.lowerLimit + LimitsDash + r.upperLimit + "</td><td align=\"right\">" + r.percentile + "</td><td>" +
-               r.classification + "</td></tr>\n";
-    out += "</table>\n<p>Reliable differences:</p>\n<ul>\n";
-    for (const std::string& d : s.differences) out += "<li>" + escapeHtml(d) + "</li>\n";
-    out += "</ul>\n<p>" + escapeHtml(s.profileDistance) + "</p>\n</body></html>\n";
-    return out;
+               r.lowerLimit + LimitsDash + r.upperLimit + "</td><td align=\"right\">" + escapeHtml(r.percentile) +
+               "</td><td>" + r.classification + "</td></tr>\n";
+    out += "</table>\n";
+    for (const std::string& paragraph : s.paragraphs) out += "<p>" + escapeHtml(paragraph) + "</p>\n";
+    return out + "</body></html>\n";
 }
 
 } // namespace kalden

@@ -69,4 +69,33 @@ const char* criterionName(AbnormalityCriterion criterion) {
     return "";
 }
 
+namespace {
+
+bool isGlutting(ConfidenceMethod m) { return m == ConfidenceMethod::Glutting95 || m == ConfidenceMethod::Glutting90; }
+bool is95(ConfidenceMethod m) { return m == ConfidenceMethod::Traditional95 || m == ConfidenceMethod::Glutting95; }
+
+const char* criterionPercent(AbnormalityCriterion c) {
+    switch (c) {
+    case AbnormalityCriterion::Percent5: return "5%";
+    case AbnormalityCriterion::Percent10: return "10%";
+    case AbnormalityCriterion::Percent15: return "15%";
+    }
+    return "";
+}
+
+} // namespace
+
+std::string optionsCode(const Options& o) {
+    return std::string(isGlutting(o.confidenceMethod) ? "G" : "T") + (is95(o.confidenceMethod) ? "95" : "90") +
+           (o.differenceBasis == DifferenceBasis::Observed ? " obs " : " true ") +
+           (o.sequentialBonferroni ? "B " : "- ") + criterionPercent(o.abnormalityCriterion);
+}
+
+std::string optionsWords(const Options& o) {
+    return std::string(is95(o.confidenceMethod) ? "95% " : "90% ") +
+           (isGlutting(o.confidenceMethod) ? "Glutting" : "traditional") +
+           (o.differenceBasis == DifferenceBasis::Observed ? ", observed" : ", true scores") +
+           (o.sequentialBonferroni ? ", Bonferroni, " : ", no Bonferroni, ") + criterionPercent(o.abnormalityCriterion);
+}
+
 } // namespace kalden

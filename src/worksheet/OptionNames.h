@@ -21,6 +21,14 @@ const char* basisName(DifferenceBasis basis);
 const char* criterionName(AbnormalityCriterion criterion);
 inline const char* bonferroniName(bool on) { return on ? "yes" : "no"; }
 
+// The four options in a few characters, for a column of a case list:
+// "T95 obs - 5%" is 95% traditional limits, observed scores, no Bonferroni
+// correction and the 5% criterion; "G90 true B 15%" the Glutting method at
+// 90%, estimated true scores, the sequential Bonferroni correction and 15%.
+std::string optionsCode(const Options& o);
+// The same in words: "95% traditional, observed, no Bonferroni, 5%".
+std::string optionsWords(const Options& o);
+
 // The allowed names as a message lists them ("observed or true").
 inline const std::string ConfidenceNames = "traditional95, traditional90, glutting95 or glutting90";
 inline const std::string BasisNames = "observed or true";

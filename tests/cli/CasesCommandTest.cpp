@@ -35,13 +35,13 @@ protected:
         add(store, {"12", "7", "11", "9", "8", "10", "13"}, ConfidenceMethod::Traditional95, {"Ann B., March"},
             1772352000);
         add(store, {"10", "10", "10", "10.5", "10", "10", "10"}, ConfidenceMethod::Glutting90, {"Carl, April", "x"},
-            1775030400);
+            1775030400, {"Carl Dunn", "1970-01-02", "2026-03-30", "Dr E. Fox", "review, after surgery"});
         add(store, {"1", "1", "1", "1", "1", "1", "1"}, ConfidenceMethod::Traditional90, {}, 1775116800);
     }
     void TearDown() override { fs::remove_all(folder_); }
 
     void add(CaseStore& store, std::array<std::string, 7> fields, ConfidenceMethod ci, std::vector<std::string> notes,
-             std::int64_t utc) {
+             std::int64_t utc, Session session = {}) {
         CaseRecord c;
         c.fieldTexts = fields;
         for (int k = 1; k <= 7; ++k) c.input.setScore(k, std::stod(fields[static_cast<std::size_t>(k - 1)]));
@@ -49,6 +49,7 @@ protected:
         c.input.differenceBasis = DifferenceBasis::EstimatedTrue;
         c.context.notes = std::move(notes);
         c.computedUtc = utc;
+        c.session = std::move(session);
         const ScoredCase scored = scoreCase(c.input, c.context);
         c.results = scored.results;
         c.report = scored.report;
@@ -67,20 +68,28 @@ TEST_F(CasesCommand, ListsNewestFirstInEachFormat) {
     const CliRun text = runReport({"--cases", "list", "--database", db_});
     EXPECT_EQ(text.status, 0) << text.err;
     EXPECT_EQ(text.out,
-              "   ID  Computed          VOC DSYM  SIM   BD   AR   DS   MR  FSIQ  Notes\n"
-              "    3  2026-04-02 08:00    1    1    1    1    1    1    1    40  \n"
-              "    2  2026-04-01 08:00   10   10   10 10.5   10   10   10   100  Carl, April\n"
-              "    1  2026-03-01 08:00   12    7   11    9    8   10   13   100  Ann B., March\n");
+              "   ID  Computed          Tested      VOC DSYM  SIM   BD   AR   DS   MR  FSIQ  Options         "
+              "Person | Notes\n"
+              "    3  2026-04-02 08:00                1    1    1    1    1    1    1    40  T90 true - 5%   \n"
+              "    2  2026-04-01 08:00  2026-03-30   10   10   10 10.5   10   10   10   100  G90 true - 5%   "
+              "Carl Dunn | Carl, April\n"
+              "    1  2026-03-01 08:00               12    7   11    9    8   10   13   100  T95 true - 5%   "
+              "Ann B., March\n");
+    // --match finds the person as well as the notes.
     const CliRun csv = runReport(
-        {"--cases", "list", "--since", "2026-04-01", "--match", "carl", "--format", "csv", "--database", db_});
+        {"--cases", "list", "--since", "2026-04-01", "--match", "dunn", "--format", "csv", "--database", db_});
     EXPECT_EQ(csv.out,
               "id,computed,vocabulary,digit_symbol,similarities,block_design,arithmetic,digit_span,"
-              "matrix_reasoning,full_scale,notes\n"
-              "2,2026-04-01 08:00,10,10,10,10.5,10,10,10,100,\"Carl, April\"\n");
+              "matrix_reasoning,full_scale,notes,person,birth_date,testing_date,examiner,referral,"
+              "ci,basis,bonferroni,criterion\n"
+              "2,2026-04-01 08:00,10,10,10,10.5,10,10,10,100,\"Carl, April\",Carl Dunn,1970-01-02,2026-03-30,"
+              "Dr E. Fox,\"review, after surgery\",glutting90,true,no,5\n");
     const CliRun json = runReport({"--cases", "list", "--match", "ann", "--format=json", "--database", db_});
     EXPECT_EQ(json.out,
               "{\"id\":1,\"computed\":\"2026-03-01 08:00\",\"utc\":1772352000,\"fields\":[\"12\",\"7\","
-              "\"11\",\"9\",\"8\",\"10\",\"13\"],\"full_scale\":\"100\",\"notes\":\"Ann B., March\"}\n");
+              "\"11\",\"9\",\"8\",\"10\",\"13\"],\"full_scale\":\"100\",\"notes\":\"Ann B., March\","
+              "\"person\":\"\",\"birth_date\":\"\",\"testing_date\":\"\",\"examiner\":\"\",\"referral\":\"\","
+              "\"ci\":\"traditional95\",\"basis\":\"true\",\"bonferroni\":\"no\",\"criterion\":\"5\"}\n");
 }
 
 TEST_F(CasesCommand, ShowsTheStoredReportAndExportsABatchThatScoresToIt) {
@@ -94,10 +103,11 @@ TEST_F(CasesCommand, ShowsTheStoredReportAndExportsABatchThatScoresToIt) {
     ASSERT_EQ(exported.status, 0) << exported.err;
     EXPECT_EQ(readFile(csv),
               "id,vocabulary,digit_symbol,similarities,block_design,arithmetic,digit_span,matrix_reasoning,ci,basis,"
-              "bonferroni,criterion,notes\n"
-              "1,12,7,11,9,8,10,13,traditional95,true,no,5,\"Ann B., March\"\n"
-              "2,10,10,10,10.5,10,10,10,glutting90,true,no,5,\"Carl, April\nx\"\n"
-              "3,1,1,1,1,1,1,1,traditional90,true,no,5,\n");
+              "bonferroni,criterion,notes,person,birth_date,testing_date,examiner,referral\n"
+              "1,12,7,11,9,8,10,13,traditional95,true,no,5,\"Ann B., March\",,,,,\n"
+              "2,10,10,10,10.5,10,10,10,glutting90,true,no,5,\"Carl, April\nx\",Carl Dunn,1970-01-02,2026-03-30,"
+              "Dr E. Fox,\"review, after surgery\"\n"
+              "3,1,1,1,1,1,1,1,traditional90,true,no,5,,,,,,\n");
     // Scored again, every stored report comes back, in order, line for line.
     const CliRun batch = runReport({"--batch", csv, "--format", "text"});
     ASSERT_EQ(batch.status, 0) << batch.err;
@@ -123,14 +133,16 @@ TEST_F(CasesCommand, FormulaNotesAreNeutralisedInEveryCsvAndComeBackAsTyped) {
     const CliRun list = runReport({"--cases", "list", "--match", "=1", "--format", "csv", "--database", db_});
     EXPECT_EQ(list.out,
               "id,computed,vocabulary,digit_symbol,similarities,block_design,arithmetic,digit_span,"
-              "matrix_reasoning,full_scale,notes\n"
-              "4,2026-04-03 08:00,12,7,11,9,8,10,13,100,\"'=1+1\"\n");
+              "matrix_reasoning,full_scale,notes,person,birth_date,testing_date,examiner,referral,"
+              "ci,basis,bonferroni,criterion\n"
+              "4,2026-04-03 08:00,12,7,11,9,8,10,13,100,\"'=1+1\",,,,,,traditional95,true,no,5\n");
     const std::string csv = (folder_ / "formula.csv").string();
     ASSERT_EQ(runReport({"--cases", "export", "4", "--output", csv, "--database", db_}).status, 0);
     EXPECT_EQ(readFile(csv),
               "id,vocabulary,digit_symbol,similarities,block_design,arithmetic,digit_span,"
-              "matrix_reasoning,ci,basis,bonferroni,criterion,notes\n"
-              "4,12,7,11,9,8,10,13,traditional95,true,no,5,\"'=1+1\n@SUM(A1)\"\n");
+              "matrix_reasoning,ci,basis,bonferroni,criterion,notes,person,birth_date,testing_date,"
+              "examiner,referral\n"
+              "4,12,7,11,9,8,10,13,traditional95,true,no,5,\"'=1+1\n@SUM(A1)\",,,,,\n");
     const CliRun batch = runReport({"--batch", csv});
     std::string stored;
     for (const std::string& line : reports_.back()) stored += line + '\n';

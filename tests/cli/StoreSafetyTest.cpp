@@ -179,7 +179,7 @@ TEST_F(StoreSafety, ReadingWritesNothingAndReadsReadOnlyBackups) {
         return std::to_string(r.status) + "|" + r.out + r.err;
     });
     EXPECT_EQ(listed.substr(0, 2), "0|") << listed;
-    EXPECT_NE(listed.find(",\"Bo, second sitting\"\n"), std::string::npos) << listed;
+    EXPECT_NE(listed.find(",\"Bo, second sitting\","), std::string::npos) << listed;
     EXPECT_EQ(std::distance(fs::directory_iterator(backups), fs::directory_iterator()), 1);
 
     if (!runningAsRoot()) return;

@@ -165,7 +165,7 @@ TEST_F(CaseStoreTest, TheFileIsTheUsersAloneAndTheSchemaVersioned) {
     for (const auto access : {CaseStore::Access::ReadWrite, CaseStore::Access::ReadOnly})
         EXPECT_EQ(openError(access),
                   "the database was written by a newer version of KALDEN (its schema is "
-                  "version 7; this version knows up to 1)");
+                  "version 7; this version knows up to 2)");
 }
 
 TEST_F(CaseStoreTest, DamagedMissingAndLockedDatabasesAreNamedNotOverwritten) {
@@ -192,6 +192,87 @@ TEST_F(CaseStoreTest, DamagedMissingAndLockedDatabasesAreNamedNotOverwritten) {
     EXPECT_EQ(error, "database is locked");
     sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(other);
+}
+
+// A store written by the version before the person and session existed:
+// read as it is (the session empty), brought up to date when written, and
+// no case lost either way.
+TEST_F(CaseStoreTest, AStoreOfTheFirstSchemaKeepsItsCasesAndGainsTheSession) {
+    {
+        CaseStore store;
+        std::string error;
+        ASSERT_TRUE(store.open(path_, CaseStore::Access::ReadWrite, error)) << error;
+        std::int64_t id = 0;
+        ASSERT_TRUE(store.add(computedCase({12, 7, 11, 9, 8, 10, 13}, {"old case"}, 1772352000), "0.1.0", id, error));
+    }
+    // As the first version left it: without the five columns and at version 1.
+    rawSql(
+        "DROP INDEX cases_by_person; ALTER TABLE cases DROP COLUMN person; ALTER TABLE cases DROP COLUMN "
+        "birth_date; ALTER TABLE cases DROP COLUMN testing_date; ALTER TABLE cases DROP COLUMN examiner; "
+        "ALTER TABLE cases DROP COLUMN referral; PRAGMA user_version=1");
+    std::string error;
+    for (const auto access : {CaseStore::Access::ReadOnly, CaseStore::Access::ReadWrite}) {
+        CaseStore store;
+        ASSERT_TRUE(store.open(path_, access, error)) << error;
+        std::vector<CaseListRow> rows;
+        ASSERT_TRUE(store.list({}, rows, error)) << error;
+        ASSERT_EQ(rows.size(), 1u);
+        EXPECT_EQ(rows[0].notesHeadline, "old case");
+        EXPECT_EQ(rows[0].session, Session{});
+        std::optional<StoredCase> got;
+        ASSERT_TRUE(store.get(1, got, error)) << error;
+        EXPECT_EQ(got->record.context.notes, std::vector<std::string>{"old case"});
+    }
+    CaseStore store;
+    ASSERT_TRUE(store.open(path_, CaseStore::Access::ReadWrite, error)) << error;
+    CaseRecord next = computedCase({10, 10, 10, 10, 10, 10, 10}, {}, 1772352100);
+    next.session = {"Ann B.", "1961-04-12", "2026-03-01", "Dr C. Diaz", "memory complaints"};
+    std::int64_t id = 0;
+    ASSERT_TRUE(store.add(next, "0.2.0", id, error)) << error;
+    std::optional<StoredCase> got;
+    ASSERT_TRUE(store.get(id, got, error)) << error;
+    EXPECT_EQ(got->record.session, next.session);
+}
+
+// Nothing of a deleted case can be read in the database or its log once
+// the deletion has returned: not its notes, not its person.
+TEST_F(CaseStoreTest, ADeletedCaseLeavesNoTraceInTheFile) {
+    CaseStore store;
+    std::string error;
+    ASSERT_TRUE(store.open(path_, CaseStore::Access::ReadWrite, error)) << error;
+    const auto addCase = [&](const std::string& person, const std::string& note) {
+        CaseRecord c = computedCase({12, 7, 11, 9, 8, 10, 13}, {note}, 1772352000);
+        c.session.person = person;
+        std::int64_t id = 0;
+        EXPECT_TRUE(store.add(c, "0.1.0", id, error)) << error;
+        return id;
+    };
+    const std::int64_t keep = addCase("Kept Keeper", "kept note");
+    const std::int64_t first = addCase("Zebedee Quartermain", "secret note alpha");
+    addCase("Xanthe Wolstenholme", "secret note beta");
+    addCase("Xanthe Wolstenholme", "secret note gamma");
+    const auto fileHolds = [&](const std::string& text) {
+        for (const std::string suffix : {"", "-wal"}) {
+            std::ifstream in(path_ + suffix, std::ios::binary);
+            const std::string bytes(std::istreambuf_iterator<char>(in), {});
+            if (bytes.find(text) != std::string::npos) return true;
+        }
+        return false;
+    };
+    ASSERT_TRUE(fileHolds("Zebedee Quartermain") && fileHolds("secret note alpha"));
+
+    ASSERT_TRUE(store.remove({first}, error)) << error;
+    EXPECT_FALSE(fileHolds("Zebedee Quartermain"));
+    EXPECT_FALSE(fileHolds("secret note alpha"));
+    ASSERT_TRUE(store.removePerson("Xanthe Wolstenholme", error)) << error;
+    EXPECT_FALSE(fileHolds("Xanthe Wolstenholme"));
+    EXPECT_FALSE(fileHolds("secret note beta") || fileHolds("secret note gamma"));
+    EXPECT_TRUE(fileHolds("Kept Keeper")); // what stays is still there
+    std::optional<StoredCase> got;
+    ASSERT_TRUE(store.get(keep, got, error));
+    ASSERT_TRUE(got);
+    ASSERT_TRUE(store.removeAll(error)) << error;
+    EXPECT_FALSE(fileHolds("Kept Keeper") || fileHolds("kept note"));
 }
 
 #ifndef _WIN32

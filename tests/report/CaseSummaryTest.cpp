@@ -32,33 +32,80 @@ CaseRecord computed(std::array<double, 7> scores, ConfidenceMethod method, bool 
 
 // The same digits as the report's Index table: 12 7 11 9 8 10 13 gives
 // the golden report's rows, VC 108 (101 to 115) 70.3 to FSIQ 100 (95 to 105) 50.0.
-TEST(CaseSummary, TextGivesTheReportsNumbersWithTabs) {
+TEST(CaseSummary, TheTableGivesTheReportsNumbersWithTabs) {
     const CaseSummary s = summarizeCase(computed({12, 7, 11, 9, 8, 10, 13}, ConfidenceMethod::Traditional95, false));
     const std::string text = summaryText(s);
-    EXPECT_EQ(text.substr(0, text.find("\nReliable")),
+    EXPECT_EQ(text.substr(0, text.find("\n\nVerbal Comprehension (")),
               "Mr <A> & co\n"
+              "Index scores of the WAIS-III estimated from seven subtests (short form).\n\n"
               "Index\tScore\t95% confidence limits (traditional method)\tPercentile\tClassification\n"
               "Verbal Comprehension\t108\t101\u2013115\t70.3\tAverage\n"
               "Perceptual Organization\t106\t98\u2013114\t64.5\tAverage\n"
               "Working Memory\t94\t86\u2013102\t35.1\tAverage\n"
               "Processing Speed\t85\t73\u201397\t15.9\tLow Average\n"
-              "Full Scale IQ\t100\t95\u2013105\t50.0\tAverage\n");
-    EXPECT_NE(text.find("\nMahalanobis distance: Chi-square = "), std::string::npos);
+              "Full Scale IQ\t100\t95\u2013105\t50.0\tAverage");
     const std::string html = summaryHtml(s);
     EXPECT_NE(html.find("<p><b>Mr &lt;A&gt; &amp; co</b></p>"), std::string::npos);
     EXPECT_NE(html.find("<tr><td>Full Scale IQ</td><td align=\"right\">100</td>"), std::string::npos);
 }
 
-TEST(CaseSummary, DifferencesFollowTheChosenTest) {
-    const CaseRecord flat = computed({10, 10, 10, 10, 10, 10, 10}, ConfidenceMethod::Glutting90, false);
-    EXPECT_EQ(summarizeCase(flat).differences,
-              std::vector<std::string>{"No difference between Indexes is reliable at p < .05 (observed scores, "
-                                       "two-tailed)"});
+// A letter's summary as it stands, for a case whose VC is reliably higher
+// than its PO and whose PO and WM are abnormally low. Every number is the
+// report's (VC-PO 76, 0.000% in the abnormality table, 4.34% for two low
+// scores, chi-square 50.115 with p 0.00000); probabilities the report prints
+// as zeros read "< .001".
+TEST(CaseSummary, ALetterGetsThePersonTheScoresAndPlainParagraphs) {
+    CaseRecord c = computed({19, 10, 19, 5, 4, 4, 5}, ConfidenceMethod::Traditional95, false);
+    c.session = {"Ann B.", "1961-04-12", "2026-03-01", "Dr C. Diaz", "memory complaints"};
+    EXPECT_EQ(
+        summaryText(summarizeCase(c)),
+        "Ann B. (born 1961-04-12), tested 2026-03-01 by Dr C. Diaz\n"
+        "Reason for referral: memory complaints. Notes: Mr <A> & co\n"
+        "Index scores of the WAIS-III estimated from seven subtests (short form).\n\n"
+        "Index\tScore\t95% confidence limits (traditional method)\tPercentile\tClassification\n"
+        "Verbal Comprehension\t148\t141\u2013155\t99.9\tVery Superior\n"
+        "Perceptual Organization\t72\t64\u201380\t3.1\tBorderline\n"
+        "Working Memory\t66\t58\u201373\t1.1\tExtremely Low\n"
+        "Processing Speed\t100\t88\u2013112\t50.0\tAverage\n"
+        "Full Scale IQ\t96\t91\u2013101\t40.0\tAverage\n"
+        "\nVerbal Comprehension (148) is 76 points higher than Perceptual Organization (72), a reliable difference "
+        "(two-tailed p < .001, observed scores); fewer than 1 in 1,000 people show a difference this large in "
+        "this direction.\n"
+        "\nVerbal Comprehension (148) is 82 points higher than Working Memory (66), a reliable difference "
+        "(two-tailed p < .001, observed scores); fewer than 1 in 1,000 people show a difference this large in "
+        "this direction.\n"
+        "\nVerbal Comprehension (148) is 48 points higher than Processing Speed (100), a reliable difference "
+        "(two-tailed p < .001, observed scores); 0.117% of the population show a difference this large in this "
+        "direction.\n"
+        "\nPerceptual Organization (72) is 28 points lower than Processing Speed (100), a reliable difference "
+        "(two-tailed p < .001, observed scores); 3.742% of the population show a difference this large in this "
+        "direction.\n"
+        "\nWorking Memory (66) is 34 points lower than Processing Speed (100), a reliable difference (two-tailed "
+        "p < .001, observed scores); 1.414% of the population show a difference this large in this direction.\n"
+        "\nTwo of the four Index scores are abnormally low (an Index score is abnormally low when fewer than 5% "
+        "of the population score lower); 4.34% of the population have this many or more.\n"
+        "\nTaken as a whole, the profile of the four Index scores has a Mahalanobis distance of chi-square = "
+        "50.115 (p < .00001): fewer than 1 in 1,000 people have a profile at least this unusual.\n");
+}
+
+TEST(CaseSummary, PercentilesAtTheEndsAndCasesWithoutAPerson) {
+    const std::pair<double, const char*> percentiles[] = {{0.0, "<0.1"},   {0.049, "<0.1"},  {0.05, "0.1"},
+                                                          {99.94, "99.9"}, {99.95, ">99.9"}, {100.0, ">99.9"}};
+    for (const auto& [value, shown] : percentiles) EXPECT_EQ(letterPercentile(value), shown) << value;
+    CaseRecord flat = computed({10, 10, 10, 10, 10, 10, 10}, ConfidenceMethod::Glutting90, false);
+    flat.context.notes.clear();
+    flat.computedUtc = 1772352000;
+    const CaseSummary s = summarizeCase(flat);
+    EXPECT_EQ(s.heading, "Case computed 2026-03-01 08:00");
+    EXPECT_EQ(s.paragraphs.front(),
+              "None of the six differences between the Index scores is reliable (two-tailed p < .05, observed "
+              "scores).");
+    EXPECT_EQ(s.paragraphs[1],
+              "None of the four Index scores is abnormally low (an Index score is abnormally low "
+              "when fewer than 5% of the population score lower).");
     const CaseRecord uneven = computed({19, 1, 19, 10, 10, 10, 10}, ConfidenceMethod::Traditional95, true);
-    const std::vector<std::string> lines = summarizeCase(uneven).differences;
-    ASSERT_FALSE(lines.empty());
-    EXPECT_EQ(lines.front().substr(0, 16), "VC versus PO: di");
-    EXPECT_NE(lines.front().find("after sequential Bonferroni correction"), std::string::npos);
+    EXPECT_NE(summarizeCase(uneven).paragraphs.front().find("(p < .05 after sequential Bonferroni correction"),
+              std::string::npos);
 }
 
 TEST(CaseSummary, LocalTimeAddsTheOffsetAcrossMidnight) {

@@ -1,0 +1,50 @@
+#include "report/Session.h"
+
+#include <chrono>
+
+namespace kalden {
+
+namespace {
+
+std::chrono::year_month_day dayOf(const std::string& text) {
+    using namespace std::chrono;
+    const int y = std::stoi(text.substr(0, 4));
+    const unsigned m = static_cast<unsigned>(std::stoi(text.substr(5, 2)));
+    const unsigned d = static_cast<unsigned>(std::stoi(text.substr(8, 2)));
+    return year_month_day{year{y}, month{m}, day{d}};
+}
+
+} // namespace
+
+bool isCalendarDay(const std::string& text) {
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-') return false;
+    for (const std::size_t i : {0u, 1u, 2u, 3u, 5u, 6u, 8u, 9u})
+        if (text[i] < '0' || text[i] > '9') return false;
+    return dayOf(text).ok();
+}
+
+long daysBetween(const std::string& from, const std::string& to) {
+    using namespace std::chrono;
+    return static_cast<long>((sys_days{dayOf(to)} - sys_days{dayOf(from)}).count());
+}
+
+std::string sessionProblem(const Session& s) {
+    if (!isCalendarDay(s.testingDate))
+        return "The date of testing must be a day of the calendar written YYYY-MM-DD (2026-03-01, say).";
+    if (!s.birthDate.empty() && !isCalendarDay(s.birthDate))
+        return "The date of birth must be a day of the calendar written YYYY-MM-DD (1961-04-12, say), or empty.";
+    if (!s.birthDate.empty() && daysBetween(s.birthDate, s.testingDate) < 0)
+        return "The date of birth comes after the date of testing.";
+    if (s.referral.find_first_of("\r\n") != std::string::npos) return "The reason for referral is one line.";
+    return {};
+}
+
+std::string sessionLine(const Session& s) {
+    std::string line = s.person;
+    if (!s.birthDate.empty()) line += (line.empty() ? "born " : " (born ") + s.birthDate + (line.empty() ? "" : ")");
+    if (!s.testingDate.empty()) line += (line.empty() ? "Tested " : ", tested ") + s.testingDate;
+    if (!s.examiner.empty()) line += (line.empty() ? "Examiner " : " by ") + s.examiner;
+    return line;
+}
+
+} // namespace kalden
