@@ -123,12 +123,13 @@ Session readSession(const Statement& s, int first) {
 CaseStore::~CaseStore() { close(); }
 
 CaseStore::CaseStore(CaseStore&& other) noexcept
-    : db_(std::exchange(other.db_, nullptr)), snapshotLock_(std::move(other.snapshotLock_)) {}
+    : db_(std::exchange(other.db_, nullptr)), version_(other.version_), snapshotLock_(std::move(other.snapshotLock_)) {}
 
 CaseStore& CaseStore::operator=(CaseStore&& other) noexcept {
     if (this != &other) {
         close();
         db_ = std::exchange(other.db_, nullptr);
+        version_ = other.version_;
         snapshotLock_ = std::move(other.snapshotLock_);
     }
     return *this;

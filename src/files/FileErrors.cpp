@@ -16,6 +16,7 @@ std::string_view actionPhrase(FileAction action) {
     case FileAction::RecordCase: return "record the case in";
     case FileAction::ReadCases: return "read the case records in";
     case FileAction::DeleteCases: return "delete the cases in";
+    case FileAction::SaveSession: return "remember the person and session in";
     }
     return "use";
 }

@@ -17,6 +17,7 @@ enum class FileAction {
     RecordCase,     // the case store, written by Compute
     ReadCases,      // the case store, read by the Cases window
     DeleteCases,    // the case store, by Delete and Delete All Cases
+    SaveSession,    // the person and session remembered for the next start
 };
 
 // The error box's text for a failed file operation: the action, the file's

@@ -39,6 +39,8 @@ struct TemplateConfig {
     std::string dataFileName = DataFileName;
     // The case records in the same folder; likewise the program's own.
     std::string caseStoreFileName = "cases.sqlite";
+    // The person and session last entered, remembered for the next start.
+    std::string sessionFileName = "session.txt";
 };
 
 // The configuration of kalden-template-demo, a program built from the
@@ -55,6 +57,7 @@ inline TemplateConfig templateDemoConfig() {
     config.GridRows = 7;
     config.dataFileName = "kalden-template-demo.txt";
     config.caseStoreFileName = "kalden-template-demo-cases.sqlite";
+    config.sessionFileName = "kalden-template-demo-session.txt";
     return config;
 }
 

@@ -37,15 +37,17 @@ struct Entry {
     QStringList scores;
     int ci, basis, bonferroni;
     QString notes;
+    std::string person;
 };
 
 const Entry Three[] = {
-    {{"12", "7", "11", "9", "8", "10", "13"}, 3, 1, 1, "First, Ann\nreferred by GP"},
-    {{"10", "10", "10", "10", "10", "10", "10"}, 0, 0, 0, "Second, Bo"},
-    {{"19", "1", "19", "10.5", "10", "10", "10"}, 1, 0, 1, "Third, Cy"},
+    {{"12", "7", "11", "9", "8", "10", "13"}, 3, 1, 1, "First, Ann\nreferred by GP", "Ann Field"},
+    {{"10", "10", "10", "10", "10", "10", "10"}, 0, 0, 0, "Second, Bo", "Bo Grant"},
+    {{"19", "1", "19", "10.5", "10", "10", "10"}, 1, 0, 1, "Third, Cy", "Ann Field"},
 };
 
 void compute(Program& p, const Entry& e) {
+    p.form->setSession({e.person, "1960-01-31", "2026-03-02", "Dr E. Fox", "review"});
     p.setScores(e.scores);
     p.form->RadioGroup2->setItemIndex(e.ci);
     p.form->RadioGroup3->setItemIndex(e.basis);
@@ -115,12 +117,16 @@ private slots:
         QCOMPARE(p.form->RadioGroup3->itemIndex(), 1);
         QCOMPARE(p.form->RadioGroup1->itemIndex(), 1);
         QCOMPARE(p.form->memoComments->toPlainText(), Three[0].notes);
+        QCOMPARE(p.form->session(), (Session{"Ann Field", "1960-01-31", "2026-03-02", "Dr E. Fox", "review"}));
         p.form->cmdComputeClick();
         QCOMPARE(p.results->cases().back().report, firstReport);
+        // The open window shows the case just computed at once, newest first.
+        QCOMPARE(column(*w, CaseTableModel::Notes),
+                 (QStringList{"First, Ann", "Third, Cy", "Second, Bo", "First, Ann"}));
 
         // Show Report appends the stored report itself.
         p.results->cmdClearResultsClick();
-        selectRows(*w, {1});
+        selectRows(*w, {2});
         w->cmdShowReportClick();
         QCOMPARE(p.results->cases().size(), std::size_t{1});
         QCOMPARE(QString::fromStdString(p.results->cases().front().notesHeadline()), QStringLiteral("Second, Bo"));
@@ -143,18 +149,34 @@ private slots:
         p.files.saveAnswers = {csv};
         w->cmdExportClick();
         const QString exported = QString::fromStdString(readBytes(csv));
-        QVERIFY(
-            exported.startsWith("id,vocabulary,digit_symbol,similarities,block_design,arithmetic,digit_span,"
-                                "matrix_reasoning,ci,basis,bonferroni,criterion,notes\n3,19,1,19,10.5,10,10,10,"
-                                "traditional90,observed,yes,5,\"Third, Cy\"\n1,12,7,"));
+        QVERIFY(exported.startsWith(
+            "id,vocabulary,digit_symbol,similarities,block_design,arithmetic,digit_span,"
+            "matrix_reasoning,ci,basis,bonferroni,criterion,notes,person,birth_date,testing_date,"
+            "examiner,referral\n3,19,1,19,10.5,10,10,10,traditional90,observed,yes,5,\"Third, Cy\",Ann Field,"
+            "1960-01-31,2026-03-02,Dr E. Fox,review\n1,12,7,"));
 
+        // One person's cases, after one question that names the person and
+        // how many; No is the default and keeps them.
+        const QString noByDefault = QStringLiteral("confirm, No by default:");
+        selectRows(*w, {0});
         p.boxes.answers = {false, true};
-        w->cmdDeleteClick(); // No: nothing goes
+        w->cmdDeletePersonClick();
         QCOMPARE(w->model()->rowCount(), 3);
-        w->cmdDeleteClick();
+        w->cmdDeletePersonClick();
         QCOMPARE(p.boxes.events.mid(0, 2),
-                 (QStringList{"confirm:Delete 2 cases from the records?", "confirm:Delete 2 cases from the records?"}));
-        QCOMPARE(column(*w, CaseTableModel::Notes), QStringList{"Second, Bo"});
+                 QStringList(2, noByDefault + "Delete all 2 cases of Ann Field from the records?\r"
+                                              "They cannot be brought back."));
+        QCOMPARE(column(*w, CaseTableModel::Person), QStringList{"Bo Grant"});
+        // Delete names the cases it deletes.
+        p.boxes.events.clear();
+        selectRows(*w, {0});
+        p.boxes.answers = {true};
+        w->cmdDeleteClick();
+        QCOMPARE(p.boxes.events,
+                 QStringList{noByDefault + "Delete this case from the records?\r\rNo. 2 Bo Grant, tested 2026-03-02"});
+        QCOMPARE(w->model()->rowCount(), 0);
+        // Delete All asks twice.
+        compute(p, Three[1]);
         p.boxes.events.clear();
         p.boxes.answers = {true, false, true, true};
         w->cmdDeleteAllClick(); // the second question says No
@@ -162,10 +184,10 @@ private slots:
         w->cmdDeleteAllClick();
         QCOMPARE(w->model()->rowCount(), 0);
         QCOMPARE(p.boxes.events,
-                 (QStringList{"confirm:Delete all 1 case from the records?",
-                              "confirm:The 1 case cannot be brought back once deleted.\rDelete them all?",
-                              "confirm:Delete all 1 case from the records?",
-                              "confirm:The 1 case cannot be brought back once deleted.\rDelete them all?"}));
+                 (QStringList{noByDefault + "Delete all 1 case from the records?",
+                              noByDefault + "The 1 case cannot be brought back once deleted.\rDelete them all?",
+                              noByDefault + "Delete all 1 case from the records?",
+                              noByDefault + "The 1 case cannot be brought back once deleted.\rDelete them all?"}));
 
         // Recording off: Compute adds nothing.
         w->chkKeepRecords->setChecked(false);
@@ -218,7 +240,7 @@ private slots:
             store.reset();
             const kalden::testing::CliRun listed = kalden::testing::runReport({"--cases", "list", "--format", "csv"});
             QCOMPARE(listed.status, 0);
-            QVERIFY2(QString::fromStdString(listed.out).contains(",same store\n"), listed.err.c_str());
+            QVERIFY2(QString::fromStdString(listed.out).contains(",same store,"), listed.err.c_str());
         }
         qputenv("HOME", oldHome);
         if (oldXdg.isNull())

@@ -39,7 +39,8 @@ Q_CONSTRUCTOR_FUNCTION(useOffscreenPlatformUnderWine)
 namespace kalden::testing {
 
 // Records every box and beep in order: "beep", "warning:<text>",
-// "confirm:<text>", "information:<text>", "error:<text>". Confirmations
+// "confirm:<text>" ("confirm, No by default:<text>" for a deletion),
+// "information:<text>", "error:<text>". Confirmations
 // are answered from `answers` (then `defaultAnswer`).
 class RecordingBoxes : public MessageBoxes {
 public:
@@ -48,12 +49,9 @@ public:
     bool defaultAnswer = false;
 
     void warning(const QString& text) override { events << QStringLiteral("warning:") + text; }
-    bool confirm(const QString& text) override {
-        events << QStringLiteral("confirm:") + text;
-        if (answers.empty()) return defaultAnswer;
-        const bool a = answers.front();
-        answers.pop_front();
-        return a;
+    bool confirm(const QString& text) override { return answer(QStringLiteral("confirm:") + text); }
+    bool confirmDeletion(const QString& text) override {
+        return answer(QStringLiteral("confirm, No by default:") + text);
     }
     void information(const QString& text) override { events << QStringLiteral("information:") + text; }
     void error(const QString& text) override { events << QStringLiteral("error:") + text; }
@@ -64,6 +62,13 @@ public:
     QStringList errors() const { return withPrefix(QStringLiteral("error:")); }
 
 private:
+    bool answer(const QString& event) {
+        events << event;
+        if (answers.empty()) return defaultAnswer;
+        const bool a = answers.front();
+        answers.pop_front();
+        return a;
+    }
     QStringList withPrefix(const QString& prefix) const {
         QStringList out;
         for (const QString& e : events)

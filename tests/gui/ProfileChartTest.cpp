@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextLayout>
 #include <QtTest>
 
 #include "GuiHarness.h"
@@ -188,8 +189,10 @@ private slots:
     }
 
     // Three cases as a PDF: each starts a page and is followed by its own
-    // chart; every page has its header and "Page N of M"; the text comes
-    // back line for line.
+    // chart, under its text when there is room; every page has the case's
+    // person and date of testing in its header and its dates and "Page N of
+    // M" in its footer; no table is split from its heading or its last row;
+    // the text comes back line for line; three cases take at most six pages.
     void saveAsPdfGivesEachCaseItsPagesAndItsChart() {
 #ifdef _WIN32
         QSKIP("pdftotext reads the PDF on Linux only");
@@ -198,9 +201,11 @@ private slots:
         Program p;
         p.start(exeIn(dir));
         const QStringList names = {"First case", "Second case", "Third case"};
+        const QStringList tested = {"2026-03-01", "2026-04-15", "2026-05-30"};
         const QList<QStringList> scores = {Mixed, Tens, QStringList(7, "19")};
         for (int i = 0; i < 3; ++i) {
-            p.form->memoComments->setPlainText(names[i] + "\nreferral");
+            p.form->setSession({names[i].toStdString(), "", tested[i].toStdString(), "Dr E. Fox", ""});
+            p.form->memoComments->setPlainText(names[i] + " notes\nreferral");
             compute(p, scores[i]);
             p.results->cmdReturnClick();
         }
@@ -210,39 +215,85 @@ private slots:
         QVERIFY(p.boxes.events.isEmpty());
         QStringList pages = runTool("pdftotext", {"-layout", pdf, "-"}).split(u'\f');
         pages.removeLast(); // after the last form feed
-        const QString date = QDate::currentDate().toString(Qt::ISODate);
+        QVERIFY2(pages.size() <= 6, qPrintable(QString::number(pages.size())));
+        const QString today = QDate::currentDate().toString(Qt::ISODate);
         QStringList bodyLines;
         int chartsSeen = 0;
-        bool caseStartsHere = true;
         for (int i = 0; i < pages.size(); ++i) {
             QStringList lines;
             for (const QString& l : pages[i].split(u'\n'))
                 if (!l.trimmed().isEmpty()) lines << l.simplified();
             QVERIFY(lines.size() >= 3);
-            const QString& headline = names[chartsSeen];
-            QCOMPARE(lines.first(), "KALDEN " + headline);
-            QCOMPARE(lines.last(), QStringLiteral("%1 Page %2 of %3 KALDEN %4")
-                                       .arg(date)
+            const int c = chartsSeen;
+            const QString person = names[c] + ", tested " + tested[c] + " by Dr E. Fox";
+            QCOMPARE(lines.first(), "KALDEN " + person);
+            const QString computed =
+                QString::fromStdString(computedAtText(p.results->cases()[static_cast<std::size_t>(c)]));
+            QCOMPARE(lines.last(), QStringLiteral("Tested %1, computed %2, printed on %3 Page %4 of %5 KALDEN %6")
+                                       .arg(tested[c], computed, today)
                                        .arg(i + 1)
                                        .arg(pages.size())
                                        .arg(programVersion()));
             lines = lines.mid(1, lines.size() - 2);
-            if (lines.first().startsWith(headline + " \u2014 Computed ")) { // the chart's title
-                QVERIFY(!caseStartsHere);
-                ++chartsSeen;
-                caseStartsHere = true;
-                continue;
-            }
-            if (caseStartsHere) QVERIFY(lines.contains("User's Notes: " + headline));
-            caseStartsHere = false;
-            bodyLines << lines;
+            // The chart's title ends a case's text, on its last page or on a page of its own.
+            const auto title = std::find_if(lines.begin(), lines.end(),
+                                            [&](const QString& l) { return l.startsWith(person + " \u2014 "); });
+            const QStringList text(lines.begin(), title);
+            // A table and its last lines stay on one page with their heading.
+            QCOMPARE(text.contains("ABNORMALITY of differences between Short-Form Indices, i.e., percentage of "
+                                   "population estimated to"),
+                     text.filter(QRegularExpression("^Chi-square = ")).size() == 1);
+            bodyLines << text;
+            if (title != lines.end()) ++chartsSeen;
         }
         QCOMPARE(chartsSeen, 3);
         QStringList want;
-        for (const std::string& l : p.results->reportLines())
-            if (!QString::fromStdString(l).trimmed().isEmpty()) want << QString::fromStdString(l).simplified();
+        for (const std::string& l : p.results->reportLines()) {
+            const QString line = QString::fromStdString(l).simplified();
+            if (!line.isEmpty() && !line.startsWith(QString(20, u'-'))) want << line; // no separator on a new page
+        }
         QCOMPARE(bodyLines, want);
 #endif
+    }
+
+    // A title as long as the notes and the session make it is wrapped within
+    // the picture, every character of it on a line of its own width, and the
+    // plot makes room for it.
+    void aLongTitleIsWrappedWithinThePictureNeverCut() {
+        QTemporaryDir dir;
+        Program p;
+        p.start(exeIn(dir));
+        QString note;
+        while (note.size() < 230) note += QStringLiteral("referred for memory complaints after surgery; ");
+        note = note.left(230) + QString(20, u'W'); // and a word longer than a line
+        p.form->memoComments->setPlainText(note);
+        p.form->setSession({"Annabel Bartholomew-Fitzgerald", "1961-04-12", "2026-03-01", "Dr C. Diaz", ""});
+        compute(p, Mixed);
+        p.results->mnuProfileChart->trigger();
+        const ProfileChart& chart = *p.results->profileChartWindow()->chtProfile;
+        const QString title = chartCaseOf(p.results->cases()[0]).title;
+        QVERIFY(title.contains(note));
+        const double width = ProfileChart::PictureSize.width();
+        QTextLayout layout(title, chart.font());
+        QFont bold = chart.font();
+        bold.setBold(true);
+        bold.setPixelSize(std::max(10, QFontInfo(chart.font()).pixelSize()));
+        layout.setFont(bold);
+        QTextOption wrap;
+        wrap.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(wrap);
+        layout.beginLayout();
+        int lines = 0;
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width);
+            QVERIFY(line.naturalTextWidth() <= width);
+            ++lines;
+        }
+        layout.endLayout();
+        QVERIFY(lines >= 3);
+        const QRectF titleBox = chart.titleRect(width);
+        QVERIFY(titleBox.height() >= lines * QFontMetricsF(bold).height() - 1);
+        QVERIFY(chart.plotArea(QSizeF(ProfileChart::PictureSize)).top() > titleBox.bottom());
     }
 
     // Clear Results forgets the cases: the open chart says so, and a PDF of
@@ -293,6 +344,24 @@ private slots:
         QVERIFY(clip->text().contains(QStringLiteral("Verbal Comprehension\t108\t101\u2013115\t70.3\tAverage\n")));
         QVERIFY(clip->html().contains(QStringLiteral("<td>Processing Speed</td><td align=\"right\">85</td>")));
 
+        // A case with a reliable VC-PO difference and two abnormally low Index
+        // scores: the paragraphs a letter takes, with the report's numbers.
+        p.results->cmdReturnClick();
+        compute(p, {"19", "10", "19", "5", "4", "4", "5"});
+        p.results->mnuCopySummary->trigger();
+        const QString letter = QApplication::clipboard()->mimeData()->text();
+        QVERIFY(
+            letter.contains("Verbal Comprehension (148) is 76 points higher than Perceptual Organization (72), a "
+                            "reliable difference (two-tailed p < .001, observed scores); fewer than 1 in 1,000 "
+                            "people show a difference this large in this direction."));
+        QVERIFY(
+            letter.contains("Two of the four Index scores are abnormally low (an Index score is abnormally low "
+                            "when fewer than 5% of the population score lower); 4.34% of the population have "
+                            "this many or more."));
+        QVERIFY(QApplication::clipboard()->mimeData()->html().contains("<p>Two of the four Index scores"));
+        p.results->cmdReturnClick();
+        compute(p, Mixed);
+
         const QString odt = dir.filePath("s.odt"), html = dir.filePath("s.HTML");
         p.files.saveAnswers = {odt, html, dir.filePath("s.doc")};
         for (int i = 0; i < 3; ++i) p.results->mnuSaveSummaryClick();
@@ -302,7 +371,7 @@ private slots:
         QVERIFY(QString::fromStdString(readBytes(html)).contains("<td>Working Memory</td><td align=\"right\">94</td>"));
 #ifndef _WIN32
         const QString content = runTool("unzip", {"-p", odt, "content.xml"});
-        for (const char* number : {"Verbal Comprehension", "108", "70.3", "Low Average", "Chi-square"})
+        for (const char* number : {"Verbal Comprehension", "108", "70.3", "Low Average", "chi-square = 2.924"})
             QVERIFY2(content.contains(QString::fromLatin1(number)), number);
 #endif
     }

@@ -17,7 +17,9 @@
 #include <QMimeData>
 #include <QPdfWriter>
 #include <QPlainTextEdit>
+#include <QPrinter>
 #include <QPrinterInfo>
+#include <QProcess>
 #include <QPushButton>
 #include <QTextBlock>
 #include <QTimer>
@@ -128,6 +130,61 @@ private slots:
         compute(p);
         QVERIFY(p.results->isVisible());
         QCOMPARE(p.results->focusWidget(), p.results->cmdReturn);
+        // With its focus frame, as after a Tab: the button Enter presses shows.
+        QVERIFY(p.results->testAttribute(Qt::WA_KeyboardFocusChange));
+    }
+
+    // Tab and Shift+Tab leave the report for the buttons and come back; what
+    // is typed into the report still goes into it.
+    void tabMovesBetweenTheReportAndTheButtons() {
+        QTemporaryDir dir;
+        Program p;
+        p.start(exeIn(dir));
+        compute(p);
+        TfrmTemplateResults& r = *p.results;
+        r.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&r));
+        const QString before = r.memoResults->toPlainText();
+        r.memoResults->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(r.memoResults, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), r.cmdSaveOutput);
+        QTest::keyClick(r.cmdSaveOutput, Qt::Key_Tab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), r.memoResults);
+        QCOMPARE(r.memoResults->toPlainText(), before);
+        r.memoResults->moveCursor(QTextCursor::End);
+        QTest::keyClicks(r.memoResults, QStringLiteral("seen"));
+        QTest::keyClick(r.memoResults, Qt::Key_Return);
+        QCOMPARE(r.memoResults->toPlainText(), before + QStringLiteral("seen\n"));
+    }
+
+    // "Print to File (PDF)" chosen in the print dialog prints into that file:
+    // the device for the job keeps the format and the name, and the file's
+    // text is the report.
+    void printToFileWritesThePdfItWasGiven() {
+#ifdef _WIN32
+        QSKIP("pdftotext reads the PDF on Linux only");
+#else
+        QTemporaryDir dir;
+        Program p;
+        p.start(exeIn(dir));
+        compute(p);
+        QPrinter chosen(QPrinter::HighResolution);
+        chosen.setOutputFormat(QPrinter::PdfFormat);
+        chosen.setOutputFileName(dir.filePath("printed.pdf"));
+        QString error;
+        QtTextPrinter printer([&](QString& e) { return QtTextPrinter::printerLike(chosen, e); });
+        QVERIFY2(printer.print(p.results->printAllText(), p.results->printFont(), error), qPrintable(error));
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), dir.filePath("printed.pdf"), "-"});
+        QVERIFY(text.waitForFinished(30000));
+        QStringList printed;
+        for (const QString& line : QString::fromUtf8(text.readAllStandardOutput()).split(u'\n'))
+            if (!line.trimmed().isEmpty()) printed << line.simplified();
+        QStringList report;
+        for (const std::string& line : p.results->reportLines())
+            if (!QString::fromStdString(line).trimmed().isEmpty()) report << QString::fromStdString(line).simplified();
+        QCOMPARE(printed, report);
+#endif
     }
 
     void theWindowManagersCloseRequestIsIgnored() {

@@ -171,7 +171,7 @@ private slots:
         for (RadioGroupBox* g : {f.RadioGroup1, f.RadioGroup2, f.RadioGroup3})
             for (int i = 0; i < g->count(); ++i) expected << g->item(i);
         expected << f.RadioButton1 << f.RadioButton2 << f.RadioButton3 << f.memoComments << f.cmdCompute
-                 << f.btnclearData << f.cmdHelp << f.ExitBtn << f.cmdReturn << f.cmdCases << f.cmdAbout;
+                 << f.btnclearData << f.cmdHelp << f.ExitBtn << f.cmdReturn << f.cmdCases << f.cmdAbout << f.cmdSession;
         QWidget* w = expected.first();
         for (int i = 1; i < expected.size(); ++i) {
             w = w->nextInFocusChain();
@@ -179,6 +179,39 @@ private slots:
             QCOMPARE(w, expected[i]);
         }
         QVERIFY(f.memoComments->tabChangesFocus());
+    }
+
+    // The options a case came back with are the ones the keyboard finds: Tab
+    // into a group lands on its ticked choice, and the arrow keys move the tick.
+    void anOptionGroupFromTheKeyboardLandsOnItsTickedChoiceAndArrowsMoveIt() {
+        QTemporaryDir dir;
+        Program p;
+        p.start(exeIn(dir));
+        TfrmTemplate& f = *p.form;
+        f.show();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        f.RadioGroup1->setItemIndex(1);
+        f.RadioGroup2->setItemIndex(2);
+        f.RadioGroup3->setItemIndex(1);
+        f.RadioButton3->setChecked(true);
+        f.field(7)->setFocus(Qt::TabFocusReason);
+        const QList<QWidget*> ticked = {f.RadioGroup1->item(1), f.RadioGroup2->item(2), f.RadioGroup3->item(1),
+                                        f.RadioButton3, f.memoComments};
+        for (QWidget* next : ticked) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), next);
+        }
+        // Back into the confidence group from the keyboard: Down moves the tick.
+        f.RadioGroup2->item(2)->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(f.RadioGroup2->item(2), Qt::Key_Down);
+        QCOMPARE(f.RadioGroup2->itemIndex(), 3);
+        QCOMPARE(QApplication::focusWidget(), f.RadioGroup2->item(3));
+        QTest::keyClick(f.RadioButton3, Qt::Key_Left);
+        QCOMPARE(f.RadioGroup2->itemIndex(), 3); // another group's keys leave this one
+        f.RadioButton3->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(f.RadioButton3, Qt::Key_Left);
+        QVERIFY(f.RadioButton2->isChecked());
+        QCOMPARE(f.chosenOptions().abnormalityCriterion, AbnormalityCriterion::Percent10);
     }
 
     void everyControlHasAnAccessibleName() {

@@ -2,7 +2,7 @@
 # checks what a desktop needs of it: every file in its place, the desktop
 # entry and the metainfo valid, the manual pages free of warnings, the
 # version in the pages and the metainfo the build's own, and kalden and
-# kalden-report answering --version.
+# kalden-report answering --version (and kalden refusing a mistyped option).
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND ${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix "${PREFIX}"
                 OUTPUT_QUIET RESULT_VARIABLE rc)
@@ -53,6 +53,16 @@ endif()
 check("kalden --version" "${PREFIX}/bin/kalden" --version)
 if(NOT output STREQUAL "kalden ${VERSION}\n")
   message(FATAL_ERROR "kalden --version printed '${output}'")
+endif()
+
+# A mistyped option ends with the usage on standard error and status 64, and
+# no window: without a display any window would fail, as QT_QPA_PLATFORM
+# names none here.
+execute_process(COMMAND ${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb
+                        "${PREFIX}/bin/kalden" --versio
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT rc EQUAL 64 OR NOT out STREQUAL "" OR NOT err MATCHES "^kalden: unknown option or argument '--versio'\n\nusage: kalden \\[--help \\| --version\\]")
+  message(FATAL_ERROR "kalden --versio ended with ${rc}, printing '${out}' and '${err}'")
 endif()
 
 check("kalden-report --version" "${PREFIX}/bin/kalden-report" --version)

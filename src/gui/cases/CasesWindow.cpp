@@ -3,8 +3,10 @@
 #include <algorithm>
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QDate>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -13,6 +15,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QShortcut>
+#include <QShowEvent>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -22,7 +25,9 @@
 #include "gui/platform/WindowHelpers.h"
 #include "gui/report/PdfExport.h"
 #include "gui/report/ProfileChartWindow.h"
+#include "gui/report/SummaryExport.h"
 #include "gui/report/TemplateResults.h"
+#include "worksheet/OptionNames.h"
 #include "worksheet/ProgramConfig.h"
 
 namespace kalden {
@@ -42,13 +47,18 @@ QString fromUtf8(const std::string& s) { return QString::fromUtf8(s.data(), stat
 void CaseTableModel::setRows(std::vector<CaseListRow> rows) {
     beginResetModel();
     rows_ = std::move(rows);
-    times_.clear();
-    notes_.clear();
-    times_.reserve(rows_.size());
-    notes_.reserve(rows_.size());
+    for (auto* texts : {&times_, &notes_, &persons_, &options_, &finds_}) {
+        texts->clear();
+        texts->reserve(rows_.size());
+    }
     for (const CaseListRow& r : rows_) {
         times_.push_back(fromUtf8(localTimeText(r.computedUtc, r.utcOffsetMinutes)));
-        notes_.push_back(fromUtf8(visibleText(r.notesHeadline))); // a control shows as an escape, never a break
+        // A control shows as an escape, never a break of the line.
+        notes_.push_back(fromUtf8(visibleText(r.notesHeadline)));
+        persons_.push_back(fromUtf8(visibleText(r.session.person)));
+        options_.push_back(fromUtf8(optionsWords(r.options)));
+        finds_.push_back(notes_.back() + u'\n' + persons_.back() + u'\n' + fromUtf8(r.session.examiner) + u'\n' +
+                         fromUtf8(r.session.testingDate) + u'\n' + times_.back());
     }
     endResetModel();
 }
@@ -64,13 +74,17 @@ QVariant CaseTableModel::data(const QModelIndex& index, int role) const {
     const CaseListRow& r = rows_[static_cast<std::size_t>(index.row())];
     const int column = index.column();
     if (role == Qt::TextAlignmentRole)
-        return column == Notes || column == Computed ? QVariant(Qt::AlignLeft | Qt::AlignVCenter)
-                                                     : QVariant(Qt::AlignRight | Qt::AlignVCenter);
+        return column >= FirstScore && column <= FullScale ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
+               : column == Number                          ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
+                                                           : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
+    const auto at = static_cast<std::size_t>(index.row());
     if (column == Number) return QVariant(static_cast<qlonglong>(r.id));
     if (column == Computed)
-        return role == SortRole ? QVariant(static_cast<qlonglong>(r.computedUtc))
-                                : QVariant(times_[static_cast<std::size_t>(index.row())]);
-    if (column == Notes) return notes_[static_cast<std::size_t>(index.row())];
+        return role == SortRole ? QVariant(static_cast<qlonglong>(r.computedUtc)) : QVariant(times_[at]);
+    if (column == Tested) return fromUtf8(r.session.testingDate);
+    if (column == Person) return persons_[at];
+    if (column == Notes) return notes_[at];
+    if (column == Options) return options_[at];
     const std::string& text =
         column == FullScale ? r.fullScale : r.fieldTexts[static_cast<std::size_t>(column - FirstScore)];
     if (role == SortRole) {
@@ -87,7 +101,10 @@ QVariant CaseTableModel::headerData(int section, Qt::Orientation orientation, in
     if (role != Qt::DisplayRole && !tip) return {};
     if (section == Number) return tip ? QStringLiteral("Case number") : QStringLiteral("No.");
     if (section == Computed) return QStringLiteral("Computed");
+    if (section == Tested) return tip ? QStringLiteral("Date of testing") : QStringLiteral("Tested");
+    if (section == Person) return QStringLiteral("Person");
     if (section == Notes) return QStringLiteral("Notes");
+    if (section == Options) return QStringLiteral("Options");
     if (section == FullScale) return tip ? QStringLiteral("Full Scale IQ") : QStringLiteral("FSIQ");
     const int k = section - FirstScore;
     return QString::fromLatin1(tip ? ScoreNames[k] : ScoreHeads[k]);
@@ -101,8 +118,7 @@ void CaseFilterModel::setText(const QString& text) {
 bool CaseFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex&) const {
     if (text_.isEmpty()) return true;
     const auto* cases = static_cast<const CaseTableModel*>(sourceModel());
-    return cases->notesText(sourceRow).contains(text_, Qt::CaseInsensitive) ||
-           cases->timeText(sourceRow).contains(text_);
+    return cases->findText(sourceRow).contains(text_, Qt::CaseInsensitive);
 }
 
 bool CaseFilterModel::lessThan(const QModelIndex& left, const QModelIndex& right) const {
@@ -135,7 +151,7 @@ void TfrmCases::buildWindow() {
     chkKeepRecords->setObjectName(QStringLiteral("chkKeepRecords"));
     chkKeepRecords->setChecked(services_.host.keepCaseRecords());
     layout->addWidget(chkKeepRecords);
-    layout->addLayout(buildButtonRow());
+    layout->addLayout(buildButtonRows());
 }
 
 QLayout* TfrmCases::buildFindRow() {
@@ -143,8 +159,8 @@ QLayout* TfrmCases::buildFindRow() {
     auto* filterLabel = new QLabel(QStringLiteral("&Find:"), this);
     txtFilter = new QLineEdit(this);
     txtFilter->setObjectName(QStringLiteral("txtFilter"));
-    txtFilter->setAccessibleName(QStringLiteral("Find cases by notes or date"));
-    txtFilter->setPlaceholderText(QStringLiteral("Notes or date, e.g. 2026-03"));
+    txtFilter->setAccessibleName(QStringLiteral("Find cases by person, notes, examiner or date"));
+    txtFilter->setPlaceholderText(QStringLiteral("Person, notes, examiner or date, e.g. 2026-03"));
     txtFilter->setClearButtonEnabled(true);
     filterLabel->setBuddy(txtFilter);
     lblCount = new QLabel(this);
@@ -171,7 +187,7 @@ QTableView* TfrmCases::buildTable() {
     tblCases->sortByColumn(CaseTableModel::Computed, Qt::DescendingOrder);
     tblCases->verticalHeader()->hide();
     sizeColumns();
-    tblCases->setMinimumSize(900, 360);
+    tblCases->setMinimumSize(1100, 360);
     return tblCases;
 }
 
@@ -181,6 +197,11 @@ void TfrmCases::sizeColumns() {
     QHeaderView* header = tblCases->horizontalHeader();
     header->resizeSection(CaseTableModel::Number, fm.horizontalAdvance(QStringLiteral("000000")) + 16);
     header->resizeSection(CaseTableModel::Computed, fm.horizontalAdvance(QStringLiteral("0000-00-00 00:00")) + 24);
+    header->resizeSection(CaseTableModel::Tested, fm.horizontalAdvance(QStringLiteral("0000-00-00")) + 24);
+    header->resizeSection(CaseTableModel::Person, fm.horizontalAdvance(QString(18, u'x')));
+    header->resizeSection(CaseTableModel::Options,
+                          fm.horizontalAdvance(QStringLiteral("95% traditional, true scores, no Bonferroni, 15%")) +
+                              16);
     for (int c = CaseTableModel::FirstScore; c <= CaseTableModel::FullScale; ++c)
         header->resizeSection(c, fm.horizontalAdvance(QStringLiteral("DSYM")) + 24);
     header->setSectionResizeMode(CaseTableModel::Notes, QHeaderView::Stretch);
@@ -188,24 +209,34 @@ void TfrmCases::sizeColumns() {
     tblCases->verticalHeader()->setDefaultSectionSize(QFontMetrics(font()).height() + 6);
 }
 
-QLayout* TfrmCases::buildButtonRow() {
-    auto* buttons = new QHBoxLayout;
-    const auto button = [this, buttons](QPushButton*& b, const char* caption, const char* name) {
+// The case's own actions in the first row; deleting, and closing, in the
+// second.
+QLayout* TfrmCases::buildButtonRows() {
+    auto* rows = new QVBoxLayout;
+    auto* first = new QHBoxLayout;
+    auto* second = new QHBoxLayout;
+    const auto button = [this](QHBoxLayout* row, QPushButton*& b, const char* caption, const char* name) {
         b = new QPushButton(QString::fromLatin1(caption), this);
         b->setObjectName(QString::fromLatin1(name));
         b->setAccessibleName(b->text().remove(u'&'));
         b->setAutoDefault(false);
-        buttons->addWidget(b);
+        row->addWidget(b);
     };
-    button(cmdOpenInWorksheet, "&Open in Worksheet", "cmdOpenInWorksheet");
-    button(cmdShowReport, "Show &Report", "cmdShowReport");
-    button(cmdProfileChart, "Profile &chart...", "cmdProfileChart");
-    button(cmdExport, "&Export...", "cmdExport");
-    button(cmdDelete, "&Delete...", "cmdDelete");
-    button(cmdDeleteAll, "Delete &All Cases...", "cmdDeleteAll");
-    buttons->addStretch(1);
-    button(cmdClose, "Close", "cmdClose");
-    return buttons;
+    button(first, cmdOpenInWorksheet, "&Open in Worksheet", "cmdOpenInWorksheet");
+    button(first, cmdShowReport, "Show &Report", "cmdShowReport");
+    button(first, cmdProfileChart, "Profile &chart...", "cmdProfileChart");
+    button(first, cmdCopySummary, "Copy &Summary", "cmdCopySummary");
+    button(first, cmdSaveSummary, "Sa&ve Summary...", "cmdSaveSummary");
+    button(first, cmdExport, "&Export...", "cmdExport");
+    first->addStretch(1);
+    button(second, cmdDelete, "&Delete...", "cmdDelete");
+    button(second, cmdDeletePerson, "Delete This &Person's Cases...", "cmdDeletePerson");
+    button(second, cmdDeleteAll, "Delete &All Cases...", "cmdDeleteAll");
+    second->addStretch(1);
+    button(second, cmdClose, "Close", "cmdClose");
+    rows->addLayout(first);
+    rows->addLayout(second);
+    return rows;
 }
 
 void TfrmCases::connectHandlers() {
@@ -217,7 +248,14 @@ void TfrmCases::connectHandlers() {
     connect(cmdShowReport, &QPushButton::clicked, this, &TfrmCases::cmdShowReportClick);
     connect(cmdProfileChart, &QPushButton::clicked, this, &TfrmCases::cmdProfileChartClick);
     connect(cmdExport, &QPushButton::clicked, this, &TfrmCases::cmdExportClick);
+    connect(cmdCopySummary, &QPushButton::clicked, this, &TfrmCases::cmdCopySummaryClick);
+    connect(cmdSaveSummary, &QPushButton::clicked, this, &TfrmCases::cmdSaveSummaryClick);
     connect(cmdDelete, &QPushButton::clicked, this, &TfrmCases::cmdDeleteClick);
+    connect(cmdDeletePerson, &QPushButton::clicked, this, &TfrmCases::cmdDeletePersonClick);
+    // A case computed while the window is open appears at once.
+    connect(&results_, &TfrmTemplateResults::caseRecorded, this, [this] {
+        if (isVisible()) reload();
+    });
     connect(cmdDeleteAll, &QPushButton::clicked, this, &TfrmCases::cmdDeleteAllClick);
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
     connect(chkKeepRecords, &QCheckBox::toggled, this, [this](bool keep) { services_.host.setKeepCaseRecords(keep); });
@@ -336,9 +374,9 @@ void TfrmCases::cmdExportClick() {
             charts.push_back(std::make_unique<ProfileChart>());
             charts.back()->setCase(chartCase.results, chartCase.title);
             const ProfileChart* chart = charts.back().get();
-            sections.push_back(PdfSection{QString::fromStdString(joinCrLf(c.record.report)) + QStringLiteral("\r\n"),
-                                          fromUtf8(c.record.notesHeadline()),
-                                          [chart](QPainter& p, const QRectF& page) { chart->paintPicture(p, page); }});
+            sections.push_back(caseSection(c.record,
+                                           QString::fromStdString(joinCrLf(c.record.report)) + QStringLiteral("\r\n"),
+                                           [chart](QPainter& p, const QRectF& page) { chart->paintPicture(p, page); }));
         }
         if (!resultsPdf(sections, results_.printFont(), QDate::currentDate().toString(Qt::ISODate), bytes, error)) {
             services_.boxes.error(error);
@@ -353,17 +391,91 @@ void TfrmCases::cmdExportClick() {
     if (!replaceFileWith(services_.host, *name, bytes, error)) services_.boxes.error(error);
 }
 
+void TfrmCases::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!event->spontaneous()) reload();
+}
+
+void TfrmCases::cmdCopySummaryClick() {
+    const std::vector<StoredCase> cases = selectedCases();
+    if (!cases.empty()) QGuiApplication::clipboard()->setMimeData(summaryMimeData(summarizeCase(cases.front().record)));
+}
+
+void TfrmCases::cmdSaveSummaryClick() {
+    const std::vector<StoredCase> cases = selectedCases();
+    if (!cases.empty()) saveSummaryOf(cases.front().record, services_, this, summaryFileName);
+}
+
+namespace {
+
+// "No. 3 Ann B., tested 2026-03-01": a case as a question names it.
+QString caseLine(const CaseListRow& r) {
+    QString line = QStringLiteral("No. %1").arg(r.id);
+    if (!r.session.person.empty()) line += u' ' + fromUtf8(visibleText(r.session.person));
+    line += r.session.testingDate.empty()
+                ? QStringLiteral(", computed ") + fromUtf8(localTimeText(r.computedUtc, r.utcOffsetMinutes))
+                : QStringLiteral(", tested ") + fromUtf8(r.session.testingDate);
+    return line;
+}
+
+} // namespace
+
+// Names the cases it will delete (up to ten, then how many more) and keeps
+// them unless Yes is chosen over the default No.
 void TfrmCases::cmdDeleteClick() {
     const std::vector<std::int64_t> ids = selectedIds();
     if (ids.empty()) {
         services_.boxes.warning(QStringLiteral("Please select a case first."));
         return;
     }
-    const QString what = ids.size() == 1 ? QStringLiteral("1 case") : QStringLiteral("%1 cases").arg(ids.size());
-    if (!services_.boxes.confirm(QStringLiteral("Delete %1 from the records?").arg(what))) return;
+    QStringList lines;
+    for (int r = 0; r < model_->rowCount(); ++r) {
+        const CaseListRow& row = model_->row(r);
+        if (std::find(ids.begin(), ids.end(), row.id) != ids.end()) lines << caseLine(row);
+    }
+    if (lines.size() > 10) {
+        const qsizetype more = lines.size() - 10;
+        lines = lines.mid(0, 10);
+        lines << QStringLiteral("and %1 more").arg(more);
+    }
+    const QString what =
+        ids.size() == 1 ? QStringLiteral("this case") : QStringLiteral("these %1 cases").arg(ids.size());
+    if (!services_.boxes.confirmDeletion(QStringLiteral("Delete %1 from the records?\r\r").arg(what) +
+                                         lines.join(u'\r')))
+        return;
     std::string error;
     std::optional<CaseStore> s = store(FileAction::DeleteCases);
     if (s && !s->remove(ids, error)) storeFailed(FileAction::DeleteCases, error);
+    s.reset();
+    reload();
+}
+
+// Every case of the selected case's person, after one question that names
+// the person and how many cases go.
+void TfrmCases::cmdDeletePersonClick() {
+    const std::vector<std::int64_t> ids = selectedIds();
+    if (ids.empty()) {
+        services_.boxes.warning(QStringLiteral("Please select a case first."));
+        return;
+    }
+    const CaseListRow* selected = nullptr;
+    for (int r = 0; r < model_->rowCount() && !selected; ++r)
+        if (model_->row(r).id == ids.front()) selected = &model_->row(r);
+    const std::string person = selected ? selected->session.person : std::string();
+    if (person.empty()) {
+        services_.boxes.information(QStringLiteral("No person was entered for the selected case."));
+        return;
+    }
+    int count = 0;
+    for (int r = 0; r < model_->rowCount(); ++r) count += model_->row(r).session.person == person ? 1 : 0;
+    const QString what = count == 1 ? QStringLiteral("the 1 case") : QStringLiteral("all %1 cases").arg(count);
+    if (!services_.boxes.confirmDeletion(
+            QStringLiteral("Delete %1 of %2 from the records?\rThey cannot be brought back.")
+                .arg(what, fromUtf8(visibleText(person)))))
+        return;
+    std::string error;
+    std::optional<CaseStore> s = store(FileAction::DeleteCases);
+    if (s && !s->removePerson(person, error)) storeFailed(FileAction::DeleteCases, error);
     s.reset();
     reload();
 }
@@ -383,8 +495,8 @@ void TfrmCases::cmdDeleteAllClick() {
         return;
     }
     const QString what = n == 1 ? QStringLiteral("1 case") : QStringLiteral("%1 cases").arg(n);
-    if (!services_.boxes.confirm(QStringLiteral("Delete all %1 from the records?").arg(what))) return;
-    if (!services_.boxes.confirm(
+    if (!services_.boxes.confirmDeletion(QStringLiteral("Delete all %1 from the records?").arg(what))) return;
+    if (!services_.boxes.confirmDeletion(
             QStringLiteral("The %1 cannot be brought back once deleted.\rDelete them all?").arg(what)))
         return;
     if (!s->removeAll(error)) storeFailed(FileAction::DeleteCases, error);

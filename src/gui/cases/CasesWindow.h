@@ -22,18 +22,32 @@ namespace kalden {
 class TfrmTemplateResults;
 class TfrmProfileChart;
 
-// The cases of the store as a table: number, date and time, the notes' first
-// line, the seven scores as typed and the Full Scale IQ.
+// The cases of the store as a table: number, date and time computed, date
+// of testing, person, the notes' first line, the seven scores as typed, the
+// Full Scale IQ and the options.
 class CaseTableModel : public QAbstractTableModel {
     Q_OBJECT
 
 public:
-    enum Column { Number, Computed, Notes, FirstScore, FullScale = FirstScore + 7, ColumnCount };
+    enum Column {
+        Number,
+        Computed,
+        Tested,
+        Person,
+        Notes,
+        FirstScore,
+        FullScale = FirstScore + 7,
+        Options,
+        ColumnCount
+    };
 
     void setRows(std::vector<CaseListRow> rows);
     const CaseListRow& row(int r) const { return rows_[static_cast<std::size_t>(r)]; }
     const QString& timeText(int r) const { return times_[static_cast<std::size_t>(r)]; }
     const QString& notesText(int r) const { return notes_[static_cast<std::size_t>(r)]; }
+    const QString& personText(int r) const { return persons_[static_cast<std::size_t>(r)]; }
+    // What Find looks in: notes, person, examiner, dates.
+    const QString& findText(int r) const { return finds_[static_cast<std::size_t>(r)]; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -45,11 +59,15 @@ public:
 
 private:
     std::vector<CaseListRow> rows_;
-    std::vector<QString> times_; // the Computed and Notes columns, made once
+    std::vector<QString> times_; // the texts of the columns, made once
     std::vector<QString> notes_;
+    std::vector<QString> persons_;
+    std::vector<QString> options_;
+    std::vector<QString> finds_;
 };
 
-// Keeps the rows whose notes or date and time hold the filter text.
+// Keeps the rows whose notes, person, examiner, date of testing or date and
+// time computed hold the filter text.
 class CaseFilterModel : public QSortFilterProxyModel {
     Q_OBJECT
 
@@ -88,7 +106,10 @@ public:
     QPushButton* cmdShowReport = nullptr;
     QPushButton* cmdProfileChart = nullptr;
     QPushButton* cmdExport = nullptr;
+    QPushButton* cmdCopySummary = nullptr;
+    QPushButton* cmdSaveSummary = nullptr;
     QPushButton* cmdDelete = nullptr;
+    QPushButton* cmdDeletePerson = nullptr;
     QPushButton* cmdDeleteAll = nullptr;
     QPushButton* cmdClose = nullptr;
     QCheckBox* chkKeepRecords = nullptr;
@@ -97,8 +118,9 @@ public:
     CaseFilterModel* filter() const { return filter_; }
     TfrmProfileChart* profileChartWindow() const { return chart_; }
 
-    // The export dialog's initial name.
+    // The dialogs' initial names.
     QString exportFileName = QStringLiteral("cases.csv");
+    QString summaryFileName = QStringLiteral("summary.odt");
 
 signals:
     // "Open in Worksheet": the worksheet takes the case's fields, options and notes.
@@ -109,15 +131,23 @@ public slots:
     void cmdShowReportClick();
     void cmdProfileChartClick();
     void cmdExportClick();
+    void cmdCopySummaryClick();
+    void cmdSaveSummaryClick();
     void cmdDeleteClick();
+    void cmdDeletePersonClick();
     void cmdDeleteAllClick();
+
+protected:
+    // Cases another program recorded meanwhile appear when the window is
+    // shown again.
+    void showEvent(QShowEvent* event) override;
 
 private:
     void buildWindow();
     QLayout* buildFindRow();
     QTableView* buildTable();
     void sizeColumns();
-    QLayout* buildButtonRow();
+    QLayout* buildButtonRows();
     void connectHandlers();
     void updateCount();
     // The selected cases, read whole from the store; an error box and

@@ -1,6 +1,7 @@
 #include "gui/platform/QtServices.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -11,6 +12,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QPushButton>
 #include <QSettings>
 
 #include "files/DataHome.h"
@@ -57,6 +59,11 @@ void QtMessageBoxes::warning(const QString& text) {
 bool QtMessageBoxes::confirm(const QString& text) {
     return run(QMessageBox::Question, QStringLiteral("Confirm"), text, QMessageBox::Yes | QMessageBox::No,
                QMessageBox::Yes) == QMessageBox::Yes;
+}
+
+bool QtMessageBoxes::confirmDeletion(const QString& text) {
+    return run(QMessageBox::Question, QStringLiteral("Confirm"), text, QMessageBox::Yes | QMessageBox::No,
+               QMessageBox::No) == QMessageBox::Yes;
 }
 
 void QtMessageBoxes::information(const QString& text) {
@@ -124,17 +131,29 @@ std::unique_ptr<QPagedPaintDevice> QtTextPrinter::openDefaultPrinter(QString& er
 // A fresh device for each job, set up as the print dialog left the chosen one.
 std::unique_ptr<QPagedPaintDevice> QtTextPrinter::openChosenPrinter(QString& error) const {
     if (!chosen_) return openDefaultPrinter(error);
-    auto printer =
-        std::make_unique<QPrinter>(QPrinterInfo::printerInfo(chosen_->printerName()), QPrinter::HighResolution);
-    if (!printer->isValid()) {
-        error = QStringLiteral("The printer %1 is not available").arg(chosen_->printerName());
-        return nullptr;
+    return printerLike(*chosen_, error);
+}
+
+// "Print to File (PDF)" in the dialog chooses no printer at all but an output
+// format and a file, which the copy must keep.
+std::unique_ptr<QPrinter> QtTextPrinter::printerLike(const QPrinter& chosen, QString& error) {
+    std::unique_ptr<QPrinter> printer;
+    if (chosen.outputFormat() == QPrinter::PdfFormat) {
+        printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(chosen.outputFileName());
+    } else {
+        printer = std::make_unique<QPrinter>(QPrinterInfo::printerInfo(chosen.printerName()), QPrinter::HighResolution);
+        if (!printer->isValid()) {
+            error = QStringLiteral("The printer %1 is not available").arg(chosen.printerName());
+            return nullptr;
+        }
     }
     printer->setDocName(ProgramName);
-    printer->setPageLayout(chosen_->pageLayout());
-    printer->setCopyCount(chosen_->copyCount());
-    printer->setDuplex(chosen_->duplex());
-    printer->setColorMode(chosen_->colorMode());
+    printer->setPageLayout(chosen.pageLayout());
+    printer->setCopyCount(chosen.copyCount());
+    printer->setDuplex(chosen.duplex());
+    printer->setColorMode(chosen.colorMode());
     return printer;
 }
 
@@ -144,6 +163,10 @@ bool QtTextPrinter::choosePrinter(QWidget* parent) {
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
     dialog.setWindowTitle(QStringLiteral("Choose Printer"));
+    // Choosing prints nothing: the button says what it does (where the
+    // dialog is Qt's own; the system's dialog words its buttons itself).
+    if (auto* buttons = dialog.findChild<QDialogButtonBox*>())
+        if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok)) ok->setText(QStringLiteral("&Use This Printer"));
     if (dialog.exec() != QDialog::Accepted) return false;
     chosen_ = printer;
     return true;

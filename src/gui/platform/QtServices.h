@@ -24,6 +24,7 @@ class QtMessageBoxes : public MessageBoxes {
 public:
     void warning(const QString& text) override;
     bool confirm(const QString& text) override;
+    bool confirmDeletion(const QString& text) override;
     void information(const QString& text) override;
     void error(const QString& text) override;
     void about(const QString& text) override;
@@ -56,6 +57,9 @@ public:
     void preview(QWidget* parent, const QString& text, const QFont& font) override;
 
     static std::unique_ptr<QPagedPaintDevice> openDefaultPrinter(QString& error);
+    // A new device for one job with the settings of `chosen` as the print
+    // dialog left them: its printer, or its PDF file for "Print to File".
+    static std::unique_ptr<QPrinter> printerLike(const QPrinter& chosen, QString& error);
 
 private:
     std::unique_ptr<QPagedPaintDevice> openChosenPrinter(QString& error) const;

@@ -25,6 +25,9 @@ public:
     virtual void warning(const QString& text) = 0;
     // Question icon, caption "Confirm", buttons "Yes" and "No"; true for Yes.
     virtual bool confirm(const QString& text) = 0;
+    // The same for what cannot be undone (deleting cases): "No" is the
+    // default button, so Enter keeps everything.
+    virtual bool confirmDeletion(const QString& text) = 0;
     // Caption "Information", one "OK" button.
     virtual void information(const QString& text) = 0;
     // Error icon, the program's name ("KALDEN") as caption, one "OK" button:

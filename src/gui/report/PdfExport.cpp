@@ -12,6 +12,7 @@
 #include "files/TextFile.h"
 #include "gui/platform/Services.h"
 #include "gui/platform/WindowHelpers.h"
+#include "gui/report/PdfLayout.h"
 
 namespace kalden {
 
@@ -68,33 +69,61 @@ PageFrame pageFrame(const QPagedPaintDevice& device, const QFont& textFont) {
     return f;
 }
 
-void paintFrame(QPainter& painter, const PageFrame& f, const QString& headline, const QString& date, int page,
+void paintFrame(QPainter& painter, const PageFrame& f, const PdfSection* section, const QString& printedOn, int page,
                 int pages) {
     painter.save();
     painter.setFont(f.font);
     painter.setPen(Qt::black);
+    const QFontMetrics fm(f.font, painter.device());
+    const int name = fm.horizontalAdvance(ProgramName + QStringLiteral("    "));
     painter.drawText(f.header, Qt::AlignLeft | Qt::AlignVCenter, ProgramName);
-    painter.drawText(f.header, Qt::AlignRight | Qt::AlignVCenter, headline);
+    if (section)
+        painter.drawText(f.header, Qt::AlignRight | Qt::AlignVCenter,
+                         fm.elidedText(section->headline, Qt::ElideRight, f.header.width() - name));
+    const QString dates =
+        section && !section->dates.isEmpty()
+            ? section->dates.left(1).toUpper() + section->dates.mid(1) + QStringLiteral(", printed on ") + printedOn
+            : QStringLiteral("Printed on ") + printedOn;
     painter.setPen(QPen(Qt::gray, 0));
     painter.drawLine(f.header.bottomLeft(), f.header.bottomRight());
     painter.drawLine(f.footer.topLeft(), f.footer.topRight());
     painter.setPen(Qt::black);
-    painter.drawText(f.footer, Qt::AlignLeft | Qt::AlignVCenter, date);
-    painter.drawText(f.footer, Qt::AlignHCenter | Qt::AlignVCenter,
-                     QStringLiteral("Page %1 of %2").arg(page).arg(pages));
-    painter.drawText(f.footer, Qt::AlignRight | Qt::AlignVCenter, ProgramName + u' ' + programVersion());
+    painter.drawText(f.footer, Qt::AlignLeft | Qt::AlignVCenter, dates);
+    painter.drawText(f.footer, Qt::AlignRight | Qt::AlignVCenter,
+                     QStringLiteral("Page %1 of %2    ").arg(page).arg(pages) + ProgramName + u' ' + programVersion());
     painter.restore();
 }
 
 struct SectionPlan {
     const PdfSection* section = nullptr;
-    PrintLayout layout;
-    int textPages = 0;
+    SectionLayout layout;
+    bool chartBelowText = false; // else on a page of its own
+    int pages = 0;
 };
+
+SectionPlan planSection(const PdfSection& section, const PrintMetrics& m) {
+    SectionPlan plan{&section, layoutSection(section.text, m), false, 0};
+    const bool textless = plan.layout.text.pieces.empty();
+    plan.pages = textless ? 0 : plan.layout.lastPage;
+    if (section.chart) {
+        plan.chartBelowText = !textless && m.pageHeight - plan.layout.endY >= ChartShareOfPage * m.pageHeight;
+        if (!plan.chartBelowText) ++plan.pages;
+    }
+    return plan;
+}
 
 } // namespace
 
-bool resultsPdf(const std::vector<PdfSection>& sections, const QFont& font, const QString& date, QByteArray& pdf,
+PdfSection caseSection(const CaseRecord& c, const QString& text, const PagePainter& chart) {
+    const std::string headline = c.session.person.empty() ? c.notesHeadline() : sessionLine(c.session);
+    QString dates = QStringLiteral("computed ") + QString::fromStdString(computedAtText(c));
+    if (!c.session.testingDate.empty())
+        dates =
+            QStringLiteral("tested ") + QString::fromStdString(c.session.testingDate) + QStringLiteral(", ") + dates;
+    return PdfSection{text, QString::fromStdString(headline), dates, chart};
+}
+
+bool resultsPdf(const std::vector<PdfSection>& sections, const QFont& font, const QString& printedOn, QByteArray& pdf,
                 QString& error) {
     return makePdf(
         QPageLayout::Portrait,
@@ -117,33 +146,35 @@ bool resultsPdf(const std::vector<PdfSection>& sections, const QFont& font, cons
             std::vector<SectionPlan> plans;
             int pages = 0;
             for (const PdfSection& section : sections) {
-                SectionPlan plan{&section, layoutPrintedText(section.text, m), 0};
-                keepTwoLinesOnLastPage(plan.layout, m.textHeight + 2);
-                plan.textPages = plan.layout.pieces.empty() ? 0 : plan.layout.pageCount;
-                pages += plan.textPages + (section.chart ? 1 : 0);
-                plans.push_back(std::move(plan));
+                plans.push_back(planSection(section, m));
+                pages += plans.back().pages;
             }
             int page = 0;
-            const auto startPage = [&](const QString& headline) {
+            const auto startPage = [&](const PdfSection* section) {
                 if (page > 0) writer.newPage();
                 ++page;
-                paintFrame(painter, frame, headline, date, page, std::max(pages, 1));
+                paintFrame(painter, frame, section, printedOn, page, std::max(pages, 1));
             };
             for (const SectionPlan& plan : plans) {
                 int textPage = 0;
-                for (const PlacedText& piece : plan.layout.pieces) {
+                for (const PlacedText& piece : plan.layout.text.pieces) {
                     while (textPage < piece.page) {
-                        startPage(plan.section->headline);
+                        startPage(plan.section);
                         ++textPage;
                     }
                     painter.drawText(frame.body.left() + piece.x, frame.body.top() + piece.y + fm.ascent(), piece.text);
                 }
-                if (plan.section->chart) {
-                    startPage(plan.section->headline);
-                    plan.section->chart(painter, QRectF(frame.body));
+                if (!plan.section->chart) continue;
+                QRectF area(frame.body);
+                if (plan.chartBelowText) {
+                    const int gap = 2 * (m.textHeight + 2);
+                    area.setTop(frame.body.top() + plan.layout.endY + gap);
+                } else {
+                    startPage(plan.section);
                 }
+                plan.section->chart(painter, area);
             }
-            if (page == 0) startPage(QString()); // an empty window still gives a page with its frame
+            if (page == 0) startPage(nullptr); // an empty window still gives a page with its frame
             if (!painter.end()) {
                 e = QStringLiteral("The PDF document could not be completed");
                 return false;

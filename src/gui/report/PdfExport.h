@@ -7,6 +7,7 @@
 #include <QString>
 
 #include "gui/platform/PrintLayout.h"
+#include "report/CaseRecord.h"
 
 namespace kalden {
 
@@ -24,19 +25,24 @@ inline constexpr double PdfMarginMillimetres = 10;
 bool reportPdf(const QString& text, const QFont& font, const PagePainter& lastPage, QByteArray& pdf, QString& error);
 
 // One part of the results window's text as Save as PDF lays it out: its text
-// pages, then, when `chart` is set, one page with the case's chart.
+// pages, then, when `chart` is set, the case's chart.
 struct PdfSection {
     QString text;     // as Print All sends it: lines ending in CR LF
-    QString headline; // the case's first note line; empty before the first case
+    QString headline; // who was tested, when and by whom, else the first note line; empty before the first case
+    QString dates;    // "tested 2026-03-01, computed 2026-12-09 10:40"; empty before the first case
     PagePainter chart;
 };
 
+// The section of a case: its headline and dates, with `text` and `chart`.
+PdfSection caseSection(const CaseRecord& c, const QString& text, const PagePainter& chart);
+
 // The results as a document to file: every section starts a page, the text
-// in Print All's font and line layout with no line left alone at the top of
-// a section's last page, each case followed by its chart. Every page has a
-// header ("KALDEN" and the section's headline) and a footer (`date`,
-// "Page N of M", "KALDEN" and the version).
-bool resultsPdf(const std::vector<PdfSection>& sections, const QFont& font, const QString& date, QByteArray& pdf,
+// in Print All's font and line layout, kept together by blocks (layoutSection),
+// each case's chart under its text where at least ChartShareOfPage of the
+// page is left, else on the next page. Every page has a header ("KALDEN" and
+// the section's headline) and a footer (the section's dates and the day it
+// is `printedOn`, "Page N of M", "KALDEN" and the version).
+bool resultsPdf(const std::vector<PdfSection>& sections, const QFont& font, const QString& printedOn, QByteArray& pdf,
                 QString& error);
 
 // A single landscape page painted by `paint`.

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <memory>
 
 #include <QFontInfo>
 #include <QPainter>
 #include <QPainterPath>
+#include <QTextLayout>
 
 #include "format/NumberFormat.h"
 #include "report/CaseSummary.h"
@@ -104,9 +106,40 @@ QRectF ProfileChart::plotArea(const QSizeF& size) const {
     const QFontMetricsF fm(chartFont());
     const double left = fm.horizontalAdvance(QStringLiteral("Percentile")) + 12;
     const double right = fm.horizontalAdvance(QStringLiteral("Percentile")) + 8;
-    const double top = 3 * fm.height() + 8;
+    const double top = titleRect(size.width()).height() + 2 * fm.height() + 8;
     const double bottom = 7 * fm.height() + 36;
     return QRectF(left, top, std::max(1.0, size.width() - left - right), std::max(1.0, size.height() - top - bottom));
+}
+
+QFont ProfileChart::titleFont() const {
+    QFont bold = chartFont();
+    bold.setBold(true);
+    return bold;
+}
+
+// The title wrapped at word breaks (and, for a word longer than the line,
+// anywhere) within the picture's width, each line centred: never cut.
+std::unique_ptr<QTextLayout> ProfileChart::titleLayout(double width) const {
+    auto layout = std::make_unique<QTextLayout>(title_, titleFont());
+    QTextOption option(Qt::AlignHCenter);
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout->setTextOption(option);
+    layout->beginLayout();
+    double y = 0;
+    for (QTextLine line = layout->createLine(); line.isValid(); line = layout->createLine()) {
+        line.setLineWidth(width);
+        line.setPosition(QPointF(0, y));
+        y += line.height();
+    }
+    layout->endLayout();
+    return layout;
+}
+
+// At least one line high, so that the plot stands where it always has for a
+// title of one line.
+QRectF ProfileChart::titleRect(double width) const {
+    const QFontMetricsF fm(titleFont());
+    return QRectF(0, 0, width, std::max(fm.height(), titleLayout(width)->boundingRect().height()));
 }
 
 double ProfileChart::scoreY(double score, const QRectF& plot) const {
@@ -249,12 +282,7 @@ void ProfileChart::paintChart(QPainter& painter, const QSizeF& size) const {
         painter.restore();
         return;
     }
-    QFont bold = painter.font();
-    bold.setBold(true);
-    painter.setFont(bold);
-    painter.drawText(QRectF(0, 0, size.width(), fm.height()), Qt::AlignCenter,
-                     QFontMetricsF(bold).elidedText(title_, Qt::ElideRight, size.width()));
-    painter.setFont(chartFont());
+    titleLayout(size.width())->draw(&painter, QPointF(0, 0));
     paintIndexes(painter, plot);
     paintTable(painter, plot);
     paintLegend(painter, plot, size);

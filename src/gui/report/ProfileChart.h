@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 
 #include <QColor>
@@ -10,11 +11,13 @@
 #include "scoring/IndexResults.h"
 
 class QPainter;
+class QTextLayout;
 
 namespace kalden {
 
-// The profile of one case as a picture: a title line (the notes' first line,
-// when and by which version it was computed), the five Index scores as
+// The profile of one case as a picture: a title (the person and session, the
+// notes' first line, when and by which version it was computed, wrapped over
+// as many lines as it needs, never cut), the five Index scores as
 // markers with their confidence limits as vertical bars on a standard-score
 // scale (grid line every 10, the average band 85 to 115 shaded), the
 // percentile ranks of 70, 85, 100, 115 and 130 on a second scale at the
@@ -59,6 +62,8 @@ public:
     // Where the chart's parts lie within a chart of `size`; the tests check
     // the painted picture against them.
     QRectF plotArea(const QSizeF& size) const;
+    // The title's lines across a chart `width` wide, from the top.
+    QRectF titleRect(double width) const;
     double scoreY(double score, const QRectF& plot) const;
     static double indexX(IndexId id, const QRectF& plot);
 
@@ -79,6 +84,8 @@ protected:
 
 private:
     QFont chartFont() const;
+    QFont titleFont() const;
+    std::unique_ptr<QTextLayout> titleLayout(double width) const;
     void paintScales(QPainter& painter, const QRectF& plot, const QSizeF& size) const;
     void paintIndexes(QPainter& painter, const QRectF& plot) const;
     void paintTable(QPainter& painter, const QRectF& plot) const;

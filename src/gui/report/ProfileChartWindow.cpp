@@ -76,6 +76,7 @@ bool chartFileBytes(const ProfileChart& chart, const QString& fileName, QByteArr
 
 ChartCase chartCaseOf(const CaseRecord& c) {
     QStringList parts;
+    if (!c.session.person.empty()) parts << QString::fromStdString(sessionLine(c.session));
     if (!c.notesHeadline().empty()) parts << QString::fromStdString(c.notesHeadline()).trimmed();
     parts << QStringLiteral("Computed ") + QString::fromStdString(computedAtText(c));
     parts << ProgramName + u' ' + programVersion();

@@ -19,8 +19,9 @@ struct ChartCase {
     QString title;
 };
 
-// The chart's title line for a case: its first note line when there is one,
-// when it was computed, and the program with its version.
+// The chart's title for a case: the person and session and the first note
+// line, where there are any, when it was computed, and the program with its
+// version.
 ChartCase chartCaseOf(const CaseRecord& c);
 
 // The "Profile chart" window: the chart of one of the cases computed since

@@ -6,6 +6,9 @@
 #include <QTextDocument>
 #include <QTextDocumentWriter>
 
+#include "gui/platform/Services.h"
+#include "gui/report/PdfExport.h"
+
 namespace kalden {
 
 QMimeData* summaryMimeData(const CaseSummary& summary) {
@@ -33,6 +36,22 @@ bool summaryFileBytes(const CaseSummary& summary, const QString& fileName, QByte
     if (writer.write(&document)) return true;
     error = QStringLiteral("The summary could not be written as an OpenDocument text");
     return false;
+}
+
+void saveSummaryOf(const CaseRecord& record, const Services& services, QWidget* parent, QString& fileName) {
+    const std::optional<QString> name = services.files.saveFileNameFiltered(parent, fileName, SummaryFileTypes);
+    if (!name) return;
+    fileName = *name;
+    QByteArray bytes;
+    QString error;
+    if (!summaryFileBytes(summarizeCase(record), *name, bytes, error)) {
+        if (error == SummaryExtensionMessage)
+            services.boxes.warning(error);
+        else
+            services.boxes.error(error);
+        return;
+    }
+    if (!replaceFileWith(services.host, *name, bytes, error)) services.boxes.error(error);
 }
 
 } // namespace kalden

@@ -6,6 +6,7 @@
 #include "report/CaseSummary.h"
 
 class QMimeData;
+class QWidget;
 
 namespace kalden {
 
@@ -19,6 +20,12 @@ QMimeData* summaryMimeData(const CaseSummary& summary);
 // by the extension of `fileName` (any case). False with a message for any
 // other extension or when the document cannot be written.
 bool summaryFileBytes(const CaseSummary& summary, const QString& fileName, QByteArray& bytes, QString& error);
+
+// Save Summary for `record`: the file dialog (starting at `fileName`, which
+// takes the name chosen), then the document, with the warning or the error
+// box on failure.
+struct Services;
+void saveSummaryOf(const CaseRecord& record, const Services& services, QWidget* parent, QString& fileName);
 
 inline const QString SummaryFileTypes = QStringLiteral("OpenDocument text (*.odt);;HTML page (*.html *.htm)");
 inline const QString SummaryExtensionMessage = QStringLiteral(

@@ -158,6 +158,9 @@ QFrame* TfrmTemplateResults::buildTextArea() {
     memoResults->setFont(fixedPitchFont());
     memoResults->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     memoResults->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Tab and Shift+Tab move between the report and the buttons, as in every
+    // other part of the program; typing in the report still edits it.
+    memoResults->setTabChangesFocus(true);
     styleTextArea();
     textLayout->addWidget(memoResults);
     return Panel1;
@@ -237,7 +240,10 @@ void TfrmTemplateResults::FormCreate() {
 void TfrmTemplateResults::FormShow() {
     if (!shownBefore_) {
         shownBefore_ = true;
-        cmdReturn->setFocus(); // the focus when the window first opens
+        // The focus when the window first opens, with its focus frame shown as
+        // after a Tab, so that Enter's target can be seen.
+        setAttribute(Qt::WA_KeyboardFocusChange);
+        cmdReturn->setFocus(Qt::TabFocusReason);
         centreOnScreen(*this, screen());
     }
     raise();

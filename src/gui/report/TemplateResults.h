@@ -54,9 +54,10 @@ public:
     // A scored case's report after the area's lines, with the separator when
     // the area holds any; the view then shows the new report's first line at
     // the top, and the profile chart the case. `context` is what the report
-    // echoed, `fieldTexts` the score fields as typed.
+    // echoed, `fieldTexts` the score fields as typed, `session` who was
+    // tested, when and by whom (kept with the case, never in the report).
     void appendReport(const ScoredCase& scored, const ReportContext& context,
-                      const std::array<std::string, 7>& fieldTexts = {});
+                      const std::array<std::string, 7>& fieldTexts = {}, const Session& session = {});
 
     // The cases since the last Clear Results, oldest first.
     std::vector<CaseRecord> cases() const;
@@ -115,6 +116,8 @@ public:
 signals:
     // "Cases..." was chosen: the worksheet, which owns the Cases window, opens it.
     void casesRequested();
+    // A case was recorded in the store, for a Cases window that is open.
+    void caseRecorded();
 
 public:
     // The chart window, once "Profile chart..." has opened it.

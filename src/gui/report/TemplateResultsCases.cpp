@@ -45,9 +45,10 @@ void TfrmTemplateResults::showLineAtTop(int blockNumber) {
 // something, as Compute appends them; the case is kept for the chart, the PDF
 // and the summary, and recorded unless the user turned recording off.
 void TfrmTemplateResults::appendReport(const ScoredCase& scored, const ReportContext& context,
-                                       const std::array<std::string, 7>& fieldTexts) {
+                                       const std::array<std::string, 7>& fieldTexts, const Session& session) {
     CaseRecord record;
     record.fieldTexts = fieldTexts;
+    record.session = session;
     record.input = scored.input;
     record.context = context;
     record.results = scored.results;
@@ -91,8 +92,12 @@ void TfrmTemplateResults::recordCase(const CaseRecord& record) {
     std::string error;
     std::int64_t id = 0;
     std::optional<CaseStore> store = caseRecords().open(error);
-    if (!store || !store->add(record, programVersion().toStdString(), id, error))
+    if (!store || !store->add(record, programVersion().toStdString(), id, error)) {
         services_.boxes.error(systemReason(fileErrorMessage(FileAction::RecordCase, caseRecords().path(), error)));
+        return;
+    }
+    store.reset();
+    emit caseRecorded();
 }
 
 std::vector<CaseRecord> TfrmTemplateResults::cases() const {

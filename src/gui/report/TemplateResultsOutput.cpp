@@ -88,7 +88,7 @@ std::vector<PdfSection> TfrmTemplateResults::pdfSections(std::vector<std::unique
     const int count = static_cast<int>(lines.size());
     int from = 0;
     if (!cases_.empty()) from = std::clamp(cases_.front().start.blockNumber(), 0, count);
-    if (from > 0 || cases_.empty()) sections.push_back(PdfSection{textOf(0, from), QString(), {}});
+    if (from > 0 || cases_.empty()) sections.push_back(PdfSection{textOf(0, from), QString(), QString(), {}});
     for (std::size_t i = 0; i < cases_.size(); ++i) {
         const int to = i + 1 < cases_.size() ? std::clamp(cases_[i + 1].start.blockNumber(), from, count) : count;
         const ChartCase chartCase = chartCaseOf(cases_[i].record);
@@ -96,8 +96,8 @@ std::vector<PdfSection> TfrmTemplateResults::pdfSections(std::vector<std::unique
         chart->setCase(chartCase.results, chartCase.title);
         const ProfileChart* painter = chart.get();
         charts.push_back(std::move(chart));
-        sections.push_back(PdfSection{textOf(from, to), QString::fromStdString(cases_[i].record.notesHeadline()),
-                                      [painter](QPainter& p, const QRectF& page) { painter->paintPicture(p, page); }});
+        sections.push_back(caseSection(cases_[i].record, textOf(from, to),
+                                       [painter](QPainter& p, const QRectF& page) { painter->paintPicture(p, page); }));
         from = to;
     }
     return sections;
@@ -132,20 +132,7 @@ void TfrmTemplateResults::mnuSaveSummaryClick() {
         services_.boxes.information(NoCaseYet);
         return;
     }
-    const std::optional<QString> name =
-        services_.files.saveFileNameFiltered(this, summaryDialogFileName, SummaryFileTypes);
-    if (!name) return;
-    summaryDialogFileName = *name;
-    QByteArray bytes;
-    QString error;
-    if (!summaryFileBytes(summarizeCase(cases_.back().record), *name, bytes, error)) {
-        if (error == SummaryExtensionMessage)
-            services_.boxes.warning(error);
-        else
-            services_.boxes.error(error);
-        return;
-    }
-    if (!replaceFileWith(services_.host, *name, bytes, error)) services_.boxes.error(error);
+    saveSummaryOf(cases_.back().record, services_, this, summaryDialogFileName);
 }
 
 void TfrmTemplateResults::mnuAboutClick() { services_.boxes.about(aboutText(services_.host)); }

@@ -18,12 +18,22 @@ RadioGroupBox::RadioGroupBox(const QString& caption, const QStringList& items, Q
         items_.push_back(button);
     }
     setItemIndex(0);
+    tabToTickedChoice(items_);
 }
 
 int RadioGroupBox::itemIndex() const { return group_->checkedId(); }
 
 void RadioGroupBox::setItemIndex(int index) {
     if (index >= 0 && index < count()) item(index)->setChecked(true);
+}
+
+void tabToTickedChoice(const std::vector<QRadioButton*>& group) {
+    const auto update = [group] {
+        for (QRadioButton* b : group)
+            b->setFocusPolicy(b->isChecked() ? Qt::StrongFocus : Qt::FocusPolicy(Qt::StrongFocus & ~Qt::TabFocus));
+    };
+    for (QRadioButton* b : group) QObject::connect(b, &QRadioButton::toggled, b, update);
+    update();
 }
 
 } // namespace kalden

@@ -25,4 +25,10 @@ private:
     QButtonGroup* group_;
 };
 
+// Tab reaches a group of radio buttons at its ticked choice, as the platform
+// does for its own groups: only the ticked button takes the focus from Tab,
+// and the arrow keys then move the tick. Kept so as the tick moves, however
+// it moves (a click, the keyboard, the program).
+void tabToTickedChoice(const std::vector<QRadioButton*>& group);
+
 } // namespace kalden

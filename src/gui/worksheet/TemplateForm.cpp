@@ -93,6 +93,8 @@ void TfrmTemplate::FormCreate() {
     }
     field(8)->setVisible(config.InputCount == 8);
     label(8)->setVisible(config.InputCount == 8);
+    // Beside the specified steps: the person and session of the last start.
+    loadSession();
 }
 
 // The focus rule, each time the window becomes visible.
@@ -354,6 +356,7 @@ void TfrmTemplate::openStoredCase(const StoredCase& c) {
         StoredMatrix = r.context.storedMatrix;
         MatrixSize = r.context.matrixSize;
     }
+    setSession(r.session);
     if (results_) results_->hide();
     show();
     raise();

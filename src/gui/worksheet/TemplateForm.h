@@ -14,6 +14,7 @@
 #include "gui/platform/Services.h"
 #include "gui/worksheet/RadioGroupBox.h"
 #include "report/ReportComposer.h"
+#include "report/Session.h"
 #include "worksheet/InputValidation.h"
 #include "worksheet/ProgramConfig.h"
 
@@ -119,6 +120,8 @@ public:
     QPushButton* cmdHelp = nullptr;
     QPushButton* cmdCases = nullptr; // under the score fields
     QPushButton* cmdAbout = nullptr;
+    QLabel* lblSession = nullptr; // the person and session, under them
+    QPushButton* cmdSession = nullptr;
     QFrame* pan1 = nullptr;
     QPushButton* cmdReturn = nullptr; // "Close Help"
     QPushButton* cmdCompute = nullptr;
@@ -132,6 +135,8 @@ public slots:
     void ExitBtnClick();
     void cmdHelpClick();
     void cmdAboutClick();
+    // "Person and Session...": the dialog, then the panel and the file.
+    void cmdSessionClick();
     // "Cases...", here and in the results window's menu.
     void cmdCasesClick();
     // "Open in Worksheet" of the Cases window: the case's fields, options
@@ -143,6 +148,10 @@ public slots:
     void grdDataExit();
 
 public:
+    // The person and session kept with the next case computed.
+    const Session& session() const { return session_; }
+    void setSession(const Session& session);
+
     // The previous-data file.
     void LoadPreviousData();
     bool SaveCurrentData();
@@ -193,6 +202,10 @@ private:
     void placeNotes();
     int notesLineCount() const;
     void emptyGridCells();
+    std::string sessionFilePath() const;
+    void loadSession();
+    void showSession();
+    void clearSession();
     // The warning box, after the beep when the rule asks for it.
     void warn(const std::string& text, bool beepFirst = false);
     // Compute's view of the fields: their texts and their labels' captions.
@@ -212,6 +225,7 @@ private:
     std::array<QLabel*, 8> labels_{};
     QWidget* notesSlot_ = nullptr; // the notes field's place in the layout
     int notesHeight_ = 0;
+    Session session_;
     bool centred_ = false;
 };
 

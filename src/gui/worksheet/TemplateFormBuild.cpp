@@ -186,6 +186,19 @@ QLayout* TfrmTemplate::buildFields() {
         extras->addWidget(b);
     }
     fields->addLayout(extras, 8, 0, 1, 2);
+    // The person and session, in the free space under those buttons.
+    lblSession = new QLabel(Panel1);
+    lblSession->setObjectName(QStringLiteral("lblSession"));
+    lblSession->setWordWrap(true);
+    lblSession->setTextFormat(Qt::PlainText);
+    cmdSession = new QPushButton(QStringLiteral("Person and Session..."), Panel1);
+    cmdSession->setObjectName(QStringLiteral("cmdSession"));
+    cmdSession->setAutoDefault(false);
+    cmdSession->setAccessibleName(cmdSession->text());
+    auto* session = new QHBoxLayout;
+    session->addWidget(lblSession, 1);
+    session->addWidget(cmdSession, 0, Qt::AlignTop);
+    fields->addLayout(session, 9, 0, 1, 2);
     return fields;
 }
 
@@ -247,6 +260,7 @@ QGroupBox* TfrmTemplate::buildCriterionBox() {
         criterion->addWidget(b, 1);
     }
     RadioButton1->setChecked(true);
+    tabToTickedChoice({RadioButton1, RadioButton2, RadioButton3});
     return GroupBox1;
 }
 
@@ -330,7 +344,7 @@ void TfrmTemplate::buildTabChain() {
     for (RadioGroupBox* g : {RadioGroup1, RadioGroup2, RadioGroup3})
         for (int i = 0; i < g->count(); ++i) chain.push_back(g->item(i));
     chain.insert(chain.end(), {RadioButton1, RadioButton2, RadioButton3, memoComments, cmdCompute, btnclearData,
-                               cmdHelp, ExitBtn, cmdReturn, cmdCases, cmdAbout});
+                               cmdHelp, ExitBtn, cmdReturn, cmdCases, cmdAbout, cmdSession});
     for (std::size_t i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
 }
 
@@ -342,6 +356,7 @@ void TfrmTemplate::connectHandlers() {
     connect(cmdReturn, &QPushButton::clicked, this, &TfrmTemplate::cmdReturnClick);
     connect(cmdAbout, &QPushButton::clicked, this, &TfrmTemplate::cmdAboutClick);
     connect(cmdCases, &QPushButton::clicked, this, &TfrmTemplate::cmdCasesClick);
+    connect(cmdSession, &QPushButton::clicked, this, &TfrmTemplate::cmdSessionClick);
 }
 
 } // namespace kalden

@@ -54,7 +54,7 @@ void TfrmTemplate::cmdComputeClick() {
     for (const std::string& warning : scored.echoWarnings) warn(warning);
     std::array<std::string, 7> typed;
     std::copy(texts.begin(), texts.begin() + 7, typed.begin());
-    results_->appendReport(scored, context, typed);
+    results_->appendReport(scored, context, typed, session_);
 }
 
 QString matrixOrderMessage(const QString& caption, const QString& text) {

@@ -93,6 +93,7 @@ void TfrmTemplate::btnclearDataClick() {
         services_.boxes.error(systemReason(fileErrorMessage(FileAction::DeleteLastCase, path, error)));
     StoredMatrix.fill(0.0);
     emptyGridCells();
+    clearSession();
     field(1)->setFocus(Qt::OtherFocusReason);
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #ifdef _WIN32
@@ -39,26 +40,87 @@ void useParentConsole() {
 void useParentConsole() {}
 #endif
 
+std::string usageText(const std::string& name) {
+    return "usage: " + name +
+           " [--help | --version]\n\n"
+           "Opens the worksheet: seven subtest scaled scores in, the report in the results window,\n"
+           "where it is saved, printed and charted. kalden-report gives the same reports on the\n"
+           "command line.\n\n"
+           "  --help     print this help and exit\n"
+           "  --version  print the version and exit\n";
+}
+
+// Qt's own options, which QApplication takes (with one dash or two), and
+// whether each takes the next argument as its value.
+bool isQtOption(std::string_view a, bool& takesValue) {
+    static constexpr std::string_view WithValue[] = {"platform",
+                                                     "platformpluginpath",
+                                                     "platformtheme",
+                                                     "plugin",
+                                                     "qwindowgeometry",
+                                                     "qwindowicon",
+                                                     "qwindowtitle",
+                                                     "session",
+                                                     "style",
+                                                     "stylesheet",
+                                                     "display",
+                                                     "geometry",
+                                                     "title",
+                                                     "name",
+                                                     "visual",
+                                                     "ncols",
+                                                     "cmap",
+                                                     "fn",
+                                                     "font",
+                                                     "bg",
+                                                     "background",
+                                                     "fg",
+                                                     "foreground",
+                                                     "btn",
+                                                     "button",
+                                                     "im",
+                                                     "inputstyle"};
+    static constexpr std::string_view Alone[] = {"reverse", "widgetcount",    "nograb",       "dograb",
+                                                 "sync",    "nocrashhandler", "qmljsdebugger"};
+    if (a.size() < 2 || a[0] != '-') return false;
+    a.remove_prefix(a[1] == '-' ? 2 : 1);
+    const std::size_t equals = a.find('=');
+    const std::string_view name = a.substr(0, equals);
+    for (const std::string_view o : WithValue)
+        if (name == o) {
+            takesValue = equals == std::string_view::npos;
+            return true;
+        }
+    for (const std::string_view o : Alone)
+        if (name == o) {
+            takesValue = false;
+            return true;
+        }
+    return false;
+}
+
 // --version and --help print and end the program before any window opens;
-// every other argument is left to Qt. Returns the exit status when one of
-// them was given.
+// Qt's own options are left to Qt; anything else is a mistake, which prints
+// the usage on standard error and ends with status 64, also before any
+// window. Returns the exit status when the program ends here.
 std::optional<int> informationOption(int argc, char** argv, const QString& applicationName) {
+    const std::string name = applicationName.toStdString();
     for (int i = 1; i < argc; ++i) {
         const std::string_view a = argv[i];
-        if (a != "--version" && a != "--help") continue;
+        bool takesValue = false;
+        if (isQtOption(a, takesValue)) {
+            if (takesValue) ++i;
+            continue;
+        }
         useParentConsole();
-        const std::string name = applicationName.toStdString();
         if (a == "--version") {
             std::printf("%s %s\n", name.c_str(), KALDEN_VERSION);
+        } else if (a == "--help") {
+            std::fputs(usageText(name).c_str(), stdout);
         } else {
-            std::printf(
-                "usage: %s [--help | --version]\n\n"
-                "Opens the worksheet: seven subtest scaled scores in, the report in the results window,\n"
-                "where it is saved, printed and charted. kalden-report gives the same reports on the\n"
-                "command line.\n\n"
-                "  --help     print this help and exit\n"
-                "  --version  print the version and exit\n",
-                name.c_str());
+            std::fprintf(stderr, "%s: unknown option or argument '%s'\n\n%s", name.c_str(), std::string(a).c_str(),
+                         usageText(name).c_str());
+            return 64;
         }
         return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
     }

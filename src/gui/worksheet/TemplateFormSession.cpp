@@ -1,0 +1,62 @@
+#include "gui/worksheet/TemplateForm.h"
+
+#include <QDate>
+#include <QLabel>
+
+#include "files/FileErrors.h"
+#include "files/SessionFile.h"
+#include "gui/platform/WindowHelpers.h"
+#include "gui/worksheet/SessionDialog.h"
+
+// The person and session beside the worksheet: who is tested, when, by whom
+// and why, shown under the score fields, edited in the "Person and Session"
+// dialog, kept with every case and remembered for the next start.
+
+namespace kalden {
+
+namespace {
+
+std::string today() { return QDate::currentDate().toString(Qt::ISODate).toStdString(); }
+
+} // namespace
+
+std::string TfrmTemplate::sessionFilePath() const {
+    return kalden::dataFilePath(dataLocation().userFolder, config.sessionFileName);
+}
+
+// The person, date of birth, examiner and referral of the last start come
+// back; the date of testing is today's.
+void TfrmTemplate::loadSession() {
+    session_ = kalden::loadSession(sessionFilePath());
+    session_.testingDate = today();
+    showSession();
+}
+
+void TfrmTemplate::setSession(const Session& session) {
+    session_ = session;
+    if (session_.testingDate.empty()) session_.testingDate = today();
+    showSession();
+    std::string error;
+    if (!saveSession(sessionFilePath(), session_, error))
+        services_.boxes.error(systemReason(fileErrorMessage(FileAction::SaveSession, sessionFilePath(), error)));
+}
+
+void TfrmTemplate::showSession() {
+    const QString line = QString::fromStdString(sessionLine(session_));
+    lblSession->setText(session_.person.empty() ? QStringLiteral("No person entered; ") + line : line);
+}
+
+void TfrmTemplate::cmdSessionClick() {
+    TfrmSession dialog(session_, services_.boxes, this);
+    if (dialog.exec() == QDialog::Accepted) setSession(dialog.session());
+}
+
+// A new case: the person, the date of birth and the referral go; the
+// examiner stays, and the date of testing is today's.
+void TfrmTemplate::clearSession() {
+    Session next;
+    next.examiner = session_.examiner;
+    setSession(next);
+}
+
+} // namespace kalden
