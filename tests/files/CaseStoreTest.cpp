@@ -18,6 +18,7 @@
 
 #include "files/CaseColumns.h"
 #include "files/CaseStore.h"
+#include "files/SessionFile.h"
 #include "format/NumberFormat.h"
 #include "report/ScoreCase.h"
 
@@ -336,6 +337,35 @@ TEST(ReportPacking, RoundTripsAnyTextAndRefusesDamage) {
     EXPECT_EQ(back, lines);
     EXPECT_FALSE(unpackReport(packed.substr(0, packed.size() / 2), back));
     EXPECT_FALSE(unpackReport("not packed", back));
+}
+
+} // namespace
+
+namespace {
+
+// The person and session remembered for the next start: every field but the
+// date of testing comes back, a line break typed into one comes back as a
+// blank, and lines the file should not hold are passed over.
+TEST(SessionFile, TheSessionComesBackWithoutItsDateOfTesting) {
+    const Session typed{"Ann B.", "1961-04-12", "2026-03-01", "Dr C. Diaz", "memory\ncomplaints"};
+    EXPECT_EQ(sessionFileContent(typed),
+              "person=Ann B.\nbirth_date=1961-04-12\nexaminer=Dr C. Diaz\nreferral=memory complaints\n");
+    EXPECT_EQ(sessionFromContent(sessionFileContent(typed)),
+              (Session{"Ann B.", "1961-04-12", "", "Dr C. Diaz", "memory complaints"}));
+    EXPECT_EQ(sessionFromContent("junk\r\nexaminer=Dr X=Y\r\nperson\r\n"), (Session{"", "", "", "Dr X=Y", ""}));
+
+    const fs::path folder = fs::temp_directory_path() / ("kalden-session-" + std::to_string(std::random_device{}()));
+    const std::string path = (folder / "kalden" / "session.txt").string();
+    std::string error;
+    EXPECT_EQ(loadSession(path), Session{}); // nothing remembered yet
+    ASSERT_TRUE(saveSession(path, typed, error)) << error;
+    EXPECT_EQ(loadSession(path).person, "Ann B.");
+#ifndef _WIN32
+    EXPECT_EQ(fs::status(path).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+#endif
+    ASSERT_TRUE(forgetSession(path, error)) << error;
+    EXPECT_FALSE(fs::exists(path));
+    fs::remove_all(folder);
 }
 
 } // namespace

@@ -191,6 +191,8 @@ QLayout* TfrmTemplate::buildFields() {
     lblSession->setObjectName(QStringLiteral("lblSession"));
     lblSession->setWordWrap(true);
     lblSession->setTextFormat(Qt::PlainText);
+    // It takes the width the fields leave it and wraps, so that nothing moves for it.
+    lblSession->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     cmdSession = new QPushButton(QStringLiteral("Person and Session..."), Panel1);
     cmdSession->setObjectName(QStringLiteral("cmdSession"));
     cmdSession->setAutoDefault(false);
