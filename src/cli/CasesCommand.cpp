@@ -139,10 +139,11 @@ std::string casesUsageProblem(const CasesSettings& s) {
 namespace {
 
 // The stored report as it was appended, each line made safe for a terminal.
-int showCase(const CaseStore& store, const std::string& path, std::int64_t id, std::ostream& out, std::ostream& err) {
+int showCase(CaseStore& store, const std::string& path, std::int64_t id, std::ostream& out, std::ostream& err) {
     std::optional<StoredCase> found;
     std::string error;
     if (!store.get(id, found, error)) return cannotRead(path, error, err);
+    store.close();
     if (!found) return noSuchCase(id, path, err);
     std::string text;
     for (const std::string& line : found->record.report) text += escapeControls(line) + '\n';
@@ -152,11 +153,12 @@ int showCase(const CaseStore& store, const std::string& path, std::int64_t id, s
 // The cases as one snapshot. A case asked for that is not there stops the
 // export before anything is written; one whose report cannot be read is
 // named and left out, and the rest are written.
-int exportCases(const CaseStore& store, const std::string& path, const std::vector<std::int64_t>& ids,
+int exportCases(CaseStore& store, const std::string& path, const std::vector<std::int64_t>& ids,
                 const std::optional<std::string>& output, std::ostream& out, std::ostream& err) {
     CaseSnapshot snapshot;
     std::string error;
     if (!store.snapshot(ids, snapshot, error)) return cannotRead(path, error, err);
+    store.close();
     if (!snapshot.missing.empty()) return noSuchCase(snapshot.missing.front(), path, err);
     for (const UnreadableCase& c : snapshot.unreadable)
         err << "kalden-report: case " << c.id << " in " << escapeControls(path)
@@ -183,6 +185,7 @@ int runCases(const CasesSettings& s, std::ostream& out, std::ostream& err) {
     if (s.action == "list") {
         std::vector<CaseListRow> rows;
         if (!store.list(CaseQuery{s.since.value_or(""), s.match}, rows, error)) return cannotRead(path, error, err);
+        store.close();
         return write(listText(rows, s.format), std::nullopt, out, err);
     }
     std::vector<std::int64_t> ids;

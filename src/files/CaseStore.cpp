@@ -123,48 +123,51 @@ Session readSession(const Statement& s, int first) {
 CaseStore::~CaseStore() { close(); }
 
 CaseStore::CaseStore(CaseStore&& other) noexcept
-    : db_(std::exchange(other.db_, nullptr)), version_(other.version_), snapshotLock_(std::move(other.snapshotLock_)) {}
+    : db_(std::exchange(other.db_, nullptr)), version_(other.version_), lock_(std::move(other.lock_)) {}
 
 CaseStore& CaseStore::operator=(CaseStore&& other) noexcept {
     if (this != &other) {
         close();
         db_ = std::exchange(other.db_, nullptr);
         version_ = other.version_;
-        snapshotLock_ = std::move(other.snapshotLock_);
+        lock_ = std::move(other.lock_);
     }
     return *this;
 }
 
-// The connection goes first: the snapshot's lock must outlive every read.
+// The connection goes first: the lock must outlive every read and the
+// writer's last copy of its log into the store.
 void CaseStore::close() {
     sqlite3_close(db_);
     db_ = nullptr;
-    snapshotLock_.reset();
+    lock_.reset();
 }
 
-// Reading writes nothing. Where a log or index stands beside the store, a
-// writer may be at work, and the store is read through them as SQLite reads
-// it; otherwise the file itself holds every committed case, and it is read
-// as an immutable snapshot, which creates no file beside it (so that a backup
-// in a read-only folder or on a read-only medium, or another user's store,
-// can be read), with a lock that keeps writers from changing it meanwhile.
+// Reading writes nothing. Where a log or index stands beside the store
+// while no writer of KALDEN's holds it, another program is at work, and the
+// store is read through them as SQLite reads it; otherwise the file itself
+// holds every committed case, and it is read as an immutable snapshot, which
+// creates no file beside it (so that a backup in a read-only folder or on a
+// read-only medium, or another user's store, can be read), under a lock that
+// keeps KALDEN's writers from changing it meanwhile.
 std::string CaseStore::readingName(const std::string& path, std::string& error) {
+    auto lock = std::make_unique<StoreLock>();
+    if (!lock->take(path, StoreLock::Kind::Read, error)) return {};
     if (storeHasJournalFiles(path)) return sqliteUri(path, "mode=ro");
-    auto lock = std::make_unique<StoreReadLock>(path);
-    if (!lock->held()) {
-        error = "another program is writing the case records just now; try again in a moment";
-        return {};
-    }
-    snapshotLock_ = std::move(lock);
+    lock_ = std::move(lock);
     return sqliteUri(path, "immutable=1");
 }
 
 bool CaseStore::open(const std::string& path, Access access, std::string& error, StoreOwner owner) {
     close();
     if (!checkStoreFile(path, access == Access::ReadOnly, owner, error)) return false;
-#ifndef _WIN32
-    if (access == Access::ReadWrite && !preparePrivateFile(path, error)) return false;
-#endif
+    if (access == Access::ReadWrite) {
+        lock_ = std::make_unique<StoreLock>();
+        if (!lock_->take(path, StoreLock::Kind::Write, error)) {
+            lock_.reset();
+            return false;
+        }
+    }
     std::string name = path;
     int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_FULLMUTEX;
     if (access == Access::ReadOnly) {
@@ -176,6 +179,7 @@ bool CaseStore::open(const std::string& path, Access access, std::string& error,
     if (sqlite3_open_v2(name.c_str(), &db, flags, nullptr) != SQLITE_OK) {
         error = db ? sqlite3_errmsg(db) : "out of memory";
         sqlite3_close(db);
+        close();
         return false;
     }
     db_ = db;

@@ -106,15 +106,18 @@ public:
     bool removePerson(const std::string& person, std::string& error);
     bool count(std::int64_t& n, std::string& error) const;
 
-private:
+    // Lets go of the store at once, so that writers need not wait while
+    // what was read is written out.
     void close();
+
+private:
     std::string readingName(const std::string& path, std::string& error);
     bool configure(Access access, std::string& error);
     bool migrate(std::string& error);
 
     sqlite3* db_ = nullptr;
-    int version_ = 0;                             // the schema's version, as read when opened
-    std::unique_ptr<StoreReadLock> snapshotLock_; // while read as an immutable snapshot
+    int version_ = 0;                 // the schema's version, as read when opened
+    std::unique_ptr<StoreLock> lock_; // while written, or read as an immutable snapshot
 };
 
 } // namespace kalden

@@ -1,15 +1,20 @@
 #include "files/StoreFile.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <mutex>
 #include <system_error>
+#include <thread>
+#include <vector>
 
 #ifdef _WIN32
 #include <windows.h>
 #else
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -46,8 +51,8 @@ bool checkStoreFile(const std::string& path, bool mustExist, StoreOwner, std::st
     return true;
 }
 
-StoreReadLock::StoreReadLock(const std::string&) : held_(true) {}
-StoreReadLock::~StoreReadLock() = default;
+bool StoreLock::take(const std::string&, Kind, std::string&) { return true; }
+void StoreLock::release() {}
 
 #else
 
@@ -75,41 +80,93 @@ bool checkStoreFile(const std::string& path, bool mustExist, StoreOwner owner, s
     return true;
 }
 
-bool preparePrivateFile(const std::string& path, std::string& error) {
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
-    if (fd < 0) return refuse(error, std::strerror(errno));
+namespace {
+
+// POSIX drops every lock a program holds on a file when any one of its
+// descriptors of that file is closed, SQLite's own locks included. A
+// descriptor opened for the store lock is therefore not closed but kept for
+// the next lock on the same file, until that file has been deleted.
+std::mutex idleMutex;
+std::vector<int> idleDescriptors;
+
+int idleDescriptorOf(const struct stat& file) {
+    const std::lock_guard<std::mutex> guard(idleMutex);
+    int found = -1;
+    std::vector<int> kept;
+    for (const int fd : idleDescriptors) {
+        struct stat st {};
+        if (::fstat(fd, &st) != 0 || st.st_nlink == 0) {
+            ::close(fd);
+        } else if (found < 0 && st.st_dev == file.st_dev && st.st_ino == file.st_ino) {
+            found = fd;
+        } else {
+            kept.push_back(fd);
+        }
+    }
+    idleDescriptors = std::move(kept);
+    return found;
+}
+
+void keepIdle(int fd) {
+    const std::lock_guard<std::mutex> guard(idleMutex);
+    idleDescriptors.push_back(fd);
+}
+
+int descriptorOf(const std::string& path, bool create, std::string& error) {
+    struct stat file {};
+    if (::stat(path.c_str(), &file) == 0) {
+        if (const int fd = idleDescriptorOf(file); fd >= 0) return fd;
+    }
+    const int fd = ::open(path.c_str(), O_RDONLY | (create ? O_CREAT : 0) | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    if (fd < 0) refuse(error, std::strerror(errno));
+    return fd;
+}
+
+// The user's own store is the user's alone.
+bool makePrivate(int fd, std::string& error) {
     struct stat st {};
-    bool ok = ::fstat(fd, &st) == 0 || refuse(error, std::strerror(errno));
-    if (ok && !S_ISREG(st.st_mode))
-        ok = refuse(error, "it is not a regular file");
-    else if (ok && st.st_uid != ::geteuid())
-        ok = refuse(error, "it " + ownerText(st.st_uid) + ", not to you");
-    else if (ok && (st.st_mode & 077) != 0 && ::fchmod(fd, 0600) != 0)
-        ok = refuse(error, std::strerror(errno));
-    ::close(fd);
-    return ok;
+    if (::fstat(fd, &st) != 0) return refuse(error, std::strerror(errno));
+    if (!S_ISREG(st.st_mode)) return refuse(error, "it is not a regular file");
+    if (st.st_uid != ::geteuid()) return refuse(error, "it " + ownerText(st.st_uid) + ", not to you");
+    if ((st.st_mode & 077) != 0 && ::fchmod(fd, 0600) != 0) return refuse(error, std::strerror(errno));
+    return true;
 }
 
-// SQLite's own layout of the lock bytes: the shared range starts two bytes
-// after the pending byte at 1 GiB and is 510 bytes long.
-constexpr off_t PendingByte = 0x40000000;
-constexpr off_t SharedFirst = PendingByte + 2;
-constexpr off_t SharedSize = 510;
+} // namespace
 
-StoreReadLock::StoreReadLock(const std::string& path) {
-    fd_ = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+bool StoreLock::take(const std::string& path, Kind kind, std::string& error) {
+    release();
+    const bool write = kind == Kind::Write;
+    const int fd = descriptorOf(path, write, error);
+    if (fd < 0) return false;
+    if (write && !makePrivate(fd, error)) {
+        keepIdle(fd);
+        return false;
+    }
+    // A writer waits for the readers that read now, a reader for the writer;
+    // a file system without such locks is read and written as SQLite can.
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    for (;;) {
+        if (::flock(fd, (write ? LOCK_EX : LOCK_SH) | LOCK_NB) == 0) break;
+        if (errno != EWOULDBLOCK && errno != EINTR) break;
+        if (std::chrono::steady_clock::now() >= giveUp) {
+            keepIdle(fd);
+            return refuse(error, write ? "another program is reading or writing the case records just now; try "
+                                         "again in a moment"
+                                       : "another program is writing the case records just now; try again in a "
+                                         "moment");
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    fd_ = fd;
+    return true;
+}
+
+void StoreLock::release() {
     if (fd_ < 0) return;
-    struct flock lock {};
-    lock.l_type = F_RDLCK;
-    lock.l_whence = SEEK_SET;
-    lock.l_start = SharedFirst;
-    lock.l_len = SharedSize;
-    held_ = ::fcntl(fd_, F_SETLK, &lock) == 0;
-}
-
-// Closing the descriptor releases the lock.
-StoreReadLock::~StoreReadLock() {
-    if (fd_ >= 0) ::close(fd_);
+    ::flock(fd_, LOCK_UN);
+    keepIdle(fd_);
+    fd_ = -1;
 }
 
 #endif

@@ -23,13 +23,6 @@ bool checkStoreFile(const std::string& path, bool mustExist, StoreOwner owner, s
 // no name.
 std::string ownerText(unsigned uid);
 
-#ifndef _WIN32
-// Makes the user's own store 0600 before SQLite opens it for writing (its
-// journal files take the same mode); an existing one that others may read
-// is tightened.
-bool preparePrivateFile(const std::string& path, std::string& error);
-#endif
-
 // The store's path as an SQLite URI with `query` ("immutable=1"), so that
 // the reading can be told how to open it.
 std::string sqliteUri(const std::string& path, const std::string& query);
@@ -40,22 +33,30 @@ std::string sqliteUri(const std::string& path, const std::string& query);
 // immutable snapshot that creates no file.
 bool storeHasJournalFiles(const std::string& path);
 
-// Keeps the store from being changed while it is read as a snapshot: a read
-// lock on the store's SQLite shared-lock range, which every writer must clear
-// before it copies its log into the file. Taken without waiting; a writer
-// that holds the store now makes `held()` false. (Windows: nothing is
-// locked, and held() is always true.)
-class StoreReadLock {
+// KALDEN's writers and its snapshot readers of one store take turns. A
+// writer holds the store alone from before SQLite opens it until SQLite has
+// closed it, for SQLite copies the log into the store file while it writes
+// and when it closes; a reader of the file itself as a snapshot shares it
+// with other such readers. The lock is not one of SQLite's (theirs do not
+// keep a log's writer from the file), and it holds between threads of one
+// program as between programs. (Windows: nothing is locked.)
+class StoreLock {
 public:
-    explicit StoreReadLock(const std::string& path);
-    ~StoreReadLock();
-    StoreReadLock(const StoreReadLock&) = delete;
-    StoreReadLock& operator=(const StoreReadLock&) = delete;
-    bool held() const { return held_; }
+    enum class Kind { Read, Write };
+    StoreLock() = default;
+    ~StoreLock() { release(); }
+    StoreLock(const StoreLock&) = delete;
+    StoreLock& operator=(const StoreLock&) = delete;
+
+    // Waits a few seconds for the other side to finish; false with `error`
+    // saying so when it has not. A writer's store is made first if there is
+    // none, and made the user's alone (0600, so that its log and index take
+    // that mode too); one that others may read is tightened.
+    bool take(const std::string& path, Kind kind, std::string& error);
+    void release();
 
 private:
     int fd_ = -1;
-    bool held_ = false;
 };
 
 } // namespace kalden
