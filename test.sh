@@ -30,7 +30,7 @@ run_tests() {
   rm -f "$log"
 }
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKALDEN_BUILD_BENCH=ON >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKALDEN_BUILD_BENCH=ON -DKALDEN_EXTENDED_PARITY=ON >/dev/null
 cmake --build build -j "$jobs"
 run_tests build
 
@@ -47,8 +47,10 @@ cmake --build build-tsan -j "$jobs" --target kalden-report batch_tests batch_job
 TSAN_OPTIONS=halt_on_error=1:exitcode=66 run_tests build-tsan -R '^(Batch|Csv)'
 
 # The scoring and report library alone, configured without SQLite, zlib or
-# Qt, as it builds wherever a C++ compiler does.
-cmake -S . -B build-core -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKALDEN_CORE_ONLY=ON >/dev/null
+# Qt, as it builds wherever a C++ compiler does, and with the software
+# extended type that targets without x87 long double compute with.
+cmake -S . -B build-core -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKALDEN_CORE_ONLY=ON \
+  -DKALDEN_SOFTWARE_EXTENDED=ON >/dev/null
 cmake --build build-core -j "$jobs"
 run_tests build-core
 

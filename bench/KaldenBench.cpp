@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "batch/BatchInput.h"
 #include "cli/BatchCommand.h"
-#include "cli/BatchInput.h"
 #include "cli/BatchPipeline.h"
 #include "cli/CommandLine.h"
 #include "report/ScoreCase.h"
@@ -129,7 +129,7 @@ const std::string& benchBatchFile() {
     return file;
 }
 
-void BM_Batch(benchmark::State& state, cli::BatchFormat format, unsigned jobs) {
+void BM_Batch(benchmark::State& state, kalden::BatchFormat format, unsigned jobs) {
     const std::string& file = benchBatchFile();
     NullBuffer null;
     std::ostream out(&null);
@@ -147,10 +147,10 @@ void BM_Batch(benchmark::State& state, cli::BatchFormat format, unsigned jobs) {
     state.SetBytesProcessed(state.iterations() * static_cast<long long>(file.size()));
 }
 // Elapsed time, not processor time, since the rows are spread over threads.
-BENCHMARK_CAPTURE(BM_Batch, csv, cli::BatchFormat::Csv, 1)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK_CAPTURE(BM_Batch, json, cli::BatchFormat::Json, 1)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK_CAPTURE(BM_Batch, text, cli::BatchFormat::Text, 1)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK_CAPTURE(BM_Batch, text_all_processors, cli::BatchFormat::Text, 0)
+BENCHMARK_CAPTURE(BM_Batch, csv, kalden::BatchFormat::Csv, 1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Batch, json, kalden::BatchFormat::Json, 1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Batch, text, kalden::BatchFormat::Text, 1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Batch, text_all_processors, kalden::BatchFormat::Text, 0)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
@@ -159,15 +159,15 @@ BENCHMARK_CAPTURE(BM_Batch, text_all_processors, cli::BatchFormat::Text, 0)
 // costs beyond that is its own overhead.
 void BM_BatchRowsInProcess(benchmark::State& state) {
     std::istringstream in(benchBatchFile());
-    cli::CsvReader reader(in);
-    cli::CsvRecord record;
+    kalden::CsvReader reader(in);
+    kalden::CsvRecord record;
     reader.next(record);
     std::string problem;
-    const cli::BatchLayout layout = *cli::readBatchLayout(record.cells, problem);
+    const kalden::BatchLayout layout = *kalden::readBatchLayout(record.cells, problem);
     std::vector<InputRecord> rows;
-    cli::BatchCase batchCase;
+    kalden::BatchCase batchCase;
     while (reader.next(record)) {
-        cli::readBatchCase(record, layout, {}, batchCase);
+        kalden::readBatchCase(record, layout, {}, batchCase);
         rows.push_back(*batchCase.record);
     }
     ReportLines report;

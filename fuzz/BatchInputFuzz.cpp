@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "FuzzCheck.h"
-#include "cli/BatchInput.h"
+#include "batch/BatchInput.h"
 #include "report/ReportComposer.h"
 #include "report/ScoreCase.h"
 
 using kalden::fuzz::quoted;
-using namespace kalden::cli;
+using namespace kalden;
 
 namespace {
 

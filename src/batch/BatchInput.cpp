@@ -1,4 +1,4 @@
-#include "cli/BatchInput.h"
+#include "batch/BatchInput.h"
 
 #include <algorithm>
 #include <istream>
@@ -7,7 +7,7 @@
 #include "worksheet/InputValidation.h"
 #include "worksheet/OptionNames.h"
 
-namespace kalden::cli {
+namespace kalden {
 
 namespace {
 
@@ -292,4 +292,4 @@ std::vector<std::string> splitNotes(const std::string& cell) {
     return lines;
 }
 
-} // namespace kalden::cli
+} // namespace kalden

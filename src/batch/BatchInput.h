@@ -9,7 +9,7 @@
 
 #include "scoring/InputRecord.h"
 
-namespace kalden::cli {
+namespace kalden {
 
 // One record of a CSV file: its cells, unquoted, and where it began.
 struct CsvRecord {
@@ -110,4 +110,4 @@ void readBatchCase(const CsvRecord& row, const BatchLayout& layout, const BatchD
 // new line; a break at the very end adds no empty line.
 std::vector<std::string> splitNotes(const std::string& cell);
 
-} // namespace kalden::cli
+} // namespace kalden

@@ -1,12 +1,13 @@
-#include "cli/BatchOutput.h"
+#include "batch/BatchOutput.h"
 
 #include <charconv>
 
 #include "format/CsvText.h"
 #include "format/JsonText.h"
+#include "format/ShortestText.h"
 #include "report/ReportComposer.h"
 
-namespace kalden::cli {
+namespace kalden {
 
 namespace {
 
@@ -49,7 +50,7 @@ void appendValue(std::string& out, const ResultValue& value, std::string_view nu
         out.append(null);
     else if (const double* d = std::get_if<double>(&value))
         appendShortest(out, *d);
-    else if (const long double* l = std::get_if<long double>(&value))
+    else if (const Extended* l = std::get_if<Extended>(&value))
         appendShortest(out, *l);
     else if (const int* i = std::get_if<int>(&value))
         appendChars(out, *i);
@@ -171,9 +172,6 @@ void resultValues(const ComputationResults& results, std::vector<ResultValue>& o
                            results.profile.chiSquare, results.profile.p});
 }
 
-void appendShortest(std::string& out, double value) { appendChars(out, value); }
-void appendShortest(std::string& out, long double value) { appendChars(out, value); }
-
 std::unique_ptr<RowFormatter> makeRowFormatter(BatchFormat format, std::string_view lineEnd) {
     switch (format) {
     case BatchFormat::Csv: return std::make_unique<CsvFormatter>();
@@ -183,4 +181,4 @@ std::unique_ptr<RowFormatter> makeRowFormatter(BatchFormat format, std::string_v
     return std::make_unique<TextFormatter>(lineEnd);
 }
 
-} // namespace kalden::cli
+} // namespace kalden

@@ -6,10 +6,10 @@
 #include <variant>
 #include <vector>
 
-#include "cli/BatchInput.h"
+#include "batch/BatchInput.h"
 #include "scoring/ScoringEngine.h"
 
-namespace kalden::cli {
+namespace kalden {
 
 enum class BatchFormat { Text, Csv, Json };
 
@@ -24,18 +24,13 @@ public:
 // One computed value of a row: nothing (a rejected row, or the Bonferroni
 // verdict when the correction is off), a number, a count or a truth value.
 // The chi-square and its p keep their extended precision.
-using ResultValue = std::variant<std::monostate, double, long double, int, bool>;
+using ResultValue = std::variant<std::monostate, double, Extended, int, bool>;
 
 // Names of the computed values in output order: per Index, per pair, then
 // the counts and the profile distance ("vc_score" ... "p_profile").
 const std::vector<std::string>& resultNames();
 // The values of one computation in the order of resultNames().
 void resultValues(const ComputationResults& results, std::vector<ResultValue>& out);
-
-// A number in the shortest form that reads back to the same value, with
-// '.' as decimal point whatever the locale.
-void appendShortest(std::string& out, double value);
-void appendShortest(std::string& out, long double value);
 
 // What one row adds to the output and to standard error, made ready apart
 // from every other row so that rows can be scored on several threads and
@@ -63,4 +58,4 @@ public:
 // output depends on, so one per thread gives the same bytes as one for all.
 std::unique_ptr<RowFormatter> makeRowFormatter(BatchFormat format, std::string_view lineEnd);
 
-} // namespace kalden::cli
+} // namespace kalden

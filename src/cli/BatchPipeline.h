@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "cli/BatchInput.h"
-#include "cli/BatchOutput.h"
+#include "batch/BatchInput.h"
+#include "batch/BatchOutput.h"
 
 namespace kalden::cli {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/BatchOutput.h"
+#include "batch/BatchOutput.h"
 
 namespace kalden::cli {
 

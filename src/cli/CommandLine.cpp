@@ -7,8 +7,8 @@
 #include <iterator>
 #include <ostream>
 
+#include "batch/BatchInput.h"
 #include "cli/BatchCommand.h"
-#include "cli/BatchInput.h"
 #include "cli/BatchPipeline.h"
 #include "cli/ErrorText.h"
 #include "files/TextFile.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/BatchOutput.h"
+#include "batch/BatchOutput.h"
 #include "cli/CasesCommand.h"
 #include "cli/ExitStatus.h"
 #include "scoring/InputRecord.h"

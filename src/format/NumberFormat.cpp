@@ -11,6 +11,7 @@
 #include <cstring>
 #include <limits>
 #include <stdexcept>
+#include <type_traits>
 
 namespace kalden {
 
@@ -126,15 +127,15 @@ bool scaledOf(double value, Scaled& s) {
     return roundToEighteenDigits(m >> zeros, biased - 1075 + zeros, s);
 }
 
-bool scaledOf(long double value, Scaled& s) {
-    using Limits = std::numeric_limits<long double>;
+bool scaledOf(const Extended& value, Scaled& s) {
+    using Limits = std::numeric_limits<Extended>;
     std::uint64_t m = 0;
     int e = 0;
-    if constexpr (Limits::digits == 64 && Limits::max_exponent == 16384) {
+    if constexpr (std::is_same_v<Extended, long double> && Limits::digits == 64 && Limits::max_exponent == 16384) {
         // The x87 extended format: 64-bit significand with its integer bit,
         // then sign and 15-bit exponent. Read as bits: the floating-point
         // tests (signbit, frexpl) stall on the x87 status word.
-        unsigned char bytes[sizeof(long double)];
+        unsigned char bytes[sizeof(Extended)];
         std::memcpy(bytes, &value, sizeof bytes);
         std::uint16_t signAndExponent;
         std::memcpy(&m, bytes, sizeof m);
@@ -149,16 +150,16 @@ bool scaledOf(long double value, Scaled& s) {
         if (biased == 0 || biased == 0x7FFF || (m >> 63) == 0) return false;
         e = biased - 16383 - 63;
     } else {
-        s.negative = std::signbit(value);
+        s.negative = xmath::signbit(value);
         if (value == 0) {
             s.n = 0;
             s.exponent = 0;
             return true;
         }
-        if (!std::isfinite(value) || Limits::digits > 64) return false;
+        if (!xmath::isfinite(value) || Limits::digits > 64) return false;
         int exponent = 0;
-        const long double fraction = std::frexp(std::fabs(value), &exponent); // in [0.5, 1)
-        m = static_cast<std::uint64_t>(std::ldexp(fraction, 64));             // exact
+        const Extended fraction = xmath::frexp(xmath::fabs(value), &exponent); // in [0.5, 1)
+        m = static_cast<std::uint64_t>(xmath::ldexp(fraction, 64));            // exact
         e = exponent - 64;
     }
     const int zeros = std::countr_zero(m);
@@ -192,9 +193,9 @@ Decimal toEighteenDigits(Real value) {
         writeNineDigits(static_cast<std::uint32_t>(s.n % 1000000000), d.digits + 9);
         return d;
     }
-    char buf[64];
-    const int length = std::snprintf(buf, sizeof buf, "%.17Le", static_cast<long double>(value));
-    const char* const end = buf + std::min<int>(length, sizeof buf - 1);
+    const std::string text = scientificDigits18(Extended(value));
+    const char* const buf = text.c_str();
+    const char* const end = buf + text.size();
     const char* p = buf;
     if (*p == '-') {
         d.negative = true;
@@ -228,8 +229,9 @@ void incrementDigits(std::string& digits) {
     digits.insert(digits.begin(), '1');
 }
 
-std::string nonFinite(long double value) {
-    if (std::isnan(value)) return "NAN";
+template <typename Real>
+std::string nonFinite(const Real& value) {
+    if (xmath::isnan(value)) return "NAN";
     return value < 0 ? "-INF" : "INF";
 }
 
@@ -314,8 +316,8 @@ void appendFixedDigits(std::string& out, const Decimal& d, int width, int decima
 
 // "%w.df" appended to `out`.
 template <typename Real>
-void appendFixed(std::string& out, Real value, int width, int decimals, char separator) {
-    if (!std::isfinite(value)) {
+void appendFixed(std::string& out, const Real& value, int width, int decimals, char separator) {
+    if (!xmath::isfinite(value)) {
         appendPadded(out, nonFinite(value), width);
         return;
     }
@@ -342,18 +344,30 @@ void initDecimalSeparatorFromLocale() {
     g_separator = separator;
 }
 
-std::string formatFixed(long double value, int width, int decimals, char separator) {
+std::string formatFixed(Extended value, int width, int decimals, char separator) {
     std::string text;
     appendFixed(text, value, width, decimals, separator);
     return text;
 }
 
-std::string formatFixed(long double value, int width, int decimals) {
+std::string formatFixed(Extended value, int width, int decimals) {
     return formatFixed(value, width, decimals, g_separator);
 }
 
-std::string formatGeneral(long double value, int significant) {
-    if (!std::isfinite(value)) return nonFinite(value);
+#if KALDEN_SOFTWARE_EXTENDED
+std::string formatFixed(double value, int width, int decimals, char separator) {
+    std::string text;
+    appendFixed(text, value, width, decimals, separator);
+    return text;
+}
+
+std::string formatFixed(double value, int width, int decimals) {
+    return formatFixed(value, width, decimals, g_separator);
+}
+#endif
+
+std::string formatGeneral(Extended value, int significant) {
+    if (!xmath::isfinite(value)) return nonFinite(value);
     if (value == 0) return "0";
     if (significant < 1) significant = 1;
     Decimal d = toEighteenDigits(value);
@@ -414,8 +428,8 @@ FormatItem readFormatItem(std::string_view pattern, std::size_t& i) {
 
 using ArgIterator = std::initializer_list<FormatArg>::const_iterator;
 
-long double numberArg(const FormatArg& a) {
-    if (auto v = std::get_if<long double>(&a)) return *v;
+Extended numberArg(const FormatArg& a) {
+    if (auto v = std::get_if<Extended>(&a)) return *v;
     if (auto v = std::get_if<double>(&a)) return *v;
     if (auto v = std::get_if<int>(&a)) return *v;
     throw std::logic_error("numeric format item given a text");

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <variant>
 
+#include "stats/Extended.h"
+
 namespace kalden {
 
 // Printing of numbers, the same everywhere in the program: a value is first
@@ -23,19 +25,24 @@ void setDecimalSeparator(char separator);
 void initDecimalSeparatorFromLocale();
 
 // "%w.df" with the given separator.
-std::string formatFixed(long double value, int width, int decimals, char separator);
+std::string formatFixed(Extended value, int width, int decimals, char separator);
 // "%w.df" with the report's separator.
-std::string formatFixed(long double value, int width, int decimals);
+std::string formatFixed(Extended value, int width, int decimals);
+#if KALDEN_SOFTWARE_EXTENDED
+// Where Extended is a software type, a double keeps its own fast way.
+std::string formatFixed(double value, int width, int decimals, char separator);
+std::string formatFixed(double value, int width, int decimals);
+#endif
 // "%1.6g"-style general format with at most `significant` digits, no
 // trailing zeros and '.' as separator: the form in which restored numbers
 // are put back into input fields, which accept only '.'.
-std::string formatGeneral(long double value, int significant = 6);
+std::string formatGeneral(Extended value, int significant = 6);
 
 // A tiny printf over the items the report uses: %w.df (fixed point), %wd
 // (integer), %s (text) and %% (percent sign). Numbers print with the
 // report's separator. An item without a matching argument, or an argument of
 // the wrong kind, is a programming error and throws std::logic_error.
-using FormatArg = std::variant<long double, double, int, std::string>;
+using FormatArg = std::variant<Extended, double, int, std::string>;
 std::string formatText(std::string_view pattern, std::initializer_list<FormatArg> args);
 
 } // namespace kalden

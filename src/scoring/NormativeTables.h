@@ -3,6 +3,7 @@
 #include <array>
 
 #include "scoring/IndexResults.h"
+#include "stats/Extended.h"
 
 namespace kalden {
 
@@ -14,20 +15,21 @@ namespace kalden {
 // printed results are checked digit for digit against that method, so none
 // of these may be recomputed, rounded or given more precision.
 
-// Spells a list of decimal literals with a suffix: `()` gives the double
-// literals, `(L)` the extended ones. An extended copy made this way is the
-// extended value nearest to the published decimal, which a widened double is
-// not.
-#define KALDEN_INDEX_MEAN(suffix) 100.0##suffix
-#define KALDEN_INDEX_SD(suffix) 15.0##suffix
-#define KALDEN_INDEX_CORRELATIONS(suffix) \
-    0.626##suffix, 0.618##suffix, 0.448##suffix, 0.609##suffix, 0.453##suffix, 0.453##suffix
+// Spells a list of decimal literals through `spell`: KALDEN_DOUBLE gives the
+// double literals, KALDEN_EXTENDED the extended ones. An extended copy made
+// this way is the extended value nearest to the published decimal, which a
+// widened double is not.
+#define KALDEN_DOUBLE(literal) literal
+#define KALDEN_INDEX_MEAN(spell) spell(100.0)
+#define KALDEN_INDEX_SD(spell) spell(15.0)
+#define KALDEN_INDEX_CORRELATIONS(spell) \
+    spell(0.626), spell(0.618), spell(0.448), spell(0.609), spell(0.453), spell(0.453)
 
 // The Index scale: mean 100 and standard deviation 15 in the population.
-inline constexpr double IndexMean = KALDEN_INDEX_MEAN();
-inline constexpr double IndexSd = KALDEN_INDEX_SD();
-inline constexpr long double IndexMeanExtended = KALDEN_INDEX_MEAN(L);
-inline constexpr long double IndexSdExtended = KALDEN_INDEX_SD(L);
+inline constexpr double IndexMean = KALDEN_INDEX_MEAN(KALDEN_DOUBLE);
+inline constexpr double IndexSd = KALDEN_INDEX_SD(KALDEN_DOUBLE);
+inline const Extended IndexMeanExtended = KALDEN_INDEX_MEAN(KALDEN_EXTENDED);
+inline const Extended IndexSdExtended = KALDEN_INDEX_SD(KALDEN_EXTENDED);
 
 // The composite sum of each Index: its subtests' population mean and
 // standard deviation, and the composite's reliability, in IndexId order.
@@ -48,8 +50,8 @@ inline constexpr std::array<IndexDefinition, IndexCount> IndexDefinitions = {{
 // Correlations between the Indexes in the normal population, in IndexPair
 // order; the profile distance works in extended precision and takes the
 // extended copy.
-inline constexpr std::array<double, PairCount> INDEX_CORRELATIONS = {KALDEN_INDEX_CORRELATIONS()};
-inline constexpr std::array<long double, PairCount> IndexCorrelationsExtended = {KALDEN_INDEX_CORRELATIONS(L)};
+inline constexpr std::array<double, PairCount> INDEX_CORRELATIONS = {KALDEN_INDEX_CORRELATIONS(KALDEN_DOUBLE)};
+inline const std::array<Extended, PairCount> IndexCorrelationsExtended = {KALDEN_INDEX_CORRELATIONS(KALDEN_EXTENDED)};
 
 // Percentage of the normal population with N or more abnormally low Index
 // scores (N = 1 to 4), one row per AbnormalityCriterion; as published, to

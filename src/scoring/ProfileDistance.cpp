@@ -13,10 +13,10 @@ namespace {
 
 constexpr int IndexOrder = 4; // VC, PO, WM, PS; the Full Scale IQ takes no part
 
-long double& at(ProfileMatrix& m, int i, int j) { return m[static_cast<std::size_t>(i * MAX_ORDER + j)]; }
-long double at(const ProfileMatrix& m, int i, int j) { return m[static_cast<std::size_t>(i * MAX_ORDER + j)]; }
-long double& at(ProfileVector& v, int i) { return v[static_cast<std::size_t>(i)]; }
-long double at(const ProfileVector& v, int i) { return v[static_cast<std::size_t>(i)]; }
+Extended& at(ProfileMatrix& m, int i, int j) { return m[static_cast<std::size_t>(i * MAX_ORDER + j)]; }
+Extended at(const ProfileMatrix& m, int i, int j) { return m[static_cast<std::size_t>(i * MAX_ORDER + j)]; }
+Extended& at(ProfileVector& v, int i) { return v[static_cast<std::size_t>(i)]; }
+Extended at(const ProfileVector& v, int i) { return v[static_cast<std::size_t>(i)]; }
 
 std::size_t slot(IndexId id) { return static_cast<std::size_t>(id); }
 
@@ -31,20 +31,20 @@ std::optional<ProfileMatrix> invertMatrix(ProfileMatrix a, int n) {
     for (int i = 0; i < n; ++i) at(b, i, i) = 1;
     for (int k = 0; k < n; ++k) {
         int r = k;
-        while (r < n && std::fabs(at(a, r, k)) < PIVOT_THRESHOLD) ++r;
+        while (r < n && xmath::fabs(at(a, r, k)) < PIVOT_THRESHOLD) ++r;
         if (r == n) return std::nullopt;
         for (int j = 0; j < n; ++j) {
             std::swap(at(a, r, j), at(a, k, j));
             std::swap(at(b, r, j), at(b, k, j));
         }
-        const long double s = 1 / at(a, k, k);
+        const Extended s = 1 / at(a, k, k);
         for (int j = 0; j < n; ++j) {
             at(a, k, j) = at(a, k, j) * s;
             at(b, k, j) = at(b, k, j) * s;
         }
         for (int i = 0; i < n; ++i) {
             if (i == k) continue;
-            const long double f = -at(a, i, k);
+            const Extended f = -at(a, i, k);
             for (int j = 0; j < n; ++j) {
                 at(a, i, j) = f * at(a, k, j) + at(a, i, j);
                 at(b, i, j) = f * at(b, k, j) + at(b, i, j);
@@ -56,12 +56,12 @@ std::optional<ProfileMatrix> invertMatrix(ProfileMatrix a, int n) {
 
 // v' A v as (v' A) v: first t = v' A column by column, then t . v, each sum
 // taken in increasing index order from 0.
-long double quadraticForm(const ProfileMatrix& a, const ProfileVector& v, int n) {
+Extended quadraticForm(const ProfileMatrix& a, const ProfileVector& v, int n) {
     ProfileVector t{};
     for (int i = 0; i < n; ++i) {
         for (int j = 0; j < n; ++j) at(t, i) = at(v, j) * at(a, j, i) + at(t, i);
     }
-    long double d2 = 0;
+    Extended d2 = 0;
     for (int i = 0; i < n; ++i) d2 = d2 + at(t, i) * at(v, i);
     return d2;
 }
@@ -89,7 +89,7 @@ ProfileDistanceResult distanceWithInverse(int n, const ProfileVector& x, const P
 ProfileDistanceResult profileDistance(int n, ProfileVector x, ProfileVector means, ProfileVector sds, ProfileMatrix r) {
     const std::optional<ProfileMatrix> inverse = invertMatrix(r, n);
     if (!inverse) {
-        const long double nan = std::numeric_limits<long double>::quiet_NaN();
+        const Extended nan = std::numeric_limits<Extended>::quiet_NaN();
         return {nan, nan};
     }
     return distanceWithInverse(n, x, means, sds, *inverse);

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <array>
+
 #include <optional>
+#include "stats/Extended.h"
 
 #include "scoring/IndexResults.h"
 #include "scoring/MatrixOrder.h"
@@ -12,14 +14,14 @@ namespace kalden {
 // from its population means, referred to chi-square with n degrees of
 // freedom. Computed in extended precision.
 
-inline constexpr long double PIVOT_THRESHOLD = 1e-10L;
+inline const Extended PIVOT_THRESHOLD = KALDEN_EXTENDED(1e-10);
 
-using ProfileVector = std::array<long double, MAX_ORDER>;
-using ProfileMatrix = std::array<long double, MAX_ORDER * MAX_ORDER>; // row-major, element (i, j) at i * MAX_ORDER + j
+using ProfileVector = std::array<Extended, MAX_ORDER>;
+using ProfileMatrix = std::array<Extended, MAX_ORDER * MAX_ORDER>; // row-major, element (i, j) at i * MAX_ORDER + j
 
 struct ProfileDistanceResult {
-    long double chiSquare = 0; // D squared
-    long double p = 1;
+    Extended chiSquare = 0; // D squared
+    Extended p = 1;
 };
 
 // Inverse of the leading n x n block of `a` by Gauss-Jordan elimination with
@@ -28,7 +30,7 @@ struct ProfileDistanceResult {
 std::optional<ProfileMatrix> invertMatrix(ProfileMatrix a, int n);
 
 // v' A v over the leading n entries.
-long double quadraticForm(const ProfileMatrix& a, const ProfileVector& v, int n);
+Extended quadraticForm(const ProfileMatrix& a, const ProfileVector& v, int n);
 
 // The general routine; the arguments are copies and the caller's data stay as
 // they were.

@@ -9,12 +9,12 @@ namespace {
 
 // Above this shape the gamma distribution function is the Wilson-Hilferty
 // normal approximation.
-constexpr long double WilsonHilfertyShape = 500.0L;
+const Extended WilsonHilfertyShape = KALDEN_EXTENDED(500.0);
 
 // Quantile search: fallback bracket half-width without a variance, and the
 // factor by which a bracket that misses p is widened.
-constexpr long double DefaultStep = 8.0L;
-constexpr long double Widening = 8.0L;
+const Extended DefaultStep = KALDEN_EXTENDED(8.0);
+const Extended Widening = KALDEN_EXTENDED(8.0);
 
 // "Parameter i", as the bound messages name it.
 std::string parameterName(int number) { return "Parameter " + std::to_string(number); }
@@ -23,7 +23,7 @@ std::string parameterName(int number) { return "Parameter " + std::to_string(num
 
 // ---- tDistribution ------------------------------------------------------
 
-bool tDistribution::setParameters(long double p1, long double p2, long double p3) {
+bool tDistribution::setParameters(Extended p1, Extended p2, Extended p3) {
     parameters[0].value = p1;
     parameters[1].value = p2;
     parameters[2].value = p3;
@@ -42,15 +42,15 @@ bool tDistribution::setParameters(long double p1, long double p2, long double p3
     return true;
 }
 
-bool tDistribution::inSupport(long double x) const { return supportLow <= x && x <= supportHigh; }
+bool tDistribution::inSupport(Extended x) const { return supportLow <= x && x <= supportHigh; }
 
-long double tDistribution::density(long double) const { return 0; }
+Extended tDistribution::density(Extended) const { return 0; }
 
-long double tDistribution::pointProbability(long double) const { return 0; }
+Extended tDistribution::pointProbability(Extended) const { return 0; }
 
 // Defined through intervalProbability; a concrete class overrides one of the
 // two.
-long double tDistribution::cdf(long double x) const {
+Extended tDistribution::cdf(Extended x) const {
     if (x < supportLow) return 0;
     if (x >= supportHigh) return 1;
     return intervalProbability(supportLow, x);
@@ -58,10 +58,10 @@ long double tDistribution::cdf(long double x) const {
 
 // Defined through cdf. The ends are first pulled into the support; an end at
 // UNBOUNDED takes the complement of the distribution function.
-long double tDistribution::intervalProbability(long double a, long double b) const {
+Extended tDistribution::intervalProbability(Extended a, Extended b) const {
     if (a < supportLow) a = supportLow;
     if (b > supportHigh) b = supportHigh;
-    long double r;
+    Extended r;
     if (b >= UNBOUNDED) {
         r = (1 - cdf(a)) + pointProbability(a);
     } else if (a <= -UNBOUNDED) {
@@ -78,17 +78,17 @@ bool tDistribution::hasMean() const { return true; }
 
 bool tDistribution::hasVariance() const { return true; }
 
-long double tDistribution::standardDeviation() const {
+Extended tDistribution::standardDeviation() const {
     checkCondition(!hasVariance(), "The distribution has no variance");
-    return std::sqrt(variance());
+    return xmath::sqrt(variance());
 }
 
 // Inversion of a uniform value.
-long double tDistribution::randomValue() const { return quantile(uniformRandom()); }
+Extended tDistribution::randomValue() const { return quantile(uniformRandom()); }
 
 // ---- tContinuous_distribution -------------------------------------------
 
-void tContinuous_distribution::create(long double p1, long double p2) {
+void tContinuous_distribution::create(Extended p1, Extended p2) {
     parameterCount = 2;
     for (std::size_t i = 0; i < 2; ++i) {
         parameters[i].integerValued = false;
@@ -102,15 +102,15 @@ void tContinuous_distribution::create(long double p1, long double p2) {
 // the support), widened by Widening until it holds p, then Newton steps kept
 // inside the bracket, bisecting whenever a step would leave it. Stops when an
 // iterate moves less than SAME_TOLERANCE.
-long double tContinuous_distribution::quantile(long double p) const {
+Extended tContinuous_distribution::quantile(Extended p) const {
     checkBound(BoundCheck::AtLeast, p, 0, "Probability");
     if (sameValue(p, 0)) return supportLow;
     checkBound(BoundCheck::AtMost, p, 1, "Probability");
     if (sameValue(p, 1)) return supportHigh;
 
-    long double lo = supportLow, hi = supportHigh;
-    const long double c = hasMean() ? mean() : (lo + hi) / 2;
-    const long double s = hasVariance() ? 2 * standardDeviation() : DefaultStep;
+    Extended lo = supportLow, hi = supportHigh;
+    const Extended c = hasMean() ? mean() : (lo + hi) / 2;
+    const Extended s = hasVariance() ? 2 * standardDeviation() : DefaultStep;
     if (hi > c + s) hi = c + s;
     if (lo < c - s) lo = c - s;
     while (cdf(hi) < p) {
@@ -126,46 +126,47 @@ long double tContinuous_distribution::quantile(long double p) const {
         }
     }
 
-    long double x = (lo + hi) / 2;
-    long double xOld;
+    Extended x = (lo + hi) / 2;
+    Extended xOld;
     do {
-        const long double d = cdf(x) - p;
-        const long double f = density(x);
+        const Extended d = cdf(x) - p;
+        const Extended f = density(x);
         xOld = x;
         if (d <= 0) lo = x;
         if (d >= 0) hi = x;
-        if ((hi - lo) * f > std::fabs(2 * d)) {
+        if ((hi - lo) * f > xmath::fabs(2 * d)) {
             x = x - d / f;
         } else {
             x = (lo + hi) / 2;
         }
-    } while (!(std::fabs(x - xOld) < SAME_TOLERANCE));
+    } while (!(xmath::fabs(x - xOld) < SAME_TOLERANCE));
     return x;
 }
 
 // ---- tGamma_distribution ------------------------------------------------
 
-tGamma_distribution::tGamma_distribution(long double shape, long double rate) { create(shape, rate); }
+tGamma_distribution::tGamma_distribution(Extended shape, Extended rate) { create(shape, rate); }
 
 // Validates through the base (which stores the new values first), then sets
 // the gamma fields; a failed check leaves them as they were. The generator
 // constants: for alpha > 1 the bounds of v in the ratio-of-uniforms region,
 // for alpha < 1 the constants b = (e + alpha) / e and 1 / alpha of the
 // Ahrens-Dieter method; alpha = 1 needs none.
-bool tGamma_distribution::setParameters(long double p1, long double p2, long double p3) {
+bool tGamma_distribution::setParameters(Extended p1, Extended p2, Extended p3) {
     const bool valid = tContinuous_distribution::setParameters(p1, p2, p3);
     shape = p1;
     rate = p2;
-    logNormalizer = std::log(rate) * shape - lnGamma(shape);
+    logNormalizer = xmath::log(rate) * shape - lnGamma(shape);
     supportLow = 0;
     supportHigh = UNBOUNDED;
     if (shape > 1) {
-        const long double t = std::sqrt(2 * shape - 1);
-        generatorLow = (1 - t) * std::sqrt(std::exp((std::log(shape - t) - std::log(shape - 1)) * (shape - 1) + t - 1));
+        const Extended t = xmath::sqrt(2 * shape - 1);
+        generatorLow =
+            (1 - t) * xmath::sqrt(xmath::exp((xmath::log(shape - t) - xmath::log(shape - 1)) * (shape - 1) + t - 1));
         generatorHigh =
-            (1 + t) * std::sqrt(std::exp((std::log(shape + t) - std::log(shape - 1)) * (shape - 1) - t - 1));
+            (1 + t) * xmath::sqrt(xmath::exp((xmath::log(shape + t) - xmath::log(shape - 1)) * (shape - 1) - t - 1));
     } else if (shape < 1) {
-        const long double e = std::exp(1.0L);
+        const Extended e = xmath::exp(KALDEN_EXTENDED(1.0));
         generatorLow = (e + shape) / e;
         generatorHigh = 1 / shape;
     }
@@ -173,13 +174,13 @@ bool tGamma_distribution::setParameters(long double p1, long double p2, long dou
 }
 
 // Below shape 1 the density is unbounded at 0, so 0 itself is left out.
-bool tGamma_distribution::inSupport(long double x) const {
+bool tGamma_distribution::inSupport(Extended x) const {
     if (shape >= 1) return tContinuous_distribution::inSupport(x);
     return tContinuous_distribution::inSupport(x) && x > supportLow;
 }
 
-long double tGamma_distribution::density(long double x) const {
-    if (inSupport(x) && x > 0) return std::exp(std::log(x) * (shape - 1) + logNormalizer - rate * x);
+Extended tGamma_distribution::density(Extended x) const {
+    if (inSupport(x) && x > 0) return xmath::exp(xmath::log(x) * (shape - 1) + logNormalizer - rate * x);
     if (sameValue(shape, 1) && x == 0) return rate;
     return 0;
 }
@@ -189,24 +190,24 @@ long double tGamma_distribution::density(long double x) const {
 // function at z = c sqrt(9 alpha) is (1 +- P(1/2, z^2 / 2)) / 2.
 // At x = 0 with alpha < 1 (outside inSupport, yet not below supportLow) the
 // value is 0, the limit from the right.
-long double tGamma_distribution::cdf(long double x) const {
+Extended tGamma_distribution::cdf(Extended x) const {
     if (!inSupport(x)) return x == supportLow ? 0 : tContinuous_distribution::cdf(x);
     if (shape <= WilsonHilfertyShape) return regularizedGammaP(rate * x, shape);
-    const long double c = power(rate * x / shape, 1.0L / 3.0L) - 1 + 1 / (9 * shape);
-    const long double q = regularizedGammaP(4.5L * shape * (c * c), 0.5L);
+    const Extended c = power(rate * x / shape, KALDEN_EXTENDED(1.0) / KALDEN_EXTENDED(3.0)) - 1 + 1 / (9 * shape);
+    const Extended q = regularizedGammaP(KALDEN_EXTENDED(4.5) * shape * (c * c), KALDEN_EXTENDED(0.5));
     return c >= 0 ? (1 + q) / 2 : (1 - q) / 2;
 }
 
-long double tGamma_distribution::mean() const { return shape / rate; }
+Extended tGamma_distribution::mean() const { return shape / rate; }
 
-long double tGamma_distribution::variance() const { return shape / (rate * rate); }
+Extended tGamma_distribution::variance() const { return shape / (rate * rate); }
 
 // Exponential by inversion at shape 1, a ratio-of-uniforms method above 1,
 // Ahrens and Dieter's rejection method below 1; all for rate 1, then scaled.
-long double tGamma_distribution::randomValue() const {
-    long double x;
+Extended tGamma_distribution::randomValue() const {
+    Extended x;
     if (shape == 1) {
-        x = -std::log(uniformRandom());
+        x = -xmath::log(uniformRandom());
     } else if (shape > 1) {
         x = randomAboveOne();
     } else {
@@ -217,16 +218,16 @@ long double tGamma_distribution::randomValue() const {
 
 // Ratio of uniforms on the shifted variable x = w - (alpha - 1), with quick
 // acceptance and rejection bounds that spare most logarithms.
-long double tGamma_distribution::randomAboveOne() const {
-    const long double am1 = shape - 1;
+Extended tGamma_distribution::randomAboveOne() const {
+    const Extended am1 = shape - 1;
     for (;;) {
-        const long double u = uniformRandom();
-        const long double v = generatorLow + uniformRandom() * (generatorHigh - generatorLow);
-        const long double x = v / u;
-        const long double w = x + shape - 1;
-        const long double x2 = x * x;
-        const long double accept = -2 * u * u + 8 * u - 6;
-        const long double reject = 2 * u * u - 2;
+        const Extended u = uniformRandom();
+        const Extended v = generatorLow + uniformRandom() * (generatorHigh - generatorLow);
+        const Extended x = v / u;
+        const Extended w = x + shape - 1;
+        const Extended x2 = x * x;
+        const Extended accept = -2 * u * u + 8 * u - 6;
+        const Extended reject = 2 * u * u - 2;
         bool quickAccept, quickReject;
         if (x >= 0) {
             quickAccept = -x2 * (x + w) >= accept * (w * w);
@@ -237,22 +238,22 @@ long double tGamma_distribution::randomAboveOne() const {
         }
         if (quickAccept) return w;
         if (quickReject || w <= 0) continue;
-        if (2 * std::log(u) + x > am1 * std::log(x / am1 + 1)) continue;
+        if (2 * xmath::log(u) + x > am1 * xmath::log(x / am1 + 1)) continue;
         return w;
     }
 }
 
 // Ahrens-Dieter (GS): a power-law piece on [0, 1] and an exponential tail.
-long double tGamma_distribution::randomBelowOne() const {
+Extended tGamma_distribution::randomBelowOne() const {
     for (;;) {
-        const long double u = uniformRandom();
-        const long double p = generatorLow * u;
-        const long double v = uniformRandom();
+        const Extended u = uniformRandom();
+        const Extended p = generatorLow * u;
+        const Extended v = uniformRandom();
         if (p <= 1) {
-            const long double x = power(p, generatorHigh);
-            if (-x >= std::log(v)) return x;
+            const Extended x = power(p, generatorHigh);
+            if (-x >= xmath::log(v)) return x;
         } else {
-            const long double x = -std::log((generatorLow - p) * generatorHigh);
+            const Extended x = -xmath::log((generatorLow - p) * generatorHigh);
             if (v <= power(x, shape - 1)) return x;
         }
     }
@@ -260,17 +261,17 @@ long double tGamma_distribution::randomBelowOne() const {
 
 // ---- tChi_square_distribution -------------------------------------------
 
-tChi_square_distribution::tChi_square_distribution(long double nu) : tGamma_distribution(DeferredCreate{}) {
-    create(nu / 2, 0.5L);
+tChi_square_distribution::tChi_square_distribution(Extended nu) : tGamma_distribution(DeferredCreate{}) {
+    create(nu / 2, KALDEN_EXTENDED(0.5));
 }
 
-bool tChi_square_distribution::setParameters(long double p1, long double p2, long double p3) {
+bool tChi_square_distribution::setParameters(Extended p1, Extended p2, Extended p3) {
     const bool valid = tGamma_distribution::setParameters(p1, p2, p3);
     degreesOfFreedom = 2 * p1;
     return valid;
 }
 
-long double chiSquareUpperTail(long double s, long double nu) {
+Extended chiSquareUpperTail(Extended s, Extended nu) {
     const tChi_square_distribution distribution(nu);
     return 1 - distribution.cdf(s);
 }

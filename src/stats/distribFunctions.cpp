@@ -18,12 +18,12 @@ namespace kalden {
 namespace {
 
 // Lanczos series: gamma = 5, six coefficients, and sqrt(2 pi).
-constexpr std::array<long double, 6> LanczosCoefficients = {
-    76.18009172947146L,  -86.50532032941677L,    24.01409824083091L,
-    -1.231739572450155L, 0.1208650973866179e-2L, -0.5395239384953e-5L,
+const std::array<Extended, 6> LanczosCoefficients = {
+    KALDEN_EXTENDED(76.18009172947146),  -KALDEN_EXTENDED(86.50532032941677),    KALDEN_EXTENDED(24.01409824083091),
+    -KALDEN_EXTENDED(1.231739572450155), KALDEN_EXTENDED(0.1208650973866179e-2), -KALDEN_EXTENDED(0.5395239384953e-5),
 };
-constexpr long double LanczosOffset = 5.5L;
-constexpr long double SqrtTwoPi = 2.5066282746310005L;
+const Extended LanczosOffset = KALDEN_EXTENDED(5.5);
+const Extended SqrtTwoPi = KALDEN_EXTENDED(2.5066282746310005);
 
 // The power series is cut after this many terms beyond the first.
 constexpr int SeriesTermLimit = 100;
@@ -34,14 +34,14 @@ constexpr std::int32_t M1 = 2147483563, A1 = 40014, Q1 = 53668, R1 = 12211;
 constexpr std::int32_t M2 = 2147483399, A2 = 40692, Q2 = 52774, R2 = 3791;
 // Scales the combined integer (1 to M1 - 1) into (0, 1). Written with these
 // seven digits, slightly below 1 / M1, so no value reaches 1.
-constexpr long double UniformScale = 4.656613e-10L;
+const Extended UniformScale = KALDEN_EXTENDED(4.656613e-10);
 
 // A seed from the platform generator, itself seeded from the clock: the
 // integer nearest to u * UNBOUNDED, plus 1, for a uniform u in [0, 1) of 31
 // bits (so the seed stays within 1 to UNBOUNDED).
 std::int32_t clockSeed(std::mt19937& platform) {
-    const long double u = static_cast<long double>(platform() >> 1) / 2147483648.0L;
-    return static_cast<std::int32_t>(std::llround(u * UNBOUNDED) + 1);
+    const Extended u = static_cast<Extended>(platform() >> 1) / KALDEN_EXTENDED(2147483648.0);
+    return static_cast<std::int32_t>(xmath::llround(u * UNBOUNDED) + 1);
 }
 
 UniformRandomSeeds& seeds() {
@@ -61,10 +61,10 @@ UniformRandomSeeds& seeds() {
 // The decimal digits of |value| rounded to twelve places, half away from
 // zero, after the value is first taken to 18 significant digits: the rule by
 // which the reports print numbers, so a bound reads as the report would
-// print it. printf's "%.17Le" gives the 18 digits.
-std::string twelveDecimalDigits(long double value, bool& negative) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.17Le", value);
+// print it. scientificDigits18 gives the 18 digits.
+std::string twelveDecimalDigits(Extended value, bool& negative) {
+    const std::string text = scientificDigits18(value);
+    const char* const buf = text.c_str();
     negative = buf[0] == '-';
     std::string digits;
     const char* p = buf + (negative ? 1 : 0);
@@ -91,9 +91,9 @@ std::string twelveDecimalDigits(long double value, bool& negative) {
 
 // A bound as the pattern "0.############": up to twelve decimals, trailing
 // zeros and a bare decimal point dropped, '.' as separator.
-std::string formatBound(long double bound) {
-    if (std::isnan(bound)) return "NAN";
-    if (std::isinf(bound)) return bound < 0 ? "-INF" : "INF";
+std::string formatBound(Extended bound) {
+    if (xmath::isnan(bound)) return "NAN";
+    if (xmath::isinf(bound)) return bound < 0 ? "-INF" : "INF";
     bool negative = false;
     std::string units = twelveDecimalDigits(bound, negative);
     if (units.size() < 13) units.insert(0, 13 - units.size(), '0');
@@ -116,7 +116,7 @@ const char* boundPhrase(BoundCheck kind) {
     return "";
 }
 
-bool violates(BoundCheck kind, long double value, long double bound) {
+bool violates(BoundCheck kind, Extended value, Extended bound) {
     switch (kind) {
     case BoundCheck::GreaterThan: return bound >= value;
     case BoundCheck::AtLeast: return bound > value;
@@ -128,22 +128,20 @@ bool violates(BoundCheck kind, long double value, long double bound) {
 
 // exp(a ln x - x - lnGamma(a)): the factor x^a e^-x / Gamma(a) shared by the
 // series and the continued fraction.
-long double incompleteGammaPrefactor(long double x, long double a) {
-    return std::exp(a * std::log(x) - x - lnGamma(a));
-}
+Extended incompleteGammaPrefactor(Extended x, Extended a) { return xmath::exp(a * xmath::log(x) - x - lnGamma(a)); }
 
 } // namespace
 
 // ---- Module functions -------------------------------------------------
 
 // Equality within the module tolerance (strict).
-bool sameValue(long double a, long double b) { return std::fabs(b - a) < SAME_TOLERANCE; }
+bool sameValue(Extended a, Extended b) { return xmath::fabs(b - a) < SAME_TOLERANCE; }
 
 // A whole number: inside the 32-bit range and within tolerance of the nearest
 // integer.
-bool isWholeNumber(long double x) { return std::fabs(x) < UNBOUNDED && sameValue(std::nearbyint(x), x); }
+bool isWholeNumber(Extended x) { return xmath::fabs(x) < UNBOUNDED && sameValue(xmath::nearbyint(x), x); }
 
-bool checkBound(BoundCheck kind, long double value, long double bound, const std::string& subject) {
+bool checkBound(BoundCheck kind, Extended value, Extended bound, const std::string& subject) {
     if (violates(kind, value, bound)) throw EArgumentError(subject + boundPhrase(kind) + formatBound(bound));
     return true;
 }
@@ -155,33 +153,33 @@ bool checkCondition(bool condition, const std::string& text) {
 
 // Lanczos approximation with six coefficients (gamma = 5). Its own error is a
 // few times 1e-11: lnGamma(1) and lnGamma(2) come out slightly below 0.
-long double lnGamma(long double x) {
-    long double y = x - 1;
-    long double t = y + LanczosOffset;
-    t = std::log(t) * (y + 0.5L) - t;
-    long double ser = 1;
-    for (long double c : LanczosCoefficients) {
+Extended lnGamma(Extended x) {
+    Extended y = x - 1;
+    Extended t = y + LanczosOffset;
+    t = xmath::log(t) * (y + KALDEN_EXTENDED(0.5)) - t;
+    Extended ser = 1;
+    for (Extended c : LanczosCoefficients) {
         y = y + 1;
         ser = ser + c / y;
     }
-    return t + std::log(SqrtTwoPi * ser);
+    return t + xmath::log(SqrtTwoPi * ser);
 }
 
 // P(a, x) = x^a e^-x / Gamma(a) * sum x^n / (a (a+1) ... (a+n)). Stops when
 // a term falls below the tolerance relative to the sum, or after
 // SeriesTermLimit further terms (the sum so far is then used).
-long double gammaSeries(long double x, long double a) {
+Extended gammaSeries(Extended x, Extended a) {
     if (sameValue(0, x)) return 0;
-    long double ap = a;
-    long double sum = 1 / a;
-    long double term = sum;
+    Extended ap = a;
+    Extended sum = 1 / a;
+    Extended term = sum;
     int n = 1;
     do {
         ap = ap + 1;
         term = term * x / ap;
         sum = sum + term;
         n = n + 1;
-    } while (!(std::fabs(sum) * SAME_TOLERANCE > std::fabs(term) || n > SeriesTermLimit));
+    } while (!(xmath::fabs(sum) * SAME_TOLERANCE > xmath::fabs(term) || n > SeriesTermLimit));
     return sum * incompleteGammaPrefactor(x, a);
 }
 
@@ -189,16 +187,16 @@ long double gammaSeries(long double x, long double a) {
 // evaluated with the recurrence of successive convergents A/B, renormalized
 // by 1/A1 at each pass to keep the numbers in range. No pass limit: it
 // converges quickly wherever it is used (x >= a + 1).
-long double gammaContinuedFraction(long double x, long double a) {
-    long double a0 = 1, a1 = x, b0 = 0, b1 = 1;
-    long double fac = 1, g = 0, gOld = 1;
+Extended gammaContinuedFraction(Extended x, Extended a) {
+    Extended a0 = 1, a1 = x, b0 = 0, b1 = 1;
+    Extended fac = 1, g = 0, gOld = 1;
     int n = 1;
     do {
-        const long double an = n;
-        const long double ana = an - a;
+        const Extended an = n;
+        const Extended ana = an - a;
         a0 = (a0 * ana + a1) * fac;
         b0 = (b0 * ana + b1) * fac;
-        const long double anf = an * fac;
+        const Extended anf = an * fac;
         a1 = x * a0 + anf * a1;
         b1 = x * b0 + anf * b1;
         if (a1 != 0) {
@@ -207,12 +205,12 @@ long double gammaContinuedFraction(long double x, long double a) {
             g = b1 * fac;
         }
         n = n + 1;
-    } while (!(std::fabs((g - gOld) / g) < SAME_TOLERANCE));
+    } while (!(xmath::fabs((g - gOld) / g) < SAME_TOLERANCE));
     return incompleteGammaPrefactor(x, a) * g;
 }
 
 // The series converges fast below x = a + 1, the continued fraction above.
-long double regularizedGammaP(long double x, long double a) {
+Extended regularizedGammaP(Extended x, Extended a) {
     checkBound(BoundCheck::AtLeast, x, 0, "Argument x");
     checkCondition(x > UNBOUNDED, "Argument x must not exceed 2147483647");
     checkBound(BoundCheck::GreaterThan, a, 0, "Shape a");
@@ -224,7 +222,7 @@ long double regularizedGammaP(long double x, long double a) {
 // L'Ecuyer's combined generator without a shuffle table; each component is
 // advanced by Schrage's decomposition, which keeps every product within 32
 // bits.
-long double uniformRandom() {
+Extended uniformRandom() {
     UniformRandomSeeds& s = seeds();
     s.s1 = A1 * (s.s1 % Q1) - R1 * (s.s1 / Q1);
     if (s.s1 < 0) s.s1 = s.s1 + M1;
@@ -241,20 +239,20 @@ UniformRandomSeeds uniformRandomSeeds() { return seeds(); }
 
 // A whole exponent goes to intPower (exact for small integers); any other by
 // exp(exponent ln base).
-long double power(long double base, long double exponent) {
+Extended power(Extended base, Extended exponent) {
     if (exponent == 0) return 1;
     if (base == 0 && exponent > 0) return 0;
-    if (exponent == std::trunc(exponent) && std::fabs(exponent) <= UNBOUNDED)
+    if (exponent == xmath::trunc(exponent) && xmath::fabs(exponent) <= UNBOUNDED)
         return intPower(base, static_cast<std::int32_t>(exponent));
-    return std::exp(exponent * std::log(base));
+    return xmath::exp(exponent * xmath::log(base));
 }
 
 // Square-and-multiply over the bits of |n| from the lowest; a negative n
 // gives the reciprocal.
-long double intPower(long double base, std::int32_t n) {
+Extended intPower(Extended base, std::int32_t n) {
     long long bits = n < 0 ? -static_cast<long long>(n) : n;
-    long double result = 1;
-    long double square = base;
+    Extended result = 1;
+    Extended square = base;
     while (bits != 0) {
         if (bits & 1) result = result * square;
         square = square * square;

@@ -13,8 +13,8 @@
 #include <windows.h>
 #endif
 
-#include "cli/BatchInput.h"
-#include "cli/BatchOutput.h"
+#include "batch/BatchInput.h"
+#include "batch/BatchOutput.h"
 #include "cli/CommandLine.h"
 #include "files/TextFile.h"
 #include "format/NumberFormat.h"

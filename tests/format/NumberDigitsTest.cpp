@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "format/NumberFormat.h"
+#include "support/ExtendedChecks.h"
 
 using namespace kalden;
 
@@ -23,10 +24,8 @@ struct PrintfDigits {
     int exponent;
 };
 
-PrintfDigits printfDigits(long double value) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.17Le", value);
-    const std::string text = buffer;
+PrintfDigits printfDigits(const Extended& value) {
+    const std::string text = scientificDigits18(value);
     PrintfDigits d{text[0] == '-', "", std::stoi(text.substr(text.find('e') + 1))};
     for (const char c : text.substr(0, text.find('e')))
         if (c >= '0' && c <= '9') d.digits.push_back(c);
@@ -35,7 +34,7 @@ PrintfDigits printfDigits(long double value) {
 
 // "%.<decimals>f" by the rule: printf's 18 digits, then half away from zero
 // at the printed place, no minus sign on a printed zero.
-std::string byTheRule(long double value, int decimals) {
+std::string byTheRule(const Extended& value, int decimals) {
     const PrintfDigits d = printfDigits(value);
     const int shift = d.exponent - 17 + decimals; // units of 10^-decimals = digits x 10^shift
     std::string units = "0";
@@ -65,28 +64,38 @@ std::string byTheRule(long double value, int decimals) {
     return text;
 }
 
+Extended fromText(const std::string& text) {
+#if KALDEN_SOFTWARE_EXTENDED
+    return Extended(text);
+#else
+    return std::strtold(text.c_str(), nullptr);
+#endif
+}
+
 // Values of every size the report meets and around, with the awkward ones:
 // exact ties at the 19th digit, powers of ten and their neighbours.
-std::vector<long double> testValues() {
-    std::vector<long double> values = {0.0L,   -0.0L,  0.5L,  -0.5L, 2.5L,    10.5L, 102.5L, 0.0625L, -0.0004L,
-                                       99.95L, 1e-15L, 1e18L, 1e19L, 1e-300L, 4.34L, 0.31L,  16.308L};
+std::vector<Extended> testValues() {
+    std::vector<Extended> values;
+    for (const char* text : {"0", "-0", "0.5", "-0.5", "2.5", "10.5", "102.5", "0.0625", "-0.0004", "99.95", "1e-15",
+                             "1e18", "1e19", "1e-300", "4.34", "0.31", "16.308"})
+        values.push_back(fromText(text));
     std::mt19937_64 random(20261208);
     std::uniform_real_distribution<double> logMagnitude(-17 * 2.302585, 20 * 2.302585);
     for (int i = 0; i < 20000; ++i) {
         const double v = std::exp(logMagnitude(random));
         values.push_back(v);
         values.push_back(-v);
-        values.push_back(static_cast<long double>(v) / 3.0L); // a true extended value
+        values.push_back(Extended(v) / 3); // a true extended value
     }
     for (int k = 0; k < 90; k += 3)
         for (long long m = 1; m < 3000; m += 7) {
-            values.push_back(std::ldexp(static_cast<long double>(m), -k));
-            values.push_back(std::ldexp(static_cast<long double>(m | (1LL << 62)), -k - 40));
+            values.push_back(xmath::ldexp(Extended(m), -k));
+            values.push_back(xmath::ldexp(Extended(m | (1LL << 62)), -k - 40));
         }
     for (int p = -16; p <= 19; ++p) {
-        const long double t = std::pow(10.0L, p);
-        values.insert(values.end(), {t, std::nextafter(t, 0.0L), std::nextafter(t, 1e30L)});
-        const double d = static_cast<double>(t);
+        const Extended t = fromText("1e" + std::to_string(p));
+        values.insert(values.end(), {t, kalden::testing::nextTowardZero(t), -kalden::testing::nextTowardZero(-t)});
+        const double d = toDouble(t);
         values.insert(values.end(), {d, std::nextafter(d, 0.0), std::nextafter(d, 1e30)});
     }
     return values;
@@ -95,7 +104,7 @@ std::vector<long double> testValues() {
 } // namespace
 
 TEST(NumberDigits, EighteenSignificantDigitsAreThoseOfPrintf) {
-    for (const long double value : testValues()) {
+    for (const Extended& value : testValues()) {
         const PrintfDigits d = printfDigits(value);
         const int decimals = 17 - d.exponent; // prints exactly the 18 digits
         if (decimals < 0 || value == 0) continue;
@@ -109,13 +118,13 @@ TEST(NumberDigits, EighteenSignificantDigitsAreThoseOfPrintf) {
 }
 
 TEST(NumberDigits, ThePrintedPlaceIsRoundedHalfAwayFromZeroOnThoseDigits) {
-    for (const long double value : testValues()) {
+    for (const Extended& value : testValues()) {
         for (int decimals = 0; decimals <= 6; ++decimals) {
             const std::string expected = byTheRule(value, decimals);
             ASSERT_EQ(formatFixed(value, 0, decimals, '.'), expected) << std::hexfloat << value << " " << decimals;
-            if (static_cast<long double>(static_cast<double>(value)) == value) {
+            if (Extended(toDouble(value)) == value) {
                 const std::string pattern = "%." + std::to_string(decimals) + "f";
-                ASSERT_EQ(formatText(pattern, {static_cast<double>(value)}), formatFixed(value, 0, decimals))
+                ASSERT_EQ(formatText(pattern, {toDouble(value)}), formatFixed(value, 0, decimals))
                     << std::hexfloat << value << " as a double";
             }
         }

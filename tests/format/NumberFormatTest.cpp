@@ -9,7 +9,7 @@ using namespace kalden;
 namespace {
 
 struct FixedCase {
-    long double value;
+    Extended value;
     int width;
     int decimals;
     const char* expected;
@@ -22,12 +22,12 @@ TEST(FormatFixed, RoundsHalfAwayFromZeroAfterEighteenDigits) {
         {-2.5, 5, 0, "   -3"},
         {0.0625, 6, 3, " 0.063"},
         {-0.0625, 6, 3, "-0.063"},
-        {2.675, 4, 2, "2.67"},               // the double lies below the tie: 2.67499999999999982...
-        {1.005, 4, 2, "1.00"},               // 1.00499999999999989...
-        {2.4999999999999999999L, 1, 0, "3"}, // reaches the tie only at 18 digits
+        {2.675, 4, 2, "2.67"},                               // the double lies below the tie: 2.67499999999999982...
+        {1.005, 4, 2, "1.00"},                               // 1.00499999999999989...
+        {KALDEN_EXTENDED(2.4999999999999999999), 1, 0, "3"}, // reaches the tie only at 18 digits
         {0.45, 3, 1, "0.5"},
         {99.95, 13, 1, "        100.0"},
-        {5.0e-324L, 6, 3, " 0.000"},
+        {5.0e-324, 6, 3, " 0.000"},
         {123456789.0, 3, 0, "123456789"},
         {1e20, 1, 0, "100000000000000000000"},
         {0.5, 1, 0, "1"},
@@ -82,7 +82,8 @@ TEST(FormatText, FillsTheReportItems) {
     EXPECT_EQ(formatText(" Percentage = %3.2f%%", {4.34}), " Percentage = 4.34%");
     EXPECT_EQ(formatText(" = %2d ", {3}), " =  3 ");
     EXPECT_EQ(formatText("%s|%5s", {std::string("ab"), std::string("cd")}), "ab|   cd");
-    EXPECT_EQ(formatText(" Chi-square = %3.3f,  p value = %2.5f", {2.924458652216L, 0.5705456152L}),
+    EXPECT_EQ(formatText(" Chi-square = %3.3f,  p value = %2.5f",
+                         {KALDEN_EXTENDED(2.924458652216), KALDEN_EXTENDED(0.5705456152)}),
               " Chi-square = 2.924,  p value = 0.57055");
     EXPECT_EQ(formatText("no items", {}), "no items");
 }

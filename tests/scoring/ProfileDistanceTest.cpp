@@ -10,11 +10,12 @@
 #include "report/ResultTables.h"
 #include "scoring/IndexScores.h"
 #include "stats/distrib.h"
+#include "support/ExtendedChecks.h"
 
 namespace kalden {
 namespace {
 
-long double& at(ProfileMatrix& m, int i, int j) { return m[static_cast<std::size_t>(i * MAX_ORDER + j)]; }
+Extended& at(ProfileMatrix& m, int i, int j) { return m[static_cast<std::size_t>(i * MAX_ORDER + j)]; }
 
 // The seven scaled scores in field order: Vocabulary, Digit Symbol,
 // Similarities, Block Design, Arithmetic, Digit Span, Matrix Reasoning.
@@ -28,7 +29,7 @@ IndexResults indexesFor(const std::array<double, 7>& scores) {
 }
 
 TEST(ProfileDistance, InverseOfIndexCorrelationsMatchesWorkedTable) {
-    const long double expected[4][4] = {
+    const Extended expected[4][4] = {
         {1.975551L, -0.710915L, -0.670495L, -0.259268L},
         {-0.710915L, 1.951759L, -0.620331L, -0.284647L},
         {-0.670495L, -0.620331L, 1.923495L, -0.289952L},
@@ -38,7 +39,7 @@ TEST(ProfileDistance, InverseOfIndexCorrelationsMatchesWorkedTable) {
     ASSERT_TRUE(inverse.has_value());
     for (int i = 0; i < 4; ++i) {
         for (int j = 0; j < 4; ++j) {
-            EXPECT_NEAR((*inverse)[static_cast<std::size_t>(i * MAX_ORDER + j)], expected[i][j], 5e-7L)
+            EXPECT_EXTENDED_NEAR((*inverse)[static_cast<std::size_t>(i * MAX_ORDER + j)], expected[i][j], 5e-7L)
                 << "row " << i << ", column " << j;
         }
     }
@@ -48,7 +49,7 @@ TEST(ProfileDistance, WorkedCasesGiveDistanceProbabilityAndReportLines) {
     struct Row {
         const char* name;
         std::array<double, 7> scores;
-        long double chiSquare, p, tolerance; // tolerance 0: exact
+        Extended chiSquare, p, tolerance; // tolerance 0: exact
         const char* valuesLine;
     };
     const Row rows[] = {
@@ -69,8 +70,8 @@ TEST(ProfileDistance, WorkedCasesGiveDistanceProbabilityAndReportLines) {
             EXPECT_EQ(result.chiSquare, r.chiSquare);
             EXPECT_EQ(result.p, r.p);
         } else {
-            EXPECT_NEAR(result.chiSquare, r.chiSquare, r.tolerance);
-            EXPECT_NEAR(result.p, r.p, r.tolerance * (r.p < 0.01L ? 0.01L : 1));
+            EXPECT_EXTENDED_NEAR(result.chiSquare, r.chiSquare, r.tolerance);
+            EXPECT_EXTENDED_NEAR(result.p, r.p, r.tolerance * (r.p < 0.01L ? 0.01L : 1));
         }
         ReportLines report = {"earlier line"};
         writeProfileDistanceLines(result, report);
@@ -85,9 +86,9 @@ TEST(ProfileDistance, WorkedCasesGiveDistanceProbabilityAndReportLines) {
 
 TEST(ProfileDistance, MixedCaseTakesTheObservedIndexScores) {
     const IndexResults results = indexesFor({12, 7, 11, 9, 8, 10, 13});
-    EXPECT_NEAR(results[IndexId::VC].score, 107.995736, 5e-7);
-    EXPECT_NEAR(results[IndexId::PO].score, 105.589715, 5e-7);
-    EXPECT_NEAR(results[IndexId::WM].score, 94.264959, 5e-7);
+    EXPECT_EXTENDED_NEAR(results[IndexId::VC].score, 107.995736, 5e-7);
+    EXPECT_EXTENDED_NEAR(results[IndexId::PO].score, 105.589715, 5e-7);
+    EXPECT_EXTENDED_NEAR(results[IndexId::WM].score, 94.264959, 5e-7);
     EXPECT_EQ(results[IndexId::PS].score, 85);
     // Neither the confidence method nor the estimated true scores matter.
     InputRecord input;
@@ -107,14 +108,14 @@ TEST(ProfileDistance, OneVariableGivesSquaredZAndItsTwoTailedProbability) {
     r[0] = 1;
     const ProfileDistanceResult result = profileDistance(1, x, means, sds, r);
     EXPECT_EQ(result.chiSquare, 4);
-    EXPECT_NEAR(result.p, std::erfc(2 / std::sqrt(2.0L)), 1e-10L); // P(|Z| > 2)
+    EXPECT_EXTENDED_NEAR(result.p, std::erfc(2 / std::sqrt(2.0L)), 1e-10L); // P(|Z| > 2)
 }
 
 // The extended intercorrelations are the extended values nearest to the
 // published decimals; a widened double differs in the last bits and moves
 // the chi-square digits.
 TEST(ProfileDistance, TheIndexCorrelationMatrixHoldsExtendedLiteralsNotWidenedDoubles) {
-    const long double expected[4][4] = {
+    const Extended expected[4][4] = {
         {1, 0.626L, 0.618L, 0.448L},
         {0.626L, 1, 0.609L, 0.453L},
         {0.618L, 0.609L, 1, 0.453L},
@@ -124,13 +125,13 @@ TEST(ProfileDistance, TheIndexCorrelationMatrixHoldsExtendedLiteralsNotWidenedDo
     for (int i = 0; i < 4; ++i) {
         for (int j = 0; j < 4; ++j) EXPECT_EQ(at(r, i, j), expected[i][j]) << "row " << i << ", column " << j;
     }
-    EXPECT_NE(at(r, 0, 1), static_cast<long double>(0.626));
+    EXPECT_NE(at(r, 0, 1), static_cast<Extended>(0.626));
     for (std::size_t k = 0; k < PairCount; ++k)
         EXPECT_EQ(static_cast<double>(IndexCorrelationsExtended[k]), INDEX_CORRELATIONS[k]) << "pair " << k;
 }
 
 TEST(ProfileDistance, OnlyTheLeadingBlockIsRead) {
-    const long double nan = std::numeric_limits<long double>::quiet_NaN();
+    const Extended nan = std::numeric_limits<Extended>::quiet_NaN();
     ProfileVector x, means, sds;
     ProfileMatrix r;
     x.fill(nan);
@@ -138,7 +139,7 @@ TEST(ProfileDistance, OnlyTheLeadingBlockIsRead) {
     sds.fill(nan);
     r.fill(nan);
     const ProfileMatrix fixed = indexCorrelationMatrix();
-    const long double scores[4] = {120, 90, 105, 70};
+    const Extended scores[4] = {120, 90, 105, 70};
     for (int i = 0; i < 4; ++i) {
         x[static_cast<std::size_t>(i)] = scores[i];
         means[static_cast<std::size_t>(i)] = 100;
@@ -146,7 +147,7 @@ TEST(ProfileDistance, OnlyTheLeadingBlockIsRead) {
         for (int j = 0; j < 4; ++j) at(r, i, j) = fixed[static_cast<std::size_t>(i * MAX_ORDER + j)];
     }
     const ProfileDistanceResult result = profileDistance(4, x, means, sds, r);
-    EXPECT_TRUE(std::isfinite(result.chiSquare));
+    EXPECT_TRUE(xmath::isfinite(result.chiSquare));
 
     IndexResults indexes;
     for (int i = 0; i < 4; ++i) indexes[indexAt(static_cast<std::size_t>(i))].score = static_cast<double>(scores[i]);
@@ -158,18 +159,18 @@ TEST(ProfileDistance, InversionTakesTheFirstUsablePivotRow) {
     // The leading entry lies below PIVOT_THRESHOLD, so rows 1 and 2 are
     // exchanged; eliminating on it instead would cost about eleven digits.
     ProfileMatrix a{};
-    const long double eps = 1e-11L;
+    const Extended eps = 1e-11L;
     at(a, 0, 0) = eps;
     at(a, 0, 1) = 1;
     at(a, 1, 0) = 1;
     at(a, 1, 1) = 1;
     const std::optional<ProfileMatrix> inverse = invertMatrix(a, 2);
     ASSERT_TRUE(inverse.has_value());
-    const long double d = eps - 1;
-    const long double expected[2][2] = {{1 / d, -1 / d}, {-1 / d, eps / d}};
+    const Extended d = eps - 1;
+    const Extended expected[2][2] = {{1 / d, -1 / d}, {-1 / d, eps / d}};
     for (int i = 0; i < 2; ++i) {
         for (int j = 0; j < 2; ++j) {
-            EXPECT_NEAR((*inverse)[static_cast<std::size_t>(i * MAX_ORDER + j)], expected[i][j], 1e-15L)
+            EXPECT_EXTENDED_NEAR((*inverse)[static_cast<std::size_t>(i * MAX_ORDER + j)], expected[i][j], 1e-15L)
                 << "row " << i << ", column " << j;
         }
     }
@@ -189,8 +190,8 @@ TEST(ProfileDistance, SingularMatrixHasNoInverseAndGivesNaN) {
     means[0] = means[1] = 100;
     sds[0] = sds[1] = 15;
     const ProfileDistanceResult result = profileDistance(2, x, means, sds, a);
-    EXPECT_TRUE(std::isnan(result.chiSquare));
-    EXPECT_TRUE(std::isnan(result.p));
+    EXPECT_TRUE(xmath::isnan(result.chiSquare));
+    EXPECT_TRUE(xmath::isnan(result.p));
 }
 
 } // namespace

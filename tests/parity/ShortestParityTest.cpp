@@ -1,0 +1,85 @@
+// Built with the software extended type on a machine whose long double is
+// x87 extended: its texts must be those of the C++ library for the same
+// values. (Normal numbers only: the software type has no subnormals, and no
+// computed value comes near 1e-4931.)
+
+#include <gtest/gtest.h>
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "format/ShortestText.h"
+#include "stats/Extended.h"
+
+using namespace kalden;
+
+namespace {
+
+std::vector<long double> testValues() {
+    using limits = std::numeric_limits<long double>;
+    std::vector<long double> values{0.0L,
+                                    -0.0L,
+                                    1.0L,
+                                    0.1L,
+                                    1e-5L,
+                                    1e-4L,
+                                    123456.0L,
+                                    1e16L,
+                                    1e17L,
+                                    1e20L,
+                                    1e21L,
+                                    2.924458652216L,
+                                    0.5705456152L,
+                                    limits::max(),
+                                    limits::min(),
+                                    limits::infinity(),
+                                    -limits::infinity(),
+                                    limits::epsilon()};
+    std::mt19937_64 random(20261209);
+    std::uniform_int_distribution<int> exponent(-70, 70);
+    for (int i = 0; i < 20000; ++i) {
+        // Every bit of the significand set at random.
+        const long double significand = static_cast<long double>(random() | (1ULL << 63)) / 0x1p64L;
+        const long double v = std::ldexp(significand, exponent(random));
+        values.push_back(i % 2 ? v : -v);
+        values.push_back(static_cast<double>(v)); // a double's value
+        values.push_back(std::nearbyint(v * 1000) / 1000);
+    }
+    return values;
+}
+
+} // namespace
+
+TEST(ExtendedParity, ShortestTextIsThatOfToChars) {
+    int compared = 0;
+    for (const long double v : testValues()) {
+        char buffer[64];
+        const auto end = std::to_chars(buffer, buffer + sizeof buffer, v).ptr;
+        std::string mine;
+        appendShortest(mine, Extended(v));
+        ASSERT_EQ(mine, std::string(buffer, end)) << "%La " << static_cast<double>(v);
+        ++compared;
+    }
+    EXPECT_EQ(compared, 60018);
+}
+
+TEST(ExtendedParity, ADifferenceOfEqualNumbersIsPositiveZero) {
+    const Extended one = 1, zero = 0;
+    for (const Extended& difference : {1 - one, 1.0 - one, 2 - (one + 1), 0 - zero, one - 1, 1LL - one, 1U - one})
+        EXPECT_FALSE(xmath::signbit(difference));
+    EXPECT_TRUE(xmath::signbit(-zero - 0)); // -0 - 0 is -0
+}
+
+TEST(ExtendedParity, EighteenDigitsAreThoseOfPrintf) {
+    for (const long double v : testValues()) {
+        if (!std::isfinite(v)) continue;
+        char buffer[64];
+        std::snprintf(buffer, sizeof buffer, "%.17Le", v);
+        ASSERT_EQ(scientificDigits18(Extended(v)), buffer);
+    }
+}
