@@ -2,7 +2,8 @@
 # Sets everything up, builds, and runs the whole test suite: the normal
 # build, then the same suite under AddressSanitizer and UndefinedBehaviorSanitizer,
 # the batch tests under ThreadSanitizer, then the whole program cross-built for
-# Windows, tested under Wine and packed as an installer.
+# Windows, tested under Wine and packed as an installer; the page in the
+# browser, compiled to WebAssembly.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/setup.sh
@@ -53,6 +54,11 @@ cmake -S . -B build-core -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKALDEN_COR
   -DKALDEN_SOFTWARE_EXTENDED=ON >/dev/null
 cmake --build build-core -j "$jobs"
 run_tests build-core
+
+# The page: the scoring and report library compiled to WebAssembly, its
+# tests under node, and the page in headless Chromium against kalden-report.
+scripts/web.sh
+run_tests build-web
 
 # KALDEN cross-built for Windows against a Qt built once from Debian's
 # sources, tested under Wine; the installer and the .zip, whose paths it

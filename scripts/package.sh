@@ -5,6 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
+# The page goes into the package too (share/kalden/web).
+scripts/web.sh >/dev/null
 build=build-package
 # Debian's usual hardening; none of it touches the arithmetic.
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKALDEN_BUILD_TESTS=OFF \

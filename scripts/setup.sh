@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   g++ make cmake ninja-build pkg-config
-  libgtest-dev libgmock-dev libbenchmark-dev libboost-dev nlohmann-json3-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libboost-dev libfmt-dev nlohmann-json3-dev
   qt6-base-dev qt6-svg-dev libgl-dev
   clang-14 libclang-rt-14-dev clang-format-14
   xvfb xauth fonts-dejavu-core fonts-liberation

@@ -60,7 +60,14 @@ sed 's/$/\r/' LICENSE > "$staging/LICENSE.txt"
 setup=$PWD/build-windows/package/kalden-$version-setup.exe
 zip=$PWD/build-windows/package/kalden-$version-windows-x64.zip
 makensis -V2 -DVERSION="$version" -DFILES="$PWD/$staging" -DOUTFILE="$setup" data/windows/kalden.nsi
-(cd "$staging" && cmake -E tar cf "$zip" --format=zip kalden.exe kalden-report.exe LICENSE.txt)
+# The page that runs KALDEN in a browser travels with it, where it has been
+# built (scripts/web.sh; ./test.sh builds it first).
+page=()
+if [ -f build-web/kalden.html ]; then
+  cp build-web/kalden.html "$staging/kalden.html"
+  page=(kalden.html)
+fi
+(cd "$staging" && cmake -E tar cf "$zip" --format=zip kalden.exe kalden-report.exe LICENSE.txt "${page[@]}")
 
 # The installed program end to end, with screenshots for a person to look at.
 KALDEN_VERSION=$version scripts/windows-e2e.sh "$setup" build-windows/package/screenshots

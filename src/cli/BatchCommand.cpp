@@ -102,7 +102,7 @@ std::optional<BatchLayout> readHeader(CsvReader& reader, const std::string& inpu
 int scoreInto(CsvReader& reader, const BatchLayout& layout, const BatchSettings& settings, const std::string& inputName,
               std::ostream& err, RowWriter& writer, bool& written) {
     // A saved text report has CR LF line ends, as the results window saves it.
-    const BatchJob job{layout, settings.defaults, settings.format, settings.output ? "\r\n" : "\n"};
+    const BatchJob job{layout, settings.defaults, settings.format, settings.output ? "\r\n" : "\n", "kalden-report: "};
     written = scoreRows(reader, job, settings.jobs, writer);
     // Rows after a failed write are never needed, so a read failure among them does not count.
     if (written && reader.readFailed()) return cannotRead(inputName, err);

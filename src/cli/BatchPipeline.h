@@ -6,57 +6,9 @@
 #include <string>
 #include <string_view>
 
-#include "batch/BatchInput.h"
-#include "batch/BatchOutput.h"
+#include "batch/BatchRows.h"
 
 namespace kalden::cli {
-
-// What every thread needs to know to score the rows of one batch.
-struct BatchJob {
-    const BatchLayout& layout;
-    const BatchDefaults& defaults;
-    BatchFormat format;
-    std::string_view lineEnd;
-};
-
-// Scores rows one at a time into their output; each thread has its own.
-class RowScorer {
-public:
-    explicit RowScorer(const BatchJob& job);
-    ~RowScorer();
-    RowScorer(const RowScorer&) = delete;
-    RowScorer& operator=(const RowScorer&) = delete;
-
-    // `row` is the record's place among the data rows, from 1.
-    void score(const CsvRecord& record, std::size_t row, RowOutput& out);
-    std::string header() const;
-
-private:
-    void addMessage(std::size_t row, std::size_t line, const std::string& text, std::string& out) const;
-
-    const BatchJob& job_;
-    std::unique_ptr<RowFormatter> formatter_;
-    BatchCase case_;
-};
-
-// Writes the rows' output in input order: their text to the sink, their
-// messages to `err`, and counts them.
-class RowWriter {
-public:
-    RowWriter(OutputSink& sink, std::ostream& err) : sink_(sink), err_(err) {}
-    bool begin(const std::string& header);
-    // False once the output can no longer be written.
-    bool write(const RowOutput& row);
-    std::size_t rows() const { return rows_; }
-    std::size_t rejected() const { return rejected_; }
-
-private:
-    OutputSink& sink_;
-    std::ostream& err_;
-    bool anyWritten_ = false;
-    std::size_t rows_ = 0;
-    std::size_t rejected_ = 0;
-};
 
 // Reads the rows after the header, scores them on `jobs` threads (1: on
 // this one, row by row) and writes them in input order, with no more than a

@@ -11,12 +11,6 @@ namespace kalden::cli {
 
 std::string escapeControls(std::string_view text, bool keepLineFeeds) { return visibleText(text, keepLineFeeds); }
 
-std::string messageText(std::string_view message) {
-    std::string shown(message);
-    std::replace(shown.begin(), shown.end(), '\r', '\n');
-    return escapeControls(shown, true);
-}
-
 int cannotWriteStandardOutput(int code, std::ostream& err) {
     err << "kalden-report: cannot write to standard output: " << systemErrorText(code) << '\n';
     err.flush();

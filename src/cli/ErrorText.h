@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "format/VisibleText.h"
+
 namespace kalden::cli {
 
 // A text from the input or the store (a file name, an id, a field, a note)
@@ -14,10 +16,8 @@ namespace kalden::cli {
 // message's own line breaks).
 std::string escapeControls(std::string_view text, bool keepLineFeeds = false);
 
-// A message of the core (its line breaks carriage returns, as the warning box
-// takes them) as standard error shows it: each carriage return a line feed,
-// every other control character escaped.
-std::string messageText(std::string_view message);
+// A message of the core as standard error shows it: kalden::messageText.
+using kalden::messageText;
 
 // Reports a failed write to standard output with the system's reason for
 // `code`; gives the exit status for it.

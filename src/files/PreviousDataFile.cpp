@@ -424,7 +424,11 @@ std::string nameOf(const std::string& path) {
 #endif
 
 std::string folderOf(const std::string& path) {
+#ifdef _WIN32
+    const auto slash = path.find_last_of("/\\"); // both of Windows' separators
+#else
     const auto slash = path.find_last_of('/');
+#endif
     return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
 }
 

@@ -23,7 +23,11 @@ bool createPrivateFolder(const std::string& folder, std::string& error) {
         error = std::strerror(errno);
         return false;
     }
+#ifdef _WIN32
+    const auto slash = folder.find_last_of("/\\"); // both of Windows' separators
+#else
     const auto slash = folder.find_last_of('/');
+#endif
     if (slash != std::string::npos && slash > 0 && !createPrivateFolder(folder.substr(0, slash), error)) return false;
 #ifdef _WIN32
     const int made = mkdirUtf8(folder); // access follows the user's profile folder

@@ -1,5 +1,7 @@
 #include "format/VisibleText.h"
 
+#include <algorithm>
+
 namespace kalden {
 
 namespace {
@@ -82,6 +84,12 @@ std::string visibleText(std::string_view text, bool keepLineFeeds) {
         }
     }
     return shown;
+}
+
+std::string messageText(std::string_view message) {
+    std::string shown(message);
+    std::replace(shown.begin(), shown.end(), '\r', '\n');
+    return visibleText(shown, true);
 }
 
 } // namespace kalden

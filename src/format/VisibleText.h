@@ -17,4 +17,9 @@ namespace kalden {
 // Everything else is left as it is.
 std::string visibleText(std::string_view text, bool keepLineFeeds = false);
 
+// A message of the core (its line breaks carriage returns, as the warning
+// box takes them) as lines of a message log: each carriage return a line
+// feed, every other control character escaped.
+std::string messageText(std::string_view message);
+
 } // namespace kalden

@@ -2,8 +2,8 @@
 
 #include <array>
 #include <cstdio>
+#include <ios>
 #include <limits>
-#include <sstream>
 
 namespace kalden {
 
@@ -92,13 +92,41 @@ Extended xmath::log(const Extended& x) {
     return k * ln2High() - ((halfSquare - (s * (halfSquare + r) + k * ln2Low())) - f);
 }
 
+namespace xmath {
+
+// The classic reduction x = k ln 2 + r, |r| <= ln 2 / 2, with ln 2 in two
+// parts (k ln2High exact for |k| < 2^11), and e^r from a rational form whose
+// minimax polynomial keeps the error under one unit in the last place.
+double exp(double x) {
+    if (x != x) return x;
+    if (x > 709.782712893384) return HUGE_VAL;
+    if (x < -745.1332191019412) return 0.0;
+    constexpr double Ln2High = 6.93147180369123816490e-01;
+    constexpr double Ln2Low = 1.90821492927058770002e-10;
+    constexpr double InverseLn2 = 1.44269504088896338700e+00;
+    constexpr double P1 = 1.66666666666666019037e-01;
+    constexpr double P2 = -2.77777777770155933842e-03;
+    constexpr double P3 = 6.61375632143793436117e-05;
+    constexpr double P4 = -1.65339022054652515390e-06;
+    constexpr double P5 = 4.13813679705723846039e-08;
+    const double k = std::nearbyint(x * InverseLn2);
+    const double high = x - k * Ln2High;
+    const double low = k * Ln2Low;
+    const double r = high - low;
+    const double t = r * r;
+    const double c = r - t * (P1 + t * (P2 + t * (P3 + t * (P4 + t * P5))));
+    const double y = 1.0 - ((low - (r * c) / (2.0 - c)) - high);
+    // Two steps, so that neither factor leaves the range on its own; a
+    // result below the normal range is rounded once, by the last.
+    const int n = static_cast<int>(k);
+    return std::ldexp(std::ldexp(y, n / 2), n - n / 2);
+}
+
+} // namespace xmath
+
 std::string scientificDigits18(const Extended& value) {
 #if KALDEN_SOFTWARE_EXTENDED
-    std::ostringstream text;
-    text << std::scientific;
-    text.precision(17);
-    text << value;
-    return text.str();
+    return value.str(17, std::ios_base::scientific);
 #else
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%.17Le", value);

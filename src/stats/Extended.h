@@ -86,6 +86,11 @@ using boost::multiprecision::trunc;
 // 0.
 Extended exp(const Extended& x);
 Extended log(const Extended& x);
+// e^x of a double within one unit in the last place, from the four
+// operations alone, so that it gives the same bits on every target (the C
+// libraries' exp differ in the last bit between themselves, and glibc's
+// between machines with and without fused multiply-add).
+double exp(double x);
 } // namespace xmath
 
 // An Extended as a double, rounded to nearest.

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "stats/Extended.h"
+
 namespace kalden {
 
 namespace {
@@ -13,7 +15,7 @@ thread_local unsigned long long g_densityEvaluations = 0;
 double normalDensity(double x) {
     ++g_densityEvaluations;
     const double exponent = (-0.5 * x) * x;
-    return std::exp(exponent) * NormalDensityFactor;
+    return xmath::exp(exponent) * NormalDensityFactor;
 }
 
 double trapezoidRefine(double a, double b, int n, TrapezoidState& state) {

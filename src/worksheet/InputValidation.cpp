@@ -3,6 +3,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <string>
 
 #include "format/NumberFormat.h"
@@ -18,13 +19,20 @@ const std::string NumericOnlyText = "Enter numeric data only.";
 // nearest double, so any number of decimal places can be scanned without an
 // integer overflow. The powers are read from their decimal texts, which is
 // correctly rounded on every system; std::pow is not (mingw-w64's misses by
-// an ulp for many large n, which moved scanned values on Windows).
+// an ulp for many large n, which moved scanned values on Windows). Where the
+// C++ library cannot read floating-point text (libc++ of WebAssembly builds),
+// the C library's strtod reads it, which there rounds correctly too; the
+// texts have no decimal point, so the locale does not enter.
 double powerOfTen(int n) {
     static const std::array<double, 309> powers = [] {
         std::array<double, 309> table{};
         for (int i = 0; i < 309; ++i) {
             const std::string text = "1e" + std::to_string(i);
+#if defined(__cpp_lib_to_chars)
             std::from_chars(text.data(), text.data() + text.size(), table[static_cast<std::size_t>(i)]);
+#else
+            table[static_cast<std::size_t>(i)] = std::strtod(text.c_str(), nullptr);
+#endif
         }
         return table;
     }();

@@ -26,10 +26,10 @@ set(FOLDER_LAYER_cli 8)
 set(FOLDER_LAYER_web 8)
 # The highest layer of the scoring and report library.
 set(CORE_LIBRARY_TOP 6)
-# The one header beyond the standard library the core may name: the software
-# extended type, in the one file that chooses the type.
-set(CORE_SOFTWARE_EXTENDED_FILE stats/Extended.h)
-set(CORE_SOFTWARE_EXTENDED_HEADER boost/multiprecision/cpp_bin_float.hpp)
+# The headers beyond the standard library the core may name, each in the one
+# file that needs it: the software extended type and the software shortest
+# text of a double.
+set(CORE_SOFTWARE_HEADERS stats/Extended.h:boost/multiprecision/cpp_bin_float.hpp format/ShortestText.cpp:fmt/format.h)
 # The headers of the C++ standard library (C++20), the C ones included.
 set(STANDARD_HEADERS
   algorithm any array atomic barrier bit bitset cassert cctype cerrno cfenv cfloat charconv chrono cinttypes
@@ -145,7 +145,7 @@ foreach(file IN LISTS files)
     file(STRINGS "${SOURCE_DIR}/${file}" system_lines REGEX "^[ \t]*#[ \t]*include[ \t]*<")
     foreach(line IN LISTS system_lines)
       string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*<([^>]+)>.*" "\\1" header "${line}")
-      if(file STREQUAL CORE_SOFTWARE_EXTENDED_FILE AND header STREQUAL CORE_SOFTWARE_EXTENDED_HEADER)
+      if("${file}:${header}" IN_LIST CORE_SOFTWARE_HEADERS)
         continue()
       endif()
       if(NOT header IN_LIST STANDARD_HEADERS)

@@ -68,6 +68,42 @@ TEST(ExtendedParity, ShortestTextIsThatOfToChars) {
     EXPECT_EQ(compared, 60018);
 }
 
+// The software core writes doubles without the C++ library's to_chars (which
+// WebAssembly's lacks): the same texts, powers of two (whose neighbours are
+// unevenly spaced), whole numbers and subnormals included.
+TEST(ExtendedParity, ShortestDoubleTextIsThatOfToChars) {
+    std::vector<double> values{0.0,
+                               -0.0,
+                               5e-324,
+                               2.2250738585072014e-308,
+                               1.7976931348623157e308,
+                               1e22,
+                               1e23,
+                               9007199254740993.0,
+                               123456789012345680000.0,
+                               0.3,
+                               1e-5,
+                               1e-4,
+                               1e16,
+                               1e15,
+                               100};
+    for (int e = -1074; e <= 1023; ++e) values.push_back(std::ldexp(1.0, e));
+    std::mt19937_64 random(20261209);
+    std::uniform_int_distribution<int> exponent(-80, 80);
+    for (int i = 0; i < 30000; ++i) {
+        const double v = std::ldexp(static_cast<double>(random() >> 11) / 0x1p53, exponent(random));
+        values.push_back(i % 2 ? v : -v);
+        values.push_back(std::nearbyint(v * 1e3));
+    }
+    for (const double v : values) {
+        char buffer[64];
+        const auto end = std::to_chars(buffer, buffer + sizeof buffer, v).ptr;
+        std::string mine;
+        appendShortest(mine, v);
+        ASSERT_EQ(mine, std::string(buffer, end)) << "%a " << v;
+    }
+}
+
 TEST(ExtendedParity, ADifferenceOfEqualNumbersIsPositiveZero) {
     const Extended one = 1, zero = 0;
     for (const Extended& difference : {1 - one, 1.0 - one, 2 - (one + 1), 0 - zero, one - 1, 1LL - one, 1U - one})

@@ -30,16 +30,16 @@ IndexResults indexesFor(const std::array<double, 7>& scores) {
 
 TEST(ProfileDistance, InverseOfIndexCorrelationsMatchesWorkedTable) {
     const Extended expected[4][4] = {
-        {1.975551L, -0.710915L, -0.670495L, -0.259268L},
-        {-0.710915L, 1.951759L, -0.620331L, -0.284647L},
-        {-0.670495L, -0.620331L, 1.923495L, -0.289952L},
-        {-0.259268L, -0.284647L, -0.289952L, 1.376446L},
+        {1.975551_x, -0.710915_x, -0.670495_x, -0.259268_x},
+        {-0.710915_x, 1.951759_x, -0.620331_x, -0.284647_x},
+        {-0.670495_x, -0.620331_x, 1.923495_x, -0.289952_x},
+        {-0.259268_x, -0.284647_x, -0.289952_x, 1.376446_x},
     };
     const std::optional<ProfileMatrix> inverse = invertMatrix(indexCorrelationMatrix(), 4);
     ASSERT_TRUE(inverse.has_value());
     for (int i = 0; i < 4; ++i) {
         for (int j = 0; j < 4; ++j) {
-            EXPECT_EXTENDED_NEAR((*inverse)[static_cast<std::size_t>(i * MAX_ORDER + j)], expected[i][j], 5e-7L)
+            EXPECT_EXTENDED_NEAR((*inverse)[static_cast<std::size_t>(i * MAX_ORDER + j)], expected[i][j], 5e-7_x)
                 << "row " << i << ", column " << j;
         }
     }
@@ -54,13 +54,13 @@ TEST(ProfileDistance, WorkedCasesGiveDistanceProbabilityAndReportLines) {
     };
     const Row rows[] = {
         {"all tens", {10, 10, 10, 10, 10, 10, 10}, 0, 1, 0, " Chi-square = 0.000,  p value = 1.00000"},
-        {"mixed", {12, 7, 11, 9, 8, 10, 13}, 2.924459L, 0.570546L, 5e-7L, " Chi-square = 2.924,  p value = 0.57055"},
-        {"all ones", {1, 1, 1, 1, 1, 1, 1}, 16.308L, 0.00263L, 5e-4L, " Chi-square = 16.308,  p value = 0.00263"},
+        {"mixed", {12, 7, 11, 9, 8, 10, 13}, 2.924459_x, 0.570546_x, 5e-7_x, " Chi-square = 2.924,  p value = 0.57055"},
+        {"all ones", {1, 1, 1, 1, 1, 1, 1}, 16.308_x, 0.00263_x, 5e-4_x, " Chi-square = 16.308,  p value = 0.00263"},
         {"verbal high, perceptual low",
          {15, 4, 15, 5, 10, 10, 5},
-         22.947L,
-         0.00013L,
-         5e-4L,
+         22.947_x,
+         0.00013_x,
+         5e-4_x,
          " Chi-square = 22.947,  p value = 0.00013"},
     };
     for (const Row& r : rows) {
@@ -71,7 +71,7 @@ TEST(ProfileDistance, WorkedCasesGiveDistanceProbabilityAndReportLines) {
             EXPECT_EQ(result.p, r.p);
         } else {
             EXPECT_EXTENDED_NEAR(result.chiSquare, r.chiSquare, r.tolerance);
-            EXPECT_EXTENDED_NEAR(result.p, r.p, r.tolerance * (r.p < 0.01L ? 0.01L : 1));
+            EXPECT_EXTENDED_NEAR(result.p, r.p, r.tolerance * (r.p < 0.01_x ? 0.01_x : 1));
         }
         ReportLines report = {"earlier line"};
         writeProfileDistanceLines(result, report);
@@ -108,7 +108,7 @@ TEST(ProfileDistance, OneVariableGivesSquaredZAndItsTwoTailedProbability) {
     r[0] = 1;
     const ProfileDistanceResult result = profileDistance(1, x, means, sds, r);
     EXPECT_EQ(result.chiSquare, 4);
-    EXPECT_EXTENDED_NEAR(result.p, std::erfc(2 / std::sqrt(2.0L)), 1e-10L); // P(|Z| > 2)
+    EXPECT_EXTENDED_NEAR(result.p, std::erfc(2 / std::sqrt(2.0)), 1e-10_x); // P(|Z| > 2)
 }
 
 // The extended intercorrelations are the extended values nearest to the
@@ -116,10 +116,10 @@ TEST(ProfileDistance, OneVariableGivesSquaredZAndItsTwoTailedProbability) {
 // the chi-square digits.
 TEST(ProfileDistance, TheIndexCorrelationMatrixHoldsExtendedLiteralsNotWidenedDoubles) {
     const Extended expected[4][4] = {
-        {1, 0.626L, 0.618L, 0.448L},
-        {0.626L, 1, 0.609L, 0.453L},
-        {0.618L, 0.609L, 1, 0.453L},
-        {0.448L, 0.453L, 0.453L, 1},
+        {1, 0.626_x, 0.618_x, 0.448_x},
+        {0.626_x, 1, 0.609_x, 0.453_x},
+        {0.618_x, 0.609_x, 1, 0.453_x},
+        {0.448_x, 0.453_x, 0.453_x, 1},
     };
     ProfileMatrix r = indexCorrelationMatrix();
     for (int i = 0; i < 4; ++i) {
@@ -159,7 +159,7 @@ TEST(ProfileDistance, InversionTakesTheFirstUsablePivotRow) {
     // The leading entry lies below PIVOT_THRESHOLD, so rows 1 and 2 are
     // exchanged; eliminating on it instead would cost about eleven digits.
     ProfileMatrix a{};
-    const Extended eps = 1e-11L;
+    const Extended eps = 1e-11_x;
     at(a, 0, 0) = eps;
     at(a, 0, 1) = 1;
     at(a, 1, 0) = 1;
@@ -170,7 +170,7 @@ TEST(ProfileDistance, InversionTakesTheFirstUsablePivotRow) {
     const Extended expected[2][2] = {{1 / d, -1 / d}, {-1 / d, eps / d}};
     for (int i = 0; i < 2; ++i) {
         for (int j = 0; j < 2; ++j) {
-            EXPECT_EXTENDED_NEAR((*inverse)[static_cast<std::size_t>(i * MAX_ORDER + j)], expected[i][j], 1e-15L)
+            EXPECT_EXTENDED_NEAR((*inverse)[static_cast<std::size_t>(i * MAX_ORDER + j)], expected[i][j], 1e-15_x)
                 << "row " << i << ", column " << j;
         }
     }
@@ -179,7 +179,7 @@ TEST(ProfileDistance, InversionTakesTheFirstUsablePivotRow) {
 TEST(ProfileDistance, SingularMatrixHasNoInverseAndGivesNaN) {
     ProfileMatrix a{};
     at(a, 0, 0) = 1;
-    at(a, 0, 1) = 0.5L;
+    at(a, 0, 1) = 0.5_x;
     at(a, 1, 0) = 2;
     at(a, 1, 1) = 1;
     EXPECT_FALSE(invertMatrix(a, 2).has_value());

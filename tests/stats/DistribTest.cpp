@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -64,14 +65,14 @@ private:
 // ---- Module functions ---------------------------------------------------
 
 TEST(DistribModuleFunctions, SameValueAndWholeNumberUseTheStrictTolerance) {
-    EXPECT_TRUE(sameValue(1, 1 + 4.9e-12L));
-    EXPECT_FALSE(sameValue(1, 1 + 5.1e-12L));
+    EXPECT_TRUE(sameValue(1, 1 + 4.9e-12_x));
+    EXPECT_FALSE(sameValue(1, 1 + 5.1e-12_x));
     EXPECT_FALSE(sameValue(0, SAME_TOLERANCE));
-    EXPECT_TRUE(sameValue(-2, -2 - 4e-12L));
-    EXPECT_TRUE(isWholeNumber(3 + 1e-12L));
+    EXPECT_TRUE(sameValue(-2, -2 - 4e-12_x));
+    EXPECT_TRUE(isWholeNumber(3 + 1e-12_x));
     EXPECT_TRUE(isWholeNumber(-7));
     EXPECT_FALSE(isWholeNumber(3.5));
-    EXPECT_FALSE(isWholeNumber(3 + 1e-11L));
+    EXPECT_FALSE(isWholeNumber(3 + 1e-11_x));
     EXPECT_TRUE(isWholeNumber(2147483646));
     EXPECT_FALSE(isWholeNumber(UNBOUNDED));
 }
@@ -81,32 +82,32 @@ TEST(DistribModuleFunctions, PowerUsesRepeatedSquaringForWholeExponents) {
         Extended base, exponent, expected;
     };
     const Row rows[] = {
-        {2, 10, 1024}, {2, -2, 0.25L}, {-3, 3, -27},
-        {1.5L, 0, 1},  {0, 0, 1},      {0, 2.5L, 0},
-        {10, 1, 10},   {0.5L, -1, 2},  {3, 31, 617673396283947.0L},
+        {2, 10, 1024}, {2, -2, 0.25_x}, {-3, 3, -27},
+        {1.5_x, 0, 1}, {0, 0, 1},       {0, 2.5_x, 0},
+        {10, 1, 10},   {0.5_x, -1, 2},  {3, 31, 617673396283947.0_x},
     };
     for (const Row& r : rows) {
         EXPECT_EQ(power(r.base, r.exponent), r.expected) << r.base << " ^ " << r.exponent;
     }
-    EXPECT_EXTENDED_NEAR(power(8, 1.0L / 3.0L), 2, 1e-18L);
-    EXPECT_EXTENDED_NEAR(power(2, 0.5L), std::sqrt(2.0L), 1e-18L);
+    EXPECT_EXTENDED_NEAR(power(8, 1.0_x / 3.0_x), 2, 1e-18_x);
+    EXPECT_EXTENDED_NEAR(power(2, 0.5_x), xmath::sqrt(2.0_x), 1e-18_x);
     EXPECT_EQ(intPower(-2, 5), -32);
-    EXPECT_EQ(intPower(4, -3), 1.0L / 64);
-    EXPECT_EQ(intPower(1.25L, 0), 1);
+    EXPECT_EQ(intPower(4, -3), 1.0_x / 64);
+    EXPECT_EQ(intPower(1.25_x, 0), 1);
 }
 
 TEST(DistribModuleFunctions, LnGammaCarriesTheSeriesOwnError) {
     // At 1 and 2 the exact value is 0; the series misses it by a few 1e-12.
-    EXPECT_EXTENDED_NEAR(lnGamma(1), -4.565e-12L, 5e-16L);
-    EXPECT_EXTENDED_NEAR(lnGamma(2), -1.187e-11L, 5e-15L);
+    EXPECT_EXTENDED_NEAR(lnGamma(1), -4.565e-12_x, 5e-16_x);
+    EXPECT_EXTENDED_NEAR(lnGamma(2), -1.187e-11_x, 5e-15_x);
     // The same misses to the digits the six coefficients give (worked out in
     // 50-digit decimal arithmetic from their literals): a changed digit in
     // any coefficient moves them far beyond this tolerance.
-    EXPECT_EXTENDED_NEAR(lnGamma(1), -4.5650968857730020e-12L, 1e-17L);
-    EXPECT_EXTENDED_NEAR(lnGamma(2), -1.1866953137795982e-11L, 1e-17L);
+    EXPECT_EXTENDED_NEAR(lnGamma(1), -4.5650968857730020e-12_x, 1e-17_x);
+    EXPECT_EXTENDED_NEAR(lnGamma(2), -1.1866953137795982e-11_x, 1e-17_x);
     EXPECT_LT(lnGamma(1), 0);
-    EXPECT_EXTENDED_NEAR(lnGamma(0.5L), std::log(std::sqrt(3.141592653589793238L)), 1e-10L);
-    EXPECT_EXTENDED_NEAR(lnGamma(10), std::log(362880.0L), 1e-10L);
+    EXPECT_EXTENDED_NEAR(lnGamma(0.5_x), xmath::log(xmath::sqrt(3.141592653589793238_x)), 1e-10_x);
+    EXPECT_EXTENDED_NEAR(lnGamma(10), xmath::log(362880.0_x), 1e-10_x);
 }
 
 TEST(DistribModuleFunctions, RegularizedGammaPMatchesWorkedValues) {
@@ -114,28 +115,28 @@ TEST(DistribModuleFunctions, RegularizedGammaPMatchesWorkedValues) {
         Extended x, a, expected;
     };
     // Within +-1 and +-2 of a standard normal variable, and one more.
-    const Row rows[] = {{0.5L, 0.5L, 0.6826894921L}, {2, 0.5L, 0.9544997361L}, {4, 1.5L, 0.9539882943L}};
+    const Row rows[] = {{0.5_x, 0.5_x, 0.6826894921_x}, {2, 0.5_x, 0.9544997361_x}, {4, 1.5_x, 0.9539882943_x}};
     for (const Row& r : rows) {
-        EXPECT_EXTENDED_NEAR(regularizedGammaP(r.x, r.a), r.expected, 5e-11L) << "P(" << r.a << ", " << r.x << ")";
+        EXPECT_EXTENDED_NEAR(regularizedGammaP(r.x, r.a), r.expected, 5e-11_x) << "P(" << r.a << ", " << r.x << ")";
     }
     EXPECT_EQ(regularizedGammaP(0, 3), 0);
-    EXPECT_EQ(gammaSeries(1e-13L, 3), 0); // within tolerance of 0
+    EXPECT_EQ(gammaSeries(1e-13_x, 3), 0); // within tolerance of 0
 }
 
 TEST(DistribModuleFunctions, RegularizedGammaPSwitchesToContinuedFractionAtAPlusOne) {
-    for (Extended a : {0.5L, 2.0L, 7.25L}) {
+    for (Extended a : {0.5_x, 2.0_x, 7.25_x}) {
         const Extended x = a + 1;
         const Extended below = testing::nextTowardZero(x);
         EXPECT_EQ(regularizedGammaP(below, a), gammaSeries(below, a)) << "a = " << a;
         EXPECT_EQ(regularizedGammaP(x, a), 1 - gammaContinuedFraction(x, a)) << "a = " << a;
         // Both methods agree at the switch, far below the printed digits.
-        EXPECT_EXTENDED_NEAR(gammaSeries(x, a), 1 - gammaContinuedFraction(x, a), 1e-10L) << "a = " << a;
+        EXPECT_EXTENDED_NEAR(gammaSeries(x, a), 1 - gammaContinuedFraction(x, a), 1e-10_x) << "a = " << a;
     }
     // For chi-square with 4 degrees of freedom the switch is at 6.
     const tChi_square_distribution chi4(4);
     EXPECT_EQ(chi4.cdf(6), 1 - gammaContinuedFraction(3, 2));
-    EXPECT_EQ(chi4.cdf(testing::nextTowardZero(6.0L)), gammaSeries(testing::nextTowardZero(3.0L), 2));
-    EXPECT_EXTENDED_NEAR(gammaSeries(3, 2), 1 - gammaContinuedFraction(3, 2), 2e-11L);
+    EXPECT_EQ(chi4.cdf(testing::nextTowardZero(6.0_x)), gammaSeries(testing::nextTowardZero(3.0_x), 2));
+    EXPECT_EXTENDED_NEAR(gammaSeries(3, 2), 1 - gammaContinuedFraction(3, 2), 2e-11_x);
 }
 
 TEST(DistribModuleFunctions, UniformRandomFollowsTheCombinedRecurrence) {
@@ -148,7 +149,7 @@ TEST(DistribModuleFunctions, UniformRandomFollowsTheCombinedRecurrence) {
         long long z = r1 - r2;
         if (z < 1) z += 2147483562;
         const Extended u = uniformRandom();
-        ASSERT_EQ(u, static_cast<Extended>(z) * 4.656613e-10L) << "draw " << i;
+        ASSERT_EQ(u, static_cast<Extended>(z) * 4.656613e-10_x) << "draw " << i;
         ASSERT_GT(u, 0);
         ASSERT_LT(u, 1);
     }
@@ -157,7 +158,7 @@ TEST(DistribModuleFunctions, UniformRandomFollowsTheCombinedRecurrence) {
     EXPECT_EQ(seeds.s2, r2);
 
     seedUniformRandom(1, 1);
-    EXPECT_EQ(uniformRandom(), 2147482884 * 4.656613e-10L); // 40014 - 40692 wraps
+    EXPECT_EQ(uniformRandom(), 2147482884 * 4.656613e-10_x); // 40014 - 40692 wraps
 }
 
 // ---- Argument checks ----------------------------------------------------
@@ -170,15 +171,15 @@ TEST(DistribArgumentChecks, CheckBoundRaisesWithItsTextAndTheFormattedBound) {
     };
     const Row rows[] = {
         {BoundCheck::GreaterThan, 0, 0, "X must be greater than 0"},
-        {BoundCheck::GreaterThan, 1e-20L, 0, ""},
-        {BoundCheck::AtLeast, 0.25L, 0.25L, ""},
-        {BoundCheck::AtLeast, 0.2L, 0.25L, "X must be at least 0.25"},
+        {BoundCheck::GreaterThan, 1e-20_x, 0, ""},
+        {BoundCheck::AtLeast, 0.25_x, 0.25_x, ""},
+        {BoundCheck::AtLeast, 0.2_x, 0.25_x, "X must be at least 0.25"},
         {BoundCheck::LessThan, UNBOUNDED, UNBOUNDED, "X must be less than 2147483647"},
         {BoundCheck::LessThan, 3, 4, ""},
-        {BoundCheck::AtMost, -1.5L, -1.5L, ""},
-        {BoundCheck::AtMost, -1, -1.5L, "X must be at most -1.5"},
-        {BoundCheck::AtLeast, 0, 0.123456789012345L, "X must be at least 0.123456789012"},
-        {BoundCheck::GreaterThan, 0, 1e-13L, "X must be greater than 0"},
+        {BoundCheck::AtMost, -1.5_x, -1.5_x, ""},
+        {BoundCheck::AtMost, -1, -1.5_x, "X must be at most -1.5"},
+        {BoundCheck::AtLeast, 0, 0.123456789012345_x, "X must be at least 0.123456789012"},
+        {BoundCheck::GreaterThan, 0, 1e-13_x, "X must be greater than 0"},
         {BoundCheck::LessThan, 5, -UNBOUNDED, "X must be less than -2147483647"},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
@@ -199,36 +200,37 @@ TEST(DistribArgumentChecks, CheckBoundRaisesWithItsTextAndTheFormattedBound) {
 // decimals rounded half away from zero, trailing zeros dropped).
 TEST(DistribArgumentChecks, BoundMessageSpellsTheBoundAsTheReportsPrintIt) {
     std::vector<Extended> bounds = {
-        0.0000000000005L,
-        -0.0000000000005L,
-        0.00000000000049L,
-        0.9999999999995L,
-        -9.9999999999996L,
-        2.5e-12L,
-        1.0L / 3,
-        -2.0L / 3,
-        123456789.0000000000015L,
-        1e15L,
-        12345678901234567890.0L,
-        123456789012345678.5L,
-        0.1L,
-        0.30000000000000004L,
-        1e-300L,
-        -1e25L,
+        0.0000000000005_x,
+        -0.0000000000005_x,
+        0.00000000000049_x,
+        0.9999999999995_x,
+        -9.9999999999996_x,
+        2.5e-12_x,
+        1.0_x / 3,
+        -2.0_x / 3,
+        123456789.0000000000015_x,
+        1e15_x,
+        12345678901234567890.0_x,
+        123456789012345678.5_x,
+        0.1_x,
+        0.30000000000000004_x,
+        1e-300_x,
+        -1e25_x,
     };
     unsigned long long state = 12345;
     for (int i = 0; i < 2000; ++i) { // magnitudes from 1e-14 to 1e19, both signs
         state = state * 6364136223846793005ULL + 1442695040888963407ULL;
-        const Extended mantissa = static_cast<Extended>(state >> 11) / 9007199254740992.0L;
-        bounds.push_back((i % 2 ? -1 : 1) * mantissa * std::pow(10.0L, i % 34 - 14));
+        const Extended mantissa = static_cast<Extended>(state >> 11) / 9007199254740992.0_x;
+        bounds.push_back((i % 2 ? -1 : 1) * mantissa * intPower(10.0_x, i % 34 - 14));
     }
     for (Extended bound : bounds) {
         std::string expected = formatFixed(bound, 0, 12, '.');
         expected.erase(expected.find_last_not_of('0') + 1);
         if (expected.back() == '.') expected.pop_back();
         SCOPED_TRACE(expected);
-        expectArgumentError([&] { checkBound(BoundCheck::AtLeast, -HUGE_VALL, bound, "X"); },
-                            "X must be at least " + expected);
+        expectArgumentError(
+            [&] { checkBound(BoundCheck::AtLeast, -std::numeric_limits<Extended>::infinity(), bound, "X"); },
+            "X must be at least " + expected);
     }
 }
 
@@ -248,39 +250,39 @@ TEST(DistribArgumentChecks, FailedSetParametersStoresNewValuesButKeepsTheFields)
     const Extended low = d.getGeneratorLow(), high = d.getGeneratorHigh();
     const Extended cdfBefore = d.cdf(2);
 
-    expectArgumentError([&] { d.setParameters(-1, 0.25L, 0); }, "Parameter 1 must be greater than 0");
+    expectArgumentError([&] { d.setParameters(-1, 0.25_x, 0); }, "Parameter 1 must be greater than 0");
     EXPECT_EQ(d.getParameter(1).value, -1);
-    EXPECT_EQ(d.getParameter(2).value, 0.25L);
-    EXPECT_EQ(d.getShape(), 1.5L);
-    EXPECT_EQ(d.getRate(), 0.5L);
+    EXPECT_EQ(d.getParameter(2).value, 0.25_x);
+    EXPECT_EQ(d.getShape(), 1.5_x);
+    EXPECT_EQ(d.getRate(), 0.5_x);
     EXPECT_EQ(d.getDegreesOfFreedom(), 3);
     EXPECT_EQ(d.getLogNormalizer(), logNormalizer);
     EXPECT_EQ(d.getGeneratorLow(), low);
     EXPECT_EQ(d.getGeneratorHigh(), high);
     EXPECT_EQ(d.cdf(2), cdfBefore);
 
-    tGamma_distribution g(0.5L, 2);
+    tGamma_distribution g(0.5_x, 2);
     expectArgumentError([&] { g.setParameters(4, -2, 0); }, "Parameter 2 must be greater than 0");
     EXPECT_EQ(g.getParameter(1).value, 4);
-    EXPECT_EQ(g.getShape(), 0.5L);
+    EXPECT_EQ(g.getShape(), 0.5_x);
     EXPECT_EQ(g.getRate(), 2);
 
     // A valid later call recomputes everything.
-    EXPECT_TRUE(d.setParameters(3, 0.5L, 0));
+    EXPECT_TRUE(d.setParameters(3, 0.5_x, 0));
     EXPECT_EQ(d.getDegreesOfFreedom(), 6);
-    EXPECT_EXTENDED_NEAR(d.cdf(2), 1 - std::exp(-1.0L) * 2.5L, 1e-10L); // P(3, 1) = 1 - e^-1 (1 + 1 + 1/2)
+    EXPECT_EXTENDED_NEAR(d.cdf(2), 1 - xmath::exp(-1.0_x) * 2.5_x, 1e-10_x); // P(3, 1) = 1 - e^-1 (1 + 1 + 1/2)
 }
 
 TEST(DistribArgumentChecks, OperationsRejectArgumentsOutsideTheirBounds) {
-    expectArgumentError([] { regularizedGammaP(-1e-3L, 2); }, "Argument x must be at least 0");
-    expectArgumentError([] { regularizedGammaP(2147483648.0L, 2); }, "Argument x must not exceed 2147483647");
+    expectArgumentError([] { regularizedGammaP(-1e-3_x, 2); }, "Argument x must be at least 0");
+    expectArgumentError([] { regularizedGammaP(2147483648.0_x, 2); }, "Argument x must not exceed 2147483647");
     expectArgumentError([] { regularizedGammaP(1, 0); }, "Shape a must be greater than 0");
-    expectArgumentError([] { regularizedGammaP(1, 2147483648.0L); }, "Shape a must not exceed 2147483647");
+    expectArgumentError([] { regularizedGammaP(1, 2147483648.0_x); }, "Shape a must not exceed 2147483647");
     EXPECT_EQ(regularizedGammaP(UNBOUNDED, 2), 1);
 
     const tChi_square_distribution d(4);
-    expectArgumentError([&] { d.quantile(-0.01L); }, "Probability must be at least 0");
-    expectArgumentError([&] { d.quantile(1.01L); }, "Probability must be at most 1");
+    expectArgumentError([&] { d.quantile(-0.01_x); }, "Probability must be at least 0");
+    expectArgumentError([&] { d.quantile(1.01_x); }, "Probability must be at most 1");
 
     const tUniform_test_distribution noMoments(2, 3, false);
     expectArgumentError([&] { noMoments.standardDeviation(); }, "The distribution has no variance");
@@ -291,10 +293,10 @@ TEST(DistribArgumentChecks, OperationsRejectArgumentsOutsideTheirBounds) {
 TEST(ChiSquareDistribution, ConstructionRunsTheChiSquareParameterSetting) {
     const tChi_square_distribution d(7);
     EXPECT_EQ(d.getDegreesOfFreedom(), 7);
-    EXPECT_EQ(d.getShape(), 3.5L);
-    EXPECT_EQ(d.getRate(), 0.5L);
+    EXPECT_EQ(d.getShape(), 3.5_x);
+    EXPECT_EQ(d.getRate(), 0.5_x);
     EXPECT_EQ(d.getParameterCount(), 2);
-    EXPECT_EQ(d.getParameter(1).value, 3.5L);
+    EXPECT_EQ(d.getParameter(1).value, 3.5_x);
     EXPECT_EQ(d.getParameter(2).upperBound, UNBOUNDED);
     EXPECT_EQ(d.getSupportLow(), 0);
     EXPECT_EQ(d.getSupportHigh(), UNBOUNDED);
@@ -307,13 +309,13 @@ TEST(ChiSquareDistribution, CdfOfChiSquareFourMatchesWorkedValues) {
     struct Row {
         Extended x, expected;
     };
-    const Row rows[] = {{2, 0.2642411177L}, {9.487729L, 0.9499999992L}, {13.2767L, 0.9899999820L}};
-    for (const Row& r : rows) EXPECT_EXTENDED_NEAR(d.cdf(r.x), r.expected, 5e-11L) << "cdf(" << r.x << ")";
+    const Row rows[] = {{2, 0.2642411177_x}, {9.487729_x, 0.9499999992_x}, {13.2767_x, 0.9899999820_x}};
+    for (const Row& r : rows) EXPECT_EXTENDED_NEAR(d.cdf(r.x), r.expected, 5e-11_x) << "cdf(" << r.x << ")";
     EXPECT_EQ(d.cdf(0), 0);
     EXPECT_EQ(d.cdf(-3), 0);
     EXPECT_EQ(chiSquareUpperTail(0, 4), 1);
-    EXPECT_EXTENDED_NEAR(chiSquareUpperTail(2.924458652216L, 4), 0.5705456152L, 5e-11L);
-    EXPECT_EXTENDED_NEAR(chiSquareUpperTail(9.487729L, 4), 0.0500000008L, 5e-11L);
+    EXPECT_EXTENDED_NEAR(chiSquareUpperTail(2.924458652216_x, 4), 0.5705456152_x, 5e-11_x);
+    EXPECT_EXTENDED_NEAR(chiSquareUpperTail(9.487729_x, 4), 0.0500000008_x, 5e-11_x);
 }
 
 TEST(ChiSquareDistribution, QuantilesOfChiSquareFourMatchWorkedValues) {
@@ -321,15 +323,15 @@ TEST(ChiSquareDistribution, QuantilesOfChiSquareFourMatchWorkedValues) {
     struct Row {
         Extended p, expected;
     };
-    const Row rows[] = {{0.05L, 0.710723L}, {0.5L, 3.356694L}, {0.95L, 9.487729L}, {0.99L, 13.276704L}};
-    for (const Row& r : rows) EXPECT_EXTENDED_NEAR(d.quantile(r.p), r.expected, 5e-7L) << "quantile(" << r.p << ")";
+    const Row rows[] = {{0.05_x, 0.710723_x}, {0.5_x, 3.356694_x}, {0.95_x, 9.487729_x}, {0.99_x, 13.276704_x}};
+    for (const Row& r : rows) EXPECT_EXTENDED_NEAR(d.quantile(r.p), r.expected, 5e-7_x) << "quantile(" << r.p << ")";
 }
 
 TEST(GammaDistribution, QuantileReturnsSupportEndsAtZeroAndOne) {
-    for (Extended shape : {0.3L, 1.0L, 2.0L, 600.0L}) {
-        const tGamma_distribution d(shape, 1.5L);
+    for (Extended shape : {0.3_x, 1.0_x, 2.0_x, 600.0_x}) {
+        const tGamma_distribution d(shape, 1.5_x);
         EXPECT_EQ(d.quantile(0), 0) << "shape " << shape;
-        EXPECT_EQ(d.quantile(1e-13L), 0) << "shape " << shape;
+        EXPECT_EQ(d.quantile(1e-13_x), 0) << "shape " << shape;
         EXPECT_EQ(d.quantile(1), UNBOUNDED) << "shape " << shape;
     }
 }
@@ -340,45 +342,45 @@ TEST(GammaDistribution, QuantileReturnsSupportEndsAtZeroAndOne) {
 // exact rational arithmetic. One term less moves it by 8e-9 relatively.
 TEST(DistribModuleFunctions, GammaSeriesIsCutAfterOneHundredFurtherTerms) {
     const Extended prefactor = xmath::exp(300 * xmath::log(Extended(299)) - 299 - lnGamma(300));
-    EXPECT_EXTENDED_NEAR(gammaSeries(299, 300) / prefactor, 0.070271907004873067952L, 1e-12L * 0.07L);
+    EXPECT_EXTENDED_NEAR(gammaSeries(299, 300) / prefactor, 0.070271907004873067952_x, 1e-12_x * 0.07_x);
 }
 
 TEST(GammaDistribution, QuantileInvertsTheCdf) {
     struct Row {
         Extended shape, rate;
     };
-    const Row rows[] = {{0.3L, 2}, {1, 0.5L}, {2.5L, 1}, {40, 0.25L}, {800, 1}};
+    const Row rows[] = {{0.3_x, 2}, {1, 0.5_x}, {2.5_x, 1}, {40, 0.25_x}, {800, 1}};
     for (const Row& r : rows) {
         const tGamma_distribution d(r.shape, r.rate);
-        for (Extended p : {0.001L, 0.05L, 0.3L, 0.5L, 0.9L, 0.999L}) {
+        for (Extended p : {0.001_x, 0.05_x, 0.3_x, 0.5_x, 0.9_x, 0.999_x}) {
             // The search stops once a step moves x less than SAME_TOLERANCE,
             // so near a steep density the cdf may miss p by about f(x) times
             // that tolerance.
             const Extended x = d.quantile(p);
-            EXPECT_EXTENDED_NEAR(d.cdf(x), p, 1e-11L + d.density(x) * SAME_TOLERANCE)
+            EXPECT_EXTENDED_NEAR(d.cdf(x), p, 1e-11_x + d.density(x) * SAME_TOLERANCE)
                 << "shape " << r.shape << ", p " << p;
         }
     }
 }
 
 TEST(GammaDistribution, DensityHandlesTheOriginByShape) {
-    EXPECT_EQ(tGamma_distribution(1, 2.5L).density(0), 2.5L);
-    EXPECT_EQ(tGamma_distribution(2, 2.5L).density(0), 0);
-    EXPECT_EQ(tGamma_distribution(0.5L, 2.5L).density(0), 0);
+    EXPECT_EQ(tGamma_distribution(1, 2.5_x).density(0), 2.5_x);
+    EXPECT_EQ(tGamma_distribution(2, 2.5_x).density(0), 0);
+    EXPECT_EQ(tGamma_distribution(0.5_x, 2.5_x).density(0), 0);
     EXPECT_EQ(tGamma_distribution(2, 1).density(-1), 0);
     // Exponential with rate 2 at 0.75: 2 e^-1.5; the logNormalizer carries
     // lnGamma's own small error.
-    EXPECT_EXTENDED_NEAR(tGamma_distribution(1, 2).density(0.75L), 2 * std::exp(-1.5L), 1e-10L);
+    EXPECT_EXTENDED_NEAR(tGamma_distribution(1, 2).density(0.75_x), 2 * xmath::exp(-1.5_x), 1e-10_x);
     // Below shape 1 the point 0 lies outside inSupport, and the cdf there is 0.
-    const tGamma_distribution small(0.5L, 1);
+    const tGamma_distribution small(0.5_x, 1);
     EXPECT_FALSE(small.inSupport(0));
     EXPECT_EQ(small.cdf(0), 0);
     EXPECT_TRUE(tGamma_distribution(1, 1).inSupport(0));
 }
 
 TEST(GammaDistribution, IntervalProbabilityStaysWithinTheUnitInterval) {
-    const Extended ends[] = {-UNBOUNDED, -5, 0, 1e-9L, 0.5L, 2, 3.9L, 12, 400, UNBOUNDED, 4 * UNBOUNDED};
-    for (Extended shape : {0.4L, 1.0L, 2.0L, 9.0L}) {
+    const Extended ends[] = {-UNBOUNDED, -5, 0, 1e-9_x, 0.5_x, 2, 3.9_x, 12, 400, UNBOUNDED, 4 * UNBOUNDED};
+    for (Extended shape : {0.4_x, 1.0_x, 2.0_x, 9.0_x}) {
         const tGamma_distribution d(shape, 1);
         for (Extended a : ends) {
             for (Extended b : ends) {
@@ -387,9 +389,9 @@ TEST(GammaDistribution, IntervalProbabilityStaysWithinTheUnitInterval) {
                 EXPECT_LE(r, 1) << "shape " << shape << " [" << a << ", " << b << "]";
             }
         }
-        EXPECT_EQ(d.intervalProbability(3.9L, 0.5L), 0) << "shape " << shape;
+        EXPECT_EQ(d.intervalProbability(3.9_x, 0.5_x), 0) << "shape " << shape;
         EXPECT_EQ(d.intervalProbability(-UNBOUNDED, UNBOUNDED), 1) << "shape " << shape;
-        EXPECT_EQ(d.intervalProbability(0.5L, 2), d.cdf(2) - d.cdf(0.5L)) << "shape " << shape;
+        EXPECT_EQ(d.intervalProbability(0.5_x, 2), d.cdf(2) - d.cdf(0.5_x)) << "shape " << shape;
         EXPECT_EQ(d.intervalProbability(2, UNBOUNDED), 1 - d.cdf(2)) << "shape " << shape;
     }
 }
@@ -398,15 +400,15 @@ TEST(GammaDistribution, IntervalProbabilityStaysWithinTheUnitInterval) {
 TEST(GammaDistribution, CdfAboveShapeFiveHundredIsTheWilsonHilfertyValue) {
     const Extended shape = 501;
     const tGamma_distribution d(shape, 1);
-    for (Extended x : {420.0L, 480.0L, 500.0L, 520.0L, 600.0L}) {
+    for (Extended x : {420.0_x, 480.0_x, 500.0_x, 520.0_x, 600.0_x}) {
         // The reference in double: the approximation itself is good to 1e-9 here.
         const double z =
             (std::cbrt(toDouble(x / shape)) - 1 + 1 / (9 * toDouble(shape))) * std::sqrt(9 * toDouble(shape));
         const double normal = 0.5 * std::erfc(-z / std::sqrt(2.0));
-        EXPECT_EXTENDED_NEAR(d.cdf(x), normal, 1e-9L) << "x = " << x;
+        EXPECT_EXTENDED_NEAR(d.cdf(x), normal, 1e-9_x) << "x = " << x;
     }
-    EXPECT_LT(d.cdf(480), 0.5L);
-    EXPECT_GT(d.cdf(520), 0.5L);
+    EXPECT_LT(d.cdf(480), 0.5_x);
+    EXPECT_GT(d.cdf(520), 0.5_x);
     // At 500 it is still the incomplete gamma function itself.
     const tGamma_distribution at500(500, 2);
     EXPECT_EQ(at500.cdf(260), regularizedGammaP(520, 500));
@@ -419,7 +421,7 @@ TEST(GammaDistribution, RandomVariatesFollowTheDistribution) {
     struct Row {
         Extended shape, rate;
     };
-    const Row rows[] = {{0.35L, 2}, {1, 0.5L}, {2.5L, 0.5L}, {3.7L, 1.5L}, {30, 1}};
+    const Row rows[] = {{0.35_x, 2}, {1, 0.5_x}, {2.5_x, 0.5_x}, {3.7_x, 1.5_x}, {30, 1}};
     const int n = 200000;
     seedUniformRandom(20240601, 977);
     for (const Row& r : rows) {
@@ -445,7 +447,7 @@ TEST(GammaDistribution, RandomVariatesFollowTheDistribution) {
             const Extended f = d.cdf(sample[static_cast<std::size_t>(i)]);
             ks = std::max({ks, static_cast<Extended>(i + 1) / n - f, f - static_cast<Extended>(i) / n});
         }
-        EXPECT_LT(ks, 1.95L / xmath::sqrt(static_cast<Extended>(n))) << "shape " << r.shape;
+        EXPECT_LT(ks, 1.95_x / xmath::sqrt(static_cast<Extended>(n))) << "shape " << r.shape;
     }
 }
 
@@ -455,13 +457,13 @@ TEST(ContinuousDistribution, BaseCdfQuantileAndRandomValueWorkFromIntervalProbab
     const tUniform_test_distribution d(2, 3, true); // uniform on [2, 5]
     EXPECT_EQ(d.cdf(1), 0);
     EXPECT_EQ(d.cdf(5), 1);
-    EXPECT_EQ(d.cdf(3.5L), 0.5L);
+    EXPECT_EQ(d.cdf(3.5_x), 0.5_x);
     EXPECT_EQ(d.quantile(0), 2);
     EXPECT_EQ(d.quantile(1), 5);
     for (bool moments : {true, false}) {
         const tUniform_test_distribution u(2, 3, moments);
-        for (Extended p : {0.01L, 0.3L, 0.5L, 0.77L}) {
-            EXPECT_EXTENDED_NEAR(u.quantile(p), 2 + 3 * p, 1e-11L) << "p " << p << (moments ? "" : " without moments");
+        for (Extended p : {0.01_x, 0.3_x, 0.5_x, 0.77_x}) {
+            EXPECT_EXTENDED_NEAR(u.quantile(p), 2 + 3 * p, 1e-11_x) << "p " << p << (moments ? "" : " without moments");
         }
     }
     // randomValue inverts the next uniform value.
@@ -469,7 +471,7 @@ TEST(ContinuousDistribution, BaseCdfQuantileAndRandomValueWorkFromIntervalProbab
     std::vector<Extended> uniforms;
     for (int i = 0; i < 20; ++i) uniforms.push_back(uniformRandom());
     seedUniformRandom(4711, 815);
-    for (Extended u : uniforms) EXPECT_EXTENDED_NEAR(d.randomValue(), 2 + 3 * u, 1e-11L);
+    for (Extended u : uniforms) EXPECT_EXTENDED_NEAR(d.randomValue(), 2 + 3 * u, 1e-11_x);
 }
 
 // ---- Agreement with an independent implementation ----------------------

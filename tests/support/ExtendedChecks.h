@@ -2,13 +2,32 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
+#include <cstring>
 
 #if KALDEN_SOFTWARE_EXTENDED
 #include <boost/math/special_functions/next.hpp>
 #endif
 
 #include "stats/Extended.h"
+
+namespace kalden {
+
+// An extended constant written in a test: 0.25_x is the extended value
+// nearest to 0.25, as the compiler reads 0.25L where long double is x87
+// extended (elsewhere an L literal is another type's).
+inline Extended operator""_x(const char* text) {
+#if KALDEN_SOFTWARE_EXTENDED
+    return Extended(text);
+#else
+    long double value = 0;
+    std::from_chars(text, text + std::strlen(text), value);
+    return value;
+#endif
+}
+
+} // namespace kalden
 
 namespace kalden::testing {
 

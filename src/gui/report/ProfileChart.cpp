@@ -12,6 +12,7 @@
 
 #include "format/NumberFormat.h"
 #include "report/CaseSummary.h"
+#include "report/ChartScale.h"
 #include "report/ReportComposer.h"
 #include "scoring/IndexScores.h"
 
@@ -21,15 +22,6 @@ namespace {
 
 constexpr std::array<IndexId, IndexCount> IndexOrder = {IndexId::VC, IndexId::PO, IndexId::WM, IndexId::PS,
                                                         IndexId::FSIQ};
-constexpr std::array<double, 5> PercentileMarks = {70, 85, 100, 115, 130};
-
-// The scale's percentile ranks, as the report computes them; no warning can
-// arise at these points, and 100 is the mean itself.
-double scalePercentile(double score) {
-    if (score == IndexMean) return 50;
-    Warnings none;
-    return percentileOf(score, none);
-}
 
 QString number(double value, int decimals) { return QString::fromStdString(formatFixed(value, 0, decimals)); }
 
@@ -64,19 +56,7 @@ void ProfileChart::clearCase() {
     update();
 }
 
-ProfileChart::Scale ProfileChart::scaleFor(const IndexResults& results) {
-    Scale s;
-    for (const IndexResult& r : results.indexes) {
-        for (const double v : {r.score, r.lowerLimit, r.upperLimit}) {
-            if (!std::isfinite(v)) continue;
-            // Scores lie between 40 and 160 and limits a few points beyond,
-            // so a few steps always do; the bound only guards the loops.
-            for (int step = 0; step < 20 && v < s.low + LabelRoom; ++step) s.low -= 10;
-            for (int step = 0; step < 20 && v > s.high - LabelRoom; ++step) s.high += 10;
-        }
-    }
-    return s;
-}
+ProfileChart::Scale ProfileChart::scaleFor(const IndexResults& results) { return chartScaleFor(results); }
 
 QStringList ProfileChart::descriptionLines() const {
     QStringList lines;
@@ -170,7 +150,7 @@ void ProfileChart::paintScales(QPainter& painter, const QRectF& plot, const QSiz
                      QStringLiteral("Score"));
     painter.drawText(QRectF(plot.right() - 80, namesTop, size.width() - plot.right() + 80, fm.height()),
                      Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("Percentile"));
-    for (double v : PercentileMarks) {
+    for (double v : ChartPercentileMarks) {
         const double y = scoreY(v, plot);
         painter.drawLine(QPointF(plot.right(), y), QPointF(plot.right() + 5, y));
         painter.drawText(QRectF(plot.right() + 8, y - fm.height() / 2, size.width() - plot.right() - 8, fm.height()),

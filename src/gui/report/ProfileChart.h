@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QWidget>
 
+#include "report/ChartScale.h"
 #include "scoring/IndexResults.h"
 
 class QPainter;
@@ -41,10 +42,7 @@ public:
     const std::optional<IndexResults>& profileCase() const { return case_; }
     const QString& title() const { return title_; }
 
-    struct Scale {
-        double low = 40;
-        double high = 160;
-    };
+    using Scale = ChartScale;
     static Scale scaleFor(const IndexResults& results);
     Scale scale() const { return scale_; }
 
@@ -71,8 +69,6 @@ public:
     QSize minimumSizeHint() const override { return QSize(480, 320); }
 
     static constexpr QSize PictureSize{760, 620};
-    // Scale points kept free between a score or limit and the plot's edge.
-    static constexpr double LabelRoom = 5;
     static inline const QColor MarkerColor{0x1f, 0x4e, 0x9a};
     static inline const QColor BarColor{0x30, 0x30, 0x30};
     static inline const QColor BandColor{0xdc, 0xe6, 0xf2};

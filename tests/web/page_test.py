@@ -1,0 +1,319 @@
+#!/usr/bin/python3
+"""The page in headless Chromium, used as a clinician uses it, against the
+native kalden-report: every golden case and generated ones typed from the
+keyboard, rejected inputs included; Save Output; batch output in every
+format; the requests the page makes; an accessibility audit.
+
+usage: page_test.py PAGE KALDEN_REPORT CHECK_CMAKE AXE_JS [GENERATED]
+"""
+import json
+import os
+import random
+import re
+import shlex
+import subprocess
+import sys
+import tempfile
+import time
+
+from selenium import webdriver
+from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.by import By
+from selenium.webdriver.common.keys import Keys
+
+PAGE, REPORT, CHECK_CMAKE, AXE = sys.argv[1:5]
+GENERATED = int(sys.argv[5]) if len(sys.argv) > 5 else 300
+SEPARATOR = ['', '-' * 103, '-' * 103, '']
+OPTION_VALUES = {
+    '--ci': ('ci', ['traditional95', 'traditional90', 'glutting95', 'glutting90']),
+    '--basis': ('basis', ['observed', 'true']),
+    '--criterion': ('criterion', ['5', '10', '15']),
+}
+failures = []
+
+
+def check(condition, what):
+    if not condition:
+        failures.append(what)
+        print('FAIL:', what[:2000], flush=True)
+
+
+def start_browser(downloads):
+    options = webdriver.ChromeOptions()
+    options.binary_location = '/usr/bin/chromium'
+    for a in ['--headless=new', '--no-sandbox', '--disable-gpu', '--lang=en-US', '--window-size=1280,720',
+              '--disable-dev-shm-usage']:
+        options.add_argument(a)
+    options.set_capability('goog:loggingPrefs', {'browser': 'ALL', 'performance': 'ALL'})
+    options.add_experimental_option('prefs', {'download.default_directory': downloads,
+                                              'download.prompt_for_download': False})
+    driver = webdriver.Chrome(service=Service('/usr/bin/chromedriver'), options=options)
+    driver.execute_cdp_cmd('Page.setDownloadBehavior', {'behavior': 'allow', 'downloadPath': downloads})
+    return driver
+
+
+def native(args):
+    done = subprocess.run([REPORT] + args, capture_output=True, env=dict(os.environ, LC_ALL='C.UTF-8'))
+    return done.returncode, done.stdout.decode('utf-8'), done.stderr.decode('utf-8')
+
+
+def golden_cases():
+    """The expect_report(...) calls of the golden check: their arguments."""
+    text = open(CHECK_CMAKE).read()
+    cases = []
+    for m in re.finditer(r'expect_report\((\w+)\s+(.*?)\)\n', text, re.S):
+        cases.append((m.group(1), shlex.split(m.group(2).replace('\n', ' '))))
+    return cases
+
+
+def parse_args(args):
+    """kalden-report's arguments as what the page is given."""
+    case = {'ci': 0, 'basis': 0, 'bonferroni': 0, 'criterion': 0, 'notes': [], 'scores': []}
+    i = 0
+    while i < len(args):
+        a = args[i]
+        if a in OPTION_VALUES:
+            name, values = OPTION_VALUES[a]
+            case[name] = values.index(args[i + 1])
+            i += 2
+            continue
+        if a == '--bonferroni':
+            case['bonferroni'] = 1
+        elif a.startswith('--note='):
+            case['notes'].append(a[len('--note='):])
+        elif a == '--note':
+            case['notes'].append(args[i + 1])
+            i += 1
+        elif a != '--':
+            case['scores'].append(a)
+        i += 1
+    return case
+
+
+def as_args(case):
+    args = ['--ci', OPTION_VALUES['--ci'][1][case['ci']], '--basis', OPTION_VALUES['--basis'][1][case['basis']],
+            '--criterion', OPTION_VALUES['--criterion'][1][case['criterion']]]
+    if case['bonferroni']:
+        args.append('--bonferroni')
+    for n in case['notes']:
+        args.append('--note=' + n)
+    return args + ['--'] + case['scores']
+
+
+def generated_case(rng):
+    def score():
+        r = rng.random()
+        if r < 0.80:
+            return str(rng.randint(1, 19))
+        if r < 0.88:
+            return f'{rng.randint(1, 18)}.{rng.choice([5, 25, 75])}'
+        if r < 0.93:
+            return ' ' + str(rng.randint(1, 19))
+        return rng.choice(['abc', '0', '20', '-3', '', '1.2.3', '19.5', '7x', '.', '-', '0.5'])
+    case = {'ci': rng.randrange(4), 'basis': rng.randrange(2), 'bonferroni': rng.randrange(2),
+            'criterion': rng.randrange(3), 'scores': [score() for _ in range(7)], 'notes': []}
+    if rng.random() < 0.3:
+        case['notes'] = [rng.choice(['Referred for review', 'second sitting', 'Æsa Þór, 2026-12-01', ''])
+                         for _ in range(rng.randint(1, 3))]
+        if not any(case['notes']):  # a memo with nothing typed holds no notes
+            case['notes'] = []
+    return case
+
+
+def press(driver, *keys):
+    webdriver.ActionChains(driver).send_keys(*keys).perform()
+
+
+def active_id(driver):
+    return driver.execute_script('return document.activeElement && document.activeElement.id || document.activeElement.name')
+
+
+def type_case(driver, case, current):
+    """Types a case from the keyboard alone: Clear Data, the scores field by
+    field with Tab, the options with the arrow keys, the notes, Return."""
+    driver.find_element(By.ID, 'clear-data').click()          # leaves the focus in the first field
+    check(active_id(driver) == 'f1', 'Clear Data leaves the focus in the first field')
+    for k, text in enumerate(case['scores'], 1):
+        if text:
+            press(driver, text)
+        press(driver, Keys.TAB)
+    # Tab enters each option group at its ticked choice; Right moves and ticks.
+    for name, count in (('ci', 4), ('basis', 2), ('bonferroni', 2), ('criterion', 3)):
+        check(active_id(driver) == name, f'Tab reaches the {name} group, not {active_id(driver)}')
+        for _ in range((case[name] - current[name]) % count):
+            press(driver, Keys.ARROW_RIGHT)
+        current[name] = case[name]
+        press(driver, Keys.TAB)
+    check(active_id(driver) == 'notes', 'Tab reaches the notes')
+    for i, line in enumerate(case['notes']):
+        if i:
+            press(driver, Keys.ENTER)
+        if line:
+            press(driver, line)
+    press(driver, Keys.TAB)
+    check(active_id(driver) == 'compute', 'Tab reaches Compute')
+    press(driver, Keys.ENTER)
+
+
+def reports(driver):
+    return driver.execute_script("return [...document.querySelectorAll('#results pre.report')].map(p => p.textContent)")
+
+
+def wait_for(driver, script, seconds=60):
+    end = time.time() + seconds
+    while time.time() < end:
+        value = driver.execute_script(script)
+        if value:
+            return value
+        time.sleep(0.02)
+    raise TimeoutError(script)
+
+
+def wait_for_file(folder, name, seconds=30):
+    path = os.path.join(folder, name)
+    end = time.time() + seconds
+    while time.time() < end:
+        if os.path.exists(path) and not os.path.exists(path + '.crdownload'):
+            time.sleep(0.2)
+            return open(path, 'rb').read()
+        time.sleep(0.05)
+    raise TimeoutError(path)
+
+
+def run_cases(driver, cases, expected_lines):
+    current = {'ci': 0, 'basis': 0, 'bonferroni': 0, 'criterion': 0}
+    identical = 0
+    for label, case in cases:
+        status, out, err = native(as_args(case))
+        before = len(reports(driver))
+        type_case(driver, case, current)
+        if status == 0:
+            shown = reports(driver)
+            if len(shown) != before + 1:
+                check(False, f'{label}: no report; message: ' + driver.find_element(By.ID, 'message').text)
+                continue
+            message = driver.execute_script("return document.getElementById('message').textContent")
+            same = shown[-1] == out and message == err.rstrip('\n')
+            check(same, f'{label}: {as_args(case)} differs from kalden-report')
+            identical += same
+            expected_lines.extend((SEPARATOR if expected_lines else []) + out.split('\n')[:-1])
+        else:
+            message = driver.execute_script("return document.getElementById('message').textContent")
+            focused = active_id(driver)
+            check(len(reports(driver)) == before, f'{label}: a rejected case added a report')
+            field = int(focused[1:]) if focused and focused.startswith('f') else 0
+            caption = driver.find_element(By.CSS_SELECTOR, f'label[for="f{field}"]').text if field else ''
+            same = status == 2 and message + '\n' == err and caption != '' and caption in err
+            check(same, f'{label}: {as_args(case)}: page says {message!r} in {focused}, kalden-report {status} {err!r}')
+            identical += same
+    return identical
+
+
+def batch_csv(rng, rows):
+    lines = ['id,vocabulary,digit_symbol,similarities,block_design,arithmetic,digit_span,matrix_reasoning,ci,basis,'
+             'bonferroni,criterion,notes']
+    for i in range(rows):
+        case = generated_case(rng)
+        scores = [s.strip() if rng.random() < 0.97 else 'x' for s in case['scores']]
+        opts = [rng.choice(['', 'traditional95', 'glutting90']), rng.choice(['', 'observed', 'true']),
+                rng.choice(['', 'yes', 'no']), rng.choice(['', '5', '15'])]
+        note = '"line one\nline ""two"""' if i % 17 == 0 else ''
+        lines.append(','.join([f'case {i}'] + scores + opts + [note]))
+    return '\r\n'.join(lines) + '\r\n'
+
+
+def main():
+    downloads = tempfile.mkdtemp(prefix='kalden-web-')
+    rng_seed = int(os.environ.get('KALDEN_WEB_SEED', time.time_ns() % 1000000007))
+    print('generated cases from seed', rng_seed, '(KALDEN_WEB_SEED repeats them)')
+    rng = random.Random(rng_seed)
+    driver = start_browser(downloads)
+    try:
+        started = time.time()
+        driver.get('file://' + os.path.abspath(PAGE))
+        wait_for(driver, 'return document.body.dataset.ready')
+        print(f'figure: page usable {time.time() - started:.3f} s after opening it')
+
+        cases = [(name, parse_args(args)) for name, args in golden_cases()]
+        check(len(cases) >= 10, 'the golden cases were found')
+        cases += [(f'generated {i}', generated_case(rng)) for i in range(GENERATED)]
+        expected = []
+        t = time.time()
+        identical = run_cases(driver, cases, expected)
+        print(f'figure: identical to kalden-report: {identical} of {len(cases)} cases '
+              f'({time.time() - t:.1f} s typing and computing)')
+
+        # Compute to report shown, measured in the page.
+        ms = driver.execute_script('''
+            for (let k = 1; k <= 7; ++k) document.getElementById('f' + k).value = String(k + 6);
+            const t = performance.now();
+            document.getElementById('compute').click();
+            return performance.now() - t;''')
+        print(f'figure: Compute to report shown {ms:.1f} ms')
+        timed = dict(cases[-1][1], scores=[str(k + 6) for k in range(1, 8)])
+        _, out, _ = native(as_args(timed))
+        check(reports(driver)[-1] == out, 'the timed case')
+        expected.extend((SEPARATOR if expected else []) + out.split('\n')[:-1])
+
+        driver.find_element(By.ID, 'save-output').click()
+        saved = wait_for_file(downloads, 'results.txt')
+        check(saved == ''.join(l + '\r\n' for l in expected).encode('utf-8'),
+              'Save Output writes every report with its separators, CR LF')
+
+        # Batch scoring of a file the user picks, every format.
+        folder = tempfile.mkdtemp(prefix='kalden-batch-')
+        source = os.path.join(folder, 'clinic.csv')
+        with open(source, 'w', newline='') as f:
+            f.write(batch_csv(rng, 2000))
+        for value, fmt, ext in (('1', 'csv', 'csv'), ('2', 'json', 'json'), ('0', 'text', 'txt')):
+            native_out = os.path.join(folder, 'native.' + ext)
+            chosen = driver.execute_script(
+                "return ['ci', 'basis', 'bonferroni', 'criterion'].map(n => "
+                "Number(document.querySelector(`input[name=${n}]:checked`).value))")
+            options = as_args(dict(zip(['ci', 'basis', 'bonferroni', 'criterion'], chosen), notes=[], scores=[]))[:-1]
+            done = subprocess.run([REPORT, '--batch', source, '--format', fmt, '--output', native_out, '--jobs', '1']
+                                  + options, capture_output=True)
+            check(done.returncode == 2, f'kalden-report --batch {fmt}: {done.returncode} {done.stderr[-300:]}')
+            driver.find_element(By.ID, 'batch-file').send_keys(source)
+            driver.find_element(By.CSS_SELECTOR, f'#batch-format option[value="{value}"]').click()
+            t = time.time()
+            driver.find_element(By.ID, 'batch-run').click()
+            wait_for(driver, "return !document.getElementById('batch-save').disabled || "
+                             "document.getElementById('batch-status').textContent.includes(':')", 120)
+            status_text = driver.find_element(By.ID, 'batch-status').text
+            print(f'figure: batch {fmt}: {status_text}')
+            driver.find_element(By.ID, 'batch-save').click()
+            page_out = wait_for_file(downloads, 'clinic-scored.' + ext)
+            os.remove(os.path.join(downloads, 'clinic-scored.' + ext))
+            if page_out != open(native_out, 'rb').read():
+                kept = os.path.join(folder, 'page.' + ext)
+                open(kept, 'wb').write(page_out)
+                check(False, f'batch {fmt} output differs from kalden-report ({native_out}, {kept})')
+            messages = driver.find_element(By.ID, 'batch-messages').text
+            native_messages = done.stderr.decode('utf-8').replace('kalden-report: ', '')
+            check(messages.strip() == native_messages.strip(), f'batch {fmt} messages differ: {messages[:300]!r}')
+
+        # Every request the page made: its own file, nothing else.
+        requests = [json.loads(e['message'])['message'] for e in driver.get_log('performance')]
+        urls = [m['params']['request']['url'] for m in requests if m['method'] == 'Network.requestWillBeSent']
+        outside = [u for u in urls if not u.startswith(('blob:', 'data:')) and u != 'file://' + os.path.abspath(PAGE)]
+        print(f'figure: requests: {len(urls)} in all, {len(outside)} beyond the page and its own blobs')
+        check(outside == [], f'requests left the page: {outside}')
+        severe = [e for e in driver.get_log('browser') if e['level'] == 'SEVERE']
+        check(severe == [], f'browser errors: {severe}')
+        check(driver.execute_script('return document.cookie === "" && localStorage.length === 0 && '
+                                    'sessionStorage.length === 0'), 'nothing stored')
+
+        # The accessibility audit, with a report and a chart on the page.
+        driver.execute_script(open(AXE).read())
+        result = driver.execute_async_script(
+            'const done = arguments[arguments.length - 1]; axe.run(document).then(r => done(r.violations));')
+        check(result == [], 'accessibility violations: ' + json.dumps(
+            [(v['id'], [n['target'] for n in v['nodes']][:3]) for v in result]))
+    finally:
+        driver.quit()
+    print('%d failure(s)' % len(failures))
+    sys.exit(1 if failures else 0)
+
+
+main()
