@@ -39,6 +39,6 @@ native=()
 if [ -x build/src/kalden-report ]; then
   native=(-DKALDEN_NATIVE_REPORT="$PWD/build/src/kalden-report" -DKALDEN_AXE_JS="$PWD/$axe")
 fi
-emcmake cmake -S . -B build-web -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel "${native[@]}" >/dev/null
+emcmake cmake -S . -B build-web -G Ninja -DCMAKE_BUILD_TYPE=Release "${native[@]}" >/dev/null
 cmake --build build-web -j "$(nproc)" >&2
 echo "$PWD/build-web/kalden.html"
