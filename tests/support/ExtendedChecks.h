@@ -2,9 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <charconv>
 #include <cmath>
-#include <cstring>
 
 #if KALDEN_SOFTWARE_EXTENDED
 #include <boost/math/special_functions/next.hpp>
@@ -15,17 +13,16 @@
 namespace kalden {
 
 // An extended constant written in a test: 0.25_x is the extended value
-// nearest to 0.25, as the compiler reads 0.25L where long double is x87
-// extended (elsewhere an L literal is another type's).
-inline Extended operator""_x(const char* text) {
+// nearest to 0.25. Where long double is x87 extended it is the compiler's
+// own reading of 0.25L (a library's reading may round through a double, as
+// mingw-w64's does); the software type reads the text itself (elsewhere an
+// L literal is another type's).
 #if KALDEN_SOFTWARE_EXTENDED
-    return Extended(text);
+inline Extended operator""_x(const char* text) { return Extended(text); }
 #else
-    long double value = 0;
-    std::from_chars(text, text + std::strlen(text), value);
-    return value;
+constexpr long double operator""_x(long double value) { return value; }
+constexpr long double operator""_x(unsigned long long value) { return static_cast<long double>(value); }
 #endif
-}
 
 } // namespace kalden
 
