@@ -122,13 +122,14 @@ int refuseCaseStoreTarget(const std::optional<std::string>& output, const std::o
 }
 
 std::string casesUsageProblem(const CasesSettings& s) {
-    if (s.action != "list" && s.action != "show" && s.action != "export")
-        return "--cases must be list, show or export, not '" + s.action + "'";
+    if (s.action != "list" && s.action != "show" && s.action != "export" && s.action != "compare")
+        return "--cases must be list, show, export or compare, not '" + s.action + "'";
     std::int64_t id = 0;
     for (const std::string& text : s.ids)
         if (!parseId(text, id)) return "a case is named by its number, not '" + text + "'";
     if (s.action == "list" && !s.ids.empty()) return "--cases list takes no case numbers";
     if (s.action == "show" && s.ids.size() != 1) return "--cases show takes one case number";
+    if (s.action == "compare" && s.ids.size() != 2) return "--cases compare takes two case numbers";
     if (s.action != "list" && (s.since || !s.match.empty())) return "--since and --match apply to --cases list only";
     if (s.since && !isCalendarDay(*s.since))
         return "--since takes a day of the calendar as YYYY-MM-DD (2026-03-01, say), not '" + *s.since + "'";
@@ -170,6 +171,45 @@ int exportCases(CaseStore& store, const std::string& path, const std::vector<std
     return ExitNoSuchCase;
 }
 
+// The change between two cases of one person, in the chosen format. Both
+// cases are read in one snapshot; two persons' cases are refused.
+int compareCases(CaseStore& store, const std::string& path, const CasesSettings& s, std::ostream& out,
+                 std::ostream& err) {
+    std::vector<std::int64_t> ids;
+    for (const std::string& text : s.ids) parseId(text, ids.emplace_back());
+    CaseSnapshot snapshot;
+    std::string error;
+    if (!store.snapshot(ids, snapshot, error)) return cannotRead(path, error, err);
+    store.close();
+    if (!snapshot.missing.empty()) return noSuchCase(snapshot.missing.front(), path, err);
+    if (!snapshot.unreadable.empty()) {
+        err << "kalden-report: case " << snapshot.unreadable.front().id << " in " << escapeControls(path)
+            << " cannot be read: " << escapeControls(snapshot.unreadable.front().reason) << '\n';
+        return ExitNoInput;
+    }
+    const auto caseNumbered = [&snapshot](std::int64_t id) {
+        for (const StoredCase& c : snapshot.cases)
+            if (c.id == id) return ComparedCase{c.id, c.record};
+        return ComparedCase{};
+    };
+    const ComparedCase a = caseNumbered(ids[0]);
+    const ComparedCase b = caseNumbered(ids[1]);
+    if (const std::string refusal = comparisonRefusal(a, b); !refusal.empty()) {
+        err << "kalden-report: " << escapeControls(refusal) << '\n';
+        return ExitUsage;
+    }
+    const CaseComparison comparison = kalden::compareCases(a, b, s.change);
+    for (const std::string& warning : comparison.change.warnings) err << messageText(warning) << '\n';
+    std::string text;
+    if (s.format == BatchFormat::Csv)
+        text = changeCsv(comparison);
+    else if (s.format == BatchFormat::Json)
+        text = changeJson(comparison);
+    else
+        for (const std::string& line : changeSection(comparison)) text += escapeControls(line) + '\n';
+    return write(text, std::nullopt, out, err);
+}
+
 } // namespace
 
 int runCases(const CasesSettings& s, std::ostream& out, std::ostream& err) {
@@ -191,6 +231,7 @@ int runCases(const CasesSettings& s, std::ostream& out, std::ostream& err) {
     std::vector<std::int64_t> ids;
     for (const std::string& text : s.ids) parseId(text, ids.emplace_back());
     if (s.action == "show") return showCase(store, path, ids.front(), out, err);
+    if (s.action == "compare") return compareCases(store, path, s, out, err);
     return exportCases(store, path, ids, s.output, out, err);
 }
 

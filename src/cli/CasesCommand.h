@@ -6,19 +6,21 @@
 #include <vector>
 
 #include "batch/BatchOutput.h"
+#include "report/ChangeReport.h"
 
 namespace kalden::cli {
 
-// kalden-report --cases list|show|export: the case records the desktop
-// program keeps, read and never written.
+// kalden-report --cases list|show|export|compare: the case records the
+// desktop program keeps, read and never written.
 struct CasesSettings {
-    std::string action;               // "list", "show" or "export"
-    std::vector<std::string> ids;     // show: one; export: any, none for every case
+    std::string action;               // "list", "show", "export" or "compare"
+    std::vector<std::string> ids;     // show: one; export: any, none for every case; compare: two
     std::optional<std::string> since; // list: "2026-03-01"
     std::string match;                // list: text in the notes
     BatchFormat format = BatchFormat::Text;
     std::optional<std::string> output;   // export: the CSV file (else standard output)
     std::optional<std::string> database; // else the user's own store
+    ChangeSettings change;               // compare: --level, --practice, --practice-source
 };
 
 // What is wrong with the settings for their action, or nothing.

@@ -58,13 +58,18 @@ std::string usageText() {
            "       kalden-report --cases list [--since DATE] [--match TEXT] [--format text|csv|json]\n"
            "       kalden-report --cases show ID\n"
            "       kalden-report --cases export [ID]... [--output FILE]\n"
+           "       kalden-report --cases compare ID1 ID2 [--level 95|90] [--practice VC,PO,WM,PS,FSIQ]\n"
+           "                     [--practice-source TEXT] [--format text|csv|json]\n"
            "\n"
            "Reads the case records that kalden keeps (never writes them): lists the cases, newest first\n"
            "(computed on or after DATE, YYYY-MM-DD; with TEXT in their notes), prints one case's report\n"
            "as it was appended, or writes cases (all when no ID is given) as a CSV file that --batch\n"
-           "reads back. --database FILE reads another store than the user's own.\n"
-           "Exit status: 0 done, 1 the output could not be written, 64 usage error, 65 no case with\n"
-           "that number, 66 the case records cannot be read.\n"
+           "reads back. compare tells whether each Index changed reliably between two cases of one\n"
+           "person (reliable change index at 95% or 90%, after the expected practice gains in Index\n"
+           "points, from the retest study named by --practice-source). --database FILE reads another\n"
+           "store than the user's own.\n"
+           "Exit status: 0 done, 1 the output could not be written, 64 usage error or cases of two\n"
+           "persons, 65 no case with that number, 66 the case records cannot be read.\n"
            "\n"
            "       kalden-report --help | --version\n"
            "\n"
@@ -142,6 +147,9 @@ private:
             {"--since", &ArgumentParser::since},
             {"--match", &ArgumentParser::match},
             {"--database", &ArgumentParser::database},
+            {"--level", &ArgumentParser::level},
+            {"--practice", &ArgumentParser::practice},
+            {"--practice-source", &ArgumentParser::practiceSource},
         };
         const auto handler =
             std::find_if(std::begin(handlers), std::end(handlers), [&](const auto& h) { return h.first == name_; });
@@ -212,6 +220,39 @@ private:
         return true;
     }
 
+    bool level(const std::string& v) {
+        if (v != "95" && v != "90") return fail("--level must be 95 or 90, not '" + v + "'");
+        caseSettings_.change.level = v == "95" ? ChangeLevel::Percent95 : ChangeLevel::Percent90;
+        changeGiven_ = true;
+        return true;
+    }
+    // Five gains, VC to FSIQ, separated by commas; a blank one is none.
+    bool practice(const std::string& v) {
+        std::array<double, IndexCount>& points = caseSettings_.change.practice.points;
+        std::size_t from = 0;
+        for (std::size_t i = 0; i < IndexCount; ++i) {
+            const std::size_t comma = v.find(',', from);
+            const bool last = i + 1 == IndexCount;
+            const std::optional<double> gain = (comma == std::string::npos) == last
+                                                   ? practiceGainOf(std::string_view(v).substr(from, comma - from))
+                                                   : std::nullopt;
+            if (!gain)
+                return fail(
+                    "--practice takes five gains in Index points from -30 to 30, VC,PO,WM,PS,FSIQ "
+                    "(2,3.5,0,1,2 for example), not '" +
+                    v + "'");
+            points[i] = *gain;
+            from = comma + 1;
+        }
+        changeGiven_ = true;
+        return true;
+    }
+    bool practiceSource(const std::string& v) {
+        caseSettings_.change.practice.source = v;
+        changeGiven_ = true;
+        return true;
+    }
+
     // --cases takes the remaining positional arguments as case numbers and
     // shares --format and --output with the batch.
     bool checkCases() {
@@ -220,10 +261,14 @@ private:
         c.since = caseSettings_.since;
         c.match = caseSettings_.match;
         c.database = caseSettings_.database;
+        c.change = caseSettings_.change;
         c.format = a_.format;
         c.output = a_.output;
         if (a_.batch) return fail("--cases and --batch cannot be combined");
-        if (formatGiven_ && c.action != "list") return fail("--format applies to --batch and --cases list only");
+        if (formatGiven_ && c.action != "list" && c.action != "compare")
+            return fail("--format applies to --batch, --cases list and --cases compare only");
+        if (changeGiven_ && c.action != "compare")
+            return fail("--level, --practice and --practice-source apply to --cases compare only");
         if (a_.jobs) return fail("--jobs applies to --batch only");
         const std::string problem = casesUsageProblem(c);
         return problem.empty() || fail(problem);
@@ -234,6 +279,7 @@ private:
         if (a_.cases) return checkCases();
         if (caseSettings_.since || !caseSettings_.match.empty() || caseSettings_.database)
             return fail("--since, --match and --database apply to --cases only");
+        if (changeGiven_) return fail("--level, --practice and --practice-source apply to --cases compare only");
         if (a_.batch) {
             if (!a_.fieldTexts.empty())
                 return fail("--batch takes the scores from FILE, not from the command line ('" + a_.fieldTexts.front() +
@@ -253,6 +299,7 @@ private:
     std::size_t next_ = 0;
     bool optionsEnded_ = false;
     bool formatGiven_ = false;
+    bool changeGiven_ = false; // --level, --practice or --practice-source
     std::string name_;
     std::optional<std::string> value_;
     CasesSettings caseSettings_; // --since, --match, --database until --cases is checked

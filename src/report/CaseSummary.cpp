@@ -69,17 +69,20 @@ std::string limitsHeading(ConfidenceMethod method) {
     return "";
 }
 
-namespace {
-
-// "p = .009" for 0.009: a probability as a letter writes it, with the
-// report's digits; "p < .001" where those digits are all zeros.
-std::string probability(double p, int decimals) {
+std::string letterProbability(double p, int decimals) {
     std::string text = formatFixed(p, 0, decimals);
     const bool zero = text.find_first_not_of("0.,") == std::string::npos;
     if (zero) text = formatFixed(std::pow(10.0, -decimals), 0, decimals);
     if (text.size() > 1 && text[0] == '0') text.erase(0, 1);
     return (zero ? "p < " : "p = ") + text;
 }
+
+std::string howCommonAmongPeople(double percentOfPeople, int decimals) {
+    if (percentOfPeople < 0.1) return "fewer than 1 in 1,000 people";
+    return formatFixed(percentOfPeople, 0, decimals) + "% of people";
+}
+
+namespace {
 
 std::string percent(double value, int decimals) { return formatFixed(value, 0, decimals) + "%"; }
 
@@ -124,7 +127,7 @@ std::vector<std::string> differenceSentences(const ComputationResults& r) {
                                " than " + indexName(second) + " (" + formatFixed(results.indexes[second].score, 0, 0) +
                                "), a reliable difference (" +
                                (bonferroni ? "p < .05 after sequential Bonferroni correction"
-                                           : "two-tailed " + probability(p.twoTailedP, 3)) +
+                                           : "two-tailed " + letterProbability(p.twoTailedP, 3)) +
                                ", " + basis + "); ";
         const double rarity = r.abnormality.pairs[i].abnormalityPercent;
         sentence += howCommon(rarity, 3) + " show a difference this large in this direction.";
@@ -152,7 +155,7 @@ std::string lowScoreParagraph(const ComputationResults& r, AbnormalityCriterion 
 std::string profileParagraph(const ProfileDistanceResult& profile) {
     return "Taken as a whole, the profile of the four Index scores has a Mahalanobis distance of chi-square = " +
            formatFixed(static_cast<double>(profile.chiSquare), 0, 3) + " (" +
-           probability(static_cast<double>(profile.p), 5) +
+           letterProbability(static_cast<double>(profile.p), 5) +
            "): " + howCommon(static_cast<double>(profile.p) * 100.0, 3) + " have a profile at least this unusual.";
 }
 

@@ -45,6 +45,11 @@ const char* descriptiveClassification(int score);
 // A percentile as a letter writes it: the report's one decimal, but "<0.1"
 // and ">99.9" where the report's digits would say 0.0 or 100.0.
 std::string letterPercentile(double percentile);
+// "p = .009" for 0.009: a probability as a letter writes it, with the
+// report's digits; "p < .001" where those digits are all zeros.
+std::string letterProbability(double p, int decimals);
+// "1.4% of people", or "fewer than 1 in 1,000 people" under 0.1%.
+std::string howCommonAmongPeople(double percentOfPeople, int decimals);
 
 std::array<SummaryRow, IndexCount> summaryRows(const IndexResults& results);
 std::string limitsHeading(ConfidenceMethod method);

@@ -12,6 +12,8 @@ struct Options {
     DifferenceBasis differenceBasis = DifferenceBasis::Observed;
     bool sequentialBonferroni = false;
     AbnormalityCriterion abnormalityCriterion = AbnormalityCriterion::Percent5;
+
+    bool operator==(const Options&) const = default;
 };
 
 // The validated inputs of one Compute: seven scaled scores, each in 1 to 19

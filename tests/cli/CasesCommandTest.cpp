@@ -2,6 +2,7 @@
 // shown and exported as a batch that scores to the same reports.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -169,6 +170,106 @@ TEST_F(CasesCommand, AnExportNeverWritesTheStoreItReads) {
     EXPECT_FALSE(fs::exists(db_ + "-journal"));
 }
 
+// The Index scores worked again from the subtests with the published table,
+// and each row's change against them: SEdiff = 15·√(2(1 − r)), RCI after the
+// practice gain, p from the C library's erfc.
+struct IndexByHand {
+    double mean, sd, reliability;
+    std::vector<int> subtests; // field positions from 0
+};
+const IndexByHand ByHand[] = {{20, 5.628, 0.94, {0, 2}},
+                              {20, 5.367, 0.925, {3, 6}},
+                              {20, 5.231, 0.928, {4, 5}},
+                              {10, 3.0, 0.84, {1}},
+                              {70, 15.784, 0.97, {0, 1, 2, 3, 4, 5, 6}}};
+double scoreByHand(const IndexByHand& index, const std::array<double, 7>& fields) {
+    double sum = 0;
+    for (int k : index.subtests) sum += fields[static_cast<std::size_t>(k)];
+    return (sum - index.mean) / index.sd * 15 + 100;
+}
+
+TEST_F(CasesCommand, ComparesTwoCasesOfOnePersonByTheMethodInEveryFormat) {
+    CaseStore store;
+    std::string error;
+    ASSERT_TRUE(store.open(db_, CaseStore::Access::ReadWrite, error)) << error;
+    // Case 4: Carl Dunn again, tested a year and a week after case 2.
+    add(store, {"13", "14", "12", "6", "7", "10", "5"}, ConfidenceMethod::Glutting90, {}, 1806000000,
+        {"Carl Dunn", "1970-01-02", "2027-04-06", "Dr E. Fox", "review"});
+    add(store, {"10", "10", "10", "10", "10", "10", "10"}, ConfidenceMethod::Traditional95, {}, 1806000000,
+        {"Ann B.", "", "2027-04-06", "", ""});
+    store.close();
+    const std::array<double, 7> first = {10, 10, 10, 10.5, 10, 10, 10};
+    const std::array<double, 7> second = {13, 14, 12, 6, 7, 10, 5};
+    const double practice[] = {2, 3.5, 0, -1, 2};
+
+    // Named later first: the earlier case still comes first.
+    const CliRun csv = runReport({"--cases", "compare", "4", "2", "--practice", "2,3.5,,-1,2", "--practice-source",
+                                  "Retest study", "--format", "csv", "--database", db_});
+    ASSERT_EQ(csv.status, 0) << csv.err;
+    std::istringstream lines(csv.out);
+    std::string line;
+    std::getline(lines, line);
+    EXPECT_EQ(line, "index,first,second,change,practice,se_difference,rci,p_two_tailed,verdict");
+    const char* const codes[] = {"VC", "PO", "WM", "PS", "FSIQ"};
+    int reliable = 0;
+    for (std::size_t i = 0; i < 5; ++i) {
+        ASSERT_TRUE(std::getline(lines, line));
+        std::istringstream cells(line);
+        std::string code, verdict;
+        std::getline(cells, code, ',');
+        double v[7];
+        for (double& x : v) {
+            std::string cell;
+            std::getline(cells, cell, ',');
+            x = std::stod(cell);
+        }
+        std::getline(cells, verdict);
+        const double s1 = scoreByHand(ByHand[i], first), s2 = scoreByHand(ByHand[i], second);
+        const double se = 15 * std::sqrt(2 * (1 - ByHand[i].reliability));
+        const double rci = (s2 - s1 - practice[i]) / se;
+        EXPECT_EQ(code, codes[i]);
+        EXPECT_NEAR(v[0], s1, 1e-9) << code;
+        EXPECT_NEAR(v[1], s2, 1e-9) << code;
+        EXPECT_NEAR(v[2], s2 - s1, 1e-9) << code;
+        EXPECT_EQ(v[3], practice[i]) << code;
+        EXPECT_NEAR(v[4], se, 1e-9) << code;
+        EXPECT_NEAR(v[5], rci, 1e-9) << code;
+        EXPECT_NEAR(v[6], std::erfc(std::fabs(rci) / std::sqrt(2.0)), 2e-6) << code;
+        EXPECT_EQ(verdict, rci >= 1.959964    ? "reliable improvement"
+                           : rci <= -1.959964 ? "reliable decline"
+                                              : "no reliable change")
+            << code;
+        if (i < 4 && verdict != "no reliable change") ++reliable;
+    }
+    EXPECT_FALSE(std::getline(lines, line));
+    EXPECT_EQ(reliable, 3); // VC and PS rose, PO fell
+
+    const CliRun text = runReport({"--cases", "compare", "2", "4", "--database", db_});
+    ASSERT_EQ(text.status, 0) << text.err;
+    EXPECT_NE(text.out.find("\n  First assessment        : case 2, tested 2026-03-30, computed 2026-04-01 08:00\n"
+                            "  Second assessment       : case 4, tested 2027-04-06, computed 2027-03-25 "),
+              std::string::npos)
+        << text.out;
+    EXPECT_NE(text.out.find("\n  Interval                : 372 days between the dates of testing\n"),
+              std::string::npos);
+    EXPECT_NE(text.out.find("\n  Practice gains taken off (Index points): VC 0.0, PO 0.0, WM 0.0, PS 0.0, FSIQ 0.0 "
+                            "(none entered)\n"),
+              std::string::npos);
+    const CliRun json =
+        runReport({"--cases", "compare", "2", "4", "--level", "90", "--format", "json", "--database", db_});
+    ASSERT_EQ(json.status, 0) << json.err;
+    EXPECT_EQ(json.out.substr(0, 38), "{\"first\":{\"id\":2,\"person\":\"Carl Dunn\",");
+    EXPECT_NE(json.out.find(",\"level\":90,"), std::string::npos);
+    EXPECT_NE(json.out.find("],\"reliable_indexes\":3,\"chance_percent\":0.37"), std::string::npos) << json.out;
+
+    const CliRun persons = runReport({"--cases", "compare", "5", "4", "--database", db_});
+    EXPECT_EQ(persons.status, 64);
+    EXPECT_EQ(persons.err,
+              "kalden-report: Case 5 is of \"Ann B.\" and case 4 of \"Carl Dunn\": only two cases of one "
+              "person can be compared.\n");
+    EXPECT_EQ(persons.out, "");
+}
+
 TEST_F(CasesCommand, ProblemsGiveTheirStatusAndNeverWrite) {
     const auto before = fs::last_write_time(db_);
     const std::string missing = (folder_ / "none.sqlite").string();
@@ -183,8 +284,7 @@ TEST_F(CasesCommand, ProblemsGiveTheirStatusAndNeverWrite) {
          "kalden-report: cannot read the case records in " + missing + ": no case has been recorded there yet\n"},
         {{"--cases", "remove", "--database", db_},
          64,
-         "kalden-report: --cases must be list, show or export, not "
-         "'remove'\n\n"},
+         "kalden-report: --cases must be list, show, export or compare, not 'remove'\n\n"},
         {{"--cases", "show", "--database", db_}, 64, "kalden-report: --cases show takes one case number\n\n"},
         {{"--cases", "export", "x1", "--database", db_},
          64,
@@ -195,6 +295,29 @@ TEST_F(CasesCommand, ProblemsGiveTheirStatusAndNeverWrite) {
         {{"--since", "2026-01-01", "1", "2", "3", "4", "5", "6", "7"},
          64,
          "kalden-report: --since, --match and --database apply to --cases only\n\n"},
+        {{"--cases", "compare", "2", "--database", db_},
+         64,
+         "kalden-report: --cases compare takes two case numbers\n\n"},
+        {{"--cases", "compare", "2", "9", "--database", db_}, 65, "kalden-report: there is no case 9 in " + db_ + "\n"},
+        {{"--cases", "compare", "1", "2", "--database", db_},
+         64,
+         "kalden-report: Case 1 names no person: only two cases recorded with the same person can be compared.\n"},
+        {{"--cases", "compare", "1", "2", "--level", "80", "--database", db_},
+         64,
+         "kalden-report: --level must be 95 or 90, not '80'\n\n"},
+        {{"--cases", "compare", "1", "2", "--practice", "1,2,3,4", "--database", db_},
+         64,
+         "kalden-report: --practice takes five gains in Index points from -30 to 30, VC,PO,WM,PS,FSIQ (2,3.5,0,1,2 "
+         "for example), not '1,2,3,4'\n\n"},
+        {{"--cases", "compare", "1", "2", "--practice", "1,2,3,4,31", "--database", db_},
+         64,
+         "kalden-report: --practice"},
+        {{"--cases", "compare", "1", "2", "--practice", "1,2,3,4,5,6", "--database", db_},
+         64,
+         "kalden-report: --practice"},
+        {{"--cases", "show", "1", "--level", "90", "--database", db_},
+         64,
+         "kalden-report: --level, --practice and --practice-source apply to --cases compare only\n\n"},
     };
     for (const auto& c : cases) {
         const CliRun r = runReport(c.args);
