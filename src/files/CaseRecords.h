@@ -18,6 +18,7 @@ public:
     CaseRecords(const std::string& dataHome, const std::string& fileName);
 
     const std::string& path() const { return path_; }
+    const std::string& folder() const { return folder_; }
     // The open store, or nothing with the reason in `error`.
     std::optional<CaseStore> open(std::string& error) const;
 

@@ -17,6 +17,7 @@ std::string_view actionPhrase(FileAction action) {
     case FileAction::ReadCases: return "read the case records in";
     case FileAction::DeleteCases: return "delete the cases in";
     case FileAction::SaveSession: return "remember the person and session in";
+    case FileAction::SaveChangeSettings: return "remember the practice gains in";
     }
     return "use";
 }

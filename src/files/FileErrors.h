@@ -8,16 +8,17 @@ namespace kalden {
 // What the program was doing with a file when it failed; each names the file
 // the way a user thinks of it.
 enum class FileAction {
-    SaveLastCase,   // the previous-data file, written by Compute
-    ReadLastCase,   // the previous-data file, read at the start
-    DeleteLastCase, // the previous-data file, deleted by Clear Data
-    SaveResults,    // Save Output
-    ReadResults,    // Open Results File
-    ReadMatrixFile, // the matrix window's Open
-    RecordCase,     // the case store, written by Compute
-    ReadCases,      // the case store, read by the Cases window
-    DeleteCases,    // the case store, by Delete and Delete All Cases
-    SaveSession,    // the person and session remembered for the next start
+    SaveLastCase,       // the previous-data file, written by Compute
+    ReadLastCase,       // the previous-data file, read at the start
+    DeleteLastCase,     // the previous-data file, deleted by Clear Data
+    SaveResults,        // Save Output
+    ReadResults,        // Open Results File
+    ReadMatrixFile,     // the matrix window's Open
+    RecordCase,         // the case store, written by Compute
+    ReadCases,          // the case store, read by the Cases window
+    DeleteCases,        // the case store, by Delete and Delete All Cases
+    SaveSession,        // the person and session remembered for the next start
+    SaveChangeSettings, // the level and practice gains remembered for the next comparison
 };
 
 // The error box's text for a failed file operation: the action, the file's

@@ -4,12 +4,15 @@
 // named and the report still appears.
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTableView>
+#include <QTimer>
 #include <QtTest>
 
 #include "GuiHarness.h"
@@ -17,6 +20,7 @@
 #include "files/CaseRecords.h"
 #include "files/CaseStore.h"
 #include "gui/cases/CasesWindow.h"
+#include "gui/cases/CompareDialog.h"
 #include "gui/platform/QtServices.h"
 #include "gui/platform/WindowHelpers.h"
 #include "gui/report/ProfileChartWindow.h"
@@ -296,6 +300,97 @@ private slots:
         QVERIFY(p.results->isVisible());
         QVERIFY(p.results->memoResults->toPlainText().contains("Full Scale IQ"));
         QCOMPARE(readBytes(storeIn(dir)), std::string(4096, 'x'));
+    }
+    // Two of Ann's cases compared: two persons are refused by name; a gain out
+    // of range is refused in the dialog; the change is appended with the gains
+    // used, both profiles go on one chart, Copy Summary gives the paragraph,
+    // and the dialog opens the next time with what was used.
+    void twoCasesOfOnePersonAreComparedOnOneChart() {
+        QTemporaryDir dir;
+        Program p;
+        p.start(exeIn(dir));
+        for (const Entry& e : Three) compute(p, e);
+        // Case 1 was tested on 2026-03-02 and case 3 on the same day: by the
+        // order computed, case 1 comes first.
+        TfrmCases* w = openCases(p);
+        p.results->cmdClearResultsClick();
+        selectRows(*w, {0, 1}); // cases 3 (Ann) and 2 (Bo)
+        w->cmdCompareClick();
+        QCOMPARE(p.boxes.warnings(),
+                 QStringList{"Case 3 is of \"Ann Field\" and case 2 of \"Bo Grant\": only two cases of one person can "
+                             "be compared."});
+        selectRows(*w, {1});
+        w->cmdCompareEarlierClick();
+        QCOMPARE(p.boxes.events.last(),
+                 QStringLiteral("information:There is no earlier case of Bo Grant in the records."));
+        QVERIFY(p.results->cases().empty());
+
+        QStringList seen;
+        const auto inDialog = [&](const std::function<void(TfrmCompare&)>& act) {
+            QTimer::singleShot(0, [&, act] {
+                auto* dialog = qobject_cast<TfrmCompare*>(QApplication::activeModalWidget());
+                QVERIFY(dialog);
+                seen << dialog->findChild<QLabel*>(QStringLiteral("lblCompared"))->text();
+                act(*dialog);
+            });
+        };
+        inDialog([&](TfrmCompare& d) {
+            QVERIFY(d.optLevel95->isChecked());
+            d.optLevel90->setChecked(true);
+            d.txtPractice[1]->setText(QStringLiteral("31"));
+            d.txtPracticeSource->setText(QStringLiteral("Retest study"));
+            d.findChild<QPushButton*>(QStringLiteral("cmdCompare"))->click();
+            QCOMPARE(p.boxes.warnings().last(),
+                     QStringLiteral("The practice gain for Perceptual Organization must be a "
+                                    "number of Index points from -30 to 30, or blank for "
+                                    "none."));
+            QCOMPARE(d.focusWidget(), d.txtPractice[1]);
+            d.txtPractice[1]->setText(QStringLiteral(" 2.5"));
+            d.findChild<QPushButton*>(QStringLiteral("cmdCompare"))->click();
+        });
+        selectRows(*w, {0});
+        w->cmdCompareEarlierClick();
+        QCOMPARE(seen.last(), QStringLiteral("First: No. 1 Ann Field, tested 2026-03-02\nSecond: No. 3 Ann Field, "
+                                             "tested 2026-03-02"));
+        QCOMPARE(p.results->cases().size(), std::size_t{1});
+        const QString text = p.results->memoResults->toPlainText();
+        QVERIFY(text.startsWith(" Change between two assessments of one person (reliable change index):\n"));
+        QVERIFY(text.contains(
+            "\n  Practice gains taken off (Index points): VC 0.0, PO 2.5, WM 0.0, PS 0.0, FSIQ 0.0, from Retest study\n"));
+        QVERIFY(text.contains("\n  Reliable change at 90% (|RCI| >= 1.64) in "));
+
+        TfrmProfileChart* chartWindow = p.results->profileChartWindow();
+        QVERIFY(chartWindow && chartWindow->isVisible());
+        const ProfileChart& chart = *chartWindow->chtProfile;
+        QVERIFY(chart.secondCase().has_value());
+        QCOMPARE(chart.descriptionLines().first(),
+                 QStringLiteral("Verbal Comprehension: First, tested 2026-03-02 (case 1) 108 (limits 102 to 113), "
+                                "Second, tested 2026-03-02 (case 3) 148 (limits 142 to 154)"));
+        QCOMPARE(chart.descriptionLines().last(), QStringLiteral("First: 90% confidence limits (Glutting method); "
+                                                                 "second: 90% confidence limits (traditional method)"));
+
+        p.results->mnuCopySummaryClick();
+        const QString summary = QGuiApplication::clipboard()->text();
+        QVERIFY2(summary.startsWith(QStringLiteral("Between the assessments of 2026-03-02 and 2026-03-02 (0 days "
+                                                   "apart), Verbal Comprehension rose from 108 to 148, a reliable "
+                                                   "improvement (RCI ")),
+                 qPrintable(summary));
+        QVERIFY(
+            summary.endsWith(QStringLiteral(", after taking off the practice gains expected by Retest study (VC "
+                                            "0.0, PO 2.5, WM 0.0, PS 0.0, FSIQ 0.0 points).\n")));
+
+        // Remembered; Cancel appends nothing.
+        inDialog([&](TfrmCompare& d) {
+            QVERIFY(d.optLevel90->isChecked());
+            QCOMPARE(d.txtPractice[1]->text(), QStringLiteral("2.5"));
+            QCOMPARE(d.txtPractice[0]->text(), QString());
+            QCOMPARE(d.txtPracticeSource->text(), QStringLiteral("Retest study"));
+            d.reject();
+        });
+        selectRows(*w, {0, 2});
+        w->cmdCompareClick();
+        QCOMPARE(p.results->cases().size(), std::size_t{1});
+        QVERIFY(p.boxes.errors().isEmpty());
     }
 };
 

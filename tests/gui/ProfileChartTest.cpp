@@ -19,6 +19,8 @@
 #include "gui/report/ProfileChart.h"
 #include "gui/report/ProfileChartWindow.h"
 #include "gui/report/SummaryExport.h"
+#include "scoring/ScoringEngine.h"
+#include "support/Cases.h"
 
 using namespace kalden;
 using kalden::testing::Program;
@@ -186,6 +188,48 @@ private slots:
                 QCOMPARE(at(image, x, y), ProfileChart::MarkerColor);
             }
         }
+    }
+
+    // All ones, then all nineteens, on one chart: the scale holds both with
+    // room for the labels (30 to 170), every marker is painted where its score
+    // lies (the first an open square over its bar, the second a filled
+    // circle), the bars reach their limits on either side of the Index's
+    // middle, and the table gives the change.
+    void twoProfilesAtTheExtremesShareOneScaleAndNothingIsClipped() {
+        const IndexResults ones = computeAll(testing::allOnes()).index;
+        const IndexResults nineteens = computeAll(testing::allNineteens()).index;
+        ProfileChart chart;
+        chart.setComparison(ones, nineteens, QStringLiteral("Ann"), QStringLiteral("First, tested 2025-11-03 (case 1)"),
+                            QStringLiteral("Second, tested 2026-12-09 (case 2)"));
+        QCOMPARE(chart.scale().low, 30.0);
+        QCOMPARE(chart.scale().high, 170.0);
+        const QRectF plot = chart.plotArea(QSizeF(ProfileChart::PictureSize));
+        const double labelHalf = QFontMetricsF(chart.font()).height() / 2;
+        const QImage image = rendered(chart);
+        for (std::size_t i = 0; i < IndexCount; ++i) {
+            const IndexId id = indexAt(i);
+            for (int which = 0; which < 2; ++which) {
+                const IndexResult& r = (which == 0 ? ones : nineteens)[id];
+                const double x = chart.profileX(id, plot, which);
+                QCOMPARE(x, ProfileChart::indexX(id, plot) + (which == 0 ? -1 : 1) * ProfileChart::PairOffset);
+                const double y = chart.scoreY(r.score, plot);
+                const double top = chart.scoreY(r.upperLimit, plot);
+                const double bottom = chart.scoreY(r.lowerLimit, plot);
+                QVERIFY(y - labelHalf > plot.top() && y + labelHalf < plot.bottom());
+                QVERIFY(top > plot.top() + 3 && bottom < plot.bottom() - 3);
+                const QColor bar = which == 0 ? ProfileChart::FirstMarkerColor : ProfileChart::BarColor;
+                QCOMPARE(at(image, x, top + 3), bar);
+                QCOMPARE(at(image, x, bottom - 3), bar);
+                QCOMPARE(at(image, x, y), which == 0 ? QColor(Qt::white) : ProfileChart::MarkerColor);
+            }
+        }
+        QCOMPARE(chart.descriptionLines()[3],
+                 QStringLiteral("Processing Speed: First, tested 2025-11-03 (case 1) 55 (limits 43 to 67), Second, "
+                                "tested 2026-12-09 (case 2) 145 (limits 133 to 157)"));
+        chart.setCase(ones);
+        QVERIFY(!chart.secondCase());
+        QCOMPARE(chart.scale().low, 30.0);
+        QCOMPARE(chart.scale().high, 160.0);
     }
 
     // Three cases as a PDF: each starts a page and is followed by its own

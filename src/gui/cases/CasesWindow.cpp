@@ -20,8 +20,11 @@
 #include <QVBoxLayout>
 
 #include "files/CaseExport.h"
+#include "files/ChangeSettingsFile.h"
+#include "files/PreviousDataFile.h"
 #include "files/TextFile.h"
 #include "format/VisibleText.h"
+#include "gui/cases/CompareDialog.h"
 #include "gui/platform/WindowHelpers.h"
 #include "gui/report/PdfExport.h"
 #include "gui/report/ProfileChartWindow.h"
@@ -227,6 +230,8 @@ QLayout* TfrmCases::buildButtonRows() {
     button(first, cmdProfileChart, "Profile &chart...", "cmdProfileChart");
     button(first, cmdCopySummary, "Copy &Summary", "cmdCopySummary");
     button(first, cmdSaveSummary, "Sa&ve Summary...", "cmdSaveSummary");
+    button(first, cmdCompare, "Co&mpare...", "cmdCompare");
+    button(first, cmdCompareEarlier, "Compare with This Person's Ear&lier Case...", "cmdCompareEarlier");
     button(first, cmdExport, "&Export...", "cmdExport");
     first->addStretch(1);
     button(second, cmdDelete, "&Delete...", "cmdDelete");
@@ -250,6 +255,8 @@ void TfrmCases::connectHandlers() {
     connect(cmdExport, &QPushButton::clicked, this, &TfrmCases::cmdExportClick);
     connect(cmdCopySummary, &QPushButton::clicked, this, &TfrmCases::cmdCopySummaryClick);
     connect(cmdSaveSummary, &QPushButton::clicked, this, &TfrmCases::cmdSaveSummaryClick);
+    connect(cmdCompare, &QPushButton::clicked, this, &TfrmCases::cmdCompareClick);
+    connect(cmdCompareEarlier, &QPushButton::clicked, this, &TfrmCases::cmdCompareEarlierClick);
     connect(cmdDelete, &QPushButton::clicked, this, &TfrmCases::cmdDeleteClick);
     connect(cmdDeletePerson, &QPushButton::clicked, this, &TfrmCases::cmdDeletePersonClick);
     // A case computed while the window is open appears at once.
@@ -372,7 +379,7 @@ void TfrmCases::cmdExportClick() {
         for (const StoredCase& c : cases) {
             const ChartCase chartCase = chartCaseOf(c.record);
             charts.push_back(std::make_unique<ProfileChart>());
-            charts.back()->setCase(chartCase.results, chartCase.title);
+            chartCase.showOn(*charts.back());
             const ProfileChart* chart = charts.back().get();
             sections.push_back(caseSection(c.record,
                                            QString::fromStdString(joinCrLf(c.record.report)) + QStringLiteral("\r\n"),
@@ -419,6 +426,105 @@ QString caseLine(const CaseListRow& r) {
 }
 
 } // namespace
+
+void TfrmCases::cmdCompareClick() {
+    const std::vector<std::int64_t> ids = selectedIds();
+    if (ids.size() == 1) {
+        cmdCompareEarlierClick();
+        return;
+    }
+    if (ids.size() != 2) {
+        services_.boxes.warning(
+            QStringLiteral("Please select two cases of one person to compare (or one, to compare "
+                           "it with that person's earlier case)."));
+        return;
+    }
+    compare(ids[0], ids[1]);
+}
+
+void TfrmCases::cmdCompareEarlierClick() {
+    const std::vector<std::int64_t> ids = selectedIds();
+    if (ids.size() != 1) {
+        services_.boxes.warning(
+            QStringLiteral("Please select the one case to compare with its person's earlier case."));
+        return;
+    }
+    const std::int64_t earlier = earlierCaseOf(ids.front());
+    if (earlier != 0) compare(earlier, ids.front());
+}
+
+std::int64_t TfrmCases::earlierCaseOf(std::int64_t id) {
+    const auto compared = [](const CaseListRow& r) {
+        ComparedCase c{r.id, {}};
+        c.record.session = r.session;
+        c.record.computedUtc = r.computedUtc;
+        return c;
+    };
+    const CaseListRow* selected = nullptr;
+    for (int r = 0; r < model_->rowCount() && !selected; ++r)
+        if (model_->row(r).id == id) selected = &model_->row(r);
+    if (!selected || selected->session.person.empty()) {
+        services_.boxes.information(QStringLiteral("No person was entered for the selected case."));
+        return 0;
+    }
+    const ComparedCase later = compared(*selected);
+    std::optional<ComparedCase> earlier;
+    for (int r = 0; r < model_->rowCount(); ++r) {
+        const CaseListRow& row = model_->row(r);
+        if (row.session.person != selected->session.person || row.id == id) continue;
+        const ComparedCase c = compared(row);
+        if (assessedBefore(c, later) && (!earlier || assessedBefore(*earlier, c))) earlier = c;
+    }
+    if (!earlier) {
+        services_.boxes.information(QStringLiteral("There is no earlier case of %1 in the records.")
+                                        .arg(fromUtf8(visibleText(selected->session.person))));
+        return 0;
+    }
+    return earlier->id;
+}
+
+void TfrmCases::compare(std::int64_t a, std::int64_t b) {
+    std::optional<CaseStore> s = store(FileAction::ReadCases);
+    if (!s) return;
+    std::array<std::optional<StoredCase>, 2> found;
+    std::string error;
+    for (std::size_t i = 0; i < 2; ++i) {
+        if (!s->get(i == 0 ? a : b, found[i], error)) {
+            storeFailed(FileAction::ReadCases, error);
+            return;
+        }
+        if (!found[i]) { // deleted by another window meanwhile
+            services_.boxes.information(QStringLiteral("Case %1 is no longer in the records.").arg(i == 0 ? a : b));
+            reload();
+            return;
+        }
+    }
+    s.reset();
+    const ComparedCase first{found[0]->id, found[0]->record};
+    const ComparedCase second{found[1]->id, found[1]->record};
+    if (const std::string refusal = comparisonRefusal(first, second); !refusal.empty()) {
+        services_.boxes.warning(fromUtf8(visibleText(refusal)));
+        return;
+    }
+    const bool inOrder = assessedBefore(first, second);
+    const auto line = [this](const ComparedCase& c) {
+        for (int r = 0; r < model_->rowCount(); ++r)
+            if (model_->row(r).id == c.id) return caseLine(model_->row(r));
+        return QStringLiteral("No. %1").arg(c.id);
+    };
+    const std::string settingsPath = dataFilePath(results_.caseRecords().folder(), ChangeSettingsFileName);
+    TfrmCompare dialog(loadChangeSettings(settingsPath), line(inOrder ? first : second), line(inOrder ? second : first),
+                       services_.boxes, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    const ChangeSettings settings = dialog.settings();
+    if (!saveChangeSettings(settingsPath, settings, error))
+        services_.boxes.error(systemReason(fileErrorMessage(FileAction::SaveChangeSettings, settingsPath, error)));
+    results_.appendComparison(compareCases(first, second, settings));
+    results_.show();
+    results_.raise();
+    results_.activateWindow();
+    results_.mnuProfileChartClick();
+}
 
 // Names the cases it will delete (up to ten, then how many more) and keeps
 // them unless Yes is chosen over the default No.

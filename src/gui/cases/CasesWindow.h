@@ -86,8 +86,9 @@ private:
 
 // The "Cases" window: the recorded cases, newest first, filtered as the user
 // types and sorted by any column; a case goes back to the worksheet, its
-// report to the results window, its chart to a chart window; cases are
-// exported as a batch CSV or one PDF, and deleted after a confirmation.
+// report to the results window, its chart to a chart window; two cases of
+// one person are compared; cases are exported as a batch CSV or one PDF, and
+// deleted after a confirmation.
 class TfrmCases : public QWidget {
     Q_OBJECT
 
@@ -108,6 +109,8 @@ public:
     QPushButton* cmdExport = nullptr;
     QPushButton* cmdCopySummary = nullptr;
     QPushButton* cmdSaveSummary = nullptr;
+    QPushButton* cmdCompare = nullptr;
+    QPushButton* cmdCompareEarlier = nullptr;
     QPushButton* cmdDelete = nullptr;
     QPushButton* cmdDeletePerson = nullptr;
     QPushButton* cmdDeleteAll = nullptr;
@@ -133,6 +136,10 @@ public slots:
     void cmdExportClick();
     void cmdCopySummaryClick();
     void cmdSaveSummaryClick();
+    // Two selected cases of one person; one selected case with the latest
+    // case of its person assessed before it.
+    void cmdCompareClick();
+    void cmdCompareEarlierClick();
     void cmdDeleteClick();
     void cmdDeletePersonClick();
     void cmdDeleteAllClick();
@@ -156,6 +163,12 @@ private:
     // The store opened for one action, or an error box naming it.
     std::optional<CaseStore> store(FileAction action);
     void storeFailed(FileAction action, const std::string& error);
+    // The case of the same person assessed last before case `id`, or 0.
+    std::int64_t earlierCaseOf(std::int64_t id);
+    // Reads both cases, refuses two persons' cases, asks for the level and
+    // the practice gains, and appends the change to the results window with
+    // its chart.
+    void compare(std::int64_t a, std::int64_t b);
 
     Services services_;
     TfrmTemplateResults& results_;

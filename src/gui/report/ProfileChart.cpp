@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <memory>
+#include <vector>
 
 #include <QFontInfo>
 #include <QPainter>
@@ -42,14 +43,31 @@ ProfileChart::ProfileChart(QWidget* parent) : QWidget(parent) {
 
 void ProfileChart::setCase(const IndexResults& results, const QString& title) {
     case_ = results;
+    second_.reset();
     title_ = title;
     scale_ = scaleFor(results);
     setAccessibleDescription(descriptionLines().join(u'\n'));
     update();
 }
 
+// The scale holds both profiles with room for their labels.
+void ProfileChart::setComparison(const IndexResults& first, const IndexResults& second, const QString& title,
+                                 const QString& firstLabel, const QString& secondLabel) {
+    case_ = first;
+    second_ = second;
+    title_ = title;
+    firstLabel_ = firstLabel;
+    secondLabel_ = secondLabel;
+    const Scale a = scaleFor(first);
+    const Scale b = scaleFor(second);
+    scale_ = Scale{std::min(a.low, b.low), std::max(a.high, b.high)};
+    setAccessibleDescription(descriptionLines().join(u'\n'));
+    update();
+}
+
 void ProfileChart::clearCase() {
     case_.reset();
+    second_.reset();
     title_.clear();
     scale_ = Scale{};
     setAccessibleDescription(NoCaseYet);
@@ -61,6 +79,18 @@ ProfileChart::Scale ProfileChart::scaleFor(const IndexResults& results) { return
 QStringList ProfileChart::descriptionLines() const {
     QStringList lines;
     if (!case_) return lines;
+    if (second_) {
+        const auto profile = [](const IndexResult& r) {
+            return QStringLiteral("%1 (limits %2 to %3)")
+                .arg(number(r.score, 0), number(r.lowerLimit, 0), number(r.upperLimit, 0));
+        };
+        for (IndexId id : IndexOrder)
+            lines << QStringLiteral("%1: %2 %3, %4 %5")
+                         .arg(QString::fromLatin1(indexDefinition(id).label), firstLabel_, profile((*case_)[id]),
+                              secondLabel_, profile((*second_)[id]));
+        lines << caption();
+        return lines;
+    }
     const QString level = confidenceLevel(case_->confidenceMethod);
     for (IndexId id : IndexOrder) {
         const IndexResult& r = (*case_)[id];
@@ -68,8 +98,18 @@ QStringList ProfileChart::descriptionLines() const {
                      .arg(QString::fromLatin1(indexDefinition(id).label), number(r.score, 0), level,
                           number(r.lowerLimit, 0), number(r.upperLimit, 0), number(r.percentile, 1));
     }
-    lines << profileCaption(case_->confidenceMethod);
+    lines << caption();
     return lines;
+}
+
+// The confidence method's note; for two assessments that used different
+// methods, both methods.
+QString ProfileChart::caption() const {
+    if (second_ && second_->confidenceMethod != case_->confidenceMethod)
+        return QStringLiteral("First: %1; second: %2")
+            .arg(QString::fromStdString(limitsHeading(case_->confidenceMethod)),
+                 QString::fromStdString(limitsHeading(second_->confidenceMethod)));
+    return profileCaption(case_->confidenceMethod);
 }
 
 // Font sizes in pixels of the chart's own units, so that a picture scaled
@@ -164,33 +204,63 @@ void ProfileChart::paintScales(QPainter& painter, const QRectF& plot, const QSiz
     }
 }
 
+double ProfileChart::profileX(IndexId id, const QRectF& plot, int which) const {
+    if (!second_) return indexX(id, plot);
+    return indexX(id, plot) + (which == 0 ? -PairOffset : PairOffset);
+}
+
 void ProfileChart::paintIndexes(QPainter& painter, const QRectF& plot) const {
+    paintProfile(painter, plot, *case_, 0);
+    if (second_) paintProfile(painter, plot, *second_, 1);
+}
+
+// One profile's bars, markers and score labels. With two profiles the first
+// is an open square whose label stands to the left of its bar, the second a
+// filled circle labelled to the right.
+void ProfileChart::paintProfile(QPainter& painter, const QRectF& plot, const IndexResults& results, int which) const {
     const QFontMetricsF fm(painter.font());
     const double cap = 6;
+    const bool openSquare = second_ && which == 0;
+    const QColor marker = openSquare ? FirstMarkerColor : MarkerColor;
     for (IndexId id : IndexOrder) {
-        const IndexResult& r = (*case_)[id];
-        const double x = indexX(id, plot);
+        const IndexResult& r = results[id];
+        const double x = profileX(id, plot, which);
         const double y = scoreY(r.score, plot);
         painter.save();
-        painter.setClipRect(plot.adjusted(-cap, 0, cap, 0));
-        painter.setPen(QPen(BarColor, BarWidth, Qt::SolidLine, Qt::FlatCap));
+        painter.setClipRect(plot.adjusted(-cap - PairOffset, 0, cap + PairOffset, 0));
+        painter.setPen(QPen(openSquare ? FirstMarkerColor : BarColor, BarWidth, Qt::SolidLine, Qt::FlatCap));
         const double top = scoreY(r.upperLimit, plot);
         const double bottom = scoreY(r.lowerLimit, plot);
         painter.drawLine(QPointF(x, top), QPointF(x, bottom));
         painter.drawLine(QPointF(x - cap, top), QPointF(x + cap, top));
         painter.drawLine(QPointF(x - cap, bottom), QPointF(x + cap, bottom));
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(MarkerColor);
-        painter.drawEllipse(QPointF(x, y), MarkerRadius, MarkerRadius);
+        if (openSquare) {
+            painter.setPen(QPen(marker, 2));
+            painter.setBrush(Qt::white);
+            painter.drawRect(QRectF(x - MarkerRadius, y - MarkerRadius, 2 * MarkerRadius, 2 * MarkerRadius));
+        } else {
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(marker);
+            painter.drawEllipse(QPointF(x, y), MarkerRadius, MarkerRadius);
+        }
         painter.restore();
         painter.setPen(Qt::black);
-        painter.drawText(QPointF(x + cap + 4, y + (fm.ascent() - fm.descent()) / 2), number(r.score, 0));
+        const QString label = number(r.score, 0);
+        const double baseline = y + (fm.ascent() - fm.descent()) / 2;
+        if (openSquare)
+            painter.drawText(QPointF(x - cap - 4 - fm.horizontalAdvance(label), baseline), label);
+        else
+            painter.drawText(QPointF(x + cap + 4, baseline), label);
     }
 }
 
 // Score, limits and percentile under each Index's name, as the report
 // prints them.
 void ProfileChart::paintTable(QPainter& painter, const QRectF& plot) const {
+    if (second_) {
+        paintComparisonTable(painter, plot);
+        return;
+    }
     const QFontMetricsF fm(painter.font());
     const double slot = plot.width() / IndexCount;
     const double top = plot.bottom() + 2 * fm.height() + 14;
@@ -212,27 +282,68 @@ void ProfileChart::paintTable(QPainter& painter, const QRectF& plot) const {
     }
 }
 
-// One row: the marker, the bar and the band, each with what it stands for.
+// Each assessment's score with its limits, and the change, under each
+// Index's name, as the report prints them.
+void ProfileChart::paintComparisonTable(QPainter& painter, const QRectF& plot) const {
+    const QFontMetricsF fm(painter.font());
+    const double slot = plot.width() / IndexCount;
+    const double top = plot.bottom() + 2 * fm.height() + 14;
+    const QStringList heads = {QStringLiteral("First"), QStringLiteral("Second"), QStringLiteral("Change")};
+    painter.setPen(QColor(0xc8, 0xc8, 0xc8));
+    painter.drawLine(QPointF(0, top - 3), QPointF(plot.right(), top - 3));
+    painter.setPen(Qt::black);
+    const auto scoreCell = [](const IndexResult& r) {
+        return QStringLiteral("%1 (%2\u2013%3)")
+            .arg(number(r.score, 0), number(r.lowerLimit, 0), number(r.upperLimit, 0));
+    };
+    for (int line = 0; line < heads.size(); ++line) {
+        const double y = top + line * fm.height();
+        painter.drawText(QRectF(0, y, plot.left() - 8, fm.height()), Qt::AlignLeft | Qt::AlignVCenter, heads[line]);
+        for (IndexId id : IndexOrder) {
+            const IndexResult& a = (*case_)[id];
+            const IndexResult& b = (*second_)[id];
+            QString cell = line == 0 ? scoreCell(a) : line == 1 ? scoreCell(b) : number(b.score - a.score, 0);
+            if (line == 2 && cell.startsWith(u'-'))
+                cell.replace(0, 1, QStringLiteral("\u2212"));
+            else if (line == 2 && cell != number(0, 0))
+                cell.prepend(u'+');
+            painter.drawText(QRectF(indexX(id, plot) - slot / 2, y, slot, fm.height()), Qt::AlignCenter, cell);
+        }
+    }
+}
+
+// One row: the marker (or the two assessments' markers), the bar and the
+// band, each with what it stands for.
 void ProfileChart::paintLegend(QPainter& painter, const QRectF& plot, const QSizeF& size) const {
     const QFontMetricsF fm(painter.font());
     const double y = plot.bottom() + 5 * fm.height() + 24;
     const double mid = y + fm.height() / 2;
-    const QStringList texts = {QStringLiteral("Index score"),
-                               QString::fromStdString(limitsHeading(case_->confidenceMethod)),
-                               QStringLiteral("Average range 85\u2013115")};
+    enum Glyph { Circle, Square, Bar, Band };
+    std::vector<Glyph> glyphs = {Circle, Bar, Band};
+    QStringList texts = {QStringLiteral("Index score"), QString::fromStdString(limitsHeading(case_->confidenceMethod)),
+                         QStringLiteral("Average range 85\u2013115")};
+    if (second_) {
+        glyphs = {Square, Circle, Bar, Band};
+        texts = {firstLabel_, secondLabel_, QStringLiteral("Confidence limits"), texts[2]};
+    }
     const double glyph = 18;
-    const double gap = 24;
+    const double gap = second_ ? 16 : 24; // four entries for two assessments
     double width = -gap;
     for (const QString& t : texts) width += glyph + 6 + fm.horizontalAdvance(t) + gap;
     double x = std::max(0.0, (size.width() - width) / 2);
     for (int i = 0; i < texts.size(); ++i) {
         const QPointF centre(x + glyph / 2, mid);
         painter.save();
-        if (i == 0) {
+        if (glyphs[static_cast<std::size_t>(i)] == Circle) {
             painter.setPen(Qt::NoPen);
             painter.setBrush(MarkerColor);
             painter.drawEllipse(centre, MarkerRadius, MarkerRadius);
-        } else if (i == 1) {
+        } else if (glyphs[static_cast<std::size_t>(i)] == Square) {
+            painter.setPen(QPen(FirstMarkerColor, 2));
+            painter.setBrush(Qt::white);
+            painter.drawRect(
+                QRectF(centre.x() - MarkerRadius, centre.y() - MarkerRadius, 2 * MarkerRadius, 2 * MarkerRadius));
+        } else if (glyphs[static_cast<std::size_t>(i)] == Bar) {
             painter.setPen(QPen(BarColor, BarWidth, Qt::SolidLine, Qt::FlatCap));
             painter.drawLine(centre + QPointF(0, -7), centre + QPointF(0, 7));
             painter.drawLine(centre + QPointF(-5, -7), centre + QPointF(5, -7));
@@ -266,8 +377,7 @@ void ProfileChart::paintChart(QPainter& painter, const QSizeF& size) const {
     paintIndexes(painter, plot);
     paintTable(painter, plot);
     paintLegend(painter, plot, size);
-    painter.drawText(QRectF(0, size.height() - fm.height() - 4, size.width(), fm.height()), Qt::AlignCenter,
-                     profileCaption(case_->confidenceMethod));
+    painter.drawText(QRectF(0, size.height() - fm.height() - 4, size.width(), fm.height()), Qt::AlignCenter, caption());
     painter.restore();
 }
 

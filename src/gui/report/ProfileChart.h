@@ -27,6 +27,11 @@ namespace kalden {
 // 40 to 160, widened in steps of 10 until every score and limit lies inside
 // with room for its label. Every number is printed with the report's digits.
 //
+// Two assessments of one person go on one chart: the first as an open
+// square, the second as a filled circle, each with its limits beside the
+// other's, their labels in the legend, and a table of both scores and the
+// change.
+//
 // The widget paints itself, and the same painting goes to images, SVG, PDF
 // and the printer (paintPicture), so screen, file and paper agree.
 class ProfileChart : public QWidget {
@@ -37,9 +42,14 @@ public:
 
     // `title` is the line above the plot.
     void setCase(const IndexResults& results, const QString& title = {});
+    // Two assessments: `first` and `second` with their legend labels.
+    void setComparison(const IndexResults& first, const IndexResults& second, const QString& title,
+                       const QString& firstLabel, const QString& secondLabel);
     // No case: the plot says so ("No case has been computed yet.").
     void clearCase();
     const std::optional<IndexResults>& profileCase() const { return case_; }
+    // The second assessment's profile when two are shown (profileCase is the first).
+    const std::optional<IndexResults>& secondCase() const { return second_; }
     const QString& title() const { return title_; }
 
     using Scale = ChartScale;
@@ -64,12 +74,17 @@ public:
     QRectF titleRect(double width) const;
     double scoreY(double score, const QRectF& plot) const;
     static double indexX(IndexId id, const QRectF& plot);
+    // Where the profile `which` (0 the first, 1 the second) stands for `id`:
+    // at the Index's middle for one profile, either side of it for two.
+    double profileX(IndexId id, const QRectF& plot, int which) const;
 
     QSize sizeHint() const override { return PictureSize; }
     QSize minimumSizeHint() const override { return QSize(480, 320); }
 
     static constexpr QSize PictureSize{760, 620};
     static inline const QColor MarkerColor{0x1f, 0x4e, 0x9a};
+    static inline const QColor FirstMarkerColor{0xc0, 0x4a, 0x00}; // the earlier assessment
+    static constexpr double PairOffset = 11;                       // each profile's side of the Index's middle
     static inline const QColor BarColor{0x30, 0x30, 0x30};
     static inline const QColor BandColor{0xdc, 0xe6, 0xf2};
     static constexpr double MarkerRadius = 5;
@@ -85,9 +100,15 @@ private:
     void paintScales(QPainter& painter, const QRectF& plot, const QSizeF& size) const;
     void paintIndexes(QPainter& painter, const QRectF& plot) const;
     void paintTable(QPainter& painter, const QRectF& plot) const;
+    void paintProfile(QPainter& painter, const QRectF& plot, const IndexResults& results, int which) const;
+    void paintComparisonTable(QPainter& painter, const QRectF& plot) const;
     void paintLegend(QPainter& painter, const QRectF& plot, const QSizeF& size) const;
+    QString caption() const;
 
     std::optional<IndexResults> case_;
+    std::optional<IndexResults> second_;
+    QString firstLabel_;
+    QString secondLabel_;
     QString title_;
     Scale scale_;
 };

@@ -83,6 +83,39 @@ ChartCase chartCaseOf(const CaseRecord& c) {
     return ChartCase{c.results.index, parts.join(QStringLiteral(" \u2014 "))};
 }
 
+namespace {
+
+// "First, tested 2025-11-03 (case 12)": an assessment as the legend names it.
+QString assessmentLabel(const char* which, const ComparedCase& c) {
+    const std::string& tested = c.record.session.testingDate;
+    return QStringLiteral("%1, %2 (case %3)")
+        .arg(QString::fromLatin1(which),
+             tested.empty() ? QStringLiteral("computed ") + QString::fromStdString(computedAtText(c.record))
+                            : QStringLiteral("tested ") + QString::fromStdString(tested))
+        .arg(c.id);
+}
+
+} // namespace
+
+ChartCase chartCaseOf(const CaseComparison& c) {
+    Session person = c.second.record.session;
+    person.testingDate.clear(); // the legend gives both dates
+    QStringList parts;
+    parts << QString::fromStdString(sessionLine(person));
+    parts << QStringLiteral("Change between two assessments");
+    parts << ProgramName + u' ' + programVersion();
+    return ChartCase{c.first.record.results.index, parts.join(QStringLiteral(" \u2014 ")),
+                     c.second.record.results.index, assessmentLabel("First", c.first),
+                     assessmentLabel("Second", c.second)};
+}
+
+void ChartCase::showOn(ProfileChart& chart) const {
+    if (second)
+        chart.setComparison(results, *second, title, firstLabel, secondLabel);
+    else
+        chart.setCase(results, title);
+}
+
 TfrmProfileChart::TfrmProfileChart(const Services& services, QWidget* parent)
     : QWidget(parent, Qt::Window), services_(services) {
     setObjectName(QStringLiteral("frmProfileChart"));
@@ -141,7 +174,7 @@ void TfrmProfileChart::showCase(int index) {
         lblCase->setText(QStringLiteral("No case"));
     } else {
         const ChartCase& c = cases_[static_cast<std::size_t>(shown_)];
-        chtProfile->setCase(c.results, c.title);
+        c.showOn(*chtProfile);
         lblCase->setText(QStringLiteral("Case %1 of %2").arg(shown_ + 1).arg(count));
     }
     cmdPreviousCase->setEnabled(shown_ > 0);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <vector>
 
 #include <QWidget>
@@ -7,22 +8,31 @@
 #include "gui/platform/Services.h"
 #include "gui/report/ProfileChart.h"
 #include "report/CaseRecord.h"
+#include "report/ChangeReport.h"
 
 class QLabel;
 class QPushButton;
 
 namespace kalden {
 
-// One case as the chart shows it.
+// One case as the chart shows it, or two assessments of one person (the
+// first in `results`).
 struct ChartCase {
     IndexResults results;
     QString title;
+    std::optional<IndexResults> second;
+    QString firstLabel; // in the legend, for two assessments
+    QString secondLabel;
+
+    void showOn(ProfileChart& chart) const;
 };
 
 // The chart's title for a case: the person and session and the first note
 // line, where there are any, when it was computed, and the program with its
 // version.
 ChartCase chartCaseOf(const CaseRecord& c);
+// Two assessments: the person and session, the two dates, the program.
+ChartCase chartCaseOf(const CaseComparison& c);
 
 // The "Profile chart" window: the chart of one of the cases computed since
 // the last Clear Results (the latest when they change), stepped through with

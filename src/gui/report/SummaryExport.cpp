@@ -38,13 +38,26 @@ bool summaryFileBytes(const CaseSummary& summary, const QString& fileName, QByte
     return false;
 }
 
+QMimeData* changeSummaryMimeData(const CaseComparison& comparison) {
+    const QString text = QString::fromStdString(changeSummaryText(comparison));
+    auto* data = new QMimeData;
+    data->setHtml(QStringLiteral("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"></head>\n<body>\n<p>") +
+                  text.trimmed().toHtmlEscaped() + QStringLiteral("</p>\n</body></html>\n"));
+    data->setText(text);
+    return data;
+}
+
 void saveSummaryOf(const CaseRecord& record, const Services& services, QWidget* parent, QString& fileName) {
+    saveSummary(summarizeCase(record), services, parent, fileName);
+}
+
+void saveSummary(const CaseSummary& summary, const Services& services, QWidget* parent, QString& fileName) {
     const std::optional<QString> name = services.files.saveFileNameFiltered(parent, fileName, SummaryFileTypes);
     if (!name) return;
     fileName = *name;
     QByteArray bytes;
     QString error;
-    if (!summaryFileBytes(summarizeCase(record), *name, bytes, error)) {
+    if (!summaryFileBytes(summary, *name, bytes, error)) {
         if (error == SummaryExtensionMessage)
             services.boxes.warning(error);
         else

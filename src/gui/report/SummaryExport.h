@@ -4,6 +4,7 @@
 #include <QString>
 
 #include "report/CaseSummary.h"
+#include "report/ChangeReport.h"
 
 class QMimeData;
 class QWidget;
@@ -15,6 +16,8 @@ namespace kalden {
 // HTML (the table) and plain text (cells separated by tabs); the caller
 // owns the result.
 QMimeData* summaryMimeData(const CaseSummary& summary);
+// The change between two assessments as a paragraph: plain text, and HTML.
+QMimeData* changeSummaryMimeData(const CaseComparison& comparison);
 
 // The summary as an OpenDocument text (.odt) or an HTML page (.html, .htm),
 // by the extension of `fileName` (any case). False with a message for any
@@ -26,6 +29,7 @@ bool summaryFileBytes(const CaseSummary& summary, const QString& fileName, QByte
 // box on failure.
 struct Services;
 void saveSummaryOf(const CaseRecord& record, const Services& services, QWidget* parent, QString& fileName);
+void saveSummary(const CaseSummary& summary, const Services& services, QWidget* parent, QString& fileName);
 
 inline const QString SummaryFileTypes = QStringLiteral("OpenDocument text (*.odt);;HTML page (*.html *.htm)");
 inline const QString SummaryExtensionMessage = QStringLiteral(

@@ -11,6 +11,7 @@
 #include "files/CaseRecords.h"
 #include "gui/platform/Services.h"
 #include "report/CaseRecord.h"
+#include "report/ChangeReport.h"
 #include "report/ReportComposer.h"
 #include "report/ReportLines.h"
 #include "report/ScoreCase.h"
@@ -27,6 +28,7 @@ namespace kalden {
 
 class TfrmProfileChart;
 class ProfileChart;
+struct ChartCase;
 struct PdfSection;
 
 // The results window. It shows the accumulated report text, saves
@@ -58,6 +60,13 @@ public:
     // tested, when and by whom (kept with the case, never in the report).
     void appendReport(const ScoredCase& scored, const ReportContext& context,
                       const std::array<std::string, 7>& fieldTexts = {}, const Session& session = {});
+
+    // The change between two assessments of one person after the area's
+    // lines, as a report is appended; it is kept with the cases (its record
+    // is the later case's, its lines the section), so that the chart shows
+    // both profiles, the PDF prints it and Copy Summary gives its paragraph.
+    // Nothing is recorded.
+    void appendComparison(const CaseComparison& comparison);
 
     // The cases since the last Clear Results, oldest first.
     std::vector<CaseRecord> cases() const;
@@ -160,7 +169,7 @@ private:
     void showHorizontalScrollBar();
     void showLineAtTop(int blockNumber);
     void casesChanged();
-    void keepCase(CaseRecord record, int firstBlock);
+    void keepCase(CaseRecord record, int firstBlock, std::shared_ptr<const CaseComparison> comparison = nullptr);
     void recordCase(const CaseRecord& record);
     std::vector<PdfSection> pdfSections(std::vector<std::unique_ptr<ProfileChart>>& charts) const;
 
@@ -169,7 +178,9 @@ private:
     struct KeptCase {
         CaseRecord record;
         QTextCursor start;
+        std::shared_ptr<const CaseComparison> comparison; // set for a comparison
     };
+    ChartCase chartCaseOfKept(const KeptCase& kept) const;
 
     Services services_;
     QWidget* worksheet_ = nullptr;

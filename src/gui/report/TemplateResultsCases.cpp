@@ -69,8 +69,21 @@ void TfrmTemplateResults::appendStoredCase(const CaseRecord& c) {
     keepCase(c, first);
 }
 
-void TfrmTemplateResults::keepCase(CaseRecord record, int firstBlock) {
-    KeptCase kept{std::move(record), QTextCursor(memoResults->document()->findBlockByNumber(firstBlock))};
+void TfrmTemplateResults::appendComparison(const CaseComparison& comparison) {
+    CaseRecord record = comparison.second.record;
+    record.report.clear();
+    if (!memoResults->document()->isEmpty()) record.report = reportSeparator();
+    const ReportLines section = changeSection(comparison);
+    record.report.insert(record.report.end(), section.begin(), section.end());
+    const int first = appendReportLines(record.report);
+    showLineAtTop(first);
+    keepCase(std::move(record), first, std::make_shared<const CaseComparison>(comparison));
+}
+
+void TfrmTemplateResults::keepCase(CaseRecord record, int firstBlock,
+                                   std::shared_ptr<const CaseComparison> comparison) {
+    KeptCase kept{std::move(record), QTextCursor(memoResults->document()->findBlockByNumber(firstBlock)),
+                  std::move(comparison)};
     // Text typed at the very start of a case's first line belongs to it.
     kept.start.setKeepPositionOnInsert(true);
     cases_.push_back(std::move(kept));
@@ -106,10 +119,14 @@ std::vector<CaseRecord> TfrmTemplateResults::cases() const {
     return out;
 }
 
+ChartCase TfrmTemplateResults::chartCaseOfKept(const KeptCase& kept) const {
+    return kept.comparison ? chartCaseOf(*kept.comparison) : chartCaseOf(kept.record);
+}
+
 void TfrmTemplateResults::casesChanged() {
     if (!profileChart_) return;
     std::vector<ChartCase> charts;
-    for (const KeptCase& c : cases_) charts.push_back(chartCaseOf(c.record));
+    for (const KeptCase& c : cases_) charts.push_back(chartCaseOfKept(c));
     profileChart_->setCases(std::move(charts));
 }
 

@@ -91,9 +91,8 @@ std::vector<PdfSection> TfrmTemplateResults::pdfSections(std::vector<std::unique
     if (from > 0 || cases_.empty()) sections.push_back(PdfSection{textOf(0, from), QString(), QString(), {}});
     for (std::size_t i = 0; i < cases_.size(); ++i) {
         const int to = i + 1 < cases_.size() ? std::clamp(cases_[i + 1].start.blockNumber(), from, count) : count;
-        const ChartCase chartCase = chartCaseOf(cases_[i].record);
         auto chart = std::make_unique<ProfileChart>();
-        chart->setCase(chartCase.results, chartCase.title);
+        chartCaseOfKept(cases_[i]).showOn(*chart);
         const ProfileChart* painter = chart.get();
         charts.push_back(std::move(chart));
         sections.push_back(caseSection(cases_[i].record, textOf(from, to),
@@ -124,7 +123,9 @@ void TfrmTemplateResults::mnuCopySummaryClick() {
         services_.boxes.information(NoCaseYet);
         return;
     }
-    QGuiApplication::clipboard()->setMimeData(summaryMimeData(summarizeCase(cases_.back().record)));
+    const KeptCase& last = cases_.back();
+    QGuiApplication::clipboard()->setMimeData(last.comparison ? changeSummaryMimeData(*last.comparison)
+                                                              : summaryMimeData(summarizeCase(last.record)));
 }
 
 void TfrmTemplateResults::mnuSaveSummaryClick() {
@@ -132,7 +133,16 @@ void TfrmTemplateResults::mnuSaveSummaryClick() {
         services_.boxes.information(NoCaseYet);
         return;
     }
-    saveSummaryOf(cases_.back().record, services_, this, summaryDialogFileName);
+    // A comparison's summary is the later case's, with the change as its
+    // last paragraph.
+    const KeptCase& last = cases_.back();
+    CaseSummary summary = summarizeCase(last.record);
+    if (last.comparison) {
+        std::string change = changeSummaryText(*last.comparison);
+        change.pop_back(); // its line end
+        summary.paragraphs.push_back(change);
+    }
+    saveSummary(summary, services_, this, summaryDialogFileName);
 }
 
 void TfrmTemplateResults::mnuAboutClick() { services_.boxes.about(aboutText(services_.host)); }
