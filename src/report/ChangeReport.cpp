@@ -71,7 +71,7 @@ CaseComparison compareCases(const ComparedCase& a, const ComparedCase& b, const 
 
 namespace {
 
-constexpr int RuleWidth = 101;
+constexpr int RuleWidth = 99; // as wide as the report's tables
 
 const char* levelText(ChangeLevel level) { return level == ChangeLevel::Percent95 ? "95%" : "90%"; }
 
@@ -126,7 +126,7 @@ ReportLines changeSection(const CaseComparison& c) {
     lines.push_back(assessmentLine("  Second assessment       : ", c.second));
     lines.push_back("  Interval                : " + intervalText(c));
     lines.push_back(rule(RuleWidth));
-    lines.push_back("  Index                      First   Second   Change  Practice  SE diff    RCI       p  Verdict");
+    lines.push_back("  Index                     First Second Change Practice SE diff    RCI      p  Verdict");
     lines.push_back(rule(RuleWidth));
     lines.push_back("");
     for (std::size_t i = 0; i < IndexCount; ++i) {
@@ -134,7 +134,7 @@ ReportLines changeSection(const CaseComparison& c) {
         if (indexAt(i) == IndexId::FSIQ) lines.push_back("");
         std::string label = indexDefinition(indexAt(i)).label;
         label.resize(24, ' ');
-        lines.push_back(formatText("  %s: %6.1f %8.1f %8.1f %9.1f %8.2f %6.2f %7.3f  %s",
+        lines.push_back(formatText("  %s: %5.1f %6.1f %6.1f %8.1f %7.2f %6.2f %6.3f  %s",
                                    {label, row.first, row.second, row.change, row.practice, row.seDifference, row.rci,
                                     row.pTwoTailed, std::string(verdictText(row.verdict))}));
     }
@@ -144,12 +144,11 @@ ReportLines changeSection(const CaseComparison& c) {
                                {std::string(levelText(rc.level)), changeDeviate(rc.level), count}));
     lines.push_back(formatText("  %s or more of the 4 in %5.3f%% of people (the Indexes share no subtest).",
                                {count, rc.chancePercent}));
-    std::string gains = "  Practice gains taken off (Index points): " + gainsText(c.settings.practice);
-    if (!c.settings.practice.source.empty())
-        gains += ", from " + c.settings.practice.source;
-    else if (!anyGain(c.settings.practice))
-        gains += " (none entered)";
-    lines.push_back(gains);
+    const PracticeGains& practice = c.settings.practice;
+    const bool noneEntered = !anyGain(practice) && practice.source.empty();
+    lines.push_back("  Practice gains taken off (Index points): " + gainsText(practice) +
+                    (noneEntered ? " (none entered)" : ""));
+    if (!practice.source.empty()) lines.push_back("  Source of the practice gains: " + practice.source);
     lines.push_back("  SE diff = 15 x sqrt(2 x (1 - r)) with r = " + reliabilitiesText() + ";");
     lines.push_back("  RCI = (second - first - practice) / SE diff, p two-tailed (Jacobson & Truax, 1991;");
     lines.push_back("  practice adjustment after Chelune et al., 1993).");

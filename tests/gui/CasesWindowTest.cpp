@@ -355,8 +355,9 @@ private slots:
         QCOMPARE(p.results->cases().size(), std::size_t{1});
         const QString text = p.results->memoResults->toPlainText();
         QVERIFY(text.startsWith(" Change between two assessments of one person (reliable change index):\n"));
-        QVERIFY(text.contains(
-            "\n  Practice gains taken off (Index points): VC 0.0, PO 2.5, WM 0.0, PS 0.0, FSIQ 0.0, from Retest study\n"));
+        QVERIFY(
+            text.contains("\n  Practice gains taken off (Index points): VC 0.0, PO 2.5, WM 0.0, PS 0.0, FSIQ 0.0\n"
+                          "  Source of the practice gains: Retest study\n"));
         QVERIFY(text.contains("\n  Reliable change at 90% (|RCI| >= 1.64) in "));
 
         TfrmProfileChart* chartWindow = p.results->profileChartWindow();

@@ -160,22 +160,22 @@ TEST(CaseComparison, TheSectionGivesEveryRowTheCountAndTheMethod) {
         changeSection(c),
         (ReportLines{
             " Change between two assessments of one person (reliable change index):",
-            " _____________________________________________________________________________________________________",
+            " ___________________________________________________________________________________________________",
             "  Person                  : Ann B.",
             "  First assessment        : case 12, tested 2025-11-03, computed 2025-11-03 10:31",
             "  Second assessment       : case 15, tested 2026-12-09, computed 2026-12-09 11:02",
             "  Interval                : 401 days between the dates of testing",
-            " _____________________________________________________________________________________________________",
-            "  Index                      First   Second   Change  Practice  SE diff    RCI       p  Verdict",
-            " _____________________________________________________________________________________________________",
+            " ___________________________________________________________________________________________________",
+            "  Index                     First Second Change Practice SE diff    RCI      p  Verdict",
+            " ___________________________________________________________________________________________________",
             "",
-            "  Verbal Comprehension    :  118.7    113.3     -5.3       0.0     5.20  -1.03   0.305  no reliable change",
-            "  Perceptual Organization :  111.2     80.4    -30.7       0.0     5.81  -5.29   0.000  reliable decline",
-            "  Working Memory          :   97.1     97.1      0.0       0.0     5.69   0.00   1.000  no reliable change",
-            "  Processing Speed        :   95.0    115.0     20.0       0.0     8.49   2.36   0.018  reliable improvement",
+            "  Verbal Comprehension    : 118.7  113.3   -5.3      0.0    5.20  -1.03  0.305  no reliable change",
+            "  Perceptual Organization : 111.2   80.4  -30.7      0.0    5.81  -5.29  0.000  reliable decline",
+            "  Working Memory          :  97.1   97.1    0.0      0.0    5.69   0.00  1.000  no reliable change",
+            "  Processing Speed        :  95.0  115.0   20.0      0.0    8.49   2.36  0.018  reliable improvement",
             "",
-            "  Full Scale IQ           :  108.6    100.0     -8.6       0.0     3.67  -2.33   0.020  reliable decline",
-            " _____________________________________________________________________________________________________",
+            "  Full Scale IQ           : 108.6  100.0   -8.6      0.0    3.67  -2.33  0.020  reliable decline",
+            " ___________________________________________________________________________________________________",
             "  Reliable change at 95% (|RCI| >= 1.96) in 2 of the 4 Indexes; chance alone gives",
             "  2 or more of the 4 in 1.402% of people (the Indexes share no subtest).",
             "  Practice gains taken off (Index points): VC 0.0, PO 0.0, WM 0.0, PS 0.0, FSIQ 0.0 (none entered)",
@@ -190,17 +190,18 @@ TEST(CaseComparison, TheSectionGivesEveryRowTheCountAndTheMethod) {
 TEST(CaseComparison, TheGainsUsedAndTheirSourceArePrinted) {
     const ChangeSettings settings{ChangeLevel::Percent90, {{2, 3.5, 0, -1, 2}, "Retest study 2019"}};
     const ReportLines lines = changeSection(compareCases(firstOfAnn(), secondOfAnn(), settings));
-    EXPECT_EQ(
-        lines[10],
-        "  Verbal Comprehension    :  118.7    113.3     -5.3       2.0     5.20  -1.41   0.158  no reliable change");
-    EXPECT_EQ(
-        lines[13],
-        "  Processing Speed        :   95.0    115.0     20.0      -1.0     8.49   2.47   0.013  reliable improvement");
+    EXPECT_EQ(lines[10],
+              "  Verbal Comprehension    : 118.7  113.3   -5.3      2.0    5.20  -1.41  0.158  no reliable change");
+    EXPECT_EQ(lines[13],
+              "  Processing Speed        :  95.0  115.0   20.0     -1.0    8.49   2.47  0.013  reliable improvement");
     EXPECT_EQ(lines[17], "  Reliable change at 90% (|RCI| >= 1.64) in 2 of the 4 Indexes; chance alone gives");
     EXPECT_EQ(lines[18], "  2 or more of the 4 in 5.230% of people (the Indexes share no subtest).");
-    EXPECT_EQ(
-        lines[19],
-        "  Practice gains taken off (Index points): VC 2.0, PO 3.5, WM 0.0, PS -1.0, FSIQ 2.0, from Retest study 2019");
+    EXPECT_EQ(lines[19], "  Practice gains taken off (Index points): VC 2.0, PO 3.5, WM 0.0, PS -1.0, FSIQ 2.0");
+    EXPECT_EQ(lines[20], "  Source of the practice gains: Retest study 2019");
+    // A source alone still says which gains were used: none.
+    const ChangeSettings sourceOnly{ChangeLevel::Percent95, {{}, "Retest study 2019"}};
+    EXPECT_EQ(changeSection(compareCases(firstOfAnn(), secondOfAnn(), sourceOnly))[19],
+              "  Practice gains taken off (Index points): VC 0.0, PO 0.0, WM 0.0, PS 0.0, FSIQ 0.0");
 }
 
 TEST(CaseComparison, TheLettersParagraphSaysWhatChangedAndHowRareThatIs) {

@@ -127,7 +127,8 @@ QRectF ProfileChart::plotArea(const QSizeF& size) const {
     const double left = fm.horizontalAdvance(QStringLiteral("Percentile")) + 12;
     const double right = fm.horizontalAdvance(QStringLiteral("Percentile")) + 8;
     const double top = titleRect(size.width()).height() + 2 * fm.height() + 8;
-    const double bottom = 7 * fm.height() + 36;
+    // Two assessments' legend may take a second row.
+    const double bottom = (second_ ? 8 : 7) * fm.height() + (second_ ? 40 : 36);
     return QRectF(left, top, std::max(1.0, size.width() - left - right), std::max(1.0, size.height() - top - bottom));
 }
 
@@ -312,50 +313,78 @@ void ProfileChart::paintComparisonTable(QPainter& painter, const QRectF& plot) c
     }
 }
 
-// One row: the marker (or the two assessments' markers), the bar and the
-// band, each with what it stands for.
+// The legend: the marker (for two assessments, each one's marker on its bar
+// with its label), the limits' bar and the band, each with what it stands
+// for, centred in as many rows as the picture's width needs.
 void ProfileChart::paintLegend(QPainter& painter, const QRectF& plot, const QSizeF& size) const {
     const QFontMetricsF fm(painter.font());
-    const double y = plot.bottom() + 5 * fm.height() + 24;
-    const double mid = y + fm.height() / 2;
     enum Glyph { Circle, Square, Bar, Band };
-    std::vector<Glyph> glyphs = {Circle, Bar, Band};
-    QStringList texts = {QStringLiteral("Index score"), QString::fromStdString(limitsHeading(case_->confidenceMethod)),
-                         QStringLiteral("Average range 85\u2013115")};
-    if (second_) {
-        glyphs = {Square, Circle, Bar, Band};
-        texts = {firstLabel_, secondLabel_, QStringLiteral("Confidence limits"), texts[2]};
-    }
+    struct Entry {
+        Glyph glyph;
+        QString text;
+    };
+    std::vector<Entry> entries = {
+        {Circle, QStringLiteral("Index score")},
+        {Bar, QString::fromStdString(limitsHeading(case_->confidenceMethod))},
+        {Band, QStringLiteral("Average range 85\u2013115")},
+    };
+    if (second_)
+        entries = {{Square, firstLabel_},
+                   {Circle, secondLabel_},
+                   {Bar, QStringLiteral("Confidence limits")},
+                   {Band, entries[2].text}};
     const double glyph = 18;
-    const double gap = second_ ? 16 : 24; // four entries for two assessments
-    double width = -gap;
-    for (const QString& t : texts) width += glyph + 6 + fm.horizontalAdvance(t) + gap;
-    double x = std::max(0.0, (size.width() - width) / 2);
-    for (int i = 0; i < texts.size(); ++i) {
-        const QPointF centre(x + glyph / 2, mid);
-        painter.save();
-        if (glyphs[static_cast<std::size_t>(i)] == Circle) {
-            painter.setPen(Qt::NoPen);
-            painter.setBrush(MarkerColor);
-            painter.drawEllipse(centre, MarkerRadius, MarkerRadius);
-        } else if (glyphs[static_cast<std::size_t>(i)] == Square) {
-            painter.setPen(QPen(FirstMarkerColor, 2));
-            painter.setBrush(Qt::white);
-            painter.drawRect(
-                QRectF(centre.x() - MarkerRadius, centre.y() - MarkerRadius, 2 * MarkerRadius, 2 * MarkerRadius));
-        } else if (glyphs[static_cast<std::size_t>(i)] == Bar) {
-            painter.setPen(QPen(BarColor, BarWidth, Qt::SolidLine, Qt::FlatCap));
-            painter.drawLine(centre + QPointF(0, -7), centre + QPointF(0, 7));
-            painter.drawLine(centre + QPointF(-5, -7), centre + QPointF(5, -7));
-            painter.drawLine(centre + QPointF(-5, 7), centre + QPointF(5, 7));
-        } else {
-            painter.fillRect(QRectF(x, mid - 6, glyph, 12), BandColor);
+    const double gap = 24;
+    const auto widthOf = [&](const Entry& e) { return glyph + 6 + fm.horizontalAdvance(e.text); };
+    std::vector<std::vector<const Entry*>> rows(1);
+    double used = 0;
+    for (const Entry& e : entries) {
+        if (!rows.back().empty() && used + gap + widthOf(e) > size.width()) {
+            rows.emplace_back();
+            used = 0;
         }
-        painter.restore();
-        x += glyph + 6;
-        painter.drawText(QRectF(x, y, fm.horizontalAdvance(texts[i]) + 2, fm.height()),
-                         Qt::AlignLeft | Qt::AlignVCenter, texts[i]);
-        x += fm.horizontalAdvance(texts[i]) + gap;
+        used += (rows.back().empty() ? 0 : gap) + widthOf(e);
+        rows.back().push_back(&e);
+    }
+    double y = plot.bottom() + 5 * fm.height() + 24;
+    for (const std::vector<const Entry*>& row : rows) {
+        double width = -gap;
+        for (const Entry* e : row) width += widthOf(*e) + gap;
+        double x = std::max(0.0, (size.width() - width) / 2);
+        const double mid = y + fm.height() / 2;
+        for (const Entry* e : row) {
+            const QPointF centre(x + glyph / 2, mid);
+            painter.save();
+            if (e->glyph == Bar || e->glyph == Square) {
+                painter.setPen(
+                    QPen(e->glyph == Square ? FirstMarkerColor : BarColor, BarWidth, Qt::SolidLine, Qt::FlatCap));
+                painter.drawLine(centre + QPointF(0, -7), centre + QPointF(0, 7));
+                painter.drawLine(centre + QPointF(-5, -7), centre + QPointF(5, -7));
+                painter.drawLine(centre + QPointF(-5, 7), centre + QPointF(5, 7));
+            }
+            if (e->glyph == Circle) {
+                if (second_) {
+                    painter.setPen(QPen(BarColor, BarWidth, Qt::SolidLine, Qt::FlatCap));
+                    painter.drawLine(centre + QPointF(0, -7), centre + QPointF(0, 7));
+                }
+                painter.setPen(Qt::NoPen);
+                painter.setBrush(MarkerColor);
+                painter.drawEllipse(centre, MarkerRadius, MarkerRadius);
+            } else if (e->glyph == Square) {
+                painter.setPen(QPen(FirstMarkerColor, 2));
+                painter.setBrush(Qt::white);
+                painter.drawRect(
+                    QRectF(centre.x() - MarkerRadius, centre.y() - MarkerRadius, 2 * MarkerRadius, 2 * MarkerRadius));
+            } else if (e->glyph == Band) {
+                painter.fillRect(QRectF(x, mid - 6, glyph, 12), BandColor);
+            }
+            painter.restore();
+            x += glyph + 6;
+            painter.drawText(QRectF(x, y, fm.horizontalAdvance(e->text) + 2, fm.height()),
+                             Qt::AlignLeft | Qt::AlignVCenter, e->text);
+            x += fm.horizontalAdvance(e->text) + gap;
+        }
+        y += fm.height() + 4;
     }
 }
 

@@ -98,10 +98,10 @@ QString assessmentLabel(const char* which, const ComparedCase& c) {
 } // namespace
 
 ChartCase chartCaseOf(const CaseComparison& c) {
-    Session person = c.second.record.session;
-    person.testingDate.clear(); // the legend gives both dates
+    // Who: the person and the date of birth; the legend gives both dates.
+    const Session& s = c.second.record.session;
     QStringList parts;
-    parts << QString::fromStdString(sessionLine(person));
+    parts << QString::fromStdString(sessionLine(Session{s.person, s.birthDate, {}, {}, {}}));
     parts << QStringLiteral("Change between two assessments");
     parts << ProgramName + u' ' + programVersion();
     return ChartCase{c.first.record.results.index, parts.join(QStringLiteral(" \u2014 ")),
