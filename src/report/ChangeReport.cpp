@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <tuple>
 
 #include "format/JsonText.h"
@@ -22,13 +23,25 @@ std::optional<double> practiceGainOf(std::string_view text) {
     const std::size_t first = text.find_first_not_of(" \t");
     if (first == std::string_view::npos) return 0.0;
     text = text.substr(first, text.find_last_not_of(" \t") + 1 - first);
-    if (text.front() == '+') text.remove_prefix(1);
+    // One sign at most, then digits with at most one decimal point: no
+    // exponent, no "inf", whichever reader converts them below.
+    const bool negative = text.front() == '-';
+    if (negative || text.front() == '+') text.remove_prefix(1);
+    const bool digits = text.find_first_of("0123456789") != std::string_view::npos &&
+                        text.find_first_not_of("0123456789.") == std::string_view::npos &&
+                        text.find('.') == text.rfind('.');
+    if (!digits) return std::nullopt;
+    const std::string number(text); // without its sign
     double value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc{} || end != text.data() + text.size() || !std::isfinite(value) ||
-        std::fabs(value) > PracticeGainLimit)
-        return std::nullopt;
-    return value == 0 ? 0.0 : value; // no negative zero
+#if defined(__cpp_lib_to_chars)
+    std::from_chars(number.data(), number.data() + number.size(), value);
+#else
+    // The C++ library of WebAssembly builds cannot read floating-point text;
+    // there the C library reads it, in the "C" locale.
+    value = std::strtod(number.c_str(), nullptr);
+#endif
+    if (value > PracticeGainLimit) return std::nullopt;
+    return negative && value != 0 ? -value : value; // no negative zero
 }
 
 bool assessedBefore(const ComparedCase& a, const ComparedCase& b) {

@@ -103,6 +103,36 @@ TEST(ReliableChange, TheChanceOfThatManyIsTheBinomialTailOfFourIndexes) {
     EXPECT_NEAR(rc.chancePercent, 1.401875, 1e-12);
 }
 
+// A gain as typed in the dialog, on the command line or in the remembered
+// file: blank is none; otherwise plain decimals from -30 to 30.
+TEST(PracticeGain, OnlyPlainDecimalsWithinThirtyPointsAreGains) {
+    const struct {
+        const char* text;
+        std::optional<double> gain;
+    } cases[] = {{"", 0.0},
+                 {" \t ", 0.0},
+                 {" 2.5 ", 2.5},
+                 {"+3", 3.0},
+                 {"-1.5", -1.5},
+                 {".5", 0.5},
+                 {"5.", 5.0},
+                 {"30", 30.0},
+                 {"-30", -30.0},
+                 {"30.01", std::nullopt},
+                 {"-", std::nullopt},
+                 {".", std::nullopt},
+                 {"1e1", std::nullopt},
+                 {"inf", std::nullopt},
+                 {"nan", std::nullopt},
+                 {"1.2.3", std::nullopt},
+                 {"2,5", std::nullopt},
+                 {"0x1", std::nullopt},
+                 {"--1", std::nullopt},
+                 {"+-1", std::nullopt}};
+    for (const auto& c : cases) EXPECT_EQ(practiceGainOf(c.text), c.gain) << '"' << c.text << '"';
+    EXPECT_FALSE(std::signbit(*practiceGainOf("-0.0"))); // printed "0.0", never "-0.0"
+}
+
 ComparedCase recorded(std::int64_t id, InputRecord input, const std::string& person, const std::string& tested,
                       std::int64_t computedUtc) {
     ComparedCase c;
