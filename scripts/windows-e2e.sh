@@ -51,6 +51,23 @@ for file in kalden.exe kalden-report.exe Uninstall.exe; do
 done
 [ -f "$start_menu" ] || fail "the install made no Start-menu entry"
 
+# xdotool's own --sync wait dies on an X error when a window it is walking
+# goes away meanwhile, as Wine's short-lived startup windows do; so ask
+# again until the window is there.
+#   wait_for_window TITLE-PATTERN SECONDS  (prints the first match)
+wait_for_window() {
+  local deadline=$((SECONDS + $2)) found
+  while ((SECONDS < deadline)); do
+    found=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)
+    if [ -n "$found" ]; then
+      echo "$found"
+      return 0
+    fi
+    sleep 0.5
+  done
+  return 1
+}
+
 screenshot() {
   xwd -root -silent -display "$DISPLAY" | xwdtopnm 2>/dev/null | pnmtopng > "$artefacts/$1"
 }
@@ -58,8 +75,7 @@ screenshot() {
 echo "windows-e2e: kalden.exe, scores typed, Compute pressed" >&2
 (cd "$programs" && exec "$wine" ./kalden.exe >/dev/null 2>&1) &
 program_pid=$!
-worksheet=$(timeout 120 xdotool search --sync --onlyvisible --name '^KALDEN\.EXE' | head -n 1)
-[ -n "$worksheet" ] || fail "the worksheet did not open"
+worksheet=$(wait_for_window '^KALDEN\.EXE' 120) || fail "the worksheet did not open"
 xdotool windowactivate --sync "$worksheet" 2>/dev/null || xdotool windowfocus --sync "$worksheet"
 sleep 1
 for score in 12 7 11 9 8 10 13; do
@@ -70,8 +86,7 @@ screenshot worksheet.png
 # From the field after the seventh: the three option groups, the criterion
 # group and the notes (where Tab moves on) lead to Compute.
 xdotool key --delay 150 Tab Tab Tab Tab Tab space
-results=$(timeout 60 xdotool search --sync --onlyvisible --name '^Results viewer' | head -n 1)
-[ -n "$results" ] || {
+wait_for_window '^Results viewer' 60 >/dev/null || {
   screenshot failed.png
   fail "no results window after Compute (screenshot: $artefacts/failed.png)"
 }
