@@ -92,7 +92,7 @@ private slots:
             Program p;
             p.start(exeIn(dir));
             for (const Entry& e : Three) compute(p, e);
-            firstReport = p.results->cases().front().report;
+            firstReport = p.book->cases().front().report;
             QVERIFY(p.boxes.errors().isEmpty());
         }
         Program p;
@@ -123,7 +123,7 @@ private slots:
         QCOMPARE(p.form->memoComments->toPlainText(), Three[0].notes);
         QCOMPARE(p.form->session(), (Session{"Ann Field", "1960-01-31", "2026-03-02", "Dr E. Fox", "review"}));
         p.form->cmdComputeClick();
-        QCOMPARE(p.results->cases().back().report, firstReport);
+        QCOMPARE(p.book->cases().back().report, firstReport);
         // The open window shows the case just computed at once, newest first.
         QCOMPARE(column(*w, CaseTableModel::Notes),
                  (QStringList{"First, Ann", "Third, Cy", "Second, Bo", "First, Ann"}));
@@ -132,8 +132,8 @@ private slots:
         p.results->cmdClearResultsClick();
         selectRows(*w, {2});
         w->cmdShowReportClick();
-        QCOMPARE(p.results->cases().size(), std::size_t{1});
-        QCOMPARE(QString::fromStdString(p.results->cases().front().notesHeadline()), QStringLiteral("Second, Bo"));
+        QCOMPARE(p.book->cases().size(), std::size_t{1});
+        QCOMPARE(QString::fromStdString(p.book->cases().front().notesHeadline()), QStringLiteral("Second, Bo"));
         w->cmdProfileChartClick();
         QCOMPARE(w->profileChartWindow()->shownCase(), 0);
     }
@@ -323,7 +323,7 @@ private slots:
         w->cmdCompareEarlierClick();
         QCOMPARE(p.boxes.events.last(),
                  QStringLiteral("information:There is no earlier case of Bo Grant in the records."));
-        QVERIFY(p.results->cases().empty());
+        QVERIFY(p.book->cases().empty());
 
         QStringList seen;
         const auto inDialog = [&](const std::function<void(TfrmCompare&)>& act) {
@@ -352,7 +352,7 @@ private slots:
         w->cmdCompareEarlierClick();
         QCOMPARE(seen.last(), QStringLiteral("First: No. 1 Ann Field, tested 2026-03-02\nSecond: No. 3 Ann Field, "
                                              "tested 2026-03-02"));
-        QCOMPARE(p.results->cases().size(), std::size_t{1});
+        QCOMPARE(p.book->cases().size(), std::size_t{1});
         const QString text = p.results->memoResults->toPlainText();
         QVERIFY(text.startsWith(" Change between two assessments of one person (reliable change index):\n"));
         QVERIFY(
@@ -390,7 +390,7 @@ private slots:
         });
         selectRows(*w, {0, 2});
         w->cmdCompareClick();
-        QCOMPARE(p.results->cases().size(), std::size_t{1});
+        QCOMPARE(p.book->cases().size(), std::size_t{1});
         QVERIFY(p.boxes.errors().isEmpty());
     }
 };

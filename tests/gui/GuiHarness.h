@@ -21,6 +21,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "gui/book/CaseBook.h"
 #include "gui/platform/Services.h"
 #include "gui/report/TemplateResults.h"
 #include "gui/worksheet/TemplateForm.h"
@@ -189,7 +190,7 @@ inline void writeBytes(const QString& path, const std::string& content) {
         out.write(content.data(), static_cast<qint64>(content.size()));
 }
 
-// The program's two windows over fakes, with the executable "living" in a
+// The program's case book and two windows over fakes, with the executable "living" in a
 // folder of its own and the user's data folder inside it (so the data file
 // is <folder>/share/kalden/kalden.txt, and a restart in the same folder finds
 // it again; <folder>/kalden.txt is a file an older version left beside the
@@ -200,6 +201,7 @@ struct Program {
     RecordingPrinter recordingPrinter;
     FakeHost host;
     TextPrinter* printer = &recordingPrinter;
+    std::unique_ptr<CaseBook> book;
     std::unique_ptr<TfrmTemplate> form;
     std::unique_ptr<TfrmTemplateResults> results;
 
@@ -208,8 +210,9 @@ struct Program {
         host.exePath = exePath;
         if (host.dataHomePath.isEmpty()) host.dataHomePath = QFileInfo(exePath).path() + QStringLiteral("/share");
         const Services services{boxes, files, *printer, host};
-        form = std::make_unique<TfrmTemplate>(services, config);
-        results = std::make_unique<TfrmTemplateResults>(services);
+        book = std::make_unique<CaseBook>(boxes, host, config.caseStoreFileName);
+        form = std::make_unique<TfrmTemplate>(services, *book, config);
+        results = std::make_unique<TfrmTemplateResults>(services, *book);
         form->setResultsWindow(results.get());
         results->setWorksheet(form.get());
     }
@@ -217,6 +220,7 @@ struct Program {
     void stop() {
         results.reset();
         form.reset();
+        book.reset();
     }
 
     // Types into a field through the keystroke filter and the length rule.

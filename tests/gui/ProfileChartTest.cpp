@@ -272,7 +272,7 @@ private slots:
             const QString person = names[c] + ", tested " + tested[c] + " by Dr E. Fox";
             QCOMPARE(lines.first(), "KALDEN " + person);
             const QString computed =
-                QString::fromStdString(computedAtText(p.results->cases()[static_cast<std::size_t>(c)]));
+                QString::fromStdString(computedAtText(p.book->cases()[static_cast<std::size_t>(c)]));
             QCOMPARE(lines.last(), QStringLiteral("Tested %1, computed %2, printed on %3 Page %4 of %5 KALDEN %6")
                                        .arg(tested[c], computed, today)
                                        .arg(i + 1)
@@ -315,7 +315,7 @@ private slots:
         compute(p, Mixed);
         p.results->mnuProfileChart->trigger();
         const ProfileChart& chart = *p.results->profileChartWindow()->chtProfile;
-        const QString title = chartCaseOf(p.results->cases()[0]).title;
+        const QString title = chartCaseOf(p.book->cases()[0]).title;
         QVERIFY(title.contains(note));
         const double width = ProfileChart::PictureSize.width();
         QTextLayout layout(title, chart.font());

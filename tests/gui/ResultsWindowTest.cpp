@@ -265,7 +265,7 @@ private slots:
         p.start(exeIn(dir));
         const QString out = dir.filePath("kept.txt");
         writeBytes(out, std::string(5000, 'o'));
-        p.results->appendReportLines({"short"});
+        p.book->appendLines({"short"});
         p.files.saveAnswers = {out};
         p.results->cmdSaveOutputClick();
         QCOMPARE(readBytes(out), std::string("short\r\n"));
@@ -387,7 +387,7 @@ private slots:
         QTemporaryDir dir;
         Program p;
         p.start(exeIn(dir));
-        p.results->appendReportLines({"alpha beta", "gamma"});
+        p.book->appendLines({"alpha beta", "gamma"});
         QTextCursor c = p.results->memoResults->textCursor();
         c.setPosition(6);
         c.setPosition(13, QTextCursor::KeepAnchor); // "beta" CR LF "ga"
@@ -481,7 +481,7 @@ private slots:
         QTemporaryDir dir;
         Program p;
         p.start(exeIn(dir));
-        p.results->appendReportLines({"old"});
+        p.book->appendLines({"old"});
         const QString in = dir.filePath("in.txt");
         writeBytes(in, "one\r\ntwo\nthree\r\n" + std::string(76, 'x') + "\r\nlast");
         p.files.openAnswers = {in};
@@ -502,7 +502,7 @@ private slots:
         QTemporaryDir dir;
         Program p;
         p.start(exeIn(dir));
-        p.results->appendReportLines({"old"});
+        p.book->appendLines({"old"});
         p.files.openAnswers = {dir.filePath("missing.txt")};
         p.results->cmdOpenPreviousFileClick();
         QCOMPARE(p.boxes.events, QStringList{QStringLiteral("error:Could not read the results from %1: No such file or "

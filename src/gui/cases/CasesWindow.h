@@ -2,12 +2,11 @@
 
 #include <vector>
 
-#include <QAbstractTableModel>
-#include <QSortFilterProxyModel>
 #include <QWidget>
 
-#include "files/CaseStore.h"
 #include "files/FileErrors.h"
+#include "gui/book/CaseBook.h"
+#include "gui/cases/CaseTableModel.h"
 #include "gui/platform/Services.h"
 
 class QCheckBox;
@@ -19,81 +18,18 @@ class QTableView;
 
 namespace kalden {
 
-class TfrmTemplateResults;
 class TfrmProfileChart;
 
-// The cases of the store as a table: number, date and time computed, date
-// of testing, person, the notes' first line, the seven scores as typed, the
-// Full Scale IQ and the options.
-class CaseTableModel : public QAbstractTableModel {
-    Q_OBJECT
-
-public:
-    enum Column {
-        Number,
-        Computed,
-        Tested,
-        Person,
-        Notes,
-        FirstScore,
-        FullScale = FirstScore + 7,
-        Options,
-        ColumnCount
-    };
-
-    void setRows(std::vector<CaseListRow> rows);
-    const CaseListRow& row(int r) const { return rows_[static_cast<std::size_t>(r)]; }
-    const QString& timeText(int r) const { return times_[static_cast<std::size_t>(r)]; }
-    const QString& notesText(int r) const { return notes_[static_cast<std::size_t>(r)]; }
-    const QString& personText(int r) const { return persons_[static_cast<std::size_t>(r)]; }
-    // What Find looks in: notes, person, examiner, dates.
-    const QString& findText(int r) const { return finds_[static_cast<std::size_t>(r)]; }
-
-    int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
-    // DisplayRole: the text; SortRole: a number where the column is one.
-    QVariant data(const QModelIndex& index, int role) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-
-    static constexpr int SortRole = Qt::UserRole;
-
-private:
-    std::vector<CaseListRow> rows_;
-    std::vector<QString> times_; // the texts of the columns, made once
-    std::vector<QString> notes_;
-    std::vector<QString> persons_;
-    std::vector<QString> options_;
-    std::vector<QString> finds_;
-};
-
-// Keeps the rows whose notes, person, examiner, date of testing or date and
-// time computed hold the filter text.
-class CaseFilterModel : public QSortFilterProxyModel {
-    Q_OBJECT
-
-public:
-    using QSortFilterProxyModel::QSortFilterProxyModel;
-    void setText(const QString& text);
-
-protected:
-    bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
-    // Cases computed in the same second keep the order they were computed in.
-    bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;
-
-private:
-    QString text_;
-};
-
-// The "Cases" window: the recorded cases, newest first, filtered as the user
-// types and sorted by any column; a case goes back to the worksheet, its
-// report to the results window, its chart to a chart window; two cases of
-// one person are compared; cases are exported as a batch CSV or one PDF, and
-// deleted after a confirmation.
+// The "Cases" window: the case book's records, newest first, filtered as the
+// user types and sorted by any column; a case goes back to the worksheet, its
+// report to the book (and so to the results window), its chart to a chart
+// window; two cases of one person are compared; cases are exported as a
+// batch CSV or one PDF, and deleted after a confirmation.
 class TfrmCases : public QWidget {
     Q_OBJECT
 
 public:
-    TfrmCases(const Services& services, TfrmTemplateResults& results, QWidget* parent = nullptr);
+    TfrmCases(const Services& services, CaseBook& book, QWidget* parent = nullptr);
 
     // Reads the store again (the window shows what it held when opened).
     void reload();
@@ -160,18 +96,16 @@ private:
     // The selected cases, read whole from the store; an error box and
     // nothing when the store fails.
     std::vector<StoredCase> selectedCases();
-    // The store opened for one action, or an error box naming it.
-    std::optional<CaseStore> store(FileAction action);
-    void storeFailed(FileAction action, const std::string& error);
+    // The row of case `id` as the table holds it, or nothing.
+    const CaseListRow* listedRow(std::int64_t id) const;
     // The case of the same person assessed last before case `id`, or 0.
     std::int64_t earlierCaseOf(std::int64_t id);
     // Reads both cases, refuses two persons' cases, asks for the level and
-    // the practice gains, and appends the change to the results window with
-    // its chart.
+    // the practice gains, and adds the change to the book.
     void compare(std::int64_t a, std::int64_t b);
 
     Services services_;
-    TfrmTemplateResults& results_;
+    CaseBook& book_;
     CaseTableModel* model_ = nullptr;
     CaseFilterModel* filter_ = nullptr;
     TfrmProfileChart* chart_ = nullptr;

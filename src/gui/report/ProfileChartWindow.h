@@ -5,6 +5,7 @@
 
 #include <QWidget>
 
+#include "gui/book/CaseBook.h"
 #include "gui/platform/Services.h"
 #include "gui/report/ProfileChart.h"
 #include "report/CaseRecord.h"
@@ -33,6 +34,8 @@ struct ChartCase {
 ChartCase chartCaseOf(const CaseRecord& c);
 // Two assessments: the person and session, the two dates, the program.
 ChartCase chartCaseOf(const CaseComparison& c);
+// A case of the case book, either of the above.
+ChartCase chartCaseOf(const CaseBook::Entry& entry);
 
 // The "Profile chart" window: the chart of one of the cases computed since
 // the last Clear Results (the latest when they change), stepped through with

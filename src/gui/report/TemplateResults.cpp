@@ -43,8 +43,8 @@
 
 namespace kalden {
 
-TfrmTemplateResults::TfrmTemplateResults(const Services& services, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint), services_(services) {
+TfrmTemplateResults::TfrmTemplateResults(const Services& services, CaseBook& book, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint), services_(services), book_(book) {
     setObjectName(QStringLiteral("frmTemplateResults"));
     setWindowIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
 
@@ -154,6 +154,8 @@ QFrame* TfrmTemplateResults::buildTextArea() {
     auto* textLayout = new QVBoxLayout(Panel1);
     memoResults = new QPlainTextEdit(Panel1);
     memoResults->setObjectName(QStringLiteral("memoResults"));
+    // The book's text, before the font is set so that the text takes it.
+    memoResults->setDocument(book_.document());
     memoResults->setAccessibleName(QStringLiteral("Results"));
     memoResults->setFont(fixedPitchFont());
     memoResults->setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -227,12 +229,13 @@ void TfrmTemplateResults::connectHandlers() {
     connect(mnuSaveSummary, &QAction::triggered, this, &TfrmTemplateResults::mnuSaveSummaryClick);
     connect(mnuAbout, &QAction::triggered, this, &TfrmTemplateResults::mnuAboutClick);
     connect(mnuCases, &QAction::triggered, this, &TfrmTemplateResults::casesRequested);
+    connect(&book_, &CaseBook::appended, this, &TfrmTemplateResults::showAppended);
+    connect(&book_, &CaseBook::casesChanged, this, &TfrmTemplateResults::casesChanged);
 }
 
 void TfrmTemplateResults::FormCreate() {
     setWindowTitle(QStringLiteral("Output"));
     cmdOpenPreviousFile->hide();
-    memoResults->clear();
     cmdReturn->setFocus();
 }
 
@@ -263,7 +266,7 @@ void TfrmTemplateResults::closeEvent(QCloseEvent* event) {
         event->ignore();
 }
 
-ReportLines TfrmTemplateResults::reportLines() const { return linesOfMemoText(memoResults->toPlainText()); }
+ReportLines TfrmTemplateResults::reportLines() const { return book_.reportLines(); }
 
 // Save Output. The file is replaced only once the whole text is written, so a
 // failure never leaves an emptied or half-written file behind.
@@ -285,11 +288,7 @@ void TfrmTemplateResults::cmdSaveOutputClick() {
 }
 
 // Clear Results empties the text and forgets its cases, without asking.
-void TfrmTemplateResults::cmdClearResultsClick() {
-    memoResults->clear();
-    cases_.clear();
-    casesChanged();
-}
+void TfrmTemplateResults::cmdClearResultsClick() { book_.clear(); }
 
 void TfrmTemplateResults::cmdReturnClick() {
     hide();
@@ -309,12 +308,8 @@ void TfrmTemplateResults::showHorizontalScrollBar() {
 void TfrmTemplateResults::cmdOpenPreviousFileClick() {
     const std::optional<QString> name = services_.files.openFileName(this, openDialogFileName);
     if (!name) return;
-    memoResults->clear();
     openDialogFileName = *name;
     saveDialogFileName = *name;
-
-    cases_.clear(); // their lines are gone with the text
-    casesChanged();
     const std::string path = corePath(*name);
     std::string content;
     std::string error;
@@ -326,7 +321,7 @@ void TfrmTemplateResults::cmdOpenPreviousFileClick() {
             longLine = true;
         lines.emplace_back(line);
     }
-    appendReportLines(lines);
+    book_.replaceText(lines);
     if (longLine) showHorizontalScrollBar();
     if (!read) services_.boxes.error(systemReason(fileErrorMessage(FileAction::ReadResults, path, error)));
 }

@@ -5,16 +5,11 @@
 #include <string>
 #include <vector>
 
-#include <QTextCursor>
 #include <QWidget>
 
-#include "files/CaseRecords.h"
+#include "gui/book/CaseBook.h"
 #include "gui/platform/Services.h"
-#include "report/CaseRecord.h"
-#include "report/ChangeReport.h"
-#include "report/ReportComposer.h"
 #include "report/ReportLines.h"
-#include "report/ScoreCase.h"
 
 class QAction;
 class QFrame;
@@ -31,17 +26,16 @@ class ProfileChart;
 struct ChartCase;
 struct PdfSection;
 
-// The results window. It shows the accumulated report text, saves
-// it, prints all or a selection of it, clears it and leads back to the
-// worksheet. It has no close box and ignores the window manager's close
+// The results window: a view of the case book. It shows the accumulated
+// report text, saves it, prints all or a selection of it, clears it and
+// leads back to the worksheet; the book's cases give the chart, the PDF and
+// the summary. It has no close box and ignores the window manager's close
 // request: "Return to Worksheet" and a confirmed "Exit" are the ways out.
-// With the text it keeps the cases computed since the last Clear Results,
-// for the chart, the PDF and the summary.
 class TfrmTemplateResults : public QWidget {
     Q_OBJECT
 
 public:
-    explicit TfrmTemplateResults(const Services& services, QWidget* parent = nullptr);
+    TfrmTemplateResults(const Services& services, CaseBook& book, QWidget* parent = nullptr);
 
     // The worksheet that "Return to Worksheet" shows again.
     void setWorksheet(QWidget* worksheet) { worksheet_ = worksheet; }
@@ -49,34 +43,6 @@ public:
     // The report lines of the text area, including
     // whatever the user typed.
     ReportLines reportLines() const;
-    // Appends lines after everything the area holds, on a line of their own;
-    // the user's edits, the caret and the view stay where they are. Returns
-    // the block number of the first appended line.
-    int appendReportLines(const ReportLines& lines);
-    // A scored case's report after the area's lines, with the separator when
-    // the area holds any; the view then shows the new report's first line at
-    // the top, and the profile chart the case. `context` is what the report
-    // echoed, `fieldTexts` the score fields as typed, `session` who was
-    // tested, when and by whom (kept with the case, never in the report).
-    void appendReport(const ScoredCase& scored, const ReportContext& context,
-                      const std::array<std::string, 7>& fieldTexts = {}, const Session& session = {});
-
-    // The change between two assessments of one person after the area's
-    // lines, as a report is appended; it is kept with the cases (its record
-    // is the later case's, its lines the section), so that the chart shows
-    // both profiles, the PDF prints it and Copy Summary gives its paragraph.
-    // Nothing is recorded.
-    void appendComparison(const CaseComparison& comparison);
-
-    // The cases since the last Clear Results, oldest first.
-    std::vector<CaseRecord> cases() const;
-    // Appends a stored case's report as it was appended then, and keeps the
-    // case with the others (it is not recorded again).
-    void appendStoredCase(const CaseRecord& c);
-    // The user's case store, which Compute records each case in; the
-    // program built from the template names its own file.
-    CaseRecords& caseRecords();
-    void setCaseStoreFileName(const std::string& name);
 
     // The text sent to the printer by Print All: the area's text, every line
     // ending in CR LF, followed by one line end.
@@ -125,8 +91,6 @@ public:
 signals:
     // "Cases..." was chosen: the worksheet, which owns the Cases window, opens it.
     void casesRequested();
-    // A case was recorded in the store, for a Cases window that is open.
-    void caseRecorded();
 
 public:
     // The chart window, once "Profile chart..." has opened it.
@@ -168,28 +132,19 @@ private:
     void print(const QString& text);
     void showHorizontalScrollBar();
     void showLineAtTop(int blockNumber);
+    // What the book did, shown: appended lines at the view's top (a report
+    // brought back or a comparison with the window in front, a comparison
+    // with its chart), the chart window's cases.
+    void showAppended(int firstBlock, CaseBook::Source source);
     void casesChanged();
-    void keepCase(CaseRecord record, int firstBlock, std::shared_ptr<const CaseComparison> comparison = nullptr);
-    void recordCase(const CaseRecord& record);
     std::vector<PdfSection> pdfSections(std::vector<std::unique_ptr<ProfileChart>>& charts) const;
 
-    // A case and where its lines begin in the text area; the cursor follows
-    // the user's edits before it.
-    struct KeptCase {
-        CaseRecord record;
-        QTextCursor start;
-        std::shared_ptr<const CaseComparison> comparison; // set for a comparison
-    };
-    ChartCase chartCaseOfKept(const KeptCase& kept) const;
-
     Services services_;
+    CaseBook& book_;
     QWidget* worksheet_ = nullptr;
     bool programEnding_ = false;
     bool shownBefore_ = false;
-    std::vector<KeptCase> cases_;
     TfrmProfileChart* profileChart_ = nullptr;
-    std::unique_ptr<CaseRecords> records_;
-    std::string caseStoreFileName_ = CaseStoreFileName;
 };
 
 // Lines longer than this in an opened results file give the text area a

@@ -60,7 +60,7 @@ void TfrmTemplateResults::mnuPrintPreviewClick() { services_.printer.preview(thi
 void TfrmTemplateResults::mnuChoosePrinterClick() { services_.printer.choosePrinter(this); }
 
 void TfrmTemplateResults::mnuProfileChartClick() {
-    if (cases_.empty()) {
+    if (book_.entries().empty()) {
         services_.boxes.information(NoCaseYet);
         return;
     }
@@ -80,6 +80,7 @@ void TfrmTemplateResults::mnuProfileChartClick() {
 // case's section runs to the next case and carries its chart.
 std::vector<PdfSection> TfrmTemplateResults::pdfSections(std::vector<std::unique_ptr<ProfileChart>>& charts) const {
     const ReportLines lines = reportLines();
+    const std::vector<CaseBook::Entry>& cases = book_.entries();
     const auto textOf = [&lines](int from, int to) {
         ReportLines part(lines.begin() + from, lines.begin() + to);
         return part.empty() ? QString() : QString::fromStdString(joinCrLf(part)) + QStringLiteral("\r\n");
@@ -87,15 +88,15 @@ std::vector<PdfSection> TfrmTemplateResults::pdfSections(std::vector<std::unique
     std::vector<PdfSection> sections;
     const int count = static_cast<int>(lines.size());
     int from = 0;
-    if (!cases_.empty()) from = std::clamp(cases_.front().start.blockNumber(), 0, count);
-    if (from > 0 || cases_.empty()) sections.push_back(PdfSection{textOf(0, from), QString(), QString(), {}});
-    for (std::size_t i = 0; i < cases_.size(); ++i) {
-        const int to = i + 1 < cases_.size() ? std::clamp(cases_[i + 1].start.blockNumber(), from, count) : count;
+    if (!cases.empty()) from = std::clamp(cases.front().start.blockNumber(), 0, count);
+    if (from > 0 || cases.empty()) sections.push_back(PdfSection{textOf(0, from), QString(), QString(), {}});
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const int to = i + 1 < cases.size() ? std::clamp(cases[i + 1].start.blockNumber(), from, count) : count;
         auto chart = std::make_unique<ProfileChart>();
-        chartCaseOfKept(cases_[i]).showOn(*chart);
+        chartCaseOf(cases[i]).showOn(*chart);
         const ProfileChart* painter = chart.get();
         charts.push_back(std::move(chart));
-        sections.push_back(caseSection(cases_[i].record, textOf(from, to),
+        sections.push_back(caseSection(cases[i].record, textOf(from, to),
                                        [painter](QPainter& p, const QRectF& page) { painter->paintPicture(p, page); }));
         from = to;
     }
@@ -119,23 +120,23 @@ void TfrmTemplateResults::mnuSaveAsPdfClick() {
 }
 
 void TfrmTemplateResults::mnuCopySummaryClick() {
-    if (cases_.empty()) {
+    if (book_.entries().empty()) {
         services_.boxes.information(NoCaseYet);
         return;
     }
-    const KeptCase& last = cases_.back();
+    const CaseBook::Entry& last = book_.entries().back();
     QGuiApplication::clipboard()->setMimeData(last.comparison ? changeSummaryMimeData(*last.comparison)
                                                               : summaryMimeData(summarizeCase(last.record)));
 }
 
 void TfrmTemplateResults::mnuSaveSummaryClick() {
-    if (cases_.empty()) {
+    if (book_.entries().empty()) {
         services_.boxes.information(NoCaseYet);
         return;
     }
     // A comparison's summary is the later case's, with the change as its
     // last paragraph.
-    const KeptCase& last = cases_.back();
+    const CaseBook::Entry& last = book_.entries().back();
     CaseSummary summary = summarizeCase(last.record);
     if (last.comparison) {
         std::string change = changeSummaryText(*last.comparison);

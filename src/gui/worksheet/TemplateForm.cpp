@@ -29,13 +29,15 @@ namespace kalden {
 
 // ---- The worksheet -----------------------------------------------------------
 
-TfrmTemplate::TfrmTemplate(const Services& services, const TemplateConfig& configuration, QWidget* parent)
+TfrmTemplate::TfrmTemplate(const Services& services, CaseBook& book, const TemplateConfig& configuration,
+                           QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       configuration_(configuration),
       platformMatrixFiles_(std::make_unique<QtMatrixFileDialog>()),
       matrixFiles_(platformMatrixFiles_.get()),
-      services_(services) {
+      services_(services),
+      book_(book) {
     setObjectName(QStringLiteral("frmTemplate"));
     buildWindow();
     focusChangedConnection_ = connect(qApp, &QApplication::focusChanged, this, &TfrmTemplate::focusChanged);
@@ -315,14 +317,12 @@ void TfrmTemplate::cmdAboutClick() { services_.boxes.about(aboutText(services_.h
 void TfrmTemplate::setResultsWindow(TfrmTemplateResults* results) {
     results_ = results;
     if (!results_) return;
-    results_->setCaseStoreFileName(config.caseStoreFileName);
     connect(results_, &TfrmTemplateResults::casesRequested, this, &TfrmTemplate::cmdCasesClick);
 }
 
 void TfrmTemplate::cmdCasesClick() {
-    if (!results_) return;
     if (!cases_) {
-        cases_ = new TfrmCases(services_, *results_, this);
+        cases_ = new TfrmCases(services_, book_, this);
         connect(cases_, &TfrmCases::openInWorksheet, this, &TfrmTemplate::openStoredCase);
         cases_->adjustSize();
         centreOnScreen(*cases_, screen());

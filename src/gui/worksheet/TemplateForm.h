@@ -31,12 +31,13 @@ namespace kalden {
 
 class TfrmTemplateResults;
 class TfrmCases;
+class CaseBook;
 struct StoredCase;
 
 // The worksheet, the program's main window. The user types the
 // seven scaled scores, chooses the options and presses Compute; the window
-// validates, saves the inputs, computes and hands the
-// report over to the results window.
+// validates, saves the inputs, computes, adds the case to the case book and
+// shows the results window.
 class TfrmTemplate : public QWidget {
     Q_OBJECT
 
@@ -44,8 +45,9 @@ public:
     // The creation step (FormCreate) runs here, the loading of the previous
     // data included. `configuration` is the template configuration that the
     // creation step puts in force; this program uses the defaults, a program
-    // built from the template hands over its own.
-    TfrmTemplate(const Services& services, const TemplateConfig& configuration = TemplateConfig{},
+    // built from the template hands over its own. `book` takes the computed
+    // cases and gives the Cases window its records.
+    TfrmTemplate(const Services& services, CaseBook& book, const TemplateConfig& configuration = TemplateConfig{},
                  QWidget* parent = nullptr);
     ~TfrmTemplate() override;
 
@@ -219,6 +221,7 @@ private:
     MatrixFileDialog* matrixFiles_ = nullptr;
     QSize gridSize_;
     Services services_;
+    CaseBook& book_;
     TfrmTemplateResults* results_ = nullptr;
     TfrmCases* cases_ = nullptr; // made by the first "Cases..."
     std::array<QLineEdit*, 8> inputs_{};

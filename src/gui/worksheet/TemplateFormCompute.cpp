@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QTableWidget>
 
+#include "gui/book/CaseBook.h"
 #include "gui/matrix/SquareMatrixForm.h"
 #include "gui/platform/MemoText.h"
 #include "gui/report/TemplateResults.h"
@@ -17,7 +18,7 @@
 #include "report/ScoreCase.h"
 
 // Compute: validation, the matrix step, saving the inputs, scoring and the
-// hand-over to the results window; and what the report is told of the window.
+// hand-over to the case book; and what the report is told of the window.
 
 namespace kalden {
 
@@ -25,7 +26,7 @@ namespace kalden {
 
 // The road of one case in its two halves, with the matrix window and the
 // last-case file between them: the first bad field gets the warning and the
-// focus; a scored case goes to the results window.
+// focus; a scored case goes to the case book, in the results window.
 void TfrmTemplate::cmdComputeClick() {
     const FieldTexts texts = fieldTexts();
     const InputCheck check = readInputRecord(texts, chosenOptions(), config.InputCount, fieldCaptions());
@@ -54,7 +55,7 @@ void TfrmTemplate::cmdComputeClick() {
     for (const std::string& warning : scored.echoWarnings) warn(warning);
     std::array<std::string, 7> typed;
     std::copy(texts.begin(), texts.begin() + 7, typed.begin());
-    results_->appendReport(scored, context, typed, session_);
+    book_.addComputed(scored, context, typed, session_);
 }
 
 QString matrixOrderMessage(const QString& caption, const QString& text) {

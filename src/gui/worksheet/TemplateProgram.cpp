@@ -150,8 +150,9 @@ int runTemplateProgram(int& argc, char** argv, const QString& applicationName, c
     });
     const Services services{boxes, files, printer, host};
 
-    TfrmTemplate worksheet(services, config);
-    TfrmTemplateResults results(services);
+    CaseBook book(boxes, host, config.caseStoreFileName);
+    TfrmTemplate worksheet(services, book, config);
+    TfrmTemplateResults results(services, book);
     resultsWindow = &results;
     worksheet.setResultsWindow(&results);
     results.setWorksheet(&worksheet);

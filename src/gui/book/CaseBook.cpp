@@ -1,0 +1,196 @@
+#include "gui/book/CaseBook.h"
+
+#include <QDateTime>
+#include <QPlainTextDocumentLayout>
+#include <QTextBlock>
+#include <QTextDocument>
+
+#include "files/Utf8Path.h"
+#include "gui/platform/MemoText.h"
+#include "gui/platform/Services.h"
+#include "gui/platform/WindowHelpers.h"
+
+namespace kalden {
+
+CaseBook::CaseBook(MessageBoxes& boxes, ProgramHost& host, std::string storeFileName, QObject* parent)
+    : QObject(parent),
+      boxes_(boxes),
+      host_(host),
+      storeFileName_(std::move(storeFileName)),
+      document_(new QTextDocument(this)) {
+    document_->setDocumentLayout(new QPlainTextDocumentLayout(document_));
+}
+
+CaseBook::~CaseBook() = default;
+
+ReportLines CaseBook::reportLines() const { return linesOfMemoText(document_->toPlainText()); }
+
+bool CaseBook::isEmpty() const { return document_->isEmpty(); }
+
+int CaseBook::appendLines(const ReportLines& lines) {
+    const QString current = document_->toPlainText();
+    const bool lineOpen = !current.isEmpty() && !current.endsWith(u'\n'); // the user's last line ends here
+    const int first = lineOpen ? document_->blockCount() : document_->blockCount() - 1;
+    if (lines.empty()) return first;
+    QString added;
+    if (lineOpen) added += u'\n';
+    added += memoTextOfLines(lines);
+    QTextCursor cursor(document_);
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(added);
+    return first;
+}
+
+ReportLines CaseBook::separated(const ReportLines& lines) const {
+    ReportLines out;
+    if (!isEmpty()) out = reportSeparator();
+    out.insert(out.end(), lines.begin(), lines.end());
+    return out;
+}
+
+void CaseBook::addComputed(const ScoredCase& scored, const ReportContext& context,
+                           const std::array<std::string, 7>& fieldTexts, const Session& session) {
+    CaseRecord c;
+    c.fieldTexts = fieldTexts;
+    c.session = session;
+    c.input = scored.input;
+    c.context = context;
+    c.results = scored.results;
+    c.report = separated(scored.report);
+    const QDateTime now = QDateTime::currentDateTime();
+    c.computedUtc = now.toSecsSinceEpoch();
+    c.utcOffsetMinutes = now.offsetFromUtc() / 60;
+    const int first = appendLines(c.report);
+    keep(c, first, nullptr, Source::Computed);
+    if (keepRecords()) record(c);
+}
+
+void CaseBook::addStored(const CaseRecord& c) { keep(c, appendLines(c.report), nullptr, Source::Stored); }
+
+void CaseBook::addComparison(const CaseComparison& comparison) {
+    CaseRecord c = comparison.second.record;
+    c.report = separated(changeSection(comparison));
+    const int first = appendLines(c.report);
+    keep(std::move(c), first, std::make_shared<const CaseComparison>(comparison), Source::Comparison);
+}
+
+void CaseBook::keep(CaseRecord c, int firstBlock, std::shared_ptr<const CaseComparison> comparison, Source source) {
+    Entry entry{std::move(c), QTextCursor(document_->findBlockByNumber(firstBlock)), std::move(comparison)};
+    // Text typed at the very start of a case's first line belongs to it.
+    entry.start.setKeepPositionOnInsert(true);
+    entries_.push_back(std::move(entry));
+    emit appended(firstBlock, source);
+    emit casesChanged();
+}
+
+void CaseBook::clear() {
+    document_->clear();
+    entries_.clear();
+    emit casesChanged();
+}
+
+void CaseBook::replaceText(const ReportLines& lines) {
+    document_->clear();
+    entries_.clear(); // their lines are gone with the text
+    emit casesChanged();
+    appendLines(lines);
+}
+
+std::vector<CaseRecord> CaseBook::cases() const {
+    std::vector<CaseRecord> out;
+    out.reserve(entries_.size());
+    for (const Entry& e : entries_) out.push_back(e.record);
+    return out;
+}
+
+const CaseRecords& CaseBook::records() const {
+    if (!records_) records_.emplace(corePath(host_.dataHome()), storeFileName_);
+    return *records_;
+}
+
+std::optional<CaseStore> CaseBook::openStore(FileAction action) {
+    std::string error;
+    std::optional<CaseStore> store = records().open(error);
+    if (!store) storeFailed(action, error);
+    return store;
+}
+
+void CaseBook::storeFailed(FileAction action, const std::string& error) {
+    boxes_.error(systemReason(fileErrorMessage(action, storePath(), error)));
+}
+
+bool CaseBook::listRecords(std::vector<CaseListRow>& rows) {
+    std::string error;
+    std::optional<CaseStore> store = openStore(FileAction::ReadCases);
+    if (!store) return false;
+    if (store->list({}, rows, error)) return true;
+    storeFailed(FileAction::ReadCases, error);
+    return false;
+}
+
+std::optional<std::vector<StoredCase>> CaseBook::readRecords(const std::vector<std::int64_t>& ids) {
+    std::optional<CaseStore> store = openStore(FileAction::ReadCases);
+    if (!store) return std::nullopt;
+    std::vector<StoredCase> cases;
+    for (const std::int64_t id : ids) {
+        std::optional<StoredCase> found;
+        std::string error;
+        if (!store->get(id, found, error)) {
+            storeFailed(FileAction::ReadCases, error);
+            return std::nullopt;
+        }
+        if (found) cases.push_back(std::move(*found));
+    }
+    return cases;
+}
+
+std::optional<std::int64_t> CaseBook::countRecords(FileAction action) {
+    std::optional<CaseStore> store = openStore(action);
+    if (!store) return std::nullopt;
+    std::int64_t n = 0;
+    std::string error;
+    if (store->count(n, error)) return n;
+    storeFailed(FileAction::ReadCases, error);
+    return std::nullopt;
+}
+
+bool CaseBook::deleteRecords(const std::vector<std::int64_t>& ids) {
+    return changeStore([&ids](CaseStore& store, std::string& error) { return store.remove(ids, error); });
+}
+
+bool CaseBook::deletePersonRecords(const std::string& person) {
+    return changeStore([&person](CaseStore& store, std::string& error) { return store.removePerson(person, error); });
+}
+
+bool CaseBook::deleteAllRecords() {
+    return changeStore([](CaseStore& store, std::string& error) { return store.removeAll(error); });
+}
+
+bool CaseBook::changeStore(const std::function<bool(CaseStore&, std::string&)>& change) {
+    std::optional<CaseStore> store = openStore(FileAction::DeleteCases);
+    if (!store) return false;
+    std::string error;
+    if (change(*store, error)) return true;
+    storeFailed(FileAction::DeleteCases, error);
+    return false;
+}
+
+bool CaseBook::keepRecords() const { return host_.keepCaseRecords(); }
+
+void CaseBook::setKeepRecords(bool keep) { host_.setKeepCaseRecords(keep); }
+
+// The report is already shown; a store that cannot take the case says why.
+void CaseBook::record(const CaseRecord& c) {
+    std::string error;
+    std::int64_t id = 0;
+    std::optional<CaseStore> store = openStore(FileAction::RecordCase);
+    if (!store) return;
+    if (!store->add(c, programVersion().toStdString(), id, error)) {
+        storeFailed(FileAction::RecordCase, error);
+        return;
+    }
+    store.reset();
+    emit caseRecorded();
+}
+
+} // namespace kalden
