@@ -1,11 +1,18 @@
 # Checks that the includes between the files under SOURCE_DIR run one way,
-# down the layers
-#   1 stats    numerical routines
-#   2 scoring  the scoring engine and its inputs
-#   3 core     report text, number printing, input rules and file formats
-#   4 front    the windows, the services they share and the command line
-# and that they form no cycle: neither between units (a header and its
-# source count as one unit) nor between folders.
+# down the layers, each the top folders named beside it
+#   1 stats    stats/      numerical routines
+#   2 scoring  scoring/    the scoring engine and its inputs
+#   3 format   format/     number printing, the CSV and JSON writers
+#   4 input    worksheet/, matrix/  input rules, the matrix store
+#   5 report   report/     report text, the road of one case, the summary
+#   6 batch    batch/      batch rows in and out
+#   7 files    files/      files, the data folder, the case store
+#   8 front    gui/, cli/, web/  the windows, the command line, the page
+# (1 to 6 make the scoring and report library, which includes nothing but
+# the C++ standard library, save the two software headers named below), that
+# they form no cycle: neither between units (a header and its source count
+# as one unit) nor between folders, and that the windows reach the case store
+# only through the case book.
 # A file's layer is its top folder's: there is no list of files that differ.
 # Run as: cmake -DSOURCE_DIR=<src> -P check.cmake
 
@@ -30,6 +37,10 @@ set(CORE_LIBRARY_TOP 6)
 # file that needs it: the software extended type and the software shortest
 # text of a double.
 set(CORE_SOFTWARE_HEADERS stats/Extended.h:boost/multiprecision/cpp_bin_float.hpp format/ShortestText.cpp:fmt/format.h)
+# The windows reach the case records through their one owner, the case book:
+# no other folder under gui/ names the store's headers.
+set(CASE_STORE_HEADERS files/CaseStore.h files/CaseRecords.h)
+set(CASE_STORE_OWNER gui/book)
 # The headers of the C++ standard library (C++20), the C ones included.
 set(STANDARD_HEADERS
   algorithm any array atomic barrier bit bitset cassert cctype cerrno cfenv cfloat charconv chrono cinttypes
@@ -160,6 +171,10 @@ foreach(file IN LISTS files)
     if(NOT EXISTS "${SOURCE_DIR}/${target}")
       string(APPEND problems "\n  ${file}: #include \"${target}\" names no file under src/")
       continue()
+    endif()
+    if(target IN_LIST CASE_STORE_HEADERS AND file MATCHES "^gui/" AND NOT file MATCHES "^${CASE_STORE_OWNER}/")
+      string(APPEND problems "\n  ${file} includes \"${target}\": the windows reach the case store only through "
+                             "${CASE_STORE_OWNER}")
     endif()
     layer_of("${target}" target_layer)
     if(target_layer STREQUAL "")
