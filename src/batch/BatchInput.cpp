@@ -6,6 +6,7 @@
 #include "format/CsvText.h"
 #include "worksheet/InputValidation.h"
 #include "worksheet/OptionNames.h"
+#include "worksheet/TextAreaLines.h"
 
 namespace kalden {
 
@@ -262,7 +263,7 @@ void checkBatchCase(const CsvRecord& row, const BatchLayout& layout, const Batch
 
     const std::string* notes = cellOf(row, layout, BatchColumn::Notes);
     // A note that the export guarded against spreadsheets comes back as typed.
-    out.notes = notes && !notes->empty() ? splitNotes(withoutFormulaGuard(*notes)) : defaults.notes;
+    out.notes = notes && !notes->empty() ? textAreaLines(withoutFormulaGuard(*notes)) : defaults.notes;
 }
 
 } // namespace
@@ -273,23 +274,6 @@ void readBatchCase(const CsvRecord& row, const BatchLayout& layout, const BatchD
     // returns, and any line break of a quoted cell it repeats, become blanks.
     std::replace(out.error.begin(), out.error.end(), '\r', ' ');
     std::replace(out.error.begin(), out.error.end(), '\n', ' ');
-}
-
-std::vector<std::string> splitNotes(const std::string& cell) {
-    std::vector<std::string> lines;
-    std::string line;
-    for (std::size_t i = 0; i < cell.size(); ++i) {
-        const char c = cell[i];
-        if (c != '\r' && c != '\n') {
-            line.push_back(c);
-            continue;
-        }
-        if (c == '\r' && i + 1 < cell.size() && cell[i + 1] == '\n') ++i;
-        lines.push_back(std::move(line));
-        line.clear();
-    }
-    if (!line.empty() || lines.empty()) lines.push_back(std::move(line));
-    return lines;
 }
 
 } // namespace kalden

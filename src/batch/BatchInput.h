@@ -106,8 +106,4 @@ struct BatchCase {
 // the option cells, each falling back to the default when absent or blank.
 void readBatchCase(const CsvRecord& row, const BatchLayout& layout, const BatchDefaults& defaults, BatchCase& out);
 
-// A notes cell as report lines: each line break (CR LF, LF or CR) starts a
-// new line; a break at the very end adds no empty line.
-std::vector<std::string> splitNotes(const std::string& cell);
-
 } // namespace kalden

@@ -14,6 +14,7 @@
 #include "files/TextFile.h"
 #include "report/ScoreCase.h"
 #include "worksheet/OptionNames.h"
+#include "worksheet/TextAreaLines.h"
 
 namespace kalden::cli {
 
@@ -174,8 +175,10 @@ private:
                fail("--criterion must be " + CriterionNames + ", not '" + v + "'");
     }
     bool note(const std::string& v) {
-        // One report line per line of the note, whichever line end it uses.
-        for (std::string& line : splitNotes(v)) a_.notes.push_back(std::move(line));
+        // One report line per line of the note, as the worksheet's notes
+        // have them; an empty note is one empty line.
+        if (v.empty()) a_.notes.emplace_back();
+        for (std::string& line : textAreaLines(v)) a_.notes.push_back(std::move(line));
         return true;
     }
     bool output(const std::string& v) {

@@ -18,6 +18,7 @@
 #include "report/ScoreCase.h"
 #include "web/ChartData.h"
 #include "worksheet/ProgramConfig.h"
+#include "worksheet/TextAreaLines.h"
 
 using namespace kalden;
 
@@ -120,14 +121,8 @@ EMSCRIPTEN_KEEPALIVE const char* kalden_compute(const char* request) {
     TypedCase typed;
     for (std::size_t i = 0; i < 7; ++i) typed.fieldTexts[i] = i < f.size() ? f[i] : std::string();
     typed.options = optionsFrom(f, 7);
-    // The notes' lines as the worksheet's memo has them: every line, the
-    // empty ones too; no notes when nothing was typed.
-    if (f.size() > 11 && !f[11].empty()) {
-        std::size_t start = 0;
-        for (std::size_t end; (end = f[11].find('\n', start)) != std::string::npos; start = end + 1)
-            typed.notes.push_back(f[11].substr(start, end - start));
-        typed.notes.push_back(f[11].substr(start));
-    }
+    // The notes' lines as the worksheet's notes have them.
+    if (f.size() > 11) typed.notes = textAreaLines(f[11]);
     const CaseOutcome outcome = runCase(typed);
     g_answer.clear();
     if (outcome.rejection) {

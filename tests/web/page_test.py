@@ -243,6 +243,20 @@ def main():
         print(f'figure: identical to kalden-report: {identical} of {len(cases)} cases '
               f'({time.time() - t:.1f} s typing and computing)')
 
+        # Notes are taken apart into lines by the worksheet's rule: a final
+        # break starts no line, CR LF is one break, an empty line between
+        # others stays. The lines are written out here, not taken from --note.
+        for note, lines in (('first line\n', ['first line']), ('one\r\ntwo\r\n', ['one', 'two']),
+                            ('a\n\nb\n\n', ['a', '', 'b', '']), ('\n', [''])):
+            driver.execute_script('''
+                for (let k = 1; k <= 7; ++k) document.getElementById('f' + k).value = String(k + 5);
+                document.getElementById('notes').value = arguments[0];
+                document.getElementById('compute').click();''', note)
+            noted = dict(cases[-1][1], scores=[str(k + 5) for k in range(1, 8)], notes=lines)
+            _, out, _ = native(as_args(noted))
+            check(reports(driver)[-1] == out, f'the notes {note!r} are the lines {lines}')
+            expected.extend((SEPARATOR if expected else []) + out.split('\n')[:-1])
+
         # Compute to report shown, measured in the page.
         ms = driver.execute_script('''
             for (let k = 1; k <= 7; ++k) document.getElementById('f' + k).value = String(k + 6);

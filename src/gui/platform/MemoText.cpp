@@ -1,22 +1,10 @@
 #include "gui/platform/MemoText.h"
 
+#include "worksheet/TextAreaLines.h"
+
 namespace kalden {
 
-ReportLines linesOfMemoText(const QString& text) {
-    ReportLines lines;
-    if (text.isEmpty()) return lines;
-    QString current;
-    for (const QChar c : text) {
-        if (c == u'\n' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator) {
-            lines.push_back(current.toStdString());
-            current.clear();
-        } else {
-            current.append(c);
-        }
-    }
-    if (!current.isEmpty()) lines.push_back(current.toStdString());
-    return lines;
-}
+ReportLines linesOfMemoText(const QString& text) { return textAreaLines(text.toStdString()); }
 
 QString memoTextOfLines(const ReportLines& lines) {
     QString text;
