@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-svg-dev libgl-dev
   clang-14 libclang-rt-14-dev clang-format-14
   xvfb xauth fonts-dejavu-core fonts-liberation
-  libsqlite3-dev sqlite3 zlib1g-dev
+  libsqlite3-dev sqlite3 zlib1g-dev locales
   desktop-file-utils appstream groff-base dpkg-dev poppler-utils unzip
   g++-mingw-w64-x86-64-posix wine64
 )

@@ -1,11 +1,15 @@
 #include "files/CaseColumns.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <sstream>
 
 #include <zlib.h>
 
 #include "files/ReportDictionary.h"
+#include "format/ShortestText.h"
 
 namespace kalden {
 
@@ -121,24 +125,41 @@ void readGrid(const std::string& text, ReportContext& c) {
     }
 }
 
+// The numbers in their shortest exact text with '.' whatever the user's
+// locale (the desktop runs with the user's LC_NUMERIC, under which printf
+// would write "0,5").
 std::string matrixText(const ReportContext& c) {
     if (!c.useCorrelationMatrix && c.matrixSize == 0) return {};
     std::string text = std::string(c.useCorrelationMatrix ? "1 " : "0 ") + std::to_string(c.matrixSize);
-    char number[32];
     for (const double v : c.storedMatrix) {
-        std::snprintf(number, sizeof number, " %.17g", v);
-        text += number;
+        text += ' ';
+        appendShortest(text, v);
     }
     return text;
 }
 
+namespace {
+
+// One number of a stored matrix, read as the C locale reads it. Versions
+// that printed with the user's locale may have stored "0,5": the separator
+// is taken as the decimal point, since blanks alone part the numbers.
+double storedNumber(std::string token) {
+    std::replace(token.begin(), token.end(), ',', '.');
+    double value = 0;
+    const auto [end, error] = std::from_chars(token.data(), token.data() + token.size(), value);
+    return error == std::errc() && end == token.data() + token.size() ? value : 0;
+}
+
+} // namespace
+
 void readMatrix(const std::string& text, ReportContext& c) {
     if (text.empty()) return;
-    const char* p = text.c_str();
-    char* end = nullptr;
-    c.useCorrelationMatrix = std::strtol(p, &end, 10) != 0;
-    c.matrixSize = static_cast<int>(std::strtol(end, &end, 10));
-    for (double& v : c.storedMatrix) v = std::strtod(end, &end);
+    std::istringstream in(text);
+    int use = 0;
+    in >> use >> c.matrixSize;
+    c.useCorrelationMatrix = use != 0;
+    std::string token;
+    for (double& v : c.storedMatrix) v = in >> token ? storedNumber(token) : 0;
 }
 
 } // namespace kalden

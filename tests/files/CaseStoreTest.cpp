@@ -3,6 +3,10 @@
 // overwritten; a killed writer loses nothing it had finished.
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -132,6 +136,58 @@ TEST_F(CaseStoreTest, ACaseComesBackExactlyAndListsNewestFirst) {
     ASSERT_TRUE(store.removeAll(error));
     ASSERT_TRUE(store.count(n, error));
     EXPECT_EQ(n, 0);
+}
+
+// The desktop runs with the user's LC_NUMERIC; the store is read by
+// kalden-report in the C locale and on other machines.
+TEST_F(CaseStoreTest, AMatrixRecordedUnderACommaLocaleReadsBackInTheCLocale) {
+    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8")) {
+#ifdef _WIN32
+        GTEST_SKIP() << "no de_DE.UTF-8 locale here";
+#else
+        // Debian's images have only C: make one from glibc's locale sources.
+        const fs::path locales = folder_ / "locales";
+        const std::string make = "localedef -i de_DE -f UTF-8 '" + (locales / "de_DE.utf8").string() + "'";
+        fs::create_directory(locales);
+        ASSERT_EQ(std::system(make.c_str()), 0) << make;
+        setenv("LOCPATH", locales.c_str(), 1);
+        ASSERT_TRUE(std::setlocale(LC_NUMERIC, "de_DE.UTF-8"));
+#endif
+    }
+    char probe[8];
+    std::snprintf(probe, sizeof probe, "%.1f", 0.5);
+    EXPECT_STREQ(probe, "0,5"); // the locale is in force
+    CaseRecord c = computedCase({12, 7, 11, 9, 8, 10, 13}, {}, 1772352000);
+    c.context.useCorrelationMatrix = true;
+    c.context.matrixSize = 2;
+    c.context.storedMatrix[0] = 1;
+    c.context.storedMatrix[1] = 0.3;
+    c.context.storedMatrix[20] = -0.125;
+    c.context.storedMatrix[21] = 1e-300;
+    CaseStore store;
+    std::string error;
+    std::int64_t id = 0;
+    ASSERT_TRUE(store.open(path_, CaseStore::Access::ReadWrite, error)) << error;
+    const bool added = store.add(c, "0.1.0", id, error);
+    store.close();
+    std::setlocale(LC_NUMERIC, "C");
+    ASSERT_TRUE(added) << error;
+
+    ASSERT_TRUE(store.open(path_, CaseStore::Access::ReadOnly, error)) << error;
+    std::optional<StoredCase> got;
+    ASSERT_TRUE(store.get(id, got, error)) << error;
+    ASSERT_TRUE(got);
+    EXPECT_TRUE(got->record.context.useCorrelationMatrix);
+    EXPECT_EQ(got->record.context.matrixSize, 2);
+    EXPECT_EQ(got->record.context.storedMatrix, c.context.storedMatrix);
+    store.close();
+
+    // A store an earlier version wrote under such a locale still reads.
+    rawSql("UPDATE cases SET matrix = '1 2 1 0,3' || replace(hex(zeroblob(18)), '00', ' 0') || ' -0,125 1e-300'");
+    ASSERT_TRUE(store.open(path_, CaseStore::Access::ReadOnly, error)) << error;
+    ASSERT_TRUE(store.get(id, got, error)) << error;
+    ASSERT_TRUE(got);
+    EXPECT_EQ(got->record.context.storedMatrix, c.context.storedMatrix);
 }
 
 TEST_F(CaseStoreTest, TheFileIsTheUsersAloneAndTheSchemaVersioned) {
