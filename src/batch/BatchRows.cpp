@@ -39,6 +39,11 @@ void RowScorer::score(const CsvRecord& record, std::size_t row, RowOutput& out) 
     formatter_->formatRow(case_, &results, out);
 }
 
+std::string RowWriter::rejectedText() const {
+    if (rejected_ == 0) return {};
+    return std::to_string(rejected_) + " of " + std::to_string(rows_) + " rows rejected";
+}
+
 bool RowWriter::begin(const std::string& header) { return header.empty() || sink_.write(header); }
 
 bool RowWriter::write(const RowOutput& row) {

@@ -51,6 +51,8 @@ public:
     bool write(const RowOutput& row);
     std::size_t rows() const { return rows_; }
     std::size_t rejected() const { return rejected_; }
+    // The closing count, "3 of 2000 rows rejected"; empty when none was.
+    std::string rejectedText() const;
 
 private:
     OutputSink& sink_;
@@ -59,6 +61,9 @@ private:
     std::size_t rows_ = 0;
     std::size_t rejected_ = 0;
 };
+
+// What follows the batch file's name when it holds not even a header row.
+inline constexpr const char* EmptyBatchFile = "is empty: it needs a header row naming the columns";
 
 // Scores the rows after the header on this thread, one by one, and writes
 // them in order; false once a write fails.

@@ -83,7 +83,7 @@ std::optional<BatchLayout> readHeader(CsvReader& reader, const std::string& inpu
         if (reader.readFailed()) {
             status = cannotRead(inputName, err);
         } else {
-            err << "kalden-report: " << inputName << " is empty: it needs a header row naming the columns\n";
+            err << "kalden-report: " << inputName << ' ' << EmptyBatchFile << '\n';
             status = ExitUsage;
         }
         return std::nullopt;
@@ -111,7 +111,7 @@ int scoreInto(CsvReader& reader, const BatchLayout& layout, const BatchSettings&
 
 int closingStatus(const RowWriter& writer, std::ostream& err) {
     if (writer.rejected() == 0) return ExitOk;
-    err << "kalden-report: " << writer.rejected() << " of " << writer.rows() << " rows rejected\n";
+    err << "kalden-report: " << writer.rejectedText() << '\n';
     return ExitInputRejected;
 }
 

@@ -15,8 +15,9 @@
 #include "format/JsonText.h"
 #include "format/NumberFormat.h"
 #include "report/CaseSummary.h"
+#include "report/ChartData.h"
 #include "report/ScoreCase.h"
-#include "web/ChartData.h"
+#include "worksheet/OptionNames.h"
 #include "worksheet/ProgramConfig.h"
 #include "worksheet/TextAreaLines.h"
 
@@ -43,13 +44,19 @@ int numberAt(const std::vector<std::string>& fields, std::size_t i) {
     return i < fields.size() ? std::atoi(fields[i].c_str()) : 0;
 }
 
+const std::string& fieldAt(const std::vector<std::string>& fields, std::size_t i) {
+    static const std::string none;
+    return i < fields.size() ? fields[i] : none;
+}
+
+// The options by the names the command line and batch files use; a name
+// that is not one of them leaves the worksheet's default.
 Options optionsFrom(const std::vector<std::string>& f, std::size_t at) {
     Options o;
-    o.confidenceMethod = static_cast<ConfidenceMethod>(numberAt(f, at) & 3);
-    o.differenceBasis = numberAt(f, at + 1) == 1 ? DifferenceBasis::EstimatedTrue : DifferenceBasis::Observed;
-    o.sequentialBonferroni = numberAt(f, at + 2) == 1;
-    const int criterion = numberAt(f, at + 3);
-    o.abnormalityCriterion = static_cast<AbnormalityCriterion>(criterion >= 0 && criterion <= 2 ? criterion : 0);
+    parseConfidenceName(fieldAt(f, at), o.confidenceMethod);
+    parseBasisName(fieldAt(f, at + 1), o.differenceBasis);
+    parseBonferroniName(fieldAt(f, at + 2), o.sequentialBonferroni);
+    parseCriterionName(fieldAt(f, at + 3), o.abnormalityCriterion);
     return o;
 }
 
@@ -111,7 +118,7 @@ EMSCRIPTEN_KEEPALIVE const char* kalden_separator() {
 }
 
 // One case. The request: the seven score texts as typed, the four options
-// (confidence 0-3, basis 0-1, Bonferroni 0-1, criterion 0-2), the notes
+// by their names (traditional95, observed, no, 5), the notes
 // (lines separated by line feeds), the moment of Compute (seconds since
 // 1970 UTC) and the local offset in minutes, separated by 0x1F. The answer:
 // {"field":k,"message":...} for a rejected field (1 to 7), else the report's
@@ -147,7 +154,7 @@ EMSCRIPTEN_KEEPALIVE const char* kalden_compute(const char* request) {
     g_answer += ",\"summary\":";
     appendJsonString(g_answer, summaryText(summarizeCase(record)));
     g_answer += ",\"chart\":";
-    appendChartJson(g_answer, record);
+    appendChartJson(g_answer, record, "KALDEN " KALDEN_VERSION);
     g_answer += '}';
     return g_answer.c_str();
 }
@@ -168,7 +175,7 @@ EMSCRIPTEN_KEEPALIVE const char* kalden_batch_begin(const char* bytes, int size,
     CsvRecord header;
     std::string problem;
     if (!b.reader.next(header)) {
-        problem = "the file is empty: it needs a header row naming the columns";
+        problem = std::string("the file ") + EmptyBatchFile;
     } else if (std::optional<BatchLayout> layout = readBatchLayout(header.cells, problem)) {
         b.layout = *layout;
     }
@@ -220,9 +227,7 @@ EMSCRIPTEN_KEEPALIVE const char* kalden_batch_messages() {
     g_answer.clear();
     if (!g_batch) return "";
     g_answer = g_batch->messages.str();
-    if (g_batch->writer->rejected() > 0)
-        g_answer += std::to_string(g_batch->writer->rejected()) + " of " + std::to_string(g_batch->writer->rows()) +
-                    " rows rejected\n";
+    if (const std::string count = g_batch->writer->rejectedText(); !count.empty()) g_answer += count + '\n';
     return g_answer.c_str();
 }
 

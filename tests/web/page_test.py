@@ -281,10 +281,12 @@ def main():
             f.write(batch_csv(rng, 2000))
         for value, fmt, ext in (('1', 'csv', 'csv'), ('2', 'json', 'json'), ('0', 'text', 'txt')):
             native_out = os.path.join(folder, 'native.' + ext)
-            chosen = driver.execute_script(
+            # The page's option values are the command line's names.
+            ci, basis, bonferroni, criterion = driver.execute_script(
                 "return ['ci', 'basis', 'bonferroni', 'criterion'].map(n => "
-                "Number(document.querySelector(`input[name=${n}]:checked`).value))")
-            options = as_args(dict(zip(['ci', 'basis', 'bonferroni', 'criterion'], chosen), notes=[], scores=[]))[:-1]
+                "document.querySelector(`input[name=${n}]:checked`).value)")
+            options = ['--ci', ci, '--basis', basis, '--criterion', criterion] + (
+                ['--bonferroni'] if bonferroni == 'yes' else [])
             done = subprocess.run([REPORT, '--batch', source, '--format', fmt, '--output', native_out, '--jobs', '1']
                                   + options, capture_output=True)
             check(done.returncode == 2, f'kalden-report --batch {fmt}: {done.returncode} {done.stderr[-300:]}')

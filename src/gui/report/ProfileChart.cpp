@@ -13,6 +13,7 @@
 
 #include "format/NumberFormat.h"
 #include "report/CaseSummary.h"
+#include "report/ChartData.h"
 #include "report/ChartScale.h"
 #include "report/ReportComposer.h"
 #include "scoring/IndexScores.h"
@@ -26,13 +27,9 @@ constexpr std::array<IndexId, IndexCount> IndexOrder = {IndexId::VC, IndexId::PO
 
 QString number(double value, int decimals) { return QString::fromStdString(formatFixed(value, 0, decimals)); }
 
-QString confidenceLevel(ConfidenceMethod method) {
-    return confidenceDeviate(method) == Z95 ? QStringLiteral("95%") : QStringLiteral("90%");
-}
-
 } // namespace
 
-QString profileCaption(ConfidenceMethod method) { return QString::fromLatin1(confidenceNote(method)).trimmed(); }
+QString profileCaption(ConfidenceMethod method) { return QString::fromStdString(chartCaption(method)); }
 
 ProfileChart::ProfileChart(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("ProfileChart"));
@@ -91,14 +88,7 @@ QStringList ProfileChart::descriptionLines() const {
         lines << caption();
         return lines;
     }
-    const QString level = confidenceLevel(case_->confidenceMethod);
-    for (IndexId id : IndexOrder) {
-        const IndexResult& r = (*case_)[id];
-        lines << QStringLiteral("%1 %2, %3 confidence limits %4 to %5, percentile %6")
-                     .arg(QString::fromLatin1(indexDefinition(id).label), number(r.score, 0), level,
-                          number(r.lowerLimit, 0), number(r.upperLimit, 0), number(r.percentile, 1));
-    }
-    lines << caption();
+    for (const std::string& line : chartDescription(*case_)) lines << QString::fromStdString(line);
     return lines;
 }
 
@@ -173,7 +163,8 @@ double ProfileChart::indexX(IndexId id, const QRectF& plot) {
 
 void ProfileChart::paintScales(QPainter& painter, const QRectF& plot, const QSizeF& size) const {
     const QFontMetricsF fm(painter.font());
-    painter.fillRect(QRectF(QPointF(plot.left(), scoreY(115, plot)), QPointF(plot.right(), scoreY(85, plot))),
+    painter.fillRect(QRectF(QPointF(plot.left(), scoreY(AverageBandHigh, plot)),
+                            QPointF(plot.right(), scoreY(AverageBandLow, plot))),
                      BandColor);
     for (int v = static_cast<int>(scale_.low); v <= scale_.high; v += 10) {
         const double y = scoreY(v, plot);
@@ -326,7 +317,7 @@ void ProfileChart::paintLegend(QPainter& painter, const QRectF& plot, const QSiz
     std::vector<Entry> entries = {
         {Circle, QStringLiteral("Index score")},
         {Bar, QString::fromStdString(limitsHeading(case_->confidenceMethod))},
-        {Band, QStringLiteral("Average range 85\u2013115")},
+        {Band, QString::fromStdString(averageBandLabel())},
     };
     if (second_)
         entries = {{Square, firstLabel_},

@@ -17,6 +17,7 @@
 
 #include "gui/platform/WindowHelpers.h"
 #include "gui/report/PdfExport.h"
+#include "report/ChartData.h"
 #include "worksheet/ProgramConfig.h"
 
 namespace kalden {
@@ -75,12 +76,11 @@ bool chartFileBytes(const ProfileChart& chart, const QString& fileName, QByteArr
 }
 
 ChartCase chartCaseOf(const CaseRecord& c) {
-    QStringList parts;
-    if (!c.session.person.empty()) parts << QString::fromStdString(sessionLine(c.session));
-    if (!c.notesHeadline().empty()) parts << QString::fromStdString(c.notesHeadline()).trimmed();
-    parts << QStringLiteral("Computed ") + QString::fromStdString(computedAtText(c));
-    parts << ProgramName + u' ' + programVersion();
-    return ChartCase{c.results.index, parts.join(QStringLiteral(" \u2014 "))};
+    const std::string program = (ProgramName + u' ' + programVersion()).toStdString();
+    ChartCase chart;
+    chart.results = c.results.index;
+    chart.title = QString::fromStdString(chartTitle(c, program));
+    return chart;
 }
 
 namespace {

@@ -1,6 +1,6 @@
 // The profile chart as SVG, laid out as the desktop program draws it: the
 // title, the score scale on the left and the percentile ranks on the right,
-// the average band 85-115, per Index its score marker and confidence bar,
+// the average band, per Index its score marker and confidence bar,
 // the table of scores, limits and percentiles, the legend and the caption.
 'use strict';
 const kaldenChart = (() => {
@@ -38,7 +38,7 @@ const kaldenChart = (() => {
     out.push(`<desc id="chart-desc">${esc(describe(c).join('\n'))}</desc>`);
     out.push(`<rect width="${W}" height="${H}" fill="#fff"/>`);
     titleLines.forEach((t, i) => out.push(text(W / 2, (i + 1) * LINE - 3, t, 'middle', 'font-weight="bold"')));
-    out.push(`<rect x="${plot.x}" y="${y(115).toFixed(1)}" width="${plot.w}" height="${(y(85) - y(115)).toFixed(1)}" fill="${BAND}"/>`);
+    out.push(`<rect x="${plot.x}" y="${y(c.bandHigh).toFixed(1)}" width="${plot.w}" height="${(y(c.bandLow) - y(c.bandHigh)).toFixed(1)}" fill="${BAND}"/>`);
     for (let v = c.low; v <= c.high; v += 10) {
       out.push(line(plot.x, y(v), plot.x + plot.w, y(v), v === 100 ? '#808080' : '#c8c8c8', v === 100 ? 1.5 : 1));
       out.push(text(plot.x - 8, y(v) + 4.5, String(v), 'end'));
@@ -68,7 +68,7 @@ const kaldenChart = (() => {
       c.indexes.forEach((r, i) => out.push(text(x(i), ty, row === 0 ? r.score : row === 1 ? r.limits : r.percentile, 'middle')));
     });
     const legendY = plot.y + plot.h + 5 * LINE + 24 + LINE / 2;
-    const items = ['Index score', c.limitsHeading, 'Average range 85\u2013115'];
+    const items = ['Index score', c.limitsHeading, c.bandLabel];
     const widths = items.map((t) => 18 + 6 + t.length * 7.2);
     let lx = Math.max(0, (W - widths.reduce((a, b) => a + b + 24, -24)) / 2);
     items.forEach((t, i) => {
@@ -84,11 +84,8 @@ const kaldenChart = (() => {
     return out.join('');
   }
 
-  // One line per Index, as a screen reader reads the chart.
-  function describe(c) {
-    const level = c.limitsHeading.slice(0, 3);
-    return c.indexes.map((r) => `${r.name} ${r.score}, ${level} confidence limits ${r.limits.replace('\u2013', ' to ')}, percentile ${r.percentile}`).concat([c.caption]);
-  }
+  // One line per Index, as a screen reader reads the chart: the library's words.
+  function describe(c) { return c.description; }
 
   return { svg, describe };
 })();

@@ -1,0 +1,78 @@
+// What every profile chart says, the desktop's and the page's alike.
+
+#include <gtest/gtest.h>
+
+#include "report/ChartData.h"
+#include "scoring/ScoringEngine.h"
+
+namespace kalden {
+namespace {
+
+CaseRecord computed(std::array<double, 7> scores, ConfidenceMethod method) {
+    CaseRecord c;
+    for (int k = 1; k <= 7; ++k) c.input.setScore(k, scores[static_cast<std::size_t>(k - 1)]);
+    c.input.confidenceMethod = method;
+    c.results = computeAll(c.input);
+    c.computedUtc = 1772352000; // 2026-03-01 08:00 UTC
+    c.utcOffsetMinutes = 60;
+    return c;
+}
+
+// The words are the chart table's texts: an extreme percentile reads as the
+// table prints it ("<0.1"), not as the report's rounded "0.0". The scores and
+// limits are the report's (kalden-report --ci glutting90 1 1 1 1 1 1 1).
+TEST(ChartData, TheDescriptionReadsTheTablesTextsAndTheCaption) {
+    const struct {
+        std::array<double, 7> scores;
+        ConfidenceMethod method;
+        std::vector<std::string> lines;
+    } rows[] = {
+        {{12, 7, 11, 9, 8, 10, 13},
+         ConfidenceMethod::Traditional95,
+         {"Verbal Comprehension 108, 95% confidence limits 101 to 115, percentile 70.3",
+          "Perceptual Organization 106, 95% confidence limits 98 to 114, percentile 64.5",
+          "Working Memory 94, 95% confidence limits 86 to 102, percentile 35.1",
+          "Processing Speed 85, 95% confidence limits 73 to 97, percentile 15.9",
+          "Full Scale IQ 100, 95% confidence limits 95 to 105, percentile 50.0",
+          "Note: 95% Confidence limits using the traditional method were selected"}},
+        {{1, 1, 1, 1, 1, 1, 1},
+         ConfidenceMethod::Glutting90,
+         {"Verbal Comprehension 52, 90% confidence limits 49 to 61, percentile 0.1",
+          "Perceptual Organization 50, 90% confidence limits 47 to 60, percentile <0.1",
+          "Working Memory 48, 90% confidence limits 46 to 58, percentile <0.1",
+          "Processing Speed 55, 90% confidence limits 54 to 70, percentile 0.1",
+          "Full Scale IQ 40, 90% confidence limits 38 to 46, percentile <0.1",
+          "Note: 90% Confidence limits using the Glutting method were selected"}},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(chartDescription(computed(row.scores, row.method).results.index), row.lines)
+            << static_cast<int>(row.method);
+}
+
+TEST(ChartData, TheTitleNamesThePersonTheFirstNoteLineAndTheMoment) {
+    CaseRecord c = computed({12, 7, 11, 9, 8, 10, 13}, ConfidenceMethod::Traditional95);
+    EXPECT_EQ(chartTitle(c, "KALDEN 9.9"), "Computed 2026-03-01 09:00 \u2014 KALDEN 9.9");
+    c.context.notes = {" \t Referred by GP  ", "second line"};
+    c.session = {"Ann B.", "1961-04-12", "2026-03-01", "Dr C. Diaz", "review"};
+    EXPECT_EQ(chartTitle(c, "KALDEN 9.9"),
+              "Ann B. (born 1961-04-12), tested 2026-03-01 by Dr C. Diaz \u2014 Referred by GP \u2014 Computed "
+              "2026-03-01 09:00 \u2014 KALDEN 9.9");
+}
+
+TEST(ChartData, ThePagesChartCarriesTheBandTheTextsAndTheDescription) {
+    const CaseRecord c = computed({12, 7, 11, 9, 8, 10, 13}, ConfidenceMethod::Traditional95);
+    std::string json;
+    appendChartJson(json, c, "KALDEN 9.9");
+    EXPECT_EQ(json.rfind("{\"title\":\"Computed 2026-03-01 09:00 \u2014 KALDEN 9.9\",\"low\":", 0), 0u) << json;
+    EXPECT_NE(json.find(",\"bandLow\":85,\"bandHigh\":115,\"bandLabel\":\"Average range 85\u2013115\","),
+              std::string::npos);
+    EXPECT_NE(json.find("{\"name\":\"Full Scale IQ\",\"at\":"), std::string::npos);
+    EXPECT_NE(json.find(",\"score\":\"100\",\"limits\":\"95\u2013105\",\"percentile\":\"50.0\"}"), std::string::npos);
+    std::string description = ",\"description\":[";
+    for (const std::string& line : chartDescription(c.results.index)) description += '"' + line + "\",";
+    description.back() = ']';
+    EXPECT_EQ(json.substr(json.size() - description.size() - 1), description + "}");
+}
+
+} // namespace
+} // namespace kalden
