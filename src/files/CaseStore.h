@@ -85,7 +85,6 @@ public:
     // creates no file beside it and fails on a missing file. False with the
     // reason: what stood there, SQLite's message or the system's.
     bool open(const std::string& path, Access access, std::string& error, StoreOwner owner = StoreOwner::Anyone);
-    bool isOpen() const { return db_ != nullptr; }
 
     // Adds one case; its number in `id`.
     bool add(const CaseRecord& c, const std::string& version, std::int64_t& id, std::string& error);

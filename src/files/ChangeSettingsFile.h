@@ -7,8 +7,8 @@
 namespace kalden {
 
 // The level and the practice gains last used to compare two assessments,
-// remembered for the user in a file of its own in the private data folder
-// (mode 0600). One "key=value" line each: level (95 or 90), the gains
+// remembered for the user in a settings file of its own (SettingsFile) in
+// the private data folder. One "key=value" line each: level (95 or 90), the gains
 // practice_vc to practice_fsiq in Index points, and practice_source.
 
 inline constexpr const char* ChangeSettingsFileName = "compare.txt";

@@ -7,7 +7,7 @@
 namespace kalden {
 
 // The person and session last entered, remembered for the next start in a
-// file of its own in the user's private data folder (mode 0600), never in the
+// settings file of its own (SettingsFile) in the private data folder, never in the
 // last-case file, whose layout stays as it is. One "key=value" line each for
 // the person, the date of birth, the examiner and the reason for referral.
 // The date of testing is not kept: every start begins on the day it is, so
@@ -21,7 +21,5 @@ Session sessionFromContent(const std::string& content);
 Session loadSession(const std::string& path);
 // Writes the file through the private folder, replacing it whole.
 bool saveSession(const std::string& path, const Session& s, std::string& error);
-// True when no file is left at `path`.
-bool forgetSession(const std::string& path, std::string& error);
 
 } // namespace kalden
