@@ -149,9 +149,11 @@ const ReportLines& reportSeparator() {
     return separator;
 }
 
-void appendReport(ReportLines& text, const ReportLines& report) {
-    if (!text.empty()) text.insert(text.end(), reportSeparator().begin(), reportSeparator().end());
-    text.insert(text.end(), report.begin(), report.end());
+ReportLines reportAfter(bool textHoldsSomething, const ReportLines& report) {
+    ReportLines lines;
+    if (textHoldsSomething) lines = reportSeparator();
+    lines.insert(lines.end(), report.begin(), report.end());
+    return lines;
 }
 
 } // namespace kalden

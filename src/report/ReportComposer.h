@@ -35,7 +35,7 @@ const char* confidenceNote(ConfidenceMethod method);
 
 // One complete report: header, notes, inputs, option notes, the grid and
 // matrix echoes, and the result sections. The lines are the report's own;
-// where reports accumulate, appendReport puts the separator before them. A
+// where reports accumulate, reportAfter puts the separator before them. A
 // grid cell that does not scan is echoed as zero and its message added to
 // `warnings`, in cell order.
 ReportLines composeReport(const InputRecord& input, const ComputationResults& results, const ReportContext& context,
@@ -45,9 +45,9 @@ ReportLines composeReport(const InputRecord& input, const ComputationResults& re
 // an empty line.
 const ReportLines& reportSeparator();
 
-// Appends `report` at the end of the accumulated `text`, after the separator
-// when `text` already holds a line (an earlier report, an opened file, the
-// user's own typing).
-void appendReport(ReportLines& text, const ReportLines& report);
+// A report's lines as they are appended where reports accumulate: after the
+// separator when the text there already holds something (an earlier report,
+// an opened file, the user's own typing).
+ReportLines reportAfter(bool textHoldsSomething, const ReportLines& report);
 
 } // namespace kalden

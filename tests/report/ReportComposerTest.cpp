@@ -6,6 +6,7 @@
 #include "report/ReportComposer.h"
 #include "report/ScoreCase.h"
 #include "support/Cases.h"
+#include "support/Reports.h"
 #include "worksheet/ProgramConfig.h"
 
 using namespace kalden;

@@ -5,6 +5,7 @@
 
 #include "report/ScoreCase.h"
 #include "support/Cases.h"
+#include "support/Reports.h"
 #include "worksheet/ProgramConfig.h"
 
 using namespace kalden;

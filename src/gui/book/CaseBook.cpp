@@ -41,13 +41,6 @@ int CaseBook::appendLines(const ReportLines& lines) {
     return first;
 }
 
-ReportLines CaseBook::separated(const ReportLines& lines) const {
-    ReportLines out;
-    if (!isEmpty()) out = reportSeparator();
-    out.insert(out.end(), lines.begin(), lines.end());
-    return out;
-}
-
 void CaseBook::addComputed(const ScoredCase& scored, const ReportContext& context,
                            const std::array<std::string, 7>& fieldTexts, const Session& session) {
     CaseRecord c;
@@ -56,7 +49,7 @@ void CaseBook::addComputed(const ScoredCase& scored, const ReportContext& contex
     c.input = scored.input;
     c.context = context;
     c.results = scored.results;
-    c.report = separated(scored.report);
+    c.report = reportAfter(!isEmpty(), scored.report);
     const QDateTime now = QDateTime::currentDateTime();
     c.computedUtc = now.toSecsSinceEpoch();
     c.utcOffsetMinutes = now.offsetFromUtc() / 60;
@@ -69,7 +62,7 @@ void CaseBook::addStored(const CaseRecord& c) { keep(c, appendLines(c.report), n
 
 void CaseBook::addComparison(const CaseComparison& comparison) {
     CaseRecord c = comparison.second.record;
-    c.report = separated(changeSection(comparison));
+    c.report = reportAfter(!isEmpty(), changeSection(comparison));
     const int first = appendLines(c.report);
     keep(std::move(c), first, std::make_shared<const CaseComparison>(comparison), Source::Comparison);
 }

@@ -116,8 +116,6 @@ signals:
 
 private:
     void keep(CaseRecord record, int firstBlock, std::shared_ptr<const CaseComparison> comparison, Source source);
-    // The separator when the text holds anything, then `lines`.
-    ReportLines separated(const ReportLines& lines) const;
     void record(const CaseRecord& record);
     std::optional<CaseStore> openStore(FileAction action);
     // Opens the store for deleting, makes `change` and says why it failed.
