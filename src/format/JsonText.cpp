@@ -92,4 +92,13 @@ std::string jsonString(std::string_view text) {
     return out;
 }
 
+void appendJsonStrings(std::string& out, const std::vector<std::string>& texts) {
+    out += '[';
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        if (i > 0) out += ',';
+        appendJsonString(out, texts[i]);
+    }
+    out += ']';
+}
+
 } // namespace kalden

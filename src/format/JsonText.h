@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kalden {
 
@@ -13,5 +14,7 @@ namespace kalden {
 // sequence that breaks off, and one for each byte that cannot start one.
 void appendJsonString(std::string& out, std::string_view text);
 std::string jsonString(std::string_view text);
+// An array of such strings: ["a","b"].
+void appendJsonStrings(std::string& out, const std::vector<std::string>& texts);
 
 } // namespace kalden

@@ -28,15 +28,6 @@ void appendField(std::string& out, const char* name, const std::string& text) {
     appendJsonString(out, text);
 }
 
-void appendTexts(std::string& out, const std::vector<std::string>& texts) {
-    out += '[';
-    for (std::size_t i = 0; i < texts.size(); ++i) {
-        if (i > 0) out += ',';
-        appendJsonString(out, texts[i]);
-    }
-    out += ']';
-}
-
 } // namespace
 
 std::string averageBandLabel() {
@@ -100,7 +91,7 @@ void appendChartJson(std::string& out, const CaseRecord& c, const std::string& p
     out += ',';
     appendField(out, "caption", chartCaption(results.confidenceMethod));
     out += ",\"description\":";
-    appendTexts(out, chartDescription(results));
+    appendJsonStrings(out, chartDescription(results));
     out += '}';
 }
 

@@ -60,15 +60,6 @@ Options optionsFrom(const std::vector<std::string>& f, std::size_t at) {
     return o;
 }
 
-void appendJsonLines(std::string& out, const std::vector<std::string>& lines) {
-    out += '[';
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (i > 0) out += ',';
-        appendJsonString(out, lines[i]);
-    }
-    out += ']';
-}
-
 // One batch in the making: the file's bytes, its reader, and the output and
 // messages so far.
 struct WebBatch {
@@ -113,7 +104,7 @@ EMSCRIPTEN_KEEPALIVE void kalden_set_decimal_separator(int separator) {
 // The lines between two reports.
 EMSCRIPTEN_KEEPALIVE const char* kalden_separator() {
     g_answer.clear();
-    appendJsonLines(g_answer, reportSeparator());
+    appendJsonStrings(g_answer, reportSeparator());
     return g_answer.c_str();
 }
 
@@ -148,9 +139,9 @@ EMSCRIPTEN_KEEPALIVE const char* kalden_compute(const char* request) {
     record.computedUtc = f.size() > 12 ? std::strtoll(f[12].c_str(), nullptr, 10) : 0;
     record.utcOffsetMinutes = numberAt(f, 13);
     g_answer += "{\"report\":";
-    appendJsonLines(g_answer, scored.report);
+    appendJsonStrings(g_answer, scored.report);
     g_answer += ",\"warnings\":";
-    appendJsonLines(g_answer, scored.warnings());
+    appendJsonStrings(g_answer, scored.warnings());
     g_answer += ",\"summary\":";
     appendJsonString(g_answer, summaryText(summarizeCase(record)));
     g_answer += ",\"chart\":";
