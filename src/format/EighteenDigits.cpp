@@ -7,7 +7,7 @@
 #include <string>
 #include <type_traits>
 
-namespace kalden {
+namespace kalden::digits {
 
 namespace {
 
@@ -189,4 +189,4 @@ Decimal eighteenDigitsOf(const Real& value) {
 Decimal toEighteenDigits(double value) { return eighteenDigitsOf(value); }
 Decimal toEighteenDigits(const Extended& value) { return eighteenDigitsOf(value); }
 
-} // namespace kalden
+} // namespace kalden::digits

@@ -5,7 +5,7 @@
 
 #include "stats/Extended.h"
 
-namespace kalden {
+namespace kalden::digits {
 
 // A value taken to 18 significant decimal digits, as printf's "%.17Le" takes
 // it (a tie to the even neighbour): the first step of printing every number.
@@ -45,4 +45,4 @@ bool scaledOf(const Extended& value, Scaled& s);
 Decimal toEighteenDigits(double value);
 Decimal toEighteenDigits(const Extended& value);
 
-} // namespace kalden
+} // namespace kalden::digits

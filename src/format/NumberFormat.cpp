@@ -19,6 +19,8 @@ namespace kalden {
 
 namespace {
 
+using namespace digits;
+
 // Global because every printed number in the program follows the user's one locale, read once at start.
 char g_separator = '.';
 
