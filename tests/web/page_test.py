@@ -120,6 +120,16 @@ def generated_case(rng):
     return case
 
 
+def typed_lines(lines):
+    """The notes lines the worksheet takes from `lines` typed with Enter
+    between them: a final empty line is only the place after the last line
+    break, not a line of its own."""
+    taken = '\n'.join(lines).split('\n')
+    if taken[-1] == '':
+        taken.pop()
+    return taken
+
+
 def press(driver, *keys):
     webdriver.ActionChains(driver).send_keys(*keys).perform()
 
@@ -184,7 +194,7 @@ def run_cases(driver, cases, expected_lines):
     current = {'ci': 0, 'basis': 0, 'bonferroni': 0, 'criterion': 0}
     identical = 0
     for label, case in cases:
-        status, out, err = native(as_args(case))
+        status, out, err = native(as_args(dict(case, notes=typed_lines(case['notes']))))
         before = len(reports(driver))
         type_case(driver, case, current)
         if status == 0:
@@ -243,6 +253,18 @@ def main():
         print(f'figure: identical to kalden-report: {identical} of {len(cases)} cases '
               f'({time.time() - t:.1f} s typing and computing)')
 
+        # Compute to report shown, measured in the page.
+        ms = driver.execute_script('''
+            for (let k = 1; k <= 7; ++k) document.getElementById('f' + k).value = String(k + 6);
+            const t = performance.now();
+            document.getElementById('compute').click();
+            return performance.now() - t;''')
+        print(f'figure: Compute to report shown {ms:.1f} ms')
+        timed = dict(cases[-1][1], scores=[str(k + 6) for k in range(1, 8)], notes=typed_lines(cases[-1][1]['notes']))
+        _, out, _ = native(as_args(timed))
+        check(reports(driver)[-1] == out, 'the timed case')
+        expected.extend((SEPARATOR if expected else []) + out.split('\n')[:-1])
+
         # Notes are taken apart into lines by the worksheet's rule: a final
         # break starts no line, CR LF is one break, an empty line between
         # others stays. The lines are written out here, not taken from --note.
@@ -256,18 +278,6 @@ def main():
             _, out, _ = native(as_args(noted))
             check(reports(driver)[-1] == out, f'the notes {note!r} are the lines {lines}')
             expected.extend((SEPARATOR if expected else []) + out.split('\n')[:-1])
-
-        # Compute to report shown, measured in the page.
-        ms = driver.execute_script('''
-            for (let k = 1; k <= 7; ++k) document.getElementById('f' + k).value = String(k + 6);
-            const t = performance.now();
-            document.getElementById('compute').click();
-            return performance.now() - t;''')
-        print(f'figure: Compute to report shown {ms:.1f} ms')
-        timed = dict(cases[-1][1], scores=[str(k + 6) for k in range(1, 8)])
-        _, out, _ = native(as_args(timed))
-        check(reports(driver)[-1] == out, 'the timed case')
-        expected.extend((SEPARATOR if expected else []) + out.split('\n')[:-1])
 
         driver.find_element(By.ID, 'save-output').click()
         saved = wait_for_file(downloads, 'results.txt')
