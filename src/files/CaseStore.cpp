@@ -8,67 +8,20 @@
 
 #include <sqlite3.h>
 #include "files/CaseColumns.h"
+#include "files/CaseStatement.h"
 #include "files/ReportDictionary.h"
 #include "files/StoreFile.h"
 #include "format/NumberFormat.h"
+#include "report/PersonMatch.h"
 #include "scoring/ScoringEngine.h"
 
 namespace kalden {
 
+using store::exec;
+using store::fail;
+using store::Statement;
+
 namespace {
-
-// ---- Statements ----------------------------------------------------------------
-
-class Statement {
-public:
-    Statement(sqlite3* db, const char* sql) : db_(db) { sqlite3_prepare_v2(db, sql, -1, &s_, nullptr); }
-    ~Statement() { sqlite3_finalize(s_); }
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-
-    bool ok() const { return s_ != nullptr; }
-    Statement& bind(int i, std::int64_t v) {
-        sqlite3_bind_int64(s_, i, v);
-        return *this;
-    }
-    Statement& bind(int i, double v) {
-        sqlite3_bind_double(s_, i, v);
-        return *this;
-    }
-    Statement& bind(int i, const std::string& v) {
-        sqlite3_bind_text(s_, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
-        return *this;
-    }
-    Statement& bindBlob(int i, const std::string& v) {
-        sqlite3_bind_blob(s_, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
-        return *this;
-    }
-    // SQLITE_ROW, SQLITE_DONE or an error code.
-    int step() { return s_ ? sqlite3_step(s_) : sqlite3_errcode(db_); }
-    void reset() {
-        sqlite3_reset(s_);
-        sqlite3_clear_bindings(s_);
-    }
-    std::int64_t integer(int i) const { return sqlite3_column_int64(s_, i); }
-    double real(int i) const { return sqlite3_column_double(s_, i); }
-    std::string text(int i) const {
-        const auto* p = reinterpret_cast<const char*>(sqlite3_column_blob(s_, i));
-        return p ? std::string(p, static_cast<std::size_t>(sqlite3_column_bytes(s_, i))) : std::string();
-    }
-
-private:
-    sqlite3* db_;
-    sqlite3_stmt* s_ = nullptr;
-};
-
-bool fail(sqlite3* db, std::string& error) {
-    error = sqlite3_errmsg(db);
-    return false;
-}
-
-bool exec(sqlite3* db, const char* sql, std::string& error) {
-    return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK || fail(db, error);
-}
 
 bool userVersion(sqlite3* db, int& version, std::string& error) {
     Statement s(db, "PRAGMA user_version");
@@ -104,7 +57,26 @@ const char* const Migrations[CaseStoreSchemaVersion] = {
     "ALTER TABLE cases ADD COLUMN examiner TEXT NOT NULL DEFAULT '';"
     "ALTER TABLE cases ADD COLUMN referral TEXT NOT NULL DEFAULT '';"
     "CREATE INDEX cases_by_person ON cases (person);",
+    // 3: one person however the name was typed, and what was corrected.
+    "ALTER TABLE cases ADD COLUMN person_key TEXT NOT NULL DEFAULT '';"
+    "UPDATE cases SET person_key = kalden_person_key(person);"
+    "DROP INDEX cases_by_person;"
+    "CREATE INDEX cases_by_person_key ON cases (person_key);"
+    "CREATE TABLE corrections ("
+    " id INTEGER PRIMARY KEY, case_id INTEGER NOT NULL, field TEXT NOT NULL,"
+    " old_value TEXT NOT NULL, new_value TEXT NOT NULL,"
+    " corrected_utc INTEGER NOT NULL, utc_offset_minutes INTEGER NOT NULL);"
+    "CREATE INDEX corrections_by_case ON corrections (case_id);",
 };
+
+// personKey for the store's SQL: the key of a store brought up to date, and
+// of one only read.
+void personKeyFunction(sqlite3_context* context, int, sqlite3_value** argv) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+    const std::string key =
+        text ? personKey(std::string_view(text, static_cast<std::size_t>(sqlite3_value_bytes(argv[0])))) : "";
+    sqlite3_result_text(context, key.data(), static_cast<int>(key.size()), SQLITE_TRANSIENT);
+}
 
 // The session's columns, or empty texts in their place in a store of
 // schema 1 that is only read (and so not brought up to date).
@@ -191,6 +163,9 @@ bool CaseStore::open(const std::string& path, Access access, std::string& error,
 bool CaseStore::configure(Access access, std::string& error) {
     sqlite3_busy_timeout(db_, 2000);
     sqlite3_extended_result_codes(db_, 1);
+    if (sqlite3_create_function(db_, "kalden_person_key", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                                personKeyFunction, nullptr, nullptr) != SQLITE_OK)
+        return fail(db_, error);
     int& version = version_;
     if (!userVersion(db_, version, error)) return false;
     if (version > CaseStoreSchemaVersion) {
@@ -233,9 +208,9 @@ bool CaseStore::add(const CaseRecord& c, const std::string& version, std::int64_
                 " score1, score2, score3, score4, score5, score6, score7,"
                 " confidence_method, difference_basis, sequential_bonferroni, abnormality_criterion,"
                 " notes, notes_label, grid, matrix, full_scale, report, report_dictionary,"
-                " person, birth_date, testing_date, examiner, referral)"
+                " person, birth_date, testing_date, examiner, referral, person_key)"
                 " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18,"
-                " ?19, ?20, ?21, ?22, ?23, ?24, ?25, ?26, ?27, ?28, ?29, ?30, ?31, ?32, ?33, ?34)");
+                " ?19, ?20, ?21, ?22, ?23, ?24, ?25, ?26, ?27, ?28, ?29, ?30, ?31, ?32, ?33, ?34, ?35)");
     if (!s.ok()) return fail(db_, error);
     s.bind(1, c.computedUtc).bind(2, std::int64_t{c.utcOffsetMinutes});
     s.bind(3, localTimeText(c.computedUtc, c.utcOffsetMinutes)).bind(4, version);
@@ -252,7 +227,7 @@ bool CaseStore::add(const CaseRecord& c, const std::string& version, std::int64_
     s.bind(27, formatFixed(c.results.index[IndexId::FSIQ].score, 0, 0));
     s.bindBlob(28, packReport(c.report)).bind(29, std::int64_t{ReportDictionaryNumber});
     s.bind(30, c.session.person).bind(31, c.session.birthDate).bind(32, c.session.testingDate);
-    s.bind(33, c.session.examiner).bind(34, c.session.referral);
+    s.bind(33, c.session.examiner).bind(34, c.session.referral).bind(35, personKey(c.session.person));
     if (s.step() != SQLITE_DONE) return fail(db_, error);
     id = sqlite3_last_insert_rowid(db_);
     return true;
@@ -401,47 +376,6 @@ bool CaseStore::snapshot(const std::vector<std::int64_t>& ids, CaseSnapshot& out
         s.reset();
     }
     return finish(true);
-}
-
-namespace {
-
-// Deleting leaves nothing of a case behind: secure deletion zeroes its cells
-// and freed pages as the deletion writes them, and the log that still holds
-// the pages as they were before is copied into the database and emptied
-// before the deletion returns.
-bool deleteWhere(sqlite3* db_, const char* sql, const std::function<void(Statement&)>& bindRow,
-                 std::size_t rowsToDelete, std::string& error) {
-    if (!exec(db_, "BEGIN IMMEDIATE", error)) return false;
-    Statement s(db_, sql);
-    bool ok = s.ok() || fail(db_, error);
-    for (std::size_t i = 0; ok && i < rowsToDelete; ++i) {
-        bindRow(s);
-        ok = s.step() == SQLITE_DONE || fail(db_, error);
-        s.reset();
-    }
-    if (!ok) {
-        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-        return false;
-    }
-    return exec(db_, "COMMIT", error) && exec(db_, "PRAGMA wal_checkpoint(TRUNCATE)", error);
-}
-
-} // namespace
-
-bool CaseStore::remove(const std::vector<std::int64_t>& ids, std::string& error) {
-    std::size_t next = 0;
-    return deleteWhere(
-        db_, "DELETE FROM cases WHERE id = ?1", [&](Statement& s) { s.bind(1, ids[next++]); }, ids.size(), error);
-}
-
-bool CaseStore::removeAll(std::string& error) {
-    return deleteWhere(
-        db_, "DELETE FROM cases", [](Statement&) {}, 1, error);
-}
-
-bool CaseStore::removePerson(const std::string& person, std::string& error) {
-    return deleteWhere(
-        db_, "DELETE FROM cases WHERE person = ?1", [&](Statement& s) { s.bind(1, person); }, 1, error);
 }
 
 bool CaseStore::count(std::int64_t& n, std::string& error) const {

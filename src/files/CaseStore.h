@@ -28,7 +28,7 @@ namespace kalden {
 // digit for digit, and the store hands every case back whole, with them.
 
 inline constexpr const char* CaseStoreFileName = "cases.sqlite";
-inline constexpr int CaseStoreSchemaVersion = 2;
+inline constexpr int CaseStoreSchemaVersion = 3;
 
 // One row of the cases table.
 struct CaseListRow {
@@ -68,6 +68,24 @@ struct CaseSnapshot {
     std::vector<UnreadableCase> unreadable;
 };
 
+// A person as recorded: the key the cases are matched by, the name as last
+// typed, and how many cases the person has.
+struct RecordedPerson {
+    std::string key;
+    std::string person;
+    std::int64_t cases = 0;
+};
+
+// A correction of a recorded case's person or session: the field, its value
+// before and after, and when it was made.
+struct Correction {
+    SessionField field = SessionField::Person;
+    std::string oldValue;
+    std::string newValue;
+    std::int64_t correctedUtc = 0;
+    int utcOffsetMinutes = 0;
+};
+
 class CaseStore {
 public:
     enum class Access { ReadOnly, ReadWrite };
@@ -97,13 +115,28 @@ public:
     // The cases `ids` (every case, oldest first, when empty), as they all
     // stood at one moment.
     bool snapshot(const std::vector<std::int64_t>& ids, CaseSnapshot& out, std::string& error) const;
-    // Deleting leaves no copy of a deleted case in the database or its log
-    // once it returns.
+    // Deleting leaves no copy of a deleted case (nor of its corrections) in
+    // the database or its log once it returns. True once the cases are gone
+    // from the records; `error` still says so when another program reading
+    // the records kept the log from being emptied, so that a copy stays in
+    // it until the next change after that program lets go.
     bool remove(const std::vector<std::int64_t>& ids, std::string& error);
     bool removeAll(std::string& error);
-    // Every case whose person is exactly `person`.
-    bool removePerson(const std::string& person, std::string& error);
+    // Every case of the persons with these keys (personKey).
+    bool removePeople(const std::vector<std::string>& keys, std::string& error);
     bool count(std::int64_t& n, std::string& error) const;
+
+    // Every person named by a case, by key.
+    bool persons(std::vector<RecordedPerson>& out, std::string& error) const;
+    // The cases of the person with key `key`, oldest first.
+    bool casesOfPerson(const std::string& key, std::vector<std::int64_t>& ids, std::string& error) const;
+    // Sets the fields `changes` of the cases `ids` (one transaction), keeping
+    // each value changed with the case as a correction made at `utc`. The
+    // report stays as it was computed. `corrected`: how many cases changed.
+    bool correct(const std::vector<std::int64_t>& ids, const std::vector<SessionChange>& changes, std::int64_t utc,
+                 int utcOffsetMinutes, std::int64_t& corrected, std::string& error);
+    // The corrections of case `id`, oldest first.
+    bool corrections(std::int64_t id, std::vector<Correction>& out, std::string& error) const;
 
     // Lets go of the store at once, so that writers need not wait while
     // what was read is written out.

@@ -18,6 +18,8 @@ std::string_view actionPhrase(FileAction action) {
     case FileAction::DeleteCases: return "delete the cases in";
     case FileAction::SaveSession: return "remember the person and session in";
     case FileAction::SaveChangeSettings: return "remember the practice gains in";
+    case FileAction::CorrectCases: return "correct the cases in";
+    case FileAction::ClearPerson: return "clear the erased person from";
     }
     return "use";
 }

@@ -19,6 +19,8 @@ enum class FileAction {
     DeleteCases,        // the case store, by Delete and Delete All Cases
     SaveSession,        // the person and session remembered for the next start
     SaveChangeSettings, // the level and practice gains remembered for the next comparison
+    CorrectCases,       // the case store, by a correction of the person and session
+    ClearPerson,        // a file beside the store that held an erased person
 };
 
 // The error box's text for a failed file operation: the action, the file's

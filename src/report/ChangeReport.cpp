@@ -9,6 +9,7 @@
 #include "format/NumberFormat.h"
 #include "format/ShortestText.h"
 #include "report/CaseSummary.h"
+#include "report/PersonMatch.h"
 #include "scoring/IndexScores.h"
 #include "worksheet/OptionNames.h"
 
@@ -52,7 +53,7 @@ bool assessedBefore(const ComparedCase& a, const ComparedCase& b) {
            std::make_tuple(dated ? db : std::string(), b.record.computedUtc, b.id);
 }
 
-std::string comparisonRefusal(const ComparedCase& a, const ComparedCase& b) {
+std::string comparisonRefusal(const ComparedCase& a, const ComparedCase& b, bool samePerson) {
     if (a.id == b.id) return "Case " + std::to_string(a.id) + " cannot be compared with itself.";
     for (const ComparedCase* c : {&a, &b})
         if (c->record.session.person.empty())
@@ -60,7 +61,7 @@ std::string comparisonRefusal(const ComparedCase& a, const ComparedCase& b) {
                    " names no person: only two cases recorded with the same person can be compared.";
     const std::string& pa = a.record.session.person;
     const std::string& pb = b.record.session.person;
-    if (pa != pb)
+    if (!samePerson && personKey(pa) != personKey(pb))
         return "Case " + std::to_string(a.id) + " is of \"" + pa + "\" and case " + std::to_string(b.id) + " of \"" +
                pb + "\": only two cases of one person can be compared.";
     return {};

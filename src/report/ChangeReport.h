@@ -57,8 +57,10 @@ struct CaseComparison {
 bool assessedBefore(const ComparedCase& a, const ComparedCase& b);
 
 // Why two cases cannot be compared, or nothing: they must be two different
-// cases of one person, and name that person.
-std::string comparisonRefusal(const ComparedCase& a, const ComparedCase& b);
+// cases of one person (one key, however the name was typed), and name that
+// person. `samePerson` is the user's word that two persons whose names
+// differ are one.
+std::string comparisonRefusal(const ComparedCase& a, const ComparedCase& b, bool samePerson = false);
 
 // The comparison of `a` and `b` in the order they were assessed. The cases
 // must pass comparisonRefusal.

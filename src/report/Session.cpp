@@ -47,4 +47,37 @@ std::string sessionLine(const Session& s) {
     return line;
 }
 
+std::string& sessionValue(Session& s, SessionField field) {
+    switch (field) {
+    case SessionField::Person: return s.person;
+    case SessionField::BirthDate: return s.birthDate;
+    case SessionField::TestingDate: return s.testingDate;
+    case SessionField::Examiner: return s.examiner;
+    case SessionField::Referral: break;
+    }
+    return s.referral;
+}
+
+const std::string& sessionValue(const Session& s, SessionField field) {
+    return sessionValue(const_cast<Session&>(s), field);
+}
+
+const char* sessionFieldName(SessionField field) {
+    switch (field) {
+    case SessionField::Person: return "person";
+    case SessionField::BirthDate: return "date of birth";
+    case SessionField::TestingDate: return "date of testing";
+    case SessionField::Examiner: return "examiner";
+    case SessionField::Referral: break;
+    }
+    return "reason for referral";
+}
+
+std::vector<SessionChange> sessionChanges(const Session& before, const Session& after) {
+    std::vector<SessionChange> out;
+    for (const SessionField f : SessionFields)
+        if (sessionValue(before, f) != sessionValue(after, f)) out.push_back({f, sessionValue(after, f)});
+    return out;
+}
+
 } // namespace kalden

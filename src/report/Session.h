@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace kalden {
 
@@ -17,6 +18,23 @@ struct Session {
 
     bool operator==(const Session&) const = default;
 };
+
+// The parts of a session one by one, for a correction of a recorded case.
+enum class SessionField { Person, BirthDate, TestingDate, Examiner, Referral };
+inline constexpr SessionField SessionFields[] = {SessionField::Person, SessionField::BirthDate,
+                                                 SessionField::TestingDate, SessionField::Examiner,
+                                                 SessionField::Referral};
+struct SessionChange {
+    SessionField field = SessionField::Person;
+    std::string value;
+};
+std::string& sessionValue(Session& s, SessionField field);
+const std::string& sessionValue(const Session& s, SessionField field);
+// "person", "date of birth", "date of testing", "examiner", "reason for referral".
+const char* sessionFieldName(SessionField field);
+// The fields whose values differ from `before` to `after`, with their new
+// values.
+std::vector<SessionChange> sessionChanges(const Session& before, const Session& after);
 
 // Whether `text` is a day of the calendar written YYYY-MM-DD: 2024-02-29 is
 // one, 2026-02-31 and 2026-13-40 are not.

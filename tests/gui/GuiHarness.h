@@ -210,7 +210,9 @@ struct Program {
         host.exePath = exePath;
         if (host.dataHomePath.isEmpty()) host.dataHomePath = QFileInfo(exePath).path() + QStringLiteral("/share");
         const Services services{boxes, files, *printer, host};
-        book = std::make_unique<CaseBook>(boxes, host, config.caseStoreFileName);
+        book = std::make_unique<CaseBook>(boxes, host, config.caseStoreFileName,
+                                          DataFileNames{config.dataFileName, config.sessionFileName,
+                                                        ChangeSettingsFileName});
         form = std::make_unique<TfrmTemplate>(services, *book, config);
         results = std::make_unique<TfrmTemplateResults>(services, *book);
         form->setResultsWindow(results.get());

@@ -1,5 +1,7 @@
 #include "gui/book/CaseBook.h"
 
+#include <algorithm>
+
 #include <QDateTime>
 #include <QPlainTextDocumentLayout>
 #include <QTextBlock>
@@ -12,11 +14,13 @@
 
 namespace kalden {
 
-CaseBook::CaseBook(MessageBoxes& boxes, ProgramHost& host, std::string storeFileName, QObject* parent)
+CaseBook::CaseBook(MessageBoxes& boxes, ProgramHost& host, std::string storeFileName, DataFileNames fileNames,
+                   QObject* parent)
     : QObject(parent),
       boxes_(boxes),
       host_(host),
       storeFileName_(std::move(storeFileName)),
+      fileNames_(std::move(fileNames)),
       document_(new QTextDocument(this)) {
     document_->setDocumentLayout(new QPlainTextDocumentLayout(document_));
 }
@@ -55,10 +59,12 @@ void CaseBook::addComputed(const ScoredCase& scored, const ReportContext& contex
     c.utcOffsetMinutes = now.offsetFromUtc() / 60;
     const int first = appendLines(c.report);
     keep(c, first, nullptr, Source::Computed);
-    if (keepRecords()) record(c);
+    if (keepRecords()) entries_.back().id = record(c);
 }
 
-void CaseBook::addStored(const CaseRecord& c) { keep(c, appendLines(c.report), nullptr, Source::Stored); }
+void CaseBook::addStored(const CaseRecord& c, std::int64_t id) {
+    keep(c, appendLines(c.report), nullptr, Source::Stored, id);
+}
 
 void CaseBook::addComparison(const CaseComparison& comparison) {
     CaseRecord c = comparison.second.record;
@@ -67,8 +73,9 @@ void CaseBook::addComparison(const CaseComparison& comparison) {
     keep(std::move(c), first, std::make_shared<const CaseComparison>(comparison), Source::Comparison);
 }
 
-void CaseBook::keep(CaseRecord c, int firstBlock, std::shared_ptr<const CaseComparison> comparison, Source source) {
-    Entry entry{std::move(c), QTextCursor(document_->findBlockByNumber(firstBlock)), std::move(comparison)};
+void CaseBook::keep(CaseRecord c, int firstBlock, std::shared_ptr<const CaseComparison> comparison, Source source,
+                    std::int64_t id) {
+    Entry entry{std::move(c), QTextCursor(document_->findBlockByNumber(firstBlock)), std::move(comparison), id};
     // Text typed at the very start of a case's first line belongs to it.
     entry.start.setKeepPositionOnInsert(true);
     entries_.push_back(std::move(entry));
@@ -148,24 +155,24 @@ std::optional<std::int64_t> CaseBook::countRecords(FileAction action) {
 }
 
 bool CaseBook::deleteRecords(const std::vector<std::int64_t>& ids) {
-    return changeStore([&ids](CaseStore& store, std::string& error) { return store.remove(ids, error); });
+    if (!changeStore([&ids](CaseStore& store, std::string& error) { return store.remove(ids, error); })) return false;
+    const auto deleted = [&ids](std::int64_t id) { return std::find(ids.begin(), ids.end(), id) != ids.end(); };
+    forget([&deleted](const Entry& e) {
+        return deleted(e.id) || (e.comparison && (deleted(e.comparison->first.id) || deleted(e.comparison->second.id)));
+    });
+    return true;
 }
 
-bool CaseBook::deletePersonRecords(const std::string& person) {
-    return changeStore([&person](CaseStore& store, std::string& error) { return store.removePerson(person, error); });
-}
-
-bool CaseBook::deleteAllRecords() {
-    return changeStore([](CaseStore& store, std::string& error) { return store.removeAll(error); });
-}
-
+// A deletion that is done but left a copy in the log (another program was
+// reading) says so and counts as done.
 bool CaseBook::changeStore(const std::function<bool(CaseStore&, std::string&)>& change) {
     std::optional<CaseStore> store = openStore(FileAction::DeleteCases);
     if (!store) return false;
     std::string error;
-    if (change(*store, error)) return true;
-    storeFailed(FileAction::DeleteCases, error);
-    return false;
+    const bool done = change(*store, error);
+    store.reset();
+    if (!error.empty()) storeFailed(FileAction::DeleteCases, error);
+    return done;
 }
 
 bool CaseBook::keepRecords() const { return host_.keepCaseRecords(); }
@@ -173,17 +180,18 @@ bool CaseBook::keepRecords() const { return host_.keepCaseRecords(); }
 void CaseBook::setKeepRecords(bool keep) { host_.setKeepCaseRecords(keep); }
 
 // The report is already shown; a store that cannot take the case says why.
-void CaseBook::record(const CaseRecord& c) {
+std::int64_t CaseBook::record(const CaseRecord& c) {
     std::string error;
     std::int64_t id = 0;
     std::optional<CaseStore> store = openStore(FileAction::RecordCase);
-    if (!store) return;
+    if (!store) return 0;
     if (!store->add(c, programVersion().toStdString(), id, error)) {
         storeFailed(FileAction::RecordCase, error);
-        return;
+        return 0;
     }
     store.reset();
     emit caseRecorded();
+    return id;
 }
 
 } // namespace kalden

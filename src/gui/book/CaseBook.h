@@ -13,6 +13,7 @@
 
 #include "files/CaseRecords.h"
 #include "files/FileErrors.h"
+#include "files/PersonTraces.h"
 #include "report/CaseRecord.h"
 #include "report/ChangeReport.h"
 #include "report/ReportComposer.h"
@@ -46,11 +47,21 @@ public:
         CaseRecord record;
         QTextCursor start;
         std::shared_ptr<const CaseComparison> comparison; // set for a comparison
+        std::int64_t id = 0;                              // its number in the records; 0 when not recorded
     };
 
-    // `storeFileName`: the store's name in the user's data folder (the
-    // program built from the template names its own).
-    CaseBook(MessageBoxes& boxes, ProgramHost& host, std::string storeFileName, QObject* parent = nullptr);
+    // What the worksheet holds of a person: whether it holds anything of
+    // `erased` (the person, the scores or notes typed), and how it forgets.
+    struct TypedPerson {
+        std::function<bool(const ErasedPeople& erased)> holds;
+        std::function<void()> forget;
+    };
+
+    // `storeFileName`: the store's name in the user's data folder, and
+    // `fileNames` the other files kept there (the program built from the
+    // template names its own).
+    CaseBook(MessageBoxes& boxes, ProgramHost& host, std::string storeFileName, DataFileNames fileNames = {},
+             QObject* parent = nullptr);
     ~CaseBook() override;
 
     // The report text, laid out for a plain-text view.
@@ -70,7 +81,7 @@ public:
     void addComputed(const ScoredCase& scored, const ReportContext& context,
                      const std::array<std::string, 7>& fieldTexts, const Session& session);
     // A recorded case's report as it was appended then; not recorded again.
-    void addStored(const CaseRecord& record);
+    void addStored(const CaseRecord& record, std::int64_t id);
     // The change between two assessments of one person, appended as a report
     // is; its record is the later case's, its lines the section. Nothing is
     // recorded.
@@ -98,10 +109,40 @@ public:
     std::optional<std::vector<StoredCase>> readRecords(const std::vector<std::int64_t>& ids);
     // `action` names what the count is for in the error box.
     std::optional<std::int64_t> countRecords(FileAction action = FileAction::ReadCases);
+    // The cases go from the records and from the text and the chart, where a
+    // line says why.
     bool deleteRecords(const std::vector<std::int64_t>& ids);
-    // Every case whose person is exactly `person`.
-    bool deletePersonRecords(const std::string& person);
-    bool deleteAllRecords();
+
+    // ---- One person is one person (CaseBookPersons.cpp) ----
+    // Every person the records name; nothing when the store failed (said).
+    std::optional<std::vector<RecordedPerson>> recordedPersons();
+    // What the records hold of `person`: its cases (by key) and the persons
+    // whose names differ a little from it (nearPerson), nearest first.
+    struct PersonLookup {
+        std::int64_t cases = 0;
+        std::vector<RecordedPerson> near;
+    };
+    PersonLookup lookUpPerson(const std::string& person);
+    // The session a Compute records: when its person is not in the records
+    // but a near one is, the user is asked whether it is the same person, and
+    // on Yes the person is named as recorded.
+    Session matchRecordedPerson(const Session& session);
+    // Sets the fields `changes` of the recorded cases `ids`, keeping each
+    // change with its case; the cases shown take the new values. How many
+    // cases changed, or nothing when the store failed (said).
+    std::optional<std::int64_t> correctRecords(const std::vector<std::int64_t>& ids,
+                                               const std::vector<SessionChange>& changes);
+
+    // ---- Erasing a person (CaseBookPersons.cpp) ----
+    // The worksheet, which the book asks and clears when a person is erased.
+    void setWorksheet(TypedPerson worksheet) { worksheet_ = std::move(worksheet); }
+    // Every place other than the records that holds something of `erased`,
+    // as a question names them.
+    std::vector<QString> erasurePlaces(const ErasedPeople& erased) const;
+    // Deletes every case of `erased` (every case for everyone) and clears
+    // every other place that holds them: the files beside the records, the
+    // worksheet, the reports shown. False when the records failed (said).
+    bool erasePeople(const ErasedPeople& erased);
     // "Keep a record of every computed case".
     bool keepRecords() const;
     void setKeepRecords(bool keep);
@@ -115,8 +156,13 @@ signals:
     void caseRecorded();
 
 private:
-    void keep(CaseRecord record, int firstBlock, std::shared_ptr<const CaseComparison> comparison, Source source);
-    void record(const CaseRecord& record);
+    void keep(CaseRecord record, int firstBlock, std::shared_ptr<const CaseComparison> comparison, Source source,
+              std::int64_t id = 0);
+    // The case's number in the records, or 0 when it could not be recorded.
+    std::int64_t record(const CaseRecord& record);
+    // Takes out the lines of the entries `erased` says, each run of them
+    // replaced by one line that says why.
+    void forget(const std::function<bool(const Entry&)>& erased);
     std::optional<CaseStore> openStore(FileAction action);
     // Opens the store for deleting, makes `change` and says why it failed.
     bool changeStore(const std::function<bool(CaseStore&, std::string&)>& change);
@@ -127,6 +173,8 @@ private:
     MessageBoxes& boxes_;
     ProgramHost& host_;
     std::string storeFileName_;
+    DataFileNames fileNames_;
+    TypedPerson worksheet_;
     mutable std::optional<CaseRecords> records_;
     QTextDocument* document_;
     std::vector<Entry> entries_;

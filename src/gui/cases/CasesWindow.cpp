@@ -26,6 +26,7 @@
 #include "gui/report/PdfExport.h"
 #include "gui/report/ProfileChartWindow.h"
 #include "gui/report/SummaryExport.h"
+#include "report/PersonMatch.h"
 #include "worksheet/ProgramConfig.h"
 
 namespace kalden {
@@ -133,6 +134,7 @@ QLayout* TfrmCases::buildButtonRows() {
     button(second, cmdDelete, "&Delete...", "cmdDelete");
     button(second, cmdDeletePerson, "Delete This &Person's Cases...", "cmdDeletePerson");
     button(second, cmdDeleteAll, "Delete &All Cases...", "cmdDeleteAll");
+    button(second, cmdCorrect, "Correc&t Person and Session...", "cmdCorrect");
     second->addStretch(1);
     button(second, cmdClose, "Close", "cmdClose");
     rows->addLayout(first);
@@ -160,6 +162,7 @@ void TfrmCases::connectHandlers() {
         if (isVisible()) reload();
     });
     connect(cmdDeleteAll, &QPushButton::clicked, this, &TfrmCases::cmdDeleteAllClick);
+    connect(cmdCorrect, &QPushButton::clicked, this, &TfrmCases::cmdCorrectClick);
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
     connect(chkKeepRecords, &QCheckBox::toggled, this, [this](bool keep) { book_.setKeepRecords(keep); });
     connect(tblCases, &QTableView::activated, this, &TfrmCases::cmdShowReportClick);
@@ -171,6 +174,13 @@ const CaseListRow* TfrmCases::listedRow(std::int64_t id) const {
     for (int r = 0; r < model_->rowCount(); ++r)
         if (model_->row(r).id == id) return &model_->row(r);
     return nullptr;
+}
+
+std::vector<const CaseListRow*> TfrmCases::rowsOfPerson(const std::string& key) const {
+    std::vector<const CaseListRow*> rows;
+    for (int r = 0; !key.empty() && r < model_->rowCount(); ++r)
+        if (personKey(model_->row(r).session.person) == key) rows.push_back(&model_->row(r));
+    return rows;
 }
 
 void TfrmCases::reload() {
@@ -216,7 +226,7 @@ void TfrmCases::cmdOpenInWorksheetClick() {
 void TfrmCases::cmdShowReportClick() {
     const std::vector<StoredCase> cases = selectedCases();
     if (cases.empty()) return;
-    for (const StoredCase& c : cases) book_.addStored(c.record);
+    for (const StoredCase& c : cases) book_.addStored(c.record, c.id);
 }
 
 void TfrmCases::cmdProfileChartClick() {

@@ -50,6 +50,7 @@ public:
     QPushButton* cmdDelete = nullptr;
     QPushButton* cmdDeletePerson = nullptr;
     QPushButton* cmdDeleteAll = nullptr;
+    QPushButton* cmdCorrect = nullptr;
     QPushButton* cmdClose = nullptr;
     QCheckBox* chkKeepRecords = nullptr;
 
@@ -79,6 +80,9 @@ public slots:
     void cmdDeleteClick();
     void cmdDeletePersonClick();
     void cmdDeleteAllClick();
+    // The person and session of the selected cases (and, on Yes, of the
+    // person's other cases) corrected; the reports stay as computed.
+    void cmdCorrectClick();
 
 protected:
     // Cases another program recorded meanwhile appear when the window is
@@ -99,10 +103,16 @@ private:
     // The row of case `id` as the table holds it, or nothing.
     const CaseListRow* listedRow(std::int64_t id) const;
     // The case of the same person assessed last before case `id`, or 0.
-    std::int64_t earlierCaseOf(std::int64_t id);
-    // Reads both cases, refuses two persons' cases, asks for the level and
-    // the practice gains, and adds the change to the book.
-    void compare(std::int64_t a, std::int64_t b);
+    // Where that person has none, the latest earlier case of a person whose
+    // name differs a little, when the user says it is the same person
+    // (`samePerson`).
+    std::int64_t earlierCaseOf(std::int64_t id, bool& samePerson);
+    // Reads both cases, refuses two persons' cases (asking first where the
+    // names differ a little, unless `samePerson` says so already), asks for
+    // the level and the practice gains, and adds the change to the book.
+    void compare(std::int64_t a, std::int64_t b, bool samePerson = false);
+    // The cases listed whose person has key `key`.
+    std::vector<const CaseListRow*> rowsOfPerson(const std::string& key) const;
 
     Services services_;
     CaseBook& book_;

@@ -5,10 +5,27 @@
 #include <QStringList>
 
 #include "format/VisibleText.h"
+#include "report/PersonMatch.h"
 
-// The Cases window's deletions: the selected cases, a person's, all.
+// The Cases window's deletions: the selected cases, a person's, all. A
+// person's and all go from everywhere the program keeps them.
 
 namespace kalden {
+
+namespace {
+
+QString quoted(const std::string& person) { return u'"' + fromUtf8(visibleText(person)) + u'"'; }
+
+// The question's last part: every place besides the records that the
+// deletion clears too.
+QString alsoClears(const std::vector<QString>& places) {
+    if (places.empty()) return {};
+    QString text = QStringLiteral("\r\rThis also clears:");
+    for (const QString& place : places) text += QStringLiteral("\r- ") + place;
+    return text;
+}
+
+} // namespace
 
 // Names the cases it will delete (up to ten, then how many more) and keeps
 // them unless Yes is chosen over the default No.
@@ -37,8 +54,9 @@ void TfrmCases::cmdDeleteClick() {
     reload();
 }
 
-// Every case of the selected case's person, after one question that names
-// the person and how many cases go.
+// Every case of the selected case's person, however the name was typed;
+// each recorded person whose name differs a little is asked about. One
+// question then names the persons, the count and every other place cleared.
 void TfrmCases::cmdDeletePersonClick() {
     const std::vector<std::int64_t> ids = selectedIds();
     if (ids.empty()) {
@@ -47,23 +65,45 @@ void TfrmCases::cmdDeletePersonClick() {
     }
     const CaseListRow* selected = listedRow(ids.front());
     const std::string person = selected ? selected->session.person : std::string();
-    if (person.empty()) {
+    if (personKey(person).empty()) {
         services_.boxes.information(QStringLiteral("No person was entered for the selected case."));
         return;
     }
-    int count = 0;
-    for (int r = 0; r < model_->rowCount(); ++r) count += model_->row(r).session.person == person ? 1 : 0;
+    const std::string key = personKey(person);
+    const CaseBook::PersonLookup found = book_.lookUpPerson(person);
+    ErasedPeople erased;
+    erased.keys.push_back(key);
+    std::int64_t count = std::max<std::int64_t>(found.cases, 1);
+    QStringList names{quoted(person)};
+    for (const RecordedPerson& near : found.near) {
+        const QString question =
+            QStringLiteral(
+                "Is %1 (%2) the same person as %3? The names differ by %4.\r\rYes deletes %1's cases "
+                "too; No leaves them.")
+                .arg(quoted(near.person),
+                     near.cases == 1 ? QStringLiteral("1 case") : QStringLiteral("%1 cases").arg(near.cases),
+                     quoted(person), QString::fromStdString(distanceText(keyDistance(key, near.key))));
+        if (!services_.boxes.confirm(question)) continue;
+        erased.keys.push_back(near.key);
+        names << quoted(near.person);
+        count += near.cases;
+    }
+    for (const std::string& k : erased.keys)
+        for (const CaseListRow* row : rowsOfPerson(k)) erased.inputs.push_back(row->fieldTexts);
+    const QString who = names.size() == 1 ? names.front()
+                                          : names.mid(0, names.size() - 1).join(QStringLiteral(", ")) +
+                                                QStringLiteral(" and ") + names.back();
     const QString what = count == 1 ? QStringLiteral("the 1 case") : QStringLiteral("all %1 cases").arg(count);
     if (!services_.boxes.confirmDeletion(
-            QStringLiteral("Delete %1 of %2 from the records?\rThey cannot be brought back.")
-                .arg(what, fromUtf8(visibleText(person)))))
+            QStringLiteral("Delete %1 of %2 from the records?\rThey cannot be brought back.").arg(what, who) +
+            alsoClears(book_.erasurePlaces(erased))))
         return;
-    book_.deletePersonRecords(person);
+    book_.erasePeople(erased);
     reload();
 }
 
-// Asks twice: every case recorded so far goes. The store is not held while
-// the questions are open.
+// Asks twice: every case recorded so far goes, and every other place that
+// holds a person. The store is not held while the questions are open.
 void TfrmCases::cmdDeleteAllClick() {
     const std::optional<std::int64_t> counted = book_.countRecords(FileAction::DeleteCases);
     if (!counted) return;
@@ -72,12 +112,16 @@ void TfrmCases::cmdDeleteAllClick() {
         services_.boxes.information(QStringLiteral("There are no recorded cases."));
         return;
     }
+    ErasedPeople everyone;
+    everyone.everyone = true;
     const QString what = n == 1 ? QStringLiteral("1 case") : QStringLiteral("%1 cases").arg(n);
-    if (!services_.boxes.confirmDeletion(QStringLiteral("Delete all %1 from the records?").arg(what))) return;
+    if (!services_.boxes.confirmDeletion(QStringLiteral("Delete all %1 from the records?").arg(what) +
+                                         alsoClears(book_.erasurePlaces(everyone))))
+        return;
     if (!services_.boxes.confirmDeletion(
             QStringLiteral("The %1 cannot be brought back once deleted.\rDelete them all?").arg(what)))
         return;
-    book_.deleteAllRecords();
+    book_.erasePeople(everyone);
     reload();
 }
 

@@ -42,11 +42,16 @@ TfrmTemplate::TfrmTemplate(const Services& services, CaseBook& book, const Templ
     buildWindow();
     focusChangedConnection_ = connect(qApp, &QApplication::focusChanged, this, &TfrmTemplate::focusChanged);
     FormCreate();
+    book_.setWorksheet(
+        {[this](const ErasedPeople& erased) { return holdsPerson(erased); }, [this] { btnclearDataClick(); }});
 }
 
 // The focus moves while the base widget is being destroyed; by then this
 // window's own members are gone, so it must hear no more of it.
-TfrmTemplate::~TfrmTemplate() { disconnect(focusChangedConnection_); }
+TfrmTemplate::~TfrmTemplate() {
+    disconnect(focusChangedConnection_);
+    book_.setWorksheet({});
+}
 
 void TfrmTemplate::setMatrixFileDialog(MatrixFileDialog* dialog) {
     matrixFiles_ = dialog ? dialog : platformMatrixFiles_.get();

@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QWidget>
 
+#include "files/PersonTraces.h"
 #include "files/PreviousDataFile.h"
 #include "gui/platform/MatrixServices.h"
 #include "gui/platform/Services.h"
@@ -205,6 +206,8 @@ private:
     int notesLineCount() const;
     void emptyGridCells();
     std::string sessionFilePath() const;
+    // Whether the person, the scores or the notes typed are of `erased`.
+    bool holdsPerson(const ErasedPeople& erased) const;
     void loadSession();
     void showSession();
     void clearSession();

@@ -55,6 +55,8 @@ void TfrmTemplate::cmdComputeClick() {
     for (const std::string& warning : scored.echoWarnings) warn(warning);
     std::array<std::string, 7> typed;
     std::copy(texts.begin(), texts.begin() + 7, typed.begin());
+    // A person typed a little differently from one recorded is asked about.
+    if (const Session matched = book_.matchRecordedPerson(session_); matched != session_) setSession(matched);
     book_.addComputed(scored, context, typed, session_);
 }
 

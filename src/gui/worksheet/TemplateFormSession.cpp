@@ -2,11 +2,13 @@
 
 #include <QDate>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 
 #include "files/FileErrors.h"
 #include "files/SessionFile.h"
 #include "gui/platform/WindowHelpers.h"
-#include "gui/worksheet/SessionDialog.h"
+#include "gui/session/SessionDialog.h"
 
 // The person and session beside the worksheet: who is tested, when, by whom
 // and why, shown under the score fields, edited in the "Person and Session"
@@ -39,6 +41,14 @@ void TfrmTemplate::setSession(const Session& session) {
     std::string error;
     if (!saveSession(sessionFilePath(), session_, error))
         services_.boxes.error(systemReason(fileErrorMessage(FileAction::SaveSession, sessionFilePath(), error)));
+}
+
+bool TfrmTemplate::holdsPerson(const ErasedPeople& erased) const {
+    std::array<std::string, 7> typed;
+    for (std::size_t k = 0; k < typed.size(); ++k) typed[k] = field(static_cast<int>(k) + 1)->text().toStdString();
+    if (erased.names(session_.person) || erased.typed(typed)) return true;
+    return erased.everyone &&
+           (!session_.birthDate.empty() || !session_.referral.empty() || !memoComments->toPlainText().isEmpty());
 }
 
 void TfrmTemplate::showSession() {

@@ -150,7 +150,8 @@ int runTemplateProgram(int& argc, char** argv, const QString& applicationName, c
     });
     const Services services{boxes, files, printer, host};
 
-    CaseBook book(boxes, host, config.caseStoreFileName);
+    CaseBook book(boxes, host, config.caseStoreFileName,
+                  DataFileNames{config.dataFileName, config.sessionFileName, ChangeSettingsFileName});
     TfrmTemplate worksheet(services, book, config);
     TfrmTemplateResults results(services, book);
     resultsWindow = &results;

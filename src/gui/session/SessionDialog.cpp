@@ -1,4 +1,4 @@
-#include "gui/worksheet/SessionDialog.h"
+#include "gui/session/SessionDialog.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>

@@ -1,0 +1,167 @@
+#include "gui/book/CaseBook.h"
+
+#include <algorithm>
+
+#include <QDateTime>
+#include <QTextBlock>
+#include <QTextDocument>
+
+#include "format/VisibleText.h"
+#include "gui/platform/Services.h"
+#include "gui/platform/WindowHelpers.h"
+#include "report/PersonMatch.h"
+
+// The case book's persons: one person however the name was typed, a
+// recorded person corrected, and a person erased from everywhere the
+// program keeps them.
+
+namespace kalden {
+
+namespace {
+
+QString shown(const std::string& text) { return QString::fromUtf8(visibleText(text)); }
+
+QString casesText(std::int64_t n) { return n == 1 ? QStringLiteral("1 case") : QStringLiteral("%1 cases").arg(n); }
+
+} // namespace
+
+std::optional<std::vector<RecordedPerson>> CaseBook::recordedPersons() {
+    std::optional<CaseStore> store = openStore(FileAction::ReadCases);
+    if (!store) return std::nullopt;
+    std::vector<RecordedPerson> persons;
+    std::string error;
+    if (store->persons(persons, error)) return persons;
+    storeFailed(FileAction::ReadCases, error);
+    return std::nullopt;
+}
+
+CaseBook::PersonLookup CaseBook::lookUpPerson(const std::string& person) {
+    const std::string key = personKey(person);
+    const std::optional<std::vector<RecordedPerson>> persons = key.empty() ? std::nullopt : recordedPersons();
+    PersonLookup found;
+    if (!persons) return found;
+    for (const RecordedPerson& p : *persons) {
+        if (p.key == key) found.cases = p.cases;
+        if (nearPerson(key, p.key)) found.near.push_back(p);
+    }
+    std::stable_sort(found.near.begin(), found.near.end(), [&key](const RecordedPerson& a, const RecordedPerson& b) {
+        return keyDistance(key, a.key) < keyDistance(key, b.key);
+    });
+    return found;
+}
+
+Session CaseBook::matchRecordedPerson(const Session& session) {
+    if (!keepRecords()) return session;
+    const std::string key = personKey(session.person);
+    const PersonLookup found = lookUpPerson(session.person);
+    if (found.cases > 0) return session;
+    for (const RecordedPerson& p : found.near) {
+        const QString question =
+            QStringLiteral(
+                "\"%1\" is not in the records, but \"%2\" is (%3), whose name differs by %4.\r\rIs this the same "
+                "person?\rYes records the case as \"%2\"; No records it as a new person.")
+                .arg(shown(session.person), shown(p.person), casesText(p.cases),
+                     QString::fromStdString(distanceText(keyDistance(key, p.key))));
+        if (!boxes_.confirm(question)) continue;
+        Session matched = session;
+        matched.person = p.person;
+        return matched;
+    }
+    return session;
+}
+
+std::optional<std::int64_t> CaseBook::correctRecords(const std::vector<std::int64_t>& ids,
+                                                     const std::vector<SessionChange>& changes) {
+    std::optional<CaseStore> store = openStore(FileAction::CorrectCases);
+    if (!store) return std::nullopt;
+    const QDateTime now = QDateTime::currentDateTime();
+    std::int64_t corrected = 0;
+    std::string error;
+    if (!store->correct(ids, changes, now.toSecsSinceEpoch(), now.offsetFromUtc() / 60, corrected, error)) {
+        storeFailed(FileAction::CorrectCases, error);
+        return std::nullopt;
+    }
+    store.reset();
+    // The cases shown take the new values: their charts, PDF and summary.
+    for (Entry& e : entries_) {
+        if (std::find(ids.begin(), ids.end(), e.id) == ids.end()) continue;
+        for (const SessionChange& c : changes) sessionValue(e.record.session, c.field) = c.value;
+    }
+    emit casesChanged();
+    return corrected;
+}
+
+namespace {
+
+bool entryOf(const CaseBook::Entry& e, const ErasedPeople& erased) {
+    if (erased.everyone) return true;
+    if (erased.names(e.record.session.person)) return true;
+    return e.comparison && (erased.names(e.comparison->first.record.session.person) ||
+                            erased.names(e.comparison->second.record.session.person));
+}
+
+} // namespace
+
+std::vector<QString> CaseBook::erasurePlaces(const ErasedPeople& erased) const {
+    std::vector<QString> places;
+    for (const TracePlace place : findPersonTraces(dataFolder(), fileNames_, erased))
+        places.push_back(QString::fromStdString(tracePlaceText(place, fileNames_)));
+    if (worksheet_.holds && worksheet_.holds(erased))
+        places.push_back(QStringLiteral("the scores, notes and person in the worksheet"));
+    const auto shownReports =
+        std::count_if(entries_.begin(), entries_.end(), [&erased](const Entry& e) { return entryOf(e, erased); });
+    if (shownReports > 0)
+        places.push_back(shownReports == 1
+                             ? QStringLiteral("1 report in the results window and its chart")
+                             : QStringLiteral("%1 reports in the results window and its chart").arg(shownReports));
+    return places;
+}
+
+bool CaseBook::erasePeople(const ErasedPeople& erased) {
+    const std::vector<TracePlace> places = findPersonTraces(dataFolder(), fileNames_, erased);
+    const bool deleted = changeStore([&erased](CaseStore& store, std::string& error) {
+        return erased.everyone ? store.removeAll(error) : store.removePeople(erased.keys, error);
+    });
+    if (!deleted) return false;
+    std::string path;
+    std::string error;
+    if (!clearPersonTraces(dataFolder(), fileNames_, places, path, error))
+        boxes_.error(systemReason(fileErrorMessage(FileAction::ClearPerson, path, error)));
+    if (worksheet_.holds && worksheet_.holds(erased)) worksheet_.forget();
+    forget([&erased](const Entry& e) { return entryOf(e, erased); });
+    return true;
+}
+
+// Runs of erased entries, last first, so that the places of those before
+// stay as they are.
+void CaseBook::forget(const std::function<bool(const Entry&)>& erased) {
+    bool changed = false;
+    for (std::size_t end = entries_.size(); end > 0;) {
+        if (!erased(entries_[end - 1])) {
+            --end;
+            continue;
+        }
+        std::size_t begin = end - 1;
+        while (begin > 0 && erased(entries_[begin - 1])) --begin;
+        const int from = entries_[begin].start.position();
+        const bool last = end == entries_.size();
+        QTextCursor span(document_);
+        span.setPosition(from);
+        span.setPosition(last ? document_->characterCount() - 1 : entries_[end].start.position(),
+                         QTextCursor::KeepAnchor);
+        const bool lineEnded = span.selectedText().endsWith(QChar::ParagraphSeparator);
+        const std::size_t n = end - begin;
+        QString line = n == 1 ? QStringLiteral("A report was removed here: its case was deleted.")
+                              : QStringLiteral("%1 reports were removed here: their cases were deleted.").arg(n);
+        if (lineEnded || !last) line += u'\n';
+        span.insertText(line);
+        if (!last) entries_[end].start.setPosition(from + static_cast<int>(line.size()));
+        entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(begin),
+                       entries_.begin() + static_cast<std::ptrdiff_t>(end));
+        end = begin;
+        changed = true;
+    }
+    if (changed) emit casesChanged();
+}
+
+} // namespace kalden
