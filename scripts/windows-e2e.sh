@@ -72,6 +72,11 @@ screenshot() {
   xwd -root -silent -display "$DISPLAY" | xwdtopnm 2>/dev/null | pnmtopng > "$artefacts/$1"
 }
 
+# A person remembered from an earlier start, so that the case records her.
+mkdir -p "${data_file%/*}"
+printf 'person=Quintessa Vandermeer\nbirth_date=1957-08-19\nexaminer=Dr E. Fox\nreferral=zebra referral\n' \
+  > "${data_file%/*}/session.txt"
+
 echo "windows-e2e: kalden.exe, scores typed, Compute pressed" >&2
 (cd "$programs" && exec "$wine" ./kalden.exe >/dev/null 2>&1) &
 program_pid=$!
@@ -101,8 +106,21 @@ wait "$program_pid" 2>/dev/null || true
 # prints it with the version.
 echo "windows-e2e: the case records through kalden-report.exe --cases list" >&2
 listed=$(cd "$programs" && "$wine" ./kalden-report.exe --cases list --format csv 2>&1 | tr -d '\r')
-echo "$listed" | grep -q '^1,[0-9-]* [0-9:]*,12,7,11,9,8,10,13,100,,,,[0-9-]*,,,traditional95,observed,no,5$' ||
+echo "$listed" | grep -q '^1,[0-9-]* [0-9:]*,12,7,11,9,8,10,13,100,,Quintessa Vandermeer,1957-08-19,[0-9-]*,Dr E. Fox,zebra referral,traditional95,observed,no,5$' ||
   fail "the computed case is not in the records: $listed"
+
+# Erased through the command line: nothing of her is left in any file of
+# the data folder; the examiner, who is not her, stays.
+echo "windows-e2e: the person erased through kalden-report.exe --cases delete" >&2
+erased=$(cd "$programs" && "$wine" ./kalden-report.exe --cases delete 1 --whole-person 2>&1 | tr -d '\r')
+[ "$erased" = "Deleted 1 case of Quintessa Vandermeer.
+Also cleared the person and session remembered for the next start (session.txt).
+Also cleared the last scores remembered for the next start (kalden.txt)." ] || fail "the erasure said: $erased"
+for secret in "Quintessa Vandermeer" 1957-08-19 "zebra referral" "12 7 11 9 8 10 13"; do
+  held=$(grep -rlaF "$secret" "${data_file%/*}" || true)
+  [ -z "$held" ] || fail "after the erasure $held still holds '$secret'"
+done
+grep -q '^examiner=Dr E. Fox' "${data_file%/*}/session.txt" || fail "the erasure took the examiner too"
 version=$(cd "$programs" && "$wine" ./kalden.exe --version 2>&1 | tr -d '\r')
 [ "$version" = "kalden $KALDEN_VERSION" ] ||
   fail "kalden.exe --version printed '$version'"
@@ -113,6 +131,6 @@ echo "windows-e2e: silent uninstall" >&2
 sleep 2
 [ ! -e "$programs" ] || fail "the uninstall left $programs"
 [ ! -e "$start_menu" ] || fail "the uninstall left the Start-menu entry"
-[ -f "$data_file" ] || fail "the uninstall removed the user's data"
+[ -f "${data_file%/*}/session.txt" ] || fail "the uninstall removed the user's data"
 [ -f "${data_file%/*}/cases.sqlite" ] || fail "the uninstall removed the user's case records"
 echo "windows-e2e: installed, computed, uninstalled; screenshots in $artefacts" >&2

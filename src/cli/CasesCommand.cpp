@@ -122,8 +122,9 @@ int refuseCaseStoreTarget(const std::optional<std::string>& output, const std::o
 }
 
 std::string casesUsageProblem(const CasesSettings& s) {
-    if (s.action != "list" && s.action != "show" && s.action != "export" && s.action != "compare")
-        return "--cases must be list, show, export or compare, not '" + s.action + "'";
+    const bool changes = s.action == "delete" || s.action == "correct";
+    if (s.action != "list" && s.action != "show" && s.action != "export" && s.action != "compare" && !changes)
+        return "--cases must be list, show, export, compare, delete or correct, not '" + s.action + "'";
     std::int64_t id = 0;
     for (const std::string& text : s.ids)
         if (!parseId(text, id)) return "a case is named by its number, not '" + text + "'";
@@ -134,6 +135,21 @@ std::string casesUsageProblem(const CasesSettings& s) {
     if (s.since && !isCalendarDay(*s.since))
         return "--since takes a day of the calendar as YYYY-MM-DD (2026-03-01, say), not '" + *s.since + "'";
     if (s.action != "export" && s.output) return "--output applies to --cases export only";
+    if (changes && s.ids.empty()) return "--cases " + s.action + " takes the numbers of the cases";
+    if (s.wholePerson && !changes) return "--whole-person applies to --cases delete and --cases correct only";
+    if (s.action != "correct" && !s.corrections.empty())
+        return "--person, --birth-date, --testing-date, --examiner and --referral apply to --cases correct only";
+    if (s.action == "correct" && s.corrections.empty())
+        return "--cases correct takes the fields to set: --person, --birth-date, --testing-date, --examiner or "
+               "--referral";
+    for (const SessionChange& c : s.corrections) {
+        if (c.value.find_first_of("\r\n") != std::string::npos)
+            return std::string("the ") + sessionFieldName(c.field) + " is one line";
+        const bool date = c.field == SessionField::BirthDate || c.field == SessionField::TestingDate;
+        if (date && !isCalendarDay(c.value) && !(c.field == SessionField::BirthDate && c.value.empty()))
+            return std::string("the ") + sessionFieldName(c.field) +
+                   " is a day of the calendar as YYYY-MM-DD (1961-04-12, say), not '" + c.value + "'";
+    }
     return {};
 }
 
@@ -143,11 +159,17 @@ namespace {
 int showCase(CaseStore& store, const std::string& path, std::int64_t id, std::ostream& out, std::ostream& err) {
     std::optional<StoredCase> found;
     std::string error;
-    if (!store.get(id, found, error)) return cannotRead(path, error, err);
+    std::vector<Correction> corrections;
+    if (!store.get(id, found, error) || !store.corrections(id, corrections, error)) return cannotRead(path, error, err);
     store.close();
     if (!found) return noSuchCase(id, path, err);
     std::string text;
     for (const std::string& line : found->record.report) text += escapeControls(line) + '\n';
+    // What was corrected after the report was computed, below it.
+    if (!corrections.empty()) text += "\nCorrected since it was computed:\n";
+    for (const Correction& c : corrections)
+        text += localTimeText(c.correctedUtc, c.utcOffsetMinutes) + "  " + sessionFieldName(c.field) + ": \"" +
+                escapeControls(c.oldValue) + "\" -> \"" + escapeControls(c.newValue) + "\"\n";
     return write(text, std::nullopt, out, err);
 }
 
@@ -214,6 +236,8 @@ int compareCases(CaseStore& store, const std::string& path, const CasesSettings&
 
 int runCases(const CasesSettings& s, std::ostream& out, std::ostream& err) {
     if (const int refused = refuseCaseStoreTarget(s.output, out, s.database, err); refused != ExitOk) return refused;
+    if (s.action == "delete") return deleteCases(s, out, err);
+    if (s.action == "correct") return correctCases(s, out, err);
     // The user's own store must be the user's; a backup named with
     // --database may be anyone's that the user may read.
     const std::string path = s.database ? *s.database : defaultCaseStorePath();

@@ -61,16 +61,25 @@ std::string usageText() {
            "       kalden-report --cases export [ID]... [--output FILE]\n"
            "       kalden-report --cases compare ID1 ID2 [--level 95|90] [--practice VC,PO,WM,PS,FSIQ]\n"
            "                     [--practice-source TEXT] [--format text|csv|json]\n"
+           "       kalden-report --cases delete ID... [--whole-person]\n"
+           "       kalden-report --cases correct ID... [--whole-person] [--person TEXT] [--birth-date DATE]\n"
+           "                     [--testing-date DATE] [--examiner TEXT] [--referral TEXT]\n"
            "\n"
-           "Reads the case records that kalden keeps (never writes them): lists the cases, newest first\n"
-           "(computed on or after DATE, YYYY-MM-DD; with TEXT in their notes), prints one case's report\n"
-           "as it was appended, or writes cases (all when no ID is given) as a CSV file that --batch\n"
-           "reads back. compare tells whether each Index changed reliably between two cases of one\n"
-           "person (reliable change index at 95% or 90%, after the expected practice gains in Index\n"
-           "points, from the retest study named by --practice-source). --database FILE reads another\n"
-           "store than the user's own.\n"
+           "Reads the case records that kalden keeps (only delete and correct write them): lists the\n"
+           "cases, newest first (computed on or after DATE, YYYY-MM-DD; with TEXT in their notes or\n"
+           "person), prints one case's report as it was appended, or writes cases (all when no ID is\n"
+           "given) as a CSV file that --batch reads back. compare tells whether each Index changed\n"
+           "reliably between two cases of one person (reliable change index at 95% or 90%, after the\n"
+           "expected practice gains in Index points, from the retest study named by --practice-source).\n"
+           "--database FILE reads another store than the user's own. delete removes the cases, leaving\n"
+           "nothing of them in the file; with --whole-person every case of their persons (however the\n"
+           "names were typed), and also the person and session and the last scores that kalden remembers\n"
+           "for its next start when they are that person's. correct sets the fields given on the cases\n"
+           "(every case of their persons with --whole-person); the reports stay as computed, and show\n"
+           "lists each correction.\n"
            "Exit status: 0 done, 1 the output could not be written, 64 usage error or cases of two\n"
-           "persons, 65 no case with that number, 66 the case records cannot be read.\n"
+           "persons, 65 no case with that number, 66 the case records cannot be read, 74 they cannot be\n"
+           "changed (or a copy of what was deleted stays in the file's log).\n"
            "\n"
            "       kalden-report --help | --version\n"
            "\n"
@@ -125,6 +134,7 @@ private:
         if (eq != std::string::npos) value_ = arg.substr(eq + 1);
         if (name_ == "--help") return flag(a_.help);
         if (name_ == "--bonferroni") return flag(a_.options.sequentialBonferroni);
+        if (name_ == "--whole-person") return flag(caseSettings_.wholePerson);
         return valueOption();
     }
 
@@ -151,6 +161,11 @@ private:
             {"--level", &ArgumentParser::level},
             {"--practice", &ArgumentParser::practice},
             {"--practice-source", &ArgumentParser::practiceSource},
+            {"--person", &ArgumentParser::corrected<SessionField::Person>},
+            {"--birth-date", &ArgumentParser::corrected<SessionField::BirthDate>},
+            {"--testing-date", &ArgumentParser::corrected<SessionField::TestingDate>},
+            {"--examiner", &ArgumentParser::corrected<SessionField::Examiner>},
+            {"--referral", &ArgumentParser::corrected<SessionField::Referral>},
         };
         const auto handler =
             std::find_if(std::begin(handlers), std::end(handlers), [&](const auto& h) { return h.first == name_; });
@@ -256,6 +271,15 @@ private:
         return true;
     }
 
+    // A field --cases correct sets; the last of one field wins.
+    template <SessionField Field>
+    bool corrected(const std::string& v) {
+        std::vector<SessionChange>& changes = caseSettings_.corrections;
+        std::erase_if(changes, [](const SessionChange& c) { return c.field == Field; });
+        changes.push_back({Field, v});
+        return true;
+    }
+
     // --cases takes the remaining positional arguments as case numbers and
     // shares --format and --output with the batch.
     bool checkCases() {
@@ -265,6 +289,8 @@ private:
         c.match = caseSettings_.match;
         c.database = caseSettings_.database;
         c.change = caseSettings_.change;
+        c.wholePerson = caseSettings_.wholePerson;
+        c.corrections = caseSettings_.corrections;
         c.format = a_.format;
         c.output = a_.output;
         if (a_.batch) return fail("--cases and --batch cannot be combined");
@@ -280,8 +306,11 @@ private:
     bool checkCombination() {
         if (a_.help) return true;
         if (a_.cases) return checkCases();
-        if (caseSettings_.since || !caseSettings_.match.empty() || caseSettings_.database)
-            return fail("--since, --match and --database apply to --cases only");
+        if (caseSettings_.since || !caseSettings_.match.empty() || caseSettings_.database ||
+            caseSettings_.wholePerson || !caseSettings_.corrections.empty())
+            return fail(
+                "--since, --match, --database, --whole-person and the fields of a correction apply to --cases "
+                "only");
         if (changeGiven_) return fail("--level, --practice and --practice-source apply to --cases compare only");
         if (a_.batch) {
             if (!a_.fieldTexts.empty())

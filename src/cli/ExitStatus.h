@@ -9,5 +9,6 @@ inline constexpr int ExitInputRejected = 2;
 inline constexpr int ExitUsage = 64;
 inline constexpr int ExitNoSuchCase = 65; // --cases show or export: no case with that number
 inline constexpr int ExitNoInput = 66;    // the batch file or the case records cannot be read
+inline constexpr int ExitNotChanged = 74; // --cases delete or correct: the records could not be changed
 
 } // namespace kalden::cli

@@ -135,6 +135,10 @@ public:
     // report stays as it was computed. `corrected`: how many cases changed.
     bool correct(const std::vector<std::int64_t>& ids, const std::vector<SessionChange>& changes, std::int64_t utc,
                  int utcOffsetMinutes, std::int64_t& corrected, std::string& error);
+    // The keys of the names the persons with keys `keys` had before a
+    // correction.
+    bool formerPersonKeys(const std::vector<std::string>& keys, std::vector<std::string>& out,
+                          std::string& error) const;
     // The corrections of case `id`, oldest first.
     bool corrections(std::int64_t id, std::vector<Correction>& out, std::string& error) const;
 

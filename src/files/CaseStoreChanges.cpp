@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <functional>
 
 #include "files/CaseStatement.h"
@@ -162,6 +163,25 @@ bool CaseStore::correct(const std::vector<std::int64_t>& ids, const std::vector<
     sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
     corrected = 0;
     return false;
+}
+
+bool CaseStore::formerPersonKeys(const std::vector<std::string>& keys, std::vector<std::string>& out,
+                                 std::string& error) const {
+    out.clear();
+    if (version_ < 3) return true;
+    Statement s(db_,
+                "SELECT DISTINCT kalden_person_key(old_value) FROM corrections WHERE field = 'person' AND case_id IN"
+                " (SELECT id FROM cases WHERE person_key = ?1)");
+    if (!s.ok()) return fail(db_, error);
+    for (const std::string& key : keys) {
+        s.bind(1, key);
+        int status = SQLITE_ROW;
+        while ((status = s.step()) == SQLITE_ROW)
+            if (std::find(out.begin(), out.end(), s.text(0)) == out.end()) out.push_back(s.text(0));
+        if (status != SQLITE_DONE) return fail(db_, error);
+        s.reset();
+    }
+    return true;
 }
 
 bool CaseStore::corrections(std::int64_t id, std::vector<Correction>& out, std::string& error) const {

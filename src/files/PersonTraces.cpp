@@ -11,7 +11,9 @@ namespace kalden {
 
 bool ErasedPeople::names(const std::string& person) const {
     if (person.empty()) return false;
-    return everyone || std::find(keys.begin(), keys.end(), personKey(person)) != keys.end();
+    const std::string key = personKey(person);
+    return everyone || std::find(keys.begin(), keys.end(), key) != keys.end() ||
+           std::find(formerKeys.begin(), formerKeys.end(), key) != formerKeys.end();
 }
 
 bool ErasedPeople::typed(const std::array<std::string, 7>& fields) const {

@@ -22,6 +22,9 @@ struct DataFileNames {
 struct ErasedPeople {
     bool everyone = false;
     std::vector<std::string> keys;
+    // The keys their names had before a correction: a file written before
+    // it still names them so.
+    std::vector<std::string> formerKeys;
     std::vector<std::array<std::string, 7>> inputs;
 
     // Whether `person` (as typed) is one of them.

@@ -8,8 +8,11 @@ namespace kalden {
 
 namespace {
 
-// The code points of a UTF-8 text; a byte that starts no valid sequence
-// stands for itself.
+// A byte that starts no valid UTF-8 sequence, kept apart from the
+// characters as a lone low surrogate (which UTF-8 never encodes).
+constexpr char32_t StrayByte = 0xDC00;
+
+// The code points of a UTF-8 text; a stray byte stands for itself.
 std::vector<char32_t> codePoints(std::string_view text) {
     std::vector<char32_t> out;
     for (std::size_t i = 0; i < text.size();) {
@@ -22,14 +25,16 @@ std::vector<char32_t> codePoints(std::string_view text) {
             valid = (next & 0xC0) == 0x80;
             c = (c << 6) | (next & 0x3F);
         }
-        out.push_back(valid ? c : byte);
+        out.push_back(valid ? c : StrayByte + byte);
         i += valid ? static_cast<std::size_t>(length) : 1;
     }
     return out;
 }
 
 void appendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
+    if (c >= StrayByte && c < StrayByte + 0x100) {
+        out += static_cast<char>(c - StrayByte);
+    } else if (c < 0x80) {
         out += static_cast<char>(c);
     } else if (c < 0x800) {
         out += static_cast<char>(0xC0 | (c >> 6));

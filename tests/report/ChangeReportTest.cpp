@@ -154,6 +154,9 @@ TEST(CaseComparison, OnlyTwoCasesOfOnePersonAreCompared) {
               "Case 4 names no person: only two cases recorded with the same person can be compared.");
     EXPECT_EQ(comparisonRefusal(ann, ann), "Case 3 cannot be compared with itself.");
     EXPECT_EQ(comparisonRefusal(ann, recorded(5, testing::allTens(), "Ann B.", "", 0)), "");
+    // One person however typed; two persons only on the user's word.
+    EXPECT_EQ(comparisonRefusal(ann, recorded(5, testing::allTens(), " ann  b", "", 0)), "");
+    EXPECT_EQ(comparisonRefusal(ann, carl, true), "");
 }
 
 // The earlier assessment comes first whichever is named first: by the dates

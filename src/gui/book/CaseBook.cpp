@@ -86,12 +86,14 @@ void CaseBook::keep(CaseRecord c, int firstBlock, std::shared_ptr<const CaseComp
 void CaseBook::clear() {
     document_->clear();
     entries_.clear();
+    removalLines_.clear();
     emit casesChanged();
 }
 
 void CaseBook::replaceText(const ReportLines& lines) {
     document_->clear();
     entries_.clear(); // their lines are gone with the text
+    removalLines_.clear();
     emit casesChanged();
     appendLines(lines);
 }

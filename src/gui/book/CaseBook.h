@@ -138,7 +138,7 @@ public:
     void setWorksheet(TypedPerson worksheet) { worksheet_ = std::move(worksheet); }
     // Every place other than the records that holds something of `erased`,
     // as a question names them.
-    std::vector<QString> erasurePlaces(const ErasedPeople& erased) const;
+    std::vector<QString> erasurePlaces(const ErasedPeople& erased);
     // Deletes every case of `erased` (every case for everyone) and clears
     // every other place that holds them: the files beside the records, the
     // worksheet, the reports shown. False when the records failed (said).
@@ -163,6 +163,8 @@ private:
     // Takes out the lines of the entries `erased` says, each run of them
     // replaced by one line that says why.
     void forget(const std::function<bool(const Entry&)>& erased);
+    // `erased` with the names its persons had before a correction.
+    ErasedPeople withFormerNames(ErasedPeople erased);
     std::optional<CaseStore> openStore(FileAction action);
     // Opens the store for deleting, makes `change` and says why it failed.
     bool changeStore(const std::function<bool(CaseStore&, std::string&)>& change);
@@ -178,6 +180,7 @@ private:
     mutable std::optional<CaseRecords> records_;
     QTextDocument* document_;
     std::vector<Entry> entries_;
+    std::vector<QTextCursor> removalLines_; // where a line says reports were removed
 };
 
 } // namespace kalden

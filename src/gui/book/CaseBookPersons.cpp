@@ -102,7 +102,16 @@ bool entryOf(const CaseBook::Entry& e, const ErasedPeople& erased) {
 
 } // namespace
 
-std::vector<QString> CaseBook::erasurePlaces(const ErasedPeople& erased) const {
+ErasedPeople CaseBook::withFormerNames(ErasedPeople erased) {
+    std::optional<CaseStore> store = erased.everyone ? std::nullopt : openStore(FileAction::ReadCases);
+    std::string error;
+    if (store && !store->formerPersonKeys(erased.keys, erased.formerKeys, error))
+        storeFailed(FileAction::ReadCases, error);
+    return erased;
+}
+
+std::vector<QString> CaseBook::erasurePlaces(const ErasedPeople& people) {
+    const ErasedPeople erased = withFormerNames(people);
     std::vector<QString> places;
     for (const TracePlace place : findPersonTraces(dataFolder(), fileNames_, erased))
         places.push_back(QString::fromStdString(tracePlaceText(place, fileNames_)));
@@ -117,7 +126,8 @@ std::vector<QString> CaseBook::erasurePlaces(const ErasedPeople& erased) const {
     return places;
 }
 
-bool CaseBook::erasePeople(const ErasedPeople& erased) {
+bool CaseBook::erasePeople(const ErasedPeople& people) {
+    const ErasedPeople erased = withFormerNames(people);
     const std::vector<TracePlace> places = findPersonTraces(dataFolder(), fileNames_, erased);
     const bool deleted = changeStore([&erased](CaseStore& store, std::string& error) {
         return erased.everyone ? store.removeAll(error) : store.removePeople(erased.keys, error);
@@ -145,16 +155,22 @@ void CaseBook::forget(const std::function<bool(const Entry&)>& erased) {
         while (begin > 0 && erased(entries_[begin - 1])) --begin;
         const int from = entries_[begin].start.position();
         const bool last = end == entries_.size();
+        // The last case's lines end where the text ends, or where the line
+        // of a removal after them begins.
+        int to = last ? document_->characterCount() - 1 : entries_[end].start.position();
+        for (const QTextCursor& note : removalLines_)
+            if (last && note.position() > from) to = std::min(to, note.position());
         QTextCursor span(document_);
         span.setPosition(from);
-        span.setPosition(last ? document_->characterCount() - 1 : entries_[end].start.position(),
-                         QTextCursor::KeepAnchor);
+        span.setPosition(to, QTextCursor::KeepAnchor);
         const bool lineEnded = span.selectedText().endsWith(QChar::ParagraphSeparator);
         const std::size_t n = end - begin;
         QString line = n == 1 ? QStringLiteral("A report was removed here: its case was deleted.")
                               : QStringLiteral("%1 reports were removed here: their cases were deleted.").arg(n);
         if (lineEnded || !last) line += u'\n';
         span.insertText(line);
+        removalLines_.emplace_back(document_);
+        removalLines_.back().setPosition(from);
         if (!last) entries_[end].start.setPosition(from + static_cast<int>(line.size()));
         entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(begin),
                        entries_.begin() + static_cast<std::ptrdiff_t>(end));

@@ -74,7 +74,7 @@ void TfrmCases::cmdDeletePersonClick() {
     ErasedPeople erased;
     erased.keys.push_back(key);
     std::int64_t count = std::max<std::int64_t>(found.cases, 1);
-    QStringList names{quoted(person)};
+    QStringList names{fromUtf8(visibleText(person))};
     for (const RecordedPerson& near : found.near) {
         const QString question =
             QStringLiteral(
@@ -85,7 +85,7 @@ void TfrmCases::cmdDeletePersonClick() {
                      quoted(person), QString::fromStdString(distanceText(keyDistance(key, near.key))));
         if (!services_.boxes.confirm(question)) continue;
         erased.keys.push_back(near.key);
-        names << quoted(near.person);
+        names << fromUtf8(visibleText(near.person));
         count += near.cases;
     }
     for (const std::string& k : erased.keys)
