@@ -303,8 +303,11 @@ private slots:
                                    "\"Ulrika Zwingly\" -> \"Ulrika Zwingli\"\n$")));
             QCOMPARE(p.book->cases().back().session.person, "Ulrika Zwingli"); // the window shows it too
 
-            // Quintessa, however typed; the near name is asked about.
+            // Quintessa, however typed; the near name is asked about. Her
+            // chart goes from the chart window with her cases.
             selectRows(*w, {4});
+            w->cmdProfileChartClick();
+            QCOMPARE(w->profileChartWindow()->shownCase(), 0);
             p.boxes.events.clear();
             p.boxes.answers = {true, true};
             w->cmdDeletePersonClick();
@@ -316,6 +319,7 @@ private slots:
                                   "Vandermeer from the records?\rThey cannot be brought back.\r\rThis also clears:\r"
                                   "- 3 reports in the results window and its chart"}));
             QCOMPARE(column(*w, CaseTableModel::Person), (QStringList{"Ulrika Zwingli", "Bob Keeper"}));
+            QCOMPARE(w->profileChartWindow()->shownCase(), -1);
 #ifdef Q_OS_WIN
             // The installed kalden-report erases through the command line
             // under Wine (scripts/windows-e2e.sh); here the window does.

@@ -114,8 +114,6 @@ public:
     bool deleteRecords(const std::vector<std::int64_t>& ids);
 
     // ---- One person is one person (CaseBookPersons.cpp) ----
-    // Every person the records name; nothing when the store failed (said).
-    std::optional<std::vector<RecordedPerson>> recordedPersons();
     // What the records hold of `person`: its cases (by key) and the persons
     // whose names differ a little from it (nearPerson), nearest first.
     struct PersonLookup {

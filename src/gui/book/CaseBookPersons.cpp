@@ -25,22 +25,17 @@ QString casesText(std::int64_t n) { return n == 1 ? QStringLiteral("1 case") : Q
 
 } // namespace
 
-std::optional<std::vector<RecordedPerson>> CaseBook::recordedPersons() {
-    std::optional<CaseStore> store = openStore(FileAction::ReadCases);
-    if (!store) return std::nullopt;
-    std::vector<RecordedPerson> persons;
-    std::string error;
-    if (store->persons(persons, error)) return persons;
-    storeFailed(FileAction::ReadCases, error);
-    return std::nullopt;
-}
-
+// Quiet when the store fails: what the lookup is for (recording, deleting)
+// says so itself.
 CaseBook::PersonLookup CaseBook::lookUpPerson(const std::string& person) {
     const std::string key = personKey(person);
-    const std::optional<std::vector<RecordedPerson>> persons = key.empty() ? std::nullopt : recordedPersons();
     PersonLookup found;
-    if (!persons) return found;
-    for (const RecordedPerson& p : *persons) {
+    std::string error;
+    std::optional<CaseStore> store = key.empty() ? std::nullopt : records().open(error);
+    std::vector<RecordedPerson> persons;
+    if (!store || !store->persons(persons, error)) return found;
+    store.reset();
+    for (const RecordedPerson& p : persons) {
         if (p.key == key) found.cases = p.cases;
         if (nearPerson(key, p.key)) found.near.push_back(p);
     }

@@ -189,6 +189,7 @@ void TfrmCases::reload() {
     model_->setRows(std::move(rows));
     if (filter_->rowCount() > 0) tblCases->selectRow(0);
     updateCount();
+    refreshChart();
 }
 
 void TfrmCases::updateCount() {
@@ -236,12 +237,28 @@ void TfrmCases::cmdProfileChartClick() {
         chart_ = new TfrmProfileChart(services_, this);
         chart_->adjustSize();
     }
-    std::vector<ChartCase> charts;
-    for (const StoredCase& c : cases) charts.push_back(chartCaseOf(c.record));
-    chart_->setCases(std::move(charts));
+    chartCases(cases);
     chart_->show();
     chart_->raise();
     chart_->activateWindow();
+}
+
+void TfrmCases::chartCases(const std::vector<StoredCase>& cases) {
+    chartedIds_.clear();
+    std::vector<ChartCase> charts;
+    for (const StoredCase& c : cases) {
+        chartedIds_.push_back(c.id);
+        charts.push_back(chartCaseOf(c.record));
+    }
+    chart_->setCases(std::move(charts));
+}
+
+// The chart shows the cases as the records now hold them: a deleted case
+// goes from it ("No case" when none is left), a corrected one shows the
+// correction.
+void TfrmCases::refreshChart() {
+    if (!chart_ || chartedIds_.empty()) return;
+    if (const std::optional<std::vector<StoredCase>> cases = book_.readRecords(chartedIds_)) chartCases(*cases);
 }
 
 // A batch CSV (.csv) or one PDF (.pdf) of the selected cases, by the name's

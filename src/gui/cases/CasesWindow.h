@@ -111,6 +111,9 @@ private:
     // names differ a little, unless `samePerson` says so already), asks for
     // the level and the practice gains, and adds the change to the book.
     void compare(std::int64_t a, std::int64_t b, bool samePerson = false);
+    // The chart window shows `cases`; refreshChart reads them again.
+    void chartCases(const std::vector<StoredCase>& cases);
+    void refreshChart();
     // The cases listed whose person has key `key`.
     std::vector<const CaseListRow*> rowsOfPerson(const std::string& key) const;
 
@@ -119,6 +122,7 @@ private:
     CaseTableModel* model_ = nullptr;
     CaseFilterModel* filter_ = nullptr;
     TfrmProfileChart* chart_ = nullptr;
+    std::vector<std::int64_t> chartedIds_; // the cases the chart window shows
 };
 
 } // namespace kalden
