@@ -38,7 +38,7 @@ TEST(PersonMatch, NearNamesDifferByOneOrTwoCharactersOfLongerNames) {
         const char* a;
         const char* b;
         int distance;
-        bool near;
+        bool isNear;
     } cases[] = {
         {"Bob C", "Bob D.", 1, true},
         {"Bob C.", "bob c", 0, false}, // one person, not a near one
@@ -52,6 +52,6 @@ TEST(PersonMatch, NearNamesDifferByOneOrTwoCharactersOfLongerNames) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(keyDistance(personKey(c.a), personKey(c.b)), c.distance) << c.a << " / " << c.b;
-        EXPECT_EQ(nearPerson(personKey(c.a), personKey(c.b)), c.near) << c.a << " / " << c.b;
+        EXPECT_EQ(nearPerson(personKey(c.a), personKey(c.b)), c.isNear) << c.a << " / " << c.b;
     }
 }

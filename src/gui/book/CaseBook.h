@@ -118,7 +118,7 @@ public:
     // whose names differ a little from it (nearPerson), nearest first.
     struct PersonLookup {
         std::int64_t cases = 0;
-        std::vector<RecordedPerson> near;
+        std::vector<RecordedPerson> nearNames;
     };
     PersonLookup lookUpPerson(const std::string& person);
     // The session a Compute records: when its person is not in the records

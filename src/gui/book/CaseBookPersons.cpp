@@ -37,11 +37,12 @@ CaseBook::PersonLookup CaseBook::lookUpPerson(const std::string& person) {
     store.reset();
     for (const RecordedPerson& p : persons) {
         if (p.key == key) found.cases = p.cases;
-        if (nearPerson(key, p.key)) found.near.push_back(p);
+        if (nearPerson(key, p.key)) found.nearNames.push_back(p);
     }
-    std::stable_sort(found.near.begin(), found.near.end(), [&key](const RecordedPerson& a, const RecordedPerson& b) {
-        return keyDistance(key, a.key) < keyDistance(key, b.key);
-    });
+    std::stable_sort(found.nearNames.begin(), found.nearNames.end(),
+                     [&key](const RecordedPerson& a, const RecordedPerson& b) {
+                         return keyDistance(key, a.key) < keyDistance(key, b.key);
+                     });
     return found;
 }
 
@@ -50,7 +51,7 @@ Session CaseBook::matchRecordedPerson(const Session& session) {
     const std::string key = personKey(session.person);
     const PersonLookup found = lookUpPerson(session.person);
     if (found.cases > 0) return session;
-    for (const RecordedPerson& p : found.near) {
+    for (const RecordedPerson& p : found.nearNames) {
         const QString question =
             QStringLiteral(
                 "\"%1\" is not in the records, but \"%2\" is (%3), whose name differs by %4.\r\rIs this the same "

@@ -75,18 +75,18 @@ void TfrmCases::cmdDeletePersonClick() {
     erased.keys.push_back(key);
     std::int64_t count = std::max<std::int64_t>(found.cases, 1);
     QStringList names{fromUtf8(visibleText(person))};
-    for (const RecordedPerson& near : found.near) {
+    for (const RecordedPerson& other : found.nearNames) {
         const QString question =
             QStringLiteral(
                 "Is %1 (%2) the same person as %3? The names differ by %4.\r\rYes deletes %1's cases "
                 "too; No leaves them.")
-                .arg(quoted(near.person),
-                     near.cases == 1 ? QStringLiteral("1 case") : QStringLiteral("%1 cases").arg(near.cases),
-                     quoted(person), QString::fromStdString(distanceText(keyDistance(key, near.key))));
+                .arg(quoted(other.person),
+                     other.cases == 1 ? QStringLiteral("1 case") : QStringLiteral("%1 cases").arg(other.cases),
+                     quoted(person), QString::fromStdString(distanceText(keyDistance(key, other.key))));
         if (!services_.boxes.confirm(question)) continue;
-        erased.keys.push_back(near.key);
-        names << fromUtf8(visibleText(near.person));
-        count += near.cases;
+        erased.keys.push_back(other.key);
+        names << fromUtf8(visibleText(other.person));
+        count += other.cases;
     }
     for (const std::string& k : erased.keys)
         for (const CaseListRow* row : rowsOfPerson(k)) erased.inputs.push_back(row->fieldTexts);
