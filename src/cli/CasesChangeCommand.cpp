@@ -88,15 +88,17 @@ void nameNearPersons(const Target& t, const char* action, std::ostream& err) {
         }
 }
 
+// The persons as the cases named first name them.
 std::string personsOf(const Target& t) {
     std::string names;
     for (std::size_t i = 0; i < t.keys.size(); ++i) {
-        const auto p = std::find_if(t.persons.begin(), t.persons.end(),
-                                    [&](const RecordedPerson& r) { return r.key == t.keys[i]; });
-        names += (i == 0                   ? ""
-                  : i + 1 == t.keys.size() ? " and "
-                                           : ", ") +
-                 escapeControls(p == t.persons.end() ? t.keys[i] : p->person);
+        std::string name = t.keys[i];
+        for (auto id = t.ids.rbegin(); id != t.ids.rend(); ++id) {
+            const auto row =
+                std::find_if(t.rows.begin(), t.rows.end(), [&](const CaseListRow& r) { return r.id == *id; });
+            if (row != t.rows.end() && personKey(row->session.person) == t.keys[i]) name = row->session.person;
+        }
+        names += (i == 0 ? "" : i + 1 == t.keys.size() ? " and " : ", ") + escapeControls(name);
     }
     return names;
 }

@@ -351,3 +351,44 @@ TEST_F(CasesCommand, ProblemsGiveTheirStatusAndNeverWrite) {
 }
 
 } // namespace
+
+// correct and delete change the records: a person corrected on every case of
+// theirs however typed, the correction listed by show, a near name named
+// and left alone, and a deletion by number. A store named with --database is
+// changed alone: no file of the user's own is looked at.
+TEST_F(CasesCommand, CorrectsAndDeletesThePersonHoweverTyped) {
+    {
+        CaseStore store;
+        std::string error;
+        ASSERT_TRUE(store.open(db_, CaseStore::Access::ReadWrite, error)) << error;
+        add(store, {"10", "10", "10", "10", "10", "10", "10"}, ConfidenceMethod::Traditional95, {}, 1775203200,
+            {"carl  DUNN.", "", "2026-04-03", "", ""});
+        add(store, {"10", "10", "10", "10", "10", "10", "10"}, ConfidenceMethod::Traditional95, {}, 1775289600,
+            {"Carl Dun", "", "2026-04-04", "", ""});
+    }
+    const CliRun corrected =
+        runReport({"--cases", "correct", "2", "--whole-person", "--person", "Carl Dunne", "--database", db_});
+    EXPECT_EQ(corrected.status, 0) << corrected.err;
+    EXPECT_EQ(corrected.out, "Corrected 2 cases of 2 cases named (every case of Carl Dunn).\n");
+    EXPECT_EQ(corrected.err,
+              "kalden-report: \"Carl Dun\" (1 case) is also recorded, whose name differs by one character; it was "
+              "not corrected: name one of its cases with --whole-person if it is the same person\n");
+    const CliRun listed = runReport({"--cases", "list", "--format", "csv", "--database", db_});
+    EXPECT_NE(listed.out.find("\n4,2026-04-03 08:00,10,10,10,10,10,10,10,100,,Carl Dunne,,2026-04-03,"),
+              std::string::npos)
+        << listed.out;
+    const CliRun shown = runReport({"--cases", "show", "2", "--database", db_});
+    const std::string tail = "\nCorrected since it was computed:\n";
+    ASSERT_NE(shown.out.find(tail), std::string::npos);
+    EXPECT_NE(shown.out.find("  person: \"Carl Dunn\" -> \"Carl Dunne\"\n"), std::string::npos);
+    std::string report; // as computed, whatever was corrected since
+    for (const std::string& line : reports_[1]) report += line + '\n';
+    EXPECT_EQ(shown.out.substr(0, shown.out.find(tail)), report);
+
+    const CliRun deleted = runReport({"--cases", "delete", "2", "4", "--database", db_});
+    EXPECT_EQ(deleted.status, 0) << deleted.err;
+    EXPECT_EQ(deleted.out, "Deleted 2 cases.\n");
+    const CliRun left = runReport({"--cases", "list", "--database", db_});
+    EXPECT_EQ(left.out.find("Carl Dunne"), std::string::npos);
+    EXPECT_NE(left.out.find("Carl Dun |"), std::string::npos);
+}
