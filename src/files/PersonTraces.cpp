@@ -16,6 +16,13 @@ bool ErasedPeople::names(const std::string& person) const {
            std::find(formerKeys.begin(), formerKeys.end(), key) != formerKeys.end();
 }
 
+bool ErasedPeople::namedIn(const std::string& text) const {
+    if (everyone) return true;
+    const std::string key = personKey(text);
+    const auto inText = [&key](const std::string& k) { return !k.empty() && key.find(k) != std::string::npos; };
+    return std::any_of(keys.begin(), keys.end(), inText) || std::any_of(formerKeys.begin(), formerKeys.end(), inText);
+}
+
 bool ErasedPeople::typed(const std::array<std::string, 7>& fields) const {
     const auto blank = [](const std::string& f) { return withoutBlanks(f).empty(); };
     if (everyone) return !std::all_of(fields.begin(), fields.end(), blank);
@@ -57,13 +64,6 @@ std::array<std::string, 7> lastScores(const std::string& content) {
     return fields;
 }
 
-// A study's name that holds the key of an erased person.
-bool studyNames(const std::string& source, const ErasedPeople& erased) {
-    const std::string key = personKey(source);
-    return std::any_of(erased.keys.begin(), erased.keys.end(),
-                       [&key](const std::string& k) { return !k.empty() && key.find(k) != std::string::npos; });
-}
-
 } // namespace
 
 std::vector<TracePlace> findPersonTraces(const std::string& folder, const DataFileNames& names,
@@ -76,7 +76,8 @@ std::vector<TracePlace> findPersonTraces(const std::string& folder, const DataFi
     if (readWholeFile(dataFilePath(folder, names.lastInputs), content, error) &&
         (session || erased.everyone || erased.typed(lastScores(content))))
         places.push_back(TracePlace::LastInputs);
-    if (studyNames(loadChangeSettings(dataFilePath(folder, names.changeSettings)).practice.source, erased))
+    const std::string study = loadChangeSettings(dataFilePath(folder, names.changeSettings)).practice.source;
+    if (!study.empty() && (erased.everyone ? false : erased.namedIn(study)))
         places.push_back(TracePlace::ChangeSettings);
     return places;
 }

@@ -29,6 +29,9 @@ struct ErasedPeople {
 
     // Whether `person` (as typed) is one of them.
     bool names(const std::string& person) const;
+    // Whether `text` (a file name the user typed, say) holds one of their
+    // names however typed; any text for everyone.
+    bool namedIn(const std::string& text) const;
     // Whether the score fields `typed` are those of one of their cases (or,
     // for everyone, hold anything at all).
     bool typed(const std::array<std::string, 7>& fields) const;

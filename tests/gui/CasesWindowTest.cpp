@@ -308,6 +308,9 @@ private slots:
             selectRows(*w, {4});
             w->cmdProfileChartClick();
             QCOMPARE(w->profileChartWindow()->shownCase(), 0);
+            // A name typed in a save dialog that names her goes too.
+            p.results->pdfDialogFileName = QStringLiteral("/letters/quintessa-vandermeer.pdf");
+            w->exportFileName = QStringLiteral("Bob Keeper.csv");
             p.boxes.events.clear();
             p.boxes.answers = {true, true};
             w->cmdDeletePersonClick();
@@ -320,6 +323,8 @@ private slots:
                                   "- 3 reports in the results window and its chart"}));
             QCOMPARE(column(*w, CaseTableModel::Person), (QStringList{"Ulrika Zwingli", "Bob Keeper"}));
             QCOMPARE(w->profileChartWindow()->shownCase(), -1);
+            QCOMPARE(p.results->pdfDialogFileName, QStringLiteral("results.pdf"));
+            QCOMPARE(w->exportFileName, QStringLiteral("Bob Keeper.csv"));
 #ifdef Q_OS_WIN
             // The installed kalden-report erases through the command line
             // under Wine (scripts/windows-e2e.sh); here the window does.

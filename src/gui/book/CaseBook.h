@@ -152,6 +152,9 @@ signals:
     void casesChanged();
     // A case was recorded in the store.
     void caseRecorded();
+    // The persons were erased: a window forgets the file names it remembers
+    // that name them.
+    void peopleErased(const kalden::ErasedPeople& erased);
 
 private:
     void keep(CaseRecord record, int firstBlock, std::shared_ptr<const CaseComparison> comparison, Source source,

@@ -135,6 +135,7 @@ bool CaseBook::erasePeople(const ErasedPeople& people) {
         boxes_.error(systemReason(fileErrorMessage(FileAction::ClearPerson, path, error)));
     if (worksheet_.holds && worksheet_.holds(erased)) worksheet_.forget();
     forget([&erased](const Entry& e) { return entryOf(e, erased); });
+    emit peopleErased(erased);
     return true;
 }
 

@@ -162,6 +162,11 @@ void TfrmCases::connectHandlers() {
         if (isVisible()) reload();
     });
     connect(cmdDeleteAll, &QPushButton::clicked, this, &TfrmCases::cmdDeleteAllClick);
+    connect(&book_, &CaseBook::peopleErased, this, [this](const ErasedPeople& erased) {
+        forgetNameOfErased(erased, exportFileName, QStringLiteral("cases.csv"));
+        forgetNameOfErased(erased, summaryFileName, QStringLiteral("summary.odt"));
+        if (chart_) forgetNameOfErased(erased, chart_->saveChartFileName, QStringLiteral("profile.png"));
+    });
     connect(cmdCorrect, &QPushButton::clicked, this, &TfrmCases::cmdCorrectClick);
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
     connect(chkKeepRecords, &QCheckBox::toggled, this, [this](bool keep) { book_.setKeepRecords(keep); });

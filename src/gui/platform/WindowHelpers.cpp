@@ -105,4 +105,8 @@ QString caseStoreClash(const ProgramHost& host, const QString& fileName) {
     return {};
 }
 
+void forgetNameOfErased(const ErasedPeople& erased, QString& name, const QString& fallback) {
+    if (erased.namedIn(name.toStdString())) name = fallback;
+}
+
 } // namespace kalden

@@ -5,6 +5,8 @@
 #include <QFont>
 #include <QString>
 
+#include "files/PersonTraces.h"
+
 class QPushButton;
 class QScreen;
 class QWidget;
@@ -23,6 +25,10 @@ QPushButton* boldButton(const QString& caption, QWidget* parent);
 // The system's reason for a failed file operation (strerror's text, in the
 // locale's encoding), as the error boxes show it.
 QString systemReason(const std::string& error);
+
+// A file name a dialog remembers goes back to `fallback` when it names a
+// person just erased.
+void forgetNameOfErased(const ErasedPeople& erased, QString& name, const QString& fallback);
 
 // A file name as the core takes it: UTF-8 on Windows, whose core calls are
 // the wide ones; the file system's own bytes elsewhere.

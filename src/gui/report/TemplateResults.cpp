@@ -231,6 +231,13 @@ void TfrmTemplateResults::connectHandlers() {
     connect(mnuCases, &QAction::triggered, this, &TfrmTemplateResults::casesRequested);
     connect(&book_, &CaseBook::appended, this, &TfrmTemplateResults::showAppended);
     connect(&book_, &CaseBook::casesChanged, this, &TfrmTemplateResults::casesChanged);
+    connect(&book_, &CaseBook::peopleErased, this, [this](const ErasedPeople& erased) {
+        forgetNameOfErased(erased, saveDialogFileName, QStringLiteral("results.txt"));
+        forgetNameOfErased(erased, openDialogFileName, QStringLiteral("results.txt"));
+        forgetNameOfErased(erased, pdfDialogFileName, QStringLiteral("results.pdf"));
+        forgetNameOfErased(erased, summaryDialogFileName, QStringLiteral("summary.odt"));
+        if (profileChart_) forgetNameOfErased(erased, profileChart_->saveChartFileName, QStringLiteral("profile.png"));
+    });
 }
 
 void TfrmTemplateResults::FormCreate() {
