@@ -1,5 +1,6 @@
 #include "report/ChangeReport.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -67,14 +68,28 @@ std::string comparisonRefusal(const ComparedCase& a, const ComparedCase& b, bool
     return {};
 }
 
+double printedIndexScore(double score) { return std::strtod(formatFixed(score, 0, 0).c_str(), nullptr); }
+
+namespace {
+
+// The Index scores as the case's report prints them, whole numbers, so that
+// the change is the difference a reader sees between the two reports.
+IndexResults asPrinted(IndexResults results) {
+    for (std::size_t i = 0; i < IndexCount; ++i)
+        results[indexAt(i)].score = printedIndexScore(results[indexAt(i)].score);
+    return results;
+}
+
+} // namespace
+
 CaseComparison compareCases(const ComparedCase& a, const ComparedCase& b, const ChangeSettings& settings) {
     CaseComparison c;
     const bool inOrder = assessedBefore(a, b);
     c.first = inOrder ? a : b;
     c.second = inOrder ? b : a;
     c.settings = settings;
-    c.change = computeReliableChange(c.first.record.results.index, c.second.record.results.index, settings.level,
-                                     settings.practice.points);
+    c.change = computeReliableChange(asPrinted(c.first.record.results.index), asPrinted(c.second.record.results.index),
+                                     settings.level, settings.practice.points);
     const Session& s1 = c.first.record.session;
     const Session& s2 = c.second.record.session;
     if (isCalendarDay(s1.testingDate) && isCalendarDay(s2.testingDate))
@@ -148,7 +163,7 @@ ReportLines changeSection(const CaseComparison& c) {
         if (indexAt(i) == IndexId::FSIQ) lines.push_back("");
         std::string label = indexDefinition(indexAt(i)).label;
         label.resize(24, ' ');
-        lines.push_back(formatText("  %s: %5.1f %6.1f %6.1f %8.1f %7.2f %6.2f %6.3f  %s",
+        lines.push_back(formatText("  %s: %5.0f %6.0f %6.0f %8.1f %7.2f %6.2f %6.3f  %s",
                                    {label, row.first, row.second, row.change, row.practice, row.seDifference, row.rci,
                                     row.pTwoTailed, std::string(verdictText(row.verdict))}));
     }
@@ -183,10 +198,17 @@ std::string letterRci(double rci) {
     return text[0] == '-' ? "\u2212" + text.substr(1) : text;
 }
 
+// "a, b, and c"; two parts joined by ", and " too when they hold commas
+// themselves, so that the reader sees where the second begins.
 std::string joinWords(const std::vector<std::string>& parts) {
+    const bool commas =
+        std::any_of(parts.begin(), parts.end(), [](const std::string& p) { return p.find(',') != std::string::npos; });
     std::string out;
     for (std::size_t i = 0; i < parts.size(); ++i)
-        out += (i == 0 ? "" : i + 1 == parts.size() ? (parts.size() > 2 ? ", and " : " and ") : ", ") + parts[i];
+        out += (i == 0                  ? ""
+                : i + 1 == parts.size() ? (parts.size() > 2 || commas ? ", and " : " and ")
+                                        : ", ") +
+               parts[i];
     return out;
 }
 
@@ -226,9 +248,9 @@ std::string changeSummaryText(const CaseComparison& c) {
     } else {
         text += (text.empty() ? capitalised(joinWords(changed)) : joinWords(changed)) + ".";
         if (rc.reliableIndexes > 0)
-            text += std::string(" A change this large in ") + Counts[rc.reliableIndexes] +
-                    (rc.reliableIndexes < 4 ? " or more" : "") + " of the four Indexes happens by chance in " +
-                    howCommonAmongPeople(rc.chancePercent, 1) + ".";
+            text += std::string(" If nothing had changed, ") + howCommonAmongPeople(rc.chancePercent, 1) +
+                    " tested twice would still show a reliable change in " + Counts[rc.reliableIndexes] +
+                    (rc.reliableIndexes < 4 ? " or more" : "") + " of the four Indexes by chance at this level.";
         if (!steady.empty()) text += " " + capitalised(joinWords(steady)) + " did not change reliably.";
     }
     text += std::string(" Reliable change index at ") + levelText(rc.level) + " (Jacobson & Truax, 1991)";

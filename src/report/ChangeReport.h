@@ -62,8 +62,12 @@ bool assessedBefore(const ComparedCase& a, const ComparedCase& b);
 // differ are one.
 std::string comparisonRefusal(const ComparedCase& a, const ComparedCase& b, bool samePerson = false);
 
-// The comparison of `a` and `b` in the order they were assessed. The cases
-// must pass comparisonRefusal.
+// An Index score as a report prints it: the whole number of its "%1.0f".
+double printedIndexScore(double score);
+
+// The comparison of `a` and `b` in the order they were assessed, of the Index
+// scores as the two reports print them. The cases must pass
+// comparisonRefusal.
 CaseComparison compareCases(const ComparedCase& a, const ComparedCase& b, const ChangeSettings& settings);
 
 // The change section as a report prints it: the two assessments, one row per

@@ -519,7 +519,8 @@ private slots:
         QVERIFY(chart.secondCase().has_value());
         QCOMPARE(chart.descriptionLines().first(),
                  QStringLiteral("Verbal Comprehension: First, tested 2026-03-02 (case 1) 108 (limits 102 to 113), "
-                                "Second, tested 2026-03-02 (case 3) 148 (limits 142 to 154)"));
+                                "Second, tested 2026-03-02 (case 3) 148 (limits 142 to 154); change 40, RCI 7.70, "
+                                "reliable improvement"));
         QCOMPARE(chart.descriptionLines().last(), QStringLiteral("First: 90% confidence limits (Glutting method); "
                                                                  "second: 90% confidence limits (traditional method)"));
 

@@ -199,7 +199,9 @@ private slots:
         const IndexResults ones = computeAll(testing::allOnes()).index;
         const IndexResults nineteens = computeAll(testing::allNineteens()).index;
         ProfileChart chart;
-        chart.setComparison(ones, nineteens, QStringLiteral("Ann"), QStringLiteral("First, tested 2025-11-03 (case 1)"),
+        const ReliableChange change = computeReliableChange(ones, nineteens, ChangeLevel::Percent95, {});
+        chart.setComparison(ones, nineteens, change, QStringLiteral("Ann"),
+                            QStringLiteral("First, tested 2025-11-03 (case 1)"),
                             QStringLiteral("Second, tested 2026-12-09 (case 2)"));
         QCOMPARE(chart.scale().low, 30.0);
         QCOMPARE(chart.scale().high, 170.0);
@@ -225,7 +227,8 @@ private slots:
         }
         QCOMPARE(chart.descriptionLines()[3],
                  QStringLiteral("Processing Speed: First, tested 2025-11-03 (case 1) 55 (limits 43 to 67), Second, "
-                                "tested 2026-12-09 (case 2) 145 (limits 133 to 157)"));
+                                "tested 2026-12-09 (case 2) 145 (limits 133 to 157); change 90, RCI 10.61, reliable "
+                                "improvement"));
         chart.setCase(ones);
         QVERIFY(!chart.secondCase());
         QCOMPARE(chart.scale().low, 30.0);

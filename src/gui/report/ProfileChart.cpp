@@ -22,6 +22,16 @@ namespace kalden {
 
 namespace {
 
+// A verdict in the chart's table, short enough for an Index's column.
+QString verdictCell(ChangeVerdict verdict) {
+    switch (verdict) {
+    case ChangeVerdict::Improvement: return QStringLiteral("reliable rise");
+    case ChangeVerdict::Decline: return QStringLiteral("reliable fall");
+    case ChangeVerdict::NoChange: break;
+    }
+    return QStringLiteral("not reliable");
+}
+
 constexpr std::array<IndexId, IndexCount> IndexOrder = {IndexId::VC, IndexId::PO, IndexId::WM, IndexId::PS,
                                                         IndexId::FSIQ};
 
@@ -48,10 +58,11 @@ void ProfileChart::setCase(const IndexResults& results, const QString& title) {
 }
 
 // The scale holds both profiles with room for their labels.
-void ProfileChart::setComparison(const IndexResults& first, const IndexResults& second, const QString& title,
-                                 const QString& firstLabel, const QString& secondLabel) {
+void ProfileChart::setComparison(const IndexResults& first, const IndexResults& second, const ReliableChange& change,
+                                 const QString& title, const QString& firstLabel, const QString& secondLabel) {
     case_ = first;
     second_ = second;
+    change_ = change;
     title_ = title;
     firstLabel_ = firstLabel;
     secondLabel_ = secondLabel;
@@ -81,10 +92,13 @@ QStringList ProfileChart::descriptionLines() const {
             return QStringLiteral("%1 (limits %2 to %3)")
                 .arg(number(r.score, 0), number(r.lowerLimit, 0), number(r.upperLimit, 0));
         };
-        for (IndexId id : IndexOrder)
-            lines << QStringLiteral("%1: %2 %3, %4 %5")
+        for (IndexId id : IndexOrder) {
+            const ChangeRow& row = change_->rows[static_cast<std::size_t>(id)];
+            lines << QStringLiteral("%1: %2 %3, %4 %5; change %6, RCI %7, %8")
                          .arg(QString::fromLatin1(indexDefinition(id).label), firstLabel_, profile((*case_)[id]),
-                              secondLabel_, profile((*second_)[id]));
+                              secondLabel_, profile((*second_)[id]), number(row.change, 0), number(row.rci, 2),
+                              QString::fromLatin1(verdictText(row.verdict)));
+        }
         lines << caption();
         return lines;
     }
@@ -118,7 +132,7 @@ QRectF ProfileChart::plotArea(const QSizeF& size) const {
     const double right = fm.horizontalAdvance(QStringLiteral("Percentile")) + 8;
     const double top = titleRect(size.width()).height() + 2 * fm.height() + 8;
     // Two assessments' legend may take a second row.
-    const double bottom = (second_ ? 8 : 7) * fm.height() + (second_ ? 40 : 36);
+    const double bottom = (second_ ? 10 : 7) * fm.height() + (second_ ? 40 : 36);
     return QRectF(left, top, std::max(1.0, size.width() - left - right), std::max(1.0, size.height() - top - bottom));
 }
 
@@ -280,7 +294,8 @@ void ProfileChart::paintComparisonTable(QPainter& painter, const QRectF& plot) c
     const QFontMetricsF fm(painter.font());
     const double slot = plot.width() / IndexCount;
     const double top = plot.bottom() + 2 * fm.height() + 14;
-    const QStringList heads = {QStringLiteral("First"), QStringLiteral("Second"), QStringLiteral("Change")};
+    const QStringList heads = {QStringLiteral("First"), QStringLiteral("Second"), QStringLiteral("Change"),
+                               QStringLiteral("RCI"), QStringLiteral("Verdict")};
     painter.setPen(QColor(0xc8, 0xc8, 0xc8));
     painter.drawLine(QPointF(0, top - 3), QPointF(plot.right(), top - 3));
     painter.setPen(Qt::black);
@@ -288,17 +303,23 @@ void ProfileChart::paintComparisonTable(QPainter& painter, const QRectF& plot) c
         return QStringLiteral("%1 (%2\u2013%3)")
             .arg(number(r.score, 0), number(r.lowerLimit, 0), number(r.upperLimit, 0));
     };
+    const auto signedCell = [](double value, int decimals) {
+        QString cell = number(value, decimals);
+        if (cell.startsWith(u'-')) return cell.replace(0, 1, QStringLiteral("\u2212"));
+        return cell == number(0, decimals) ? cell : cell.prepend(u'+');
+    };
     for (int line = 0; line < heads.size(); ++line) {
         const double y = top + line * fm.height();
         painter.drawText(QRectF(0, y, plot.left() - 8, fm.height()), Qt::AlignLeft | Qt::AlignVCenter, heads[line]);
         for (IndexId id : IndexOrder) {
-            const IndexResult& a = (*case_)[id];
-            const IndexResult& b = (*second_)[id];
-            QString cell = line == 0 ? scoreCell(a) : line == 1 ? scoreCell(b) : number(b.score - a.score, 0);
-            if (line == 2 && cell.startsWith(u'-'))
-                cell.replace(0, 1, QStringLiteral("\u2212"));
-            else if (line == 2 && cell != number(0, 0))
-                cell.prepend(u'+');
+            // The change and its verdict as the comparison's section gives
+            // them, of the scores as the two reports print them.
+            const ChangeRow& row = change_->rows[static_cast<std::size_t>(id)];
+            const QString cell = line == 0   ? scoreCell((*case_)[id])
+                                 : line == 1 ? scoreCell((*second_)[id])
+                                 : line == 2 ? signedCell(row.change, 0)
+                                 : line == 3 ? signedCell(row.rci, 2)
+                                             : verdictCell(row.verdict);
             painter.drawText(QRectF(indexX(id, plot) - slot / 2, y, slot, fm.height()), Qt::AlignCenter, cell);
         }
     }
@@ -337,7 +358,7 @@ void ProfileChart::paintLegend(QPainter& painter, const QRectF& plot, const QSiz
         used += (rows.back().empty() ? 0 : gap) + widthOf(e);
         rows.back().push_back(&e);
     }
-    double y = plot.bottom() + 5 * fm.height() + 24;
+    double y = plot.bottom() + (second_ ? 7 : 5) * fm.height() + 24; // below the table
     for (const std::vector<const Entry*>& row : rows) {
         double width = -gap;
         for (const Entry* e : row) width += widthOf(*e) + gap;

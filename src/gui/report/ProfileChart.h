@@ -10,6 +10,7 @@
 
 #include "report/ChartScale.h"
 #include "scoring/IndexResults.h"
+#include "scoring/ReliableChange.h"
 
 class QPainter;
 class QTextLayout;
@@ -42,9 +43,10 @@ public:
 
     // `title` is the line above the plot.
     void setCase(const IndexResults& results, const QString& title = {});
-    // Two assessments: `first` and `second` with their legend labels.
-    void setComparison(const IndexResults& first, const IndexResults& second, const QString& title,
-                       const QString& firstLabel, const QString& secondLabel);
+    // Two assessments: `first` and `second` with their legend labels, and
+    // the change between them (its table rows and each Index's verdict).
+    void setComparison(const IndexResults& first, const IndexResults& second, const ReliableChange& change,
+                       const QString& title, const QString& firstLabel, const QString& secondLabel);
     // No case: the plot says so ("No case has been computed yet.").
     void clearCase();
     const std::optional<IndexResults>& profileCase() const { return case_; }
@@ -107,6 +109,7 @@ private:
 
     std::optional<IndexResults> case_;
     std::optional<IndexResults> second_;
+    std::optional<ReliableChange> change_; // with second_
     QString firstLabel_;
     QString secondLabel_;
     QString title_;

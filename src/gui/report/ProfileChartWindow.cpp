@@ -104,14 +104,14 @@ ChartCase chartCaseOf(const CaseComparison& c) {
     parts << QString::fromStdString(sessionLine(Session{s.person, s.birthDate, {}, {}, {}}));
     parts << QStringLiteral("Change between two assessments");
     parts << ProgramName + u' ' + programVersion();
-    return ChartCase{c.first.record.results.index, parts.join(QStringLiteral(" \u2014 ")),
-                     c.second.record.results.index, assessmentLabel("First", c.first),
-                     assessmentLabel("Second", c.second)};
+    return ChartCase{c.first.record.results.index,      parts.join(QStringLiteral(" \u2014 ")),
+                     c.second.record.results.index,     c.change,
+                     assessmentLabel("First", c.first), assessmentLabel("Second", c.second)};
 }
 
 void ChartCase::showOn(ProfileChart& chart) const {
-    if (second)
-        chart.setComparison(results, *second, title, firstLabel, secondLabel);
+    if (second && change)
+        chart.setComparison(results, *second, *change, title, firstLabel, secondLabel);
     else
         chart.setCase(results, title);
 }

@@ -22,7 +22,8 @@ struct ChartCase {
     IndexResults results;
     QString title;
     std::optional<IndexResults> second;
-    QString firstLabel; // in the legend, for two assessments
+    std::optional<ReliableChange> change; // with `second`
+    QString firstLabel;                   // in the legend, for two assessments
     QString secondLabel;
 
     void showOn(ProfileChart& chart) const;
