@@ -2,6 +2,7 @@
 
 #include <ostream>
 
+#include "format/CountText.h"
 #include "format/VisibleText.h"
 #include "scoring/ScoringEngine.h"
 
@@ -41,7 +42,7 @@ void RowScorer::score(const CsvRecord& record, std::size_t row, RowOutput& out) 
 
 std::string RowWriter::rejectedText() const {
     if (rejected_ == 0) return {};
-    return std::to_string(rejected_) + " of " + std::to_string(rows_) + " rows rejected";
+    return std::to_string(rejected_) + " of " + countOf(static_cast<std::int64_t>(rows_), "row", "rows") + " rejected";
 }
 
 bool RowWriter::begin(const std::string& header) { return header.empty() || sink_.write(header); }

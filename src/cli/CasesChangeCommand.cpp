@@ -11,6 +11,7 @@
 #include "files/DataHome.h"
 #include "files/PersonTraces.h"
 #include "files/PreviousDataFile.h"
+#include "format/CountText.h"
 #include "report/PersonMatch.h"
 
 // kalden-report --cases delete and --cases correct: the two actions that
@@ -80,9 +81,9 @@ void nameNearPersons(const Target& t, const char* action, std::ostream& err) {
     for (const RecordedPerson& p : t.persons)
         for (const std::string& key : t.keys) {
             if (std::find(t.keys.begin(), t.keys.end(), p.key) != t.keys.end() || !nearPerson(key, p.key)) continue;
-            err << "kalden-report: \"" << escapeControls(p.person) << "\" (" << p.cases
-                << (p.cases == 1 ? " case" : " cases") << ") is also recorded, whose name differs by "
-                << distanceText(keyDistance(key, p.key)) << "; it was not " << action
+            err << "kalden-report: \"" << escapeControls(p.person) << "\" (" << countOf(p.cases, "case", "cases")
+                << ") is also recorded, whose name differs by " << distanceText(keyDistance(key, p.key))
+                << "; it was not " << action
                 << ": name one of its cases with --whole-person if it is the same person\n";
             break;
         }
@@ -118,7 +119,7 @@ int localOffsetMinutes(std::time_t t) {
     return static_cast<int>(std::difftime(std::mktime(&local), std::mktime(&utc)) / 60);
 }
 
-std::string casesText(std::size_t n) { return n == 1 ? "1 case" : std::to_string(n) + " cases"; }
+std::string casesText(std::size_t n) { return countOf(static_cast<std::int64_t>(n), "case", "cases"); }
 
 } // namespace
 

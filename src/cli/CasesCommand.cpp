@@ -13,6 +13,7 @@
 #include "files/PreviousDataFile.h"
 #include "files/StoreGuard.h"
 #include "files/TextFile.h"
+#include "format/CountText.h"
 #include "format/CsvText.h"
 #include "format/JsonText.h"
 #include "report/Session.h"
@@ -189,7 +190,8 @@ int exportCases(CaseStore& store, const std::string& path, const std::vector<std
     const int status = write(casesBatchCsv(snapshot.cases), output, out, err);
     if (status != ExitOk || snapshot.unreadable.empty()) return status;
     err << "kalden-report: " << snapshot.unreadable.size() << " of "
-        << snapshot.unreadable.size() + snapshot.cases.size() << " cases could not be exported\n";
+        << countOf(static_cast<std::int64_t>(snapshot.unreadable.size() + snapshot.cases.size()), "case", "cases")
+        << " could not be exported\n";
     return ExitNoSuchCase;
 }
 

@@ -628,5 +628,5 @@ TEST_F(BatchScoring, ControlCharactersInEchoedTextsAreEscapedOnStandardError) {
     EXPECT_EQ(r.err,
               "kalden-report: row 1 (line 2), id \"\\x1b]0;owned\\x07\\x1b[2J\": INPUT ERROR  (  MATRIX REASONING "
               "subtest scaled score:  )  Data have not been entered in this field.\n"
-              "kalden-report: 1 of 1 rows rejected\n");
+              "kalden-report: 1 of 1 row rejected\n");
 }

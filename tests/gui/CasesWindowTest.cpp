@@ -202,7 +202,7 @@ private slots:
         // Delete All asks twice, naming every other place it clears.
         compute(p, Three[1]);
         const QString deleteAll =
-            "Delete all 1 case from the records?\r\rThis also clears:\r"
+            "Delete the 1 case from the records?\r\rThis also clears:\r"
             "- the person and session remembered for the next start (session.txt)\r"
             "- the last scores remembered for the next start (kalden.txt)\r"
             "- the scores, notes and person in the worksheet\r- 1 report in the results window and its chart";
@@ -210,13 +210,14 @@ private slots:
         p.boxes.answers = {true, false, true, true};
         w->cmdDeleteAllClick(); // the second question says No
         QCOMPARE(w->model()->rowCount(), 1);
+        QCOMPARE(w->lblCount->text(), QStringLiteral("1 case"));
         w->cmdDeleteAllClick();
         QCOMPARE(w->model()->rowCount(), 0);
         QCOMPARE(p.boxes.events,
                  (QStringList{noByDefault + deleteAll,
-                              noByDefault + "The 1 case cannot be brought back once deleted.\rDelete them all?",
+                              noByDefault + "The 1 case cannot be brought back once deleted.\rDelete it?",
                               noByDefault + deleteAll,
-                              noByDefault + "The 1 case cannot be brought back once deleted.\rDelete them all?"}));
+                              noByDefault + "The 1 case cannot be brought back once deleted.\rDelete it?"}));
         QCOMPARE(p.book->document()->toPlainText().count("A report was removed here"), 4);
         QVERIFY(p.book->cases().empty());
 

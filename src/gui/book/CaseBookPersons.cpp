@@ -6,6 +6,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 
+#include "format/CountText.h"
 #include "format/VisibleText.h"
 #include "gui/platform/Services.h"
 #include "gui/platform/WindowHelpers.h"
@@ -21,7 +22,7 @@ namespace {
 
 QString shown(const std::string& text) { return QString::fromUtf8(visibleText(text)); }
 
-QString casesText(std::int64_t n) { return n == 1 ? QStringLiteral("1 case") : QStringLiteral("%1 cases").arg(n); }
+QString casesText(std::int64_t n) { return QString::fromStdString(countOf(n, "case", "cases")); }
 
 } // namespace
 

@@ -21,6 +21,7 @@
 
 #include "files/CaseExport.h"
 #include "files/TextFile.h"
+#include "format/CountText.h"
 #include "gui/platform/QtServices.h"
 #include "gui/platform/WindowHelpers.h"
 #include "gui/report/PdfExport.h"
@@ -200,7 +201,7 @@ void TfrmCases::reload() {
 void TfrmCases::updateCount() {
     const int shown = filter_->rowCount();
     const int all = model_->rowCount();
-    lblCount->setText(shown == all ? QStringLiteral("%1 cases").arg(all)
+    lblCount->setText(shown == all ? QString::fromStdString(countOf(all, "case", "cases"))
                                    : QStringLiteral("%1 of %2 cases").arg(shown).arg(all));
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "format/CountText.h"
 #include "format/VisibleText.h"
 #include "gui/session/SessionDialog.h"
 #include "report/PersonMatch.h"
@@ -32,7 +33,7 @@ void TfrmCases::cmdCorrectClick() {
         if (std::find(ids.begin(), ids.end(), row->id) == ids.end()) others.push_back(row->id);
     if (!others.empty()) {
         const QString more =
-            others.size() == 1 ? QStringLiteral("1 more case") : QStringLiteral("%1 more cases").arg(others.size());
+            QString::fromStdString(countOf(static_cast<std::int64_t>(others.size()), "more case", "more cases"));
         if (services_.boxes.confirm(QStringLiteral("\"%1\" has %2 in the records. Correct them the same way?")
                                         .arg(fromUtf8(visibleText(selected->session.person)), more)))
             targets.insert(targets.end(), others.begin(), others.end());

@@ -4,6 +4,7 @@
 
 #include <QStringList>
 
+#include "format/CountText.h"
 #include "format/VisibleText.h"
 #include "report/PersonMatch.h"
 
@@ -80,8 +81,7 @@ void TfrmCases::cmdDeletePersonClick() {
             QStringLiteral(
                 "Is %1 (%2) the same person as %3? The names differ by %4.\r\rYes deletes %1's cases "
                 "too; No leaves them.")
-                .arg(quoted(other.person),
-                     other.cases == 1 ? QStringLiteral("1 case") : QStringLiteral("%1 cases").arg(other.cases),
+                .arg(quoted(other.person), QString::fromStdString(countOf(other.cases, "case", "cases")),
                      quoted(person), QString::fromStdString(distanceText(keyDistance(key, other.key))));
         if (!services_.boxes.confirm(question)) continue;
         erased.keys.push_back(other.key);
@@ -114,12 +114,14 @@ void TfrmCases::cmdDeleteAllClick() {
     }
     ErasedPeople everyone;
     everyone.everyone = true;
-    const QString what = n == 1 ? QStringLiteral("1 case") : QStringLiteral("%1 cases").arg(n);
-    if (!services_.boxes.confirmDeletion(QStringLiteral("Delete all %1 from the records?").arg(what) +
+    const QString what = QString::fromStdString(countOf(n, "case", "cases"));
+    if (!services_.boxes.confirmDeletion(QStringLiteral("Delete %1 %2 from the records?")
+                                             .arg(n == 1 ? QStringLiteral("the") : QStringLiteral("all"), what) +
                                          alsoClears(book_.erasurePlaces(everyone))))
         return;
     if (!services_.boxes.confirmDeletion(
-            QStringLiteral("The %1 cannot be brought back once deleted.\rDelete them all?").arg(what)))
+            QStringLiteral("The %1 cannot be brought back once deleted.\r%2")
+                .arg(what, n == 1 ? QStringLiteral("Delete it?") : QStringLiteral("Delete them all?"))))
         return;
     book_.erasePeople(everyone);
     reload();
