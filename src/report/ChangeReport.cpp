@@ -221,6 +221,40 @@ std::string capitalised(std::string text) {
 
 } // namespace
 
+namespace {
+
+// What a reader of the paragraph must weigh: the scores are short-form
+// estimates; the practice gains taken off, or what none means; and where a
+// reliable change went towards 100 from a first score far from it, that
+// part of it is expected from regression alone.
+std::string changeCaveats(const CaseComparison& c) {
+    std::string text = " All scores are estimates from a short form of seven subtests.";
+    const PracticeGains& practice = c.settings.practice;
+    if (anyGain(practice) || !practice.source.empty())
+        text += " The practice gains expected" +
+                (practice.source.empty() ? std::string() : " from " + practice.source) + " were taken off (" +
+                gainsText(practice) + " points).";
+    else
+        text +=
+            " No practice gains were taken off: on a retest within a year or two, practice alone tends to raise "
+            "scores, so a rise may be smaller and a fall larger than it seems.";
+    std::vector<std::string> regressing;
+    for (std::size_t i = 0; i < IndexCount; ++i) {
+        const ChangeRow& row = c.change.rows[i];
+        const bool far = std::fabs(row.first - 100) >= 15;
+        const bool towards = (row.first > 100 && row.change < 0) || (row.first < 100 && row.change > 0);
+        if (row.verdict != ChangeVerdict::NoChange && far && towards)
+            regressing.push_back(indexWords(indexAt(i)) + " (first " + formatFixed(row.first, 0, 0) + ")");
+    }
+    if (!regressing.empty())
+        text += " " + capitalised(joinWords(regressing)) + (regressing.size() == 1 ? " was" : " were") +
+                " far from the average of 100 at the first assessment, so part of a change towards 100 is "
+                "expected from regression to the mean alone.";
+    return text;
+}
+
+} // namespace
+
 std::string changeSummaryText(const CaseComparison& c) {
     const ReliableChange& rc = c.change;
     std::vector<std::string> changed, steady;
@@ -253,14 +287,8 @@ std::string changeSummaryText(const CaseComparison& c) {
                     (rc.reliableIndexes < 4 ? " or more" : "") + " of the four Indexes by chance at this level.";
         if (!steady.empty()) text += " " + capitalised(joinWords(steady)) + " did not change reliably.";
     }
-    text += std::string(" Reliable change index at ") + levelText(rc.level) + " (Jacobson & Truax, 1991)";
-    if (anyGain(c.settings.practice) || !c.settings.practice.source.empty())
-        text += ", after taking off the practice gains expected" +
-                (c.settings.practice.source.empty() ? std::string() : " by " + c.settings.practice.source) + " (" +
-                gainsText(c.settings.practice) + " points)";
-    else
-        text += "; no practice gains were taken off";
-    return text + ".\n";
+    text += std::string(" Reliable change index at ") + levelText(rc.level) + ".";
+    return text + changeCaveats(c) + "\n";
 }
 
 std::string changeCsv(const CaseComparison& c) {

@@ -77,7 +77,8 @@ CaseComparison compareCases(const ComparedCase& a, const ComparedCase& b, const 
 ReportLines changeSection(const CaseComparison& c);
 
 // The change in plain words for a letter: each Index that changed reliably,
-// how often chance alone gives that many, the others, and the method.
+// how often chance alone gives that many, the others, the level, and what a
+// reader must weigh: short-form estimates, practice, regression to the mean.
 std::string changeSummaryText(const CaseComparison& c);
 
 // index,first,second,change,practice,se_difference,rci,p_two_tailed,verdict:

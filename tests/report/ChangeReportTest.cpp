@@ -242,14 +242,32 @@ TEST(CaseComparison, TheGainsUsedAndTheirSourceArePrinted) {
 TEST(CaseComparison, TheLettersParagraphSaysWhatChangedAndHowRareThatIs) {
     EXPECT_EQ(
         changeSummaryText(compareCases(firstOfAnn(), secondOfAnn(), {})),
-        "Between the assessments of 2025-11-03 and 2026-12-09 (401 days apart), Perceptual Organization fell from 111 to 80, a reliable decline (RCI −5.3, p < .001), Processing Speed rose from 95 to 115, a reliable improvement (RCI 2.4, p = .018), and the Full Scale IQ fell from 109 to 100, a reliable decline (RCI −2.4, p = .014). If nothing had changed, 1.4% of people tested twice would still show a reliable change in two or more of the four Indexes by chance at this level. Verbal Comprehension (119 and 113) and Working Memory (97 and 97) did not change reliably. Reliable change index at 95% (Jacobson & Truax, 1991); no practice gains were taken off."
+        "Between the assessments of 2025-11-03 and 2026-12-09 (401 days apart), Perceptual Organization fell from 111 to 80, a reliable decline (RCI −5.3, p < .001), Processing Speed rose from 95 to 115, a reliable improvement (RCI 2.4, p = .018), and the Full Scale IQ fell from 109 to 100, a reliable decline (RCI −2.4, p = .014). If nothing had changed, 1.4% of people tested twice would still show a reliable change in two or more of the four Indexes by chance at this level. Verbal Comprehension (119 and 113) and Working Memory (97 and 97) did not change reliably. Reliable change index at 95%. All scores are estimates from a short form of seven subtests. No practice gains were taken off: on a retest within a year or two, practice alone tends to raise scores, so a rise may be smaller and a fall larger than it seems."
         "\n");
     const ChangeSettings settings{ChangeLevel::Percent90, {{2, 3.5, 0, -1, 2}, "Retest study 2019"}};
     const std::string text = changeSummaryText(compareCases(firstOfAnn(), secondOfAnn(), settings));
     EXPECT_EQ(
         text.substr(text.find(" If nothing")),
-        " If nothing had changed, 5.2% of people tested twice would still show a reliable change in two or more of the four Indexes by chance at this level. Verbal Comprehension (119 and 113) and Working Memory (97 and 97) did not change reliably. Reliable change index at 90% (Jacobson & Truax, 1991), after taking off the practice gains expected by Retest study 2019 (VC 2.0, PO 3.5, WM 0.0, PS -1.0, FSIQ 2.0 points)."
+        " If nothing had changed, 5.2% of people tested twice would still show a reliable change in two or more of the four Indexes by chance at this level. Verbal Comprehension (119 and 113) and Working Memory (97 and 97) did not change reliably. Reliable change index at 90%. All scores are estimates from a short form of seven subtests. The practice gains expected from Retest study 2019 were taken off (VC 2.0, PO 3.5, WM 0.0, PS -1.0, FSIQ 2.0 points)."
         "\n");
+}
+
+// A reliable change towards 100 from a first score far from it is partly
+// regression to the mean, and the paragraph says so; one away from 100, or
+// from a first score near it, is not.
+TEST(CaseComparison, ALetterWarnsOfRegressionTowardsTheMean) {
+    const ComparedCase high = recorded(1, caseOf(10, 10, 10, 18, 10, 10, 18), "Ann B.", "2025-11-03", 100);
+    const ComparedCase lower = recorded(2, caseOf(10, 10, 10, 12, 10, 10, 12), "Ann B.", "2026-11-03", 200);
+    const std::string falling = changeSummaryText(compareCases(high, lower, {}));
+    EXPECT_NE(falling.find(" Perceptual Organization (first 145) and the Full Scale IQ (first 115) were far from "
+                           "the average of 100 at the first assessment, so part of a change towards 100 is expected "
+                           "from regression to the mean alone.\n"),
+              std::string::npos)
+        << falling;
+    const ComparedCase lowerFirst = recorded(3, caseOf(10, 10, 10, 12, 10, 10, 12), "Ann B.", "2025-11-03", 100);
+    const ComparedCase highLater = recorded(4, caseOf(10, 10, 10, 18, 10, 10, 18), "Ann B.", "2026-11-03", 200);
+    const std::string rising = changeSummaryText(compareCases(lowerFirst, highLater, {}));
+    EXPECT_EQ(rising.find("regression"), std::string::npos) << rising;
 }
 
 } // namespace
