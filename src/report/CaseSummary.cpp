@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "format/NumberFormat.h"
+#include "format/Wording.h"
 #include "scoring/DifferenceReliability.h"
 #include "scoring/IndexScores.h"
 
@@ -35,11 +36,47 @@ const char* descriptiveClassification(int score) {
     return "Extremely Low";
 }
 
-std::string letterPercentile(double percentile) {
-    const std::string printed = formatFixed(percentile, 0, 1); // the report's %13.1f
-    if (printed == formatFixed(0.0, 0, 1)) return "<" + formatFixed(0.1, 0, 1);
-    if (printed == formatFixed(100.0, 0, 1)) return ">" + formatFixed(99.9, 0, 1);
-    return printed;
+namespace {
+
+// The percentage to one decimal, as a number: where the letter's forms meet.
+double toOneDecimal(double percent) { return std::stod(formatFixed(percent, 0, 1, '.')); }
+
+} // namespace
+
+std::string letterPercent(double percent) {
+    const double oneDecimal = toOneDecimal(percent);
+    if (oneDecimal == 0) return "<" + formatFixed(0.1, 0, 1);
+    if (oneDecimal == 100) return ">" + formatFixed(99.9, 0, 1);
+    return formatFixed(percent, 0, oneDecimal < 1 || oneDecimal > 99 ? 1 : 0);
+}
+
+std::string peopleInWords(double percent) {
+    const double oneDecimal = toOneDecimal(percent);
+    if (oneDecimal > 99) return "more than 99 in 100 people";
+    if (oneDecimal >= 1) return "about " + formatFixed(percent, 0, 0) + " in 100 people";
+    if (percent < 0.1) return "fewer than 1 in 1,000 people";
+    // One in N, N to two significant figures: 0.117% is about 1 in 850.
+    const double n = 100.0 / percent;
+    const double step = n >= 1000 ? 100 : 10;
+    const long rounded = static_cast<long>(std::floor(n / step + 0.5) * step);
+    std::string digits = std::to_string(rounded);
+    if (digits.size() > 3) digits.insert(digits.size() - 3, ",");
+    return "about 1 in " + digits + " people";
+}
+
+std::string letterProbability(double p) {
+    const auto shorn = [](std::string text) { return text.substr(text.find_first_not_of('0')); };
+    const std::string three = formatFixed(p, 0, 3);
+    if (three.find_first_not_of("0.,") == std::string::npos) return "p < " + shorn(formatFixed(0.001, 0, 3));
+    if (std::stod(three.substr(0, 1)) == 0 && three[2] == '0') return "p = " + shorn(three); // below .1
+    const std::string two = formatFixed(p, 0, 2);
+    if (two[0] != '0') return "p > " + shorn(formatFixed(0.99, 0, 2));
+    return "p = " + shorn(two);
+}
+
+std::string howCommonAmongPeople(double percentOfPeople, int decimals) {
+    if (percentOfPeople < 0.1) return "fewer than 1 in 1,000 people";
+    return formatFixed(percentOfPeople, 0, decimals) + "% of people";
 }
 
 std::array<SummaryRow, IndexCount> summaryRows(const IndexResults& results) {
@@ -48,12 +85,12 @@ std::array<SummaryRow, IndexCount> summaryRows(const IndexResults& results) {
         const IndexResult& r = results.indexes[i];
         SummaryRow& row = rows[i];
         row.index = indexDefinition(indexAt(i)).label;
-        // The report's row formats: the score %6.0f, the limits %3.0f, the
-        // percentile %13.1f; the same digits without the padding.
+        // The report's row formats: the score %6.0f, the limits %3.0f; the
+        // percentile rounded as a letter prints it.
         row.score = formatFixed(r.score, 0, 0);
         row.lowerLimit = formatFixed(r.lowerLimit, 0, 0);
         row.upperLimit = formatFixed(r.upperLimit, 0, 0);
-        row.percentile = letterPercentile(r.percentile);
+        row.percentile = letterPercent(r.percentile);
         row.classification = descriptiveClassification(std::stoi(row.score));
     }
     return rows;
@@ -69,34 +106,13 @@ std::string limitsHeading(ConfidenceMethod method) {
     return "";
 }
 
-std::string letterProbability(double p, int decimals) {
-    std::string text = formatFixed(p, 0, decimals);
-    const bool zero = text.find_first_not_of("0.,") == std::string::npos;
-    if (zero) text = formatFixed(std::pow(10.0, -decimals), 0, decimals);
-    if (text.size() > 1 && text[0] == '0') text.erase(0, 1);
-    return (zero ? "p < " : "p = ") + text;
-}
-
-std::string howCommonAmongPeople(double percentOfPeople, int decimals) {
-    if (percentOfPeople < 0.1) return "fewer than 1 in 1,000 people";
-    return formatFixed(percentOfPeople, 0, decimals) + "% of people";
-}
-
 namespace {
-
-std::string percent(double value, int decimals) { return formatFixed(value, 0, decimals) + "%"; }
-
-// How many people show something as rare as a percentage says, in words.
-std::string howCommon(double percentOfPopulation, int decimals) {
-    if (percentOfPopulation < 0.1) return "fewer than 1 in 1,000 people";
-    return percent(percentOfPopulation, decimals) + " of the population";
-}
 
 const char* criterionWords(AbnormalityCriterion c) {
     switch (c) {
-    case AbnormalityCriterion::Percent5: return "5%";
-    case AbnormalityCriterion::Percent10: return "10%";
-    case AbnormalityCriterion::Percent15: return "15%";
+    case AbnormalityCriterion::Percent5: return "5 in 100";
+    case AbnormalityCriterion::Percent10: return "10 in 100";
+    case AbnormalityCriterion::Percent15: return "15 in 100";
     }
     return "";
 }
@@ -110,53 +126,69 @@ std::pair<std::size_t, std::size_t> pairIndexes(std::size_t i) {
     return Pairs[i];
 }
 
+std::string printedScore(const IndexResults& results, std::size_t i) {
+    return formatFixed(results.indexes[i].score, 0, 0);
+}
+
+// The differences between the scores as the table prints them: a reader
+// subtracts the two printed scores and finds the printed difference.
 std::vector<std::string> differenceSentences(const ComputationResults& r) {
     const IndexResults& results = r.index;
     const bool bonferroni = results.sequentialBonferroni;
-    const std::string basis =
-        results.differenceBasis == DifferenceBasis::Observed ? "observed scores" : "estimated true scores";
+    const std::string basis = results.differenceBasis == DifferenceBasis::Observed
+                                  ? "comparing the scores as obtained"
+                                  : "comparing estimated true scores, which allow for measurement error";
+    const std::string correction = "p < .05 after sequential Bonferroni correction for the six comparisons";
     std::vector<std::string> sentences;
     for (std::size_t i = 0; i < PairCount; ++i) {
         const PairResult& p = results.pairs[i];
         const bool reliable = bonferroni ? p.bonferroniSignificant : p.twoTailedP < SignificanceLevel;
         if (!reliable) continue;
         const auto [first, second] = pairIndexes(i);
-        const bool higher = p.difference >= 0;
-        std::string sentence = indexName(first) + " (" + formatFixed(results.indexes[first].score, 0, 0) + ") is " +
-                               formatFixed(std::fabs(p.difference), 0, 0) + " points " + (higher ? "higher" : "lower") +
-                               " than " + indexName(second) + " (" + formatFixed(results.indexes[second].score, 0, 0) +
-                               "), a reliable difference (" +
-                               (bonferroni ? "p < .05 after sequential Bonferroni correction"
-                                           : "two-tailed " + letterProbability(p.twoTailedP, 3)) +
-                               ", " + basis + "); ";
-        const double rarity = r.abnormality.pairs[i].abnormalityPercent;
-        sentence += howCommon(rarity, 3) + " show a difference this large in this direction.";
+        const int points = std::stoi(printedScore(results, first)) - std::stoi(printedScore(results, second));
+        std::string sentence =
+            indexName(first) + " (" + printedScore(results, first) + ") is " + std::to_string(std::abs(points)) +
+            " points " + (points >= 0 ? "higher" : "lower") + " than " + indexName(second) + " (" +
+            printedScore(results, second) + "). The difference is reliable (" +
+            (bonferroni ? correction : "two-tailed " + letterProbability(p.twoTailedP)) + ", " + basis + "); ";
+        sentence += peopleInWords(r.abnormality.pairs[i].abnormalityPercent) +
+                    " show a difference this large in this direction.";
         sentences.push_back(sentence);
     }
     if (sentences.empty())
-        sentences.push_back(std::string("None of the six differences between the Index scores is reliable (") +
-                            (bonferroni ? "p < .05 after sequential Bonferroni correction" : "two-tailed p < .05") +
-                            ", " + basis + ").");
+        sentences.push_back("None of the six differences between the Index scores is reliable (" +
+                            (bonferroni ? correction : std::string("two-tailed p < .05")) + ", " + basis + ").");
     return sentences;
 }
 
 std::string lowScoreParagraph(const ComputationResults& r, AbnormalityCriterion criterion) {
     const AbnormalityResults& a = r.abnormality;
     const std::string definition = std::string("an Index score is abnormally low when fewer than ") +
-                                   criterionWords(criterion) + " of the population score lower";
+                                   criterionWords(criterion) + " people score lower";
     if (a.lowScoreCount == 0) return "None of the four Index scores is abnormally low (" + definition + ").";
+    std::vector<std::string> low;
+    for (std::size_t i = 0; i < a.lowScores.size(); ++i)
+        if (a.lowScores[i]) low.push_back(indexName(i) + " (" + printedScore(r.index, i) + ")");
     static const char* const Counts[] = {"", "One of the four Index scores is", "Two of the four Index scores are",
                                          "Three of the four Index scores are", "All four Index scores are"};
-    const std::string count = Counts[std::clamp(a.lowScoreCount, 1, 4)];
-    return count + " abnormally low (" + definition + "); " + howCommon(a.lowScorePopulationPercent, 2) +
-           " have this many or more.";
+    return std::string(Counts[std::clamp(a.lowScoreCount, 1, 4)]) + " abnormally low: " + joinWords(low) + ". " +
+           capitalised(definition) + "; " + peopleInWords(a.lowScorePopulationPercent) +
+           " have this many abnormally low scores or more.";
 }
 
-std::string profileParagraph(const ProfileDistanceResult& profile) {
-    return "Taken as a whole, the profile of the four Index scores has a Mahalanobis distance of chi-square = " +
-           formatFixed(static_cast<double>(profile.chiSquare), 0, 3) + " (" +
-           letterProbability(static_cast<double>(profile.p), 5) +
-           "): " + howCommon(static_cast<double>(profile.p) * 100.0, 3) + " have a profile at least this unusual.";
+// The profile's distance in words: how many people have a profile at least
+// as far from the average one, and whether that is as rare as the chosen
+// criterion of abnormality.
+std::string profileParagraph(const ProfileDistanceResult& profile, AbnormalityCriterion criterion) {
+    const double percent = static_cast<double>(profile.p) * 100.0;
+    static constexpr double CriterionPercent[] = {5, 10, 15};
+    const char* verdict = percent < CriterionPercent[static_cast<std::size_t>(criterion)] ? "unusual"
+                          : percent >= 50                                                 ? "common"
+                                                                                          : "not unusual";
+    return std::string(
+               "Taken as a whole, in level and in pattern together, the profile of the four Index scores "
+               "is ") +
+           verdict + ": " + peopleInWords(percent) + " have one at least this far from the average profile.";
 }
 
 std::string escapeHtml(const std::string& text) {
@@ -192,7 +224,7 @@ CaseSummary summarizeCase(const CaseRecord& c) {
     s.rows = summaryRows(c.results.index);
     s.paragraphs = differenceSentences(c.results);
     s.paragraphs.push_back(lowScoreParagraph(c.results, c.input.abnormalityCriterion));
-    s.paragraphs.push_back(profileParagraph(c.results.profile));
+    s.paragraphs.push_back(profileParagraph(c.results.profile, c.input.abnormalityCriterion));
     return s;
 }
 

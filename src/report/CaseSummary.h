@@ -12,19 +12,19 @@ namespace kalden {
 // A case's results as a clinician puts them in a letter, as they stand:
 // who was tested, when and by whom, and that the scores are short-form
 // estimates; a table of the five scores with their limits, percentiles (as a
-// letter writes them: "<0.1", ">99.9") and descriptive classification; then
-// short paragraphs in plain words: the reliable differences with their
+// letter prints them: "70", "0.4", "<0.1") and descriptive classification;
+// then short paragraphs in plain words: the reliable differences with their
 // direction, size, significance and rarity, the abnormally low Index scores
-// and how common that many are, and the profile as a whole. Every number is
-// the report's own (the same digits, rounded the same way). The wording
-// states measures, not diagnoses.
+// by name and how common that many are, and the profile as a whole. Scores
+// are the report's printed digits; rarer figures are rounded as a letter
+// prints them. The wording states measures, not diagnoses.
 
 struct SummaryRow {
     std::string index; // "Verbal Comprehension"
     std::string score; // "108"
     std::string lowerLimit;
     std::string upperLimit;
-    std::string percentile; // "70.3", "<0.1", ">99.9"
+    std::string percentile; // "70", "0.4", "<0.1", ">99.9"
     std::string classification;
 };
 
@@ -42,13 +42,17 @@ struct CaseSummary {
 // 69 and below Extremely Low. `score` is the score as printed.
 const char* descriptiveClassification(int score);
 
-// A percentile as a letter writes it: the report's one decimal, but "<0.1"
-// and ">99.9" where the report's digits would say 0.0 or 100.0.
-std::string letterPercentile(double percentile);
-// "p = .009" for 0.009: a probability as a letter writes it, with the
-// report's digits; "p < .001" where those digits are all zeros.
-std::string letterProbability(double p, int decimals);
-// "1.4% of people", or "fewer than 1 in 1,000 people" under 0.1%.
+// A percentage or percentile as a letter prints it: a whole number from 1 to
+// 99, one decimal below 1 and above 99, "<0.1" and ">99.9" beyond.
+std::string letterPercent(double percent);
+// How many people a percentage is: "about 4 in 100 people", "about 1 in 850
+// people" below 1%, "fewer than 1 in 1,000 people" below 0.1%, "more than 99
+// in 100 people" above 99%.
+std::string peopleInWords(double percent);
+// A probability as a letter writes it: three decimals below .1 ("p = .009"),
+// two from .1 up ("p = .95"), "p < .001" and "p > .99" at the ends.
+std::string letterProbability(double p);
+// "18.5% of people", or "fewer than 1 in 1,000 people" under 0.1%.
 std::string howCommonAmongPeople(double percentOfPeople, int decimals);
 
 std::array<SummaryRow, IndexCount> summaryRows(const IndexResults& results);

@@ -9,6 +9,7 @@
 #include "format/JsonText.h"
 #include "format/NumberFormat.h"
 #include "format/ShortestText.h"
+#include "format/Wording.h"
 #include "report/CaseSummary.h"
 #include "report/PersonMatch.h"
 #include "scoring/IndexScores.h"
@@ -200,24 +201,8 @@ std::string letterRci(double rci) {
 
 // "a, b, and c"; two parts joined by ", and " too when they hold commas
 // themselves, so that the reader sees where the second begins.
-std::string joinWords(const std::vector<std::string>& parts) {
-    const bool commas =
-        std::any_of(parts.begin(), parts.end(), [](const std::string& p) { return p.find(',') != std::string::npos; });
-    std::string out;
-    for (std::size_t i = 0; i < parts.size(); ++i)
-        out += (i == 0                  ? ""
-                : i + 1 == parts.size() ? (parts.size() > 2 || commas ? ", and " : " and ")
-                                        : ", ") +
-               parts[i];
-    return out;
-}
 
 std::string indexWords(IndexId id) { return id == IndexId::FSIQ ? "the Full Scale IQ" : indexDefinition(id).label; }
-
-std::string capitalised(std::string text) {
-    if (!text.empty() && text[0] >= 'a' && text[0] <= 'z') text[0] = static_cast<char>(text[0] - 'a' + 'A');
-    return text;
-}
 
 } // namespace
 
@@ -269,7 +254,7 @@ std::string changeSummaryText(const CaseComparison& c) {
         const bool rose = row.verdict == ChangeVerdict::Improvement;
         changed.push_back(indexWords(indexAt(i)) + (rose ? " rose from " : " fell from ") + from + " to " + to +
                           ", a " + verdictText(row.verdict) + " (RCI " + letterRci(row.rci) + ", " +
-                          letterProbability(row.pTwoTailed, 3) + ")");
+                          letterProbability(row.pTwoTailed) + ")");
     }
     static const char* const Counts[] = {"", "one", "two", "three", "four"};
     std::string text;

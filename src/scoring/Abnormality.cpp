@@ -39,8 +39,9 @@ AbnormalityResults computeAbnormality(const std::array<double, 4>& scores, Abnor
                                       Warnings& warnings) {
     AbnormalityResults out;
     const std::size_t row = criterionRow(criterion);
-    for (double score : scores) {
-        if ((score - IndexMean) / IndexSd < lowScoreCutoff(criterion)) ++out.lowScoreCount;
+    for (std::size_t i = 0; i < scores.size(); ++i) {
+        out.lowScores[i] = (scores[i] - IndexMean) / IndexSd < lowScoreCutoff(criterion);
+        if (out.lowScores[i]) ++out.lowScoreCount;
     }
     out.lowScorePopulationPercent =
         out.lowScoreCount == 0 ? 100.0 : LOW_SCORE_BASE_RATES[row][static_cast<std::size_t>(out.lowScoreCount - 1)];

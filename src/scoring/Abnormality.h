@@ -23,6 +23,7 @@ struct PairAbnormality {
 };
 
 struct AbnormalityResults {
+    std::array<bool, 4> lowScores{}; // VC, PO, WM, PS: which are abnormally low
     int lowScoreCount = 0;
     double lowScorePopulationPercent = 100;
     std::array<PairAbnormality, PairCount> pairs{};

@@ -39,11 +39,11 @@ TEST(CaseSummary, TheTableGivesTheReportsNumbersWithTabs) {
               "Mr <A> & co\n"
               "Index scores of the WAIS-III estimated from seven subtests (short form).\n\n"
               "Index\tScore\t95% confidence limits (traditional method)\tPercentile\tClassification\n"
-              "Verbal Comprehension\t108\t101\u2013115\t70.3\tAverage\n"
-              "Perceptual Organization\t106\t98\u2013114\t64.5\tAverage\n"
-              "Working Memory\t94\t86\u2013102\t35.1\tAverage\n"
-              "Processing Speed\t85\t73\u201397\t15.9\tLow Average\n"
-              "Full Scale IQ\t100\t95\u2013105\t50.0\tAverage");
+              "Verbal Comprehension\t108\t101\u2013115\t70\tAverage\n"
+              "Perceptual Organization\t106\t98\u2013114\t65\tAverage\n"
+              "Working Memory\t94\t86\u2013102\t35\tAverage\n"
+              "Processing Speed\t85\t73\u201397\t16\tLow Average\n"
+              "Full Scale IQ\t100\t95\u2013105\t50\tAverage");
     const std::string html = summaryHtml(s);
     EXPECT_NE(html.find("<p><b>Mr &lt;A&gt; &amp; co</b></p>"), std::string::npos);
     EXPECT_NE(html.find("<tr><td>Full Scale IQ</td><td align=\"right\">100</td>"), std::string::npos);
@@ -64,45 +64,62 @@ TEST(CaseSummary, ALetterGetsThePersonTheScoresAndPlainParagraphs) {
         "Index scores of the WAIS-III estimated from seven subtests (short form).\n\n"
         "Index\tScore\t95% confidence limits (traditional method)\tPercentile\tClassification\n"
         "Verbal Comprehension\t148\t141\u2013155\t99.9\tVery Superior\n"
-        "Perceptual Organization\t72\t64\u201380\t3.1\tBorderline\n"
-        "Working Memory\t66\t58\u201373\t1.1\tExtremely Low\n"
-        "Processing Speed\t100\t88\u2013112\t50.0\tAverage\n"
-        "Full Scale IQ\t96\t91\u2013101\t40.0\tAverage\n"
-        "\nVerbal Comprehension (148) is 76 points higher than Perceptual Organization (72), a reliable difference "
-        "(two-tailed p < .001, observed scores); fewer than 1 in 1,000 people show a difference this large in "
-        "this direction.\n"
-        "\nVerbal Comprehension (148) is 82 points higher than Working Memory (66), a reliable difference "
-        "(two-tailed p < .001, observed scores); fewer than 1 in 1,000 people show a difference this large in "
-        "this direction.\n"
-        "\nVerbal Comprehension (148) is 48 points higher than Processing Speed (100), a reliable difference "
-        "(two-tailed p < .001, observed scores); 0.117% of the population show a difference this large in this "
-        "direction.\n"
-        "\nPerceptual Organization (72) is 28 points lower than Processing Speed (100), a reliable difference "
-        "(two-tailed p < .001, observed scores); 3.742% of the population show a difference this large in this "
-        "direction.\n"
-        "\nWorking Memory (66) is 34 points lower than Processing Speed (100), a reliable difference (two-tailed "
-        "p < .001, observed scores); 1.414% of the population show a difference this large in this direction.\n"
-        "\nTwo of the four Index scores are abnormally low (an Index score is abnormally low when fewer than 5% "
-        "of the population score lower); 4.34% of the population have this many or more.\n"
-        "\nTaken as a whole, the profile of the four Index scores has a Mahalanobis distance of chi-square = "
-        "50.115 (p < .00001): fewer than 1 in 1,000 people have a profile at least this unusual.\n");
+        "Perceptual Organization\t72\t64\u201380\t3\tBorderline\n"
+        "Working Memory\t66\t58\u201373\t1\tExtremely Low\n"
+        "Processing Speed\t100\t88\u2013112\t50\tAverage\n"
+        "Full Scale IQ\t96\t91\u2013101\t40\tAverage\n"
+        "\nVerbal Comprehension (148) is 76 points higher than Perceptual Organization (72). The difference is "
+        "reliable (two-tailed p < .001, comparing the scores as obtained); fewer than 1 in 1,000 people show a "
+        "difference this large in this direction.\n"
+        "\nVerbal Comprehension (148) is 82 points higher than Working Memory (66). The difference is reliable "
+        "(two-tailed p < .001, comparing the scores as obtained); fewer than 1 in 1,000 people show a difference "
+        "this large in this direction.\n"
+        "\nVerbal Comprehension (148) is 48 points higher than Processing Speed (100). The difference is reliable "
+        "(two-tailed p < .001, comparing the scores as obtained); about 1 in 860 people show a difference this "
+        "large in this direction.\n"
+        "\nPerceptual Organization (72) is 28 points lower than Processing Speed (100). The difference is "
+        "reliable (two-tailed p < .001, comparing the scores as obtained); about 4 in 100 people show a "
+        "difference this large in this direction.\n"
+        "\nWorking Memory (66) is 34 points lower than Processing Speed (100). The difference is reliable "
+        "(two-tailed p < .001, comparing the scores as obtained); about 1 in 100 people show a difference this "
+        "large in this direction.\n"
+        "\nTwo of the four Index scores are abnormally low: Perceptual Organization (72) and Working Memory (66). "
+        "An Index score is abnormally low when fewer than 5 in 100 people score lower; about 4 in 100 people "
+        "have this many abnormally low scores or more.\n"
+        "\nTaken as a whole, in level and in pattern together, the profile of the four Index scores is unusual: "
+        "fewer than 1 in 1,000 people have one at least this far from the average profile.\n");
 }
 
-TEST(CaseSummary, PercentilesAtTheEndsAndCasesWithoutAPerson) {
-    const std::pair<double, const char*> percentiles[] = {{0.0, "<0.1"},   {0.049, "<0.1"},  {0.05, "0.1"},
-                                                          {99.94, "99.9"}, {99.95, ">99.9"}, {100.0, ">99.9"}};
-    for (const auto& [value, shown] : percentiles) EXPECT_EQ(letterPercentile(value), shown) << value;
+// Figures as a letter prints them, at the edges of each form.
+TEST(CaseSummary, FiguresAreRoundedAsALetterPrintsThem) {
+    const std::pair<double, const char*> percents[] = {{0.0, "<0.1"},   {0.049, "<0.1"},  {0.05, "0.1"},
+                                                       {0.531, "0.5"},  {0.97, "1"},      {70.3, "70"},
+                                                       {70.5, "71"},    {99.04, "99"},    {99.06, "99.1"},
+                                                       {99.94, "99.9"}, {99.95, ">99.9"}, {100.0, ">99.9"}};
+    for (const auto& [value, shown] : percents) EXPECT_EQ(letterPercent(value), shown) << value;
+    const std::pair<double, const char*> people[] = {
+        {0.05, "fewer than 1 in 1,000 people"}, {0.1, "about 1 in 1,000 people"}, {0.117, "about 1 in 850 people"},
+        {0.531, "about 1 in 190 people"},       {3.742, "about 4 in 100 people"}, {95.198, "about 95 in 100 people"},
+        {99.6, "more than 99 in 100 people"}};
+    for (const auto& [value, shown] : people) EXPECT_EQ(peopleInWords(value), shown) << value;
+    const std::pair<double, const char*> ps[] = {{0.0004, "p < .001"}, {0.0005, "p = .001"}, {0.0094, "p = .009"},
+                                                 {0.049, "p = .049"},  {0.0996, "p = .10"},  {0.95198, "p = .95"},
+                                                 {0.994, "p = .99"},   {0.996, "p > .99"}};
+    for (const auto& [value, shown] : ps) EXPECT_EQ(letterProbability(value), shown) << value;
+}
+
+TEST(CaseSummary, CasesWithoutAPersonOrAnyFinding) {
     CaseRecord flat = computed({10, 10, 10, 10, 10, 10, 10}, ConfidenceMethod::Glutting90, false);
     flat.context.notes.clear();
     flat.computedUtc = 1772352000;
     const CaseSummary s = summarizeCase(flat);
     EXPECT_EQ(s.heading, "Case computed 2026-03-01 08:00");
     EXPECT_EQ(s.paragraphs.front(),
-              "None of the six differences between the Index scores is reliable (two-tailed p < .05, observed "
-              "scores).");
+              "None of the six differences between the Index scores is reliable (two-tailed p < .05, comparing the "
+              "scores as obtained).");
     EXPECT_EQ(s.paragraphs[1],
               "None of the four Index scores is abnormally low (an Index score is abnormally low "
-              "when fewer than 5% of the population score lower).");
+              "when fewer than 5 in 100 people score lower).");
     const CaseRecord uneven = computed({19, 1, 19, 10, 10, 10, 10}, ConfidenceMethod::Traditional95, true);
     EXPECT_NE(summarizeCase(uneven).paragraphs.front().find("(p < .05 after sequential Bonferroni correction"),
               std::string::npos);

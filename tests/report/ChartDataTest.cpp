@@ -29,11 +29,11 @@ TEST(ChartData, TheDescriptionReadsTheTablesTextsAndTheCaption) {
     } rows[] = {
         {{12, 7, 11, 9, 8, 10, 13},
          ConfidenceMethod::Traditional95,
-         {"Verbal Comprehension 108, 95% confidence limits 101 to 115, percentile 70.3",
-          "Perceptual Organization 106, 95% confidence limits 98 to 114, percentile 64.5",
-          "Working Memory 94, 95% confidence limits 86 to 102, percentile 35.1",
-          "Processing Speed 85, 95% confidence limits 73 to 97, percentile 15.9",
-          "Full Scale IQ 100, 95% confidence limits 95 to 105, percentile 50.0",
+         {"Verbal Comprehension 108, 95% confidence limits 101 to 115, percentile 70",
+          "Perceptual Organization 106, 95% confidence limits 98 to 114, percentile 65",
+          "Working Memory 94, 95% confidence limits 86 to 102, percentile 35",
+          "Processing Speed 85, 95% confidence limits 73 to 97, percentile 16",
+          "Full Scale IQ 100, 95% confidence limits 95 to 105, percentile 50",
           "Note: 95% Confidence limits using the traditional method were selected"}},
         {{1, 1, 1, 1, 1, 1, 1},
          ConfidenceMethod::Glutting90,
@@ -67,7 +67,7 @@ TEST(ChartData, ThePagesChartCarriesTheBandTheTextsAndTheDescription) {
     EXPECT_NE(json.find(",\"bandLow\":85,\"bandHigh\":115,\"bandLabel\":\"Average range 85\u2013115\","),
               std::string::npos);
     EXPECT_NE(json.find("{\"name\":\"Full Scale IQ\",\"at\":"), std::string::npos);
-    EXPECT_NE(json.find(",\"score\":\"100\",\"limits\":\"95\u2013105\",\"percentile\":\"50.0\"}"), std::string::npos);
+    EXPECT_NE(json.find(",\"score\":\"100\",\"limits\":\"95\u2013105\",\"percentile\":\"50\"}"), std::string::npos);
     std::string description = ",\"description\":[";
     for (const std::string& line : chartDescription(c.results.index)) description += '"' + line + "\",";
     description.back() = ']';
