@@ -402,9 +402,10 @@ private slots:
             "difference is reliable (two-tailed p < .001, comparing the scores as obtained); fewer than "
             "1 in 1,000 people show a difference this large in this direction."));
         QVERIFY(
-            letter.contains("Two of the four Index scores are abnormally low (an Index score is abnormally low "
-                            "when fewer than 5% of the population score lower); 4.34% of the population have "
-                            "this many or more."));
+            letter.contains("Two of the four Index scores are abnormally low: Perceptual Organization (72) and "
+                            "Working Memory (66). An Index score is abnormally low when fewer than 5 in 100 "
+                            "people score lower; about 4 in 100 people have this many abnormally low scores or "
+                            "more."));
         QVERIFY(QApplication::clipboard()->mimeData()->html().contains("<p>Two of the four Index scores"));
         p.results->cmdReturnClick();
         compute(p, Mixed);
