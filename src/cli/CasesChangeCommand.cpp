@@ -12,6 +12,7 @@
 #include "files/PersonTraces.h"
 #include "files/PreviousDataFile.h"
 #include "format/CountText.h"
+#include "report/CaseRecord.h"
 #include "report/PersonMatch.h"
 
 // kalden-report --cases delete and --cases correct: the two actions that
@@ -173,6 +174,11 @@ int correctCases(const CasesSettings& s, std::ostream& out, std::ostream& err) {
             err << "kalden-report: case " << r.id << " cannot be corrected so: " << escapeControls(problem) << '\n';
             return ExitUsage;
         }
+        // The command line cannot ask: what would be asked is said, and done.
+        const std::time_t now = std::time(nullptr);
+        const std::string today = localTimeText(now, localOffsetMinutes(now)).substr(0, 10);
+        for (const std::string& doubt : sessionDoubts(corrected, today, "today"))
+            err << "kalden-report: note: case " << r.id << ": " << escapeControls(doubt) << '\n';
     }
     CaseStore store;
     std::string error;

@@ -36,19 +36,20 @@ std::string listText(const std::vector<CaseListRow>& rows, BatchFormat format) {
     char line[160];
     if (format == BatchFormat::Text)
         out =
-            "   ID  Computed          Tested      VOC DSYM  SIM   BD   AR   DS   MR  FSIQ  Options         "
+            "   ID  Computed          Tested      Age     VOC DSYM  SIM   BD   AR   DS   MR  FSIQ  Options         "
             "Person | Notes\n"; // the rows' columns
     else if (format == BatchFormat::Csv)
         out =
             "id,computed,vocabulary,digit_symbol,similarities,block_design,arithmetic,digit_span,"
             "matrix_reasoning,full_scale,notes,person,birth_date,testing_date,examiner,referral,"
-            "ci,basis,bonferroni,criterion\n";
+            "ci,basis,bonferroni,criterion,age_years,age_months\n";
     for (const CaseListRow& r : rows) {
         const std::string when = localTimeText(r.computedUtc, r.utcOffsetMinutes);
         const Session& p = r.session;
+        const std::optional<Age> age = ageAtTesting(p);
         if (format == BatchFormat::Text) {
-            std::snprintf(line, sizeof line, "%5lld  %-16s  %-10s", static_cast<long long>(r.id), when.c_str(),
-                          p.testingDate.c_str());
+            std::snprintf(line, sizeof line, "%5lld  %-16s  %-10s  %-6s", static_cast<long long>(r.id), when.c_str(),
+                          p.testingDate.c_str(), age ? ageColumnText(*age).c_str() : "");
             out += line;
             for (const std::string& f : r.fieldTexts)
                 out += ' ' + std::string(f.size() < 4 ? 4 - f.size() : 0, ' ') + f;
@@ -64,7 +65,8 @@ std::string listText(const std::vector<CaseListRow>& rows, BatchFormat format) {
                 out += ',' + csvCell(*t);
             out += std::string(",") + confidenceName(r.options.confidenceMethod) + ',' +
                    basisName(r.options.differenceBasis) + ',' + bonferroniName(r.options.sequentialBonferroni) + ',' +
-                   criterionName(r.options.abnormalityCriterion) + '\n';
+                   criterionName(r.options.abnormalityCriterion) + ',' +
+                   (age ? std::to_string(age->years) + ',' + std::to_string(age->months) : ",") + '\n';
         } else {
             out += "{\"id\":" + std::to_string(r.id) + ",\"computed\":" + jsonString(when) +
                    ",\"utc\":" + std::to_string(r.computedUtc) + ",\"fields\":[";
@@ -76,7 +78,9 @@ std::string listText(const std::vector<CaseListRow>& rows, BatchFormat format) {
                    confidenceName(r.options.confidenceMethod) + "\",\"basis\":\"" +
                    basisName(r.options.differenceBasis) + "\",\"bonferroni\":\"" +
                    bonferroniName(r.options.sequentialBonferroni) + "\",\"criterion\":\"" +
-                   criterionName(r.options.abnormalityCriterion) + "\"}\n";
+                   criterionName(r.options.abnormalityCriterion) +
+                   "\",\"age_years\":" + (age ? std::to_string(age->years) : "null") +
+                   ",\"age_months\":" + (age ? std::to_string(age->months) : "null") + "}\n";
         }
     }
     return out;

@@ -218,6 +218,10 @@ CaseSummary summarizeCase(const CaseRecord& c) {
     std::vector<std::string> details;
     if (!p.referral.empty()) details.push_back("Reason for referral: " + p.referral + ".");
     if (!p.person.empty() && !c.notesHeadline().empty()) details.push_back("Notes: " + c.notesHeadline());
+    // Dates a clinician confirmed although they looked like a slip are said
+    // plainly, as the question put them.
+    for (const std::string& doubt : sessionDoubts(p, computedAtText(c).substr(0, 10), "the day it was scored"))
+        details.push_back(doubt);
     for (std::size_t i = 0; i < details.size(); ++i) s.details += (i ? " " : "") + details[i];
     s.basis = "Index scores of the WAIS-III estimated from seven subtests (short form).";
     s.limitsHead = limitsHeading(c.results.index.confidenceMethod);

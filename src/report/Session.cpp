@@ -34,15 +34,48 @@ std::string sessionProblem(const Session& s) {
     if (!s.birthDate.empty() && !isCalendarDay(s.birthDate))
         return "The date of birth must be a day of the calendar written YYYY-MM-DD (1961-04-12, say), or empty.";
     if (!s.birthDate.empty() && daysBetween(s.birthDate, s.testingDate) < 0)
-        return "The date of birth comes after the date of testing.";
+        return "The date of birth (" + s.birthDate + ") comes after the date of testing (" + s.testingDate + ").";
     if (s.referral.find_first_of("\r\n") != std::string::npos) return "The reason for referral is one line.";
     return {};
+}
+
+std::optional<Age> ageAtTesting(const Session& s) {
+    if (!isCalendarDay(s.birthDate) || !isCalendarDay(s.testingDate) || daysBetween(s.birthDate, s.testingDate) < 0)
+        return std::nullopt;
+    const std::chrono::year_month_day birth = dayOf(s.birthDate), testing = dayOf(s.testingDate);
+    int months = (static_cast<int>(testing.year()) - static_cast<int>(birth.year())) * 12 +
+                 static_cast<int>(static_cast<unsigned>(testing.month())) -
+                 static_cast<int>(static_cast<unsigned>(birth.month()));
+    // A month is complete on the day of the month of the birth.
+    if (testing.day() < birth.day()) --months;
+    return Age{months / 12, months % 12};
+}
+
+std::string ageText(Age age) {
+    const auto count = [](int n, const char* unit) { return std::to_string(n) + ' ' + unit + (n == 1 ? "" : "s"); };
+    return count(age.years, "year") + ' ' + count(age.months, "month");
+}
+
+std::string ageColumnText(Age age) { return std::to_string(age.years) + ';' + std::to_string(age.months); }
+
+std::vector<std::string> sessionDoubts(const Session& s, const std::string& today, const std::string& todayName) {
+    std::vector<std::string> doubts;
+    if (isCalendarDay(s.testingDate) && isCalendarDay(today) && daysBetween(today, s.testingDate) > 0)
+        doubts.push_back("The date of testing (" + s.testingDate + ") is later than " + todayName + " (" + today +
+                         ").");
+    if (const std::optional<Age> age = ageAtTesting(s);
+        age && (age->years < YoungestAdultAge || age->years > OldestAdultAge))
+        doubts.push_back("The age at testing, " + ageText(*age) +
+                         ", is outside the adult range of this test's norms (" + std::to_string(YoungestAdultAge) +
+                         " to " + std::to_string(OldestAdultAge) + " years).");
+    return doubts;
 }
 
 std::string sessionLine(const Session& s) {
     std::string line = s.person;
     if (!s.birthDate.empty()) line += (line.empty() ? "born " : " (born ") + s.birthDate + (line.empty() ? "" : ")");
     if (!s.testingDate.empty()) line += (line.empty() ? "Tested " : ", tested ") + s.testingDate;
+    if (const std::optional<Age> age = ageAtTesting(s)) line += " (age " + ageText(*age) + ")";
     if (!s.examiner.empty()) line += (line.empty() ? "Examiner " : " by ") + s.examiner;
     return line;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,8 +50,31 @@ long daysBetween(const std::string& from, const std::string& to);
 // the birth no later than the testing.
 std::string sessionProblem(const Session& s);
 
-// "Ann B. (born 1961-04-12), tested 2026-12-09 by Dr C. Diaz": the session
-// in one line for a title or a heading; the parts that are empty left out.
+// The age at testing in completed years and months.
+struct Age {
+    int years = 0;
+    int months = 0;
+};
+// The age on the date of testing, where both dates are days of the calendar
+// and the birth is no later than the testing.
+std::optional<Age> ageAtTesting(const Session& s);
+// "64 years 10 months", "1 year 1 month".
+std::string ageText(Age age);
+// "64;10": years and months for a column.
+std::string ageColumnText(Age age);
+
+// The adult ages this test's norms are for.
+inline constexpr int YoungestAdultAge = 16;
+inline constexpr int OldestAdultAge = 89;
+
+// What may be a slip in a session that is otherwise sound, one sentence
+// each: a date of testing later than `today` (YYYY-MM-DD, which a sentence
+// calls `todayName`), an age outside the adult range of the norms.
+std::vector<std::string> sessionDoubts(const Session& s, const std::string& today, const std::string& todayName);
+
+// "Ann B. (born 1961-04-12), tested 2026-12-09 (age 65 years 7 months) by
+// Dr C. Diaz": the session in one line for a title or a heading; the parts
+// that are empty left out.
 std::string sessionLine(const Session& s);
 
 } // namespace kalden

@@ -69,12 +69,12 @@ TEST_F(CasesCommand, ListsNewestFirstInEachFormat) {
     const CliRun text = runReport({"--cases", "list", "--database", db_});
     EXPECT_EQ(text.status, 0) << text.err;
     EXPECT_EQ(text.out,
-              "   ID  Computed          Tested      VOC DSYM  SIM   BD   AR   DS   MR  FSIQ  Options         "
+              "   ID  Computed          Tested      Age     VOC DSYM  SIM   BD   AR   DS   MR  FSIQ  Options         "
               "Person | Notes\n"
-              "    3  2026-04-02 08:00                1    1    1    1    1    1    1    40  T90 true - 5%   \n"
-              "    2  2026-04-01 08:00  2026-03-30   10   10   10 10.5   10   10   10   100  G90 true - 5%   "
+              "    3  2026-04-02 08:00                        1    1    1    1    1    1    1    40  T90 true - 5%   \n"
+              "    2  2026-04-01 08:00  2026-03-30  56;2     10   10   10 10.5   10   10   10   100  G90 true - 5%   "
               "Carl Dunn | Carl, April\n"
-              "    1  2026-03-01 08:00               12    7   11    9    8   10   13   100  T95 true - 5%   "
+              "    1  2026-03-01 08:00                       12    7   11    9    8   10   13   100  T95 true - 5%   "
               "Ann B., March\n");
     // --match finds the person as well as the notes.
     const CliRun csv = runReport(
@@ -82,15 +82,16 @@ TEST_F(CasesCommand, ListsNewestFirstInEachFormat) {
     EXPECT_EQ(csv.out,
               "id,computed,vocabulary,digit_symbol,similarities,block_design,arithmetic,digit_span,"
               "matrix_reasoning,full_scale,notes,person,birth_date,testing_date,examiner,referral,"
-              "ci,basis,bonferroni,criterion\n"
+              "ci,basis,bonferroni,criterion,age_years,age_months\n"
               "2,2026-04-01 08:00,10,10,10,10.5,10,10,10,100,\"Carl, April\",Carl Dunn,1970-01-02,2026-03-30,"
-              "Dr E. Fox,\"review, after surgery\",glutting90,true,no,5\n");
+              "Dr E. Fox,\"review, after surgery\",glutting90,true,no,5,56,2\n");
     const CliRun json = runReport({"--cases", "list", "--match", "ann", "--format=json", "--database", db_});
     EXPECT_EQ(json.out,
               "{\"id\":1,\"computed\":\"2026-03-01 08:00\",\"utc\":1772352000,\"fields\":[\"12\",\"7\","
               "\"11\",\"9\",\"8\",\"10\",\"13\"],\"full_scale\":\"100\",\"notes\":\"Ann B., March\","
               "\"person\":\"\",\"birth_date\":\"\",\"testing_date\":\"\",\"examiner\":\"\",\"referral\":\"\","
-              "\"ci\":\"traditional95\",\"basis\":\"true\",\"bonferroni\":\"no\",\"criterion\":\"5\"}\n");
+              "\"ci\":\"traditional95\",\"basis\":\"true\",\"bonferroni\":\"no\",\"criterion\":\"5\","
+              "\"age_years\":null,\"age_months\":null}\n");
 }
 
 TEST_F(CasesCommand, ShowsTheStoredReportAndExportsABatchThatScoresToIt) {
@@ -135,8 +136,8 @@ TEST_F(CasesCommand, FormulaNotesAreNeutralisedInEveryCsvAndComeBackAsTyped) {
     EXPECT_EQ(list.out,
               "id,computed,vocabulary,digit_symbol,similarities,block_design,arithmetic,digit_span,"
               "matrix_reasoning,full_scale,notes,person,birth_date,testing_date,examiner,referral,"
-              "ci,basis,bonferroni,criterion\n"
-              "4,2026-04-03 08:00,12,7,11,9,8,10,13,100,\"'=1+1\",,,,,,traditional95,true,no,5\n");
+              "ci,basis,bonferroni,criterion,age_years,age_months\n"
+              "4,2026-04-03 08:00,12,7,11,9,8,10,13,100,\"'=1+1\",,,,,,traditional95,true,no,5,,\n");
     const std::string csv = (folder_ / "formula.csv").string();
     ASSERT_EQ(runReport({"--cases", "export", "4", "--output", csv, "--database", db_}).status, 0);
     EXPECT_EQ(readFile(csv),
@@ -314,7 +315,8 @@ TEST_F(CasesCommand, ProblemsGiveTheirStatusAndNeverWrite) {
          "'1961-13-01'\n\n"},
         {{"--cases", "correct", "1", "--testing-date", "1900-01-01", "--birth-date", "1961-04-12", "--database", db_},
          64,
-         "kalden-report: case 1 cannot be corrected so: The date of birth comes after the date of testing.\n"},
+         "kalden-report: case 1 cannot be corrected so: The date of birth (1961-04-12) comes after the date of testing "
+         "(1900-01-01).\n"},
         {{"--cases", "correct", "1", "--whole-person", "--examiner", "X", "--database", db_},
          64,
          "kalden-report: case 1 names no person, so --whole-person cannot apply to it\n"},
@@ -385,6 +387,13 @@ TEST_F(CasesCommand, CorrectsAndDeletesThePersonHoweverTyped) {
     std::string report; // as computed, whatever was corrected since
     for (const std::string& line : reports_[1]) report += line + '\n';
     EXPECT_EQ(shown.out.substr(0, shown.out.find(tail)), report);
+
+    // A child's date of birth is taken, and said.
+    const CliRun young = runReport({"--cases", "correct", "2", "--birth-date", "2015-01-01", "--database", db_});
+    EXPECT_EQ(young.status, 0) << young.err;
+    EXPECT_EQ(young.err,
+              "kalden-report: note: case 2: The age at testing, 11 years 2 months, is outside the adult range of "
+              "this test's norms (16 to 89 years).\n");
 
     const CliRun deleted = runReport({"--cases", "delete", "2", "4", "--database", db_});
     EXPECT_EQ(deleted.status, 0) << deleted.err;

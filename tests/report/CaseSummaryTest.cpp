@@ -57,9 +57,10 @@ TEST(CaseSummary, TheTableGivesTheReportsNumbersWithTabs) {
 TEST(CaseSummary, ALetterGetsThePersonTheScoresAndPlainParagraphs) {
     CaseRecord c = computed({19, 10, 19, 5, 4, 4, 5}, ConfidenceMethod::Traditional95, false);
     c.session = {"Ann B.", "1961-04-12", "2026-03-01", "Dr C. Diaz", "memory complaints"};
+    c.computedUtc = 1772352000; // 2026-03-01 08:00 UTC, the day of testing
     EXPECT_EQ(
         summaryText(summarizeCase(c)),
-        "Ann B. (born 1961-04-12), tested 2026-03-01 by Dr C. Diaz\n"
+        "Ann B. (born 1961-04-12), tested 2026-03-01 (age 64 years 10 months) by Dr C. Diaz\n"
         "Reason for referral: memory complaints. Notes: Mr <A> & co\n"
         "Index scores of the WAIS-III estimated from seven subtests (short form).\n\n"
         "Index\tScore\t95% confidence limits (traditional method)\tPercentile\tClassification\n"
@@ -132,4 +133,46 @@ TEST(CaseSummary, LocalTimeAddsTheOffsetAcrossMidnight) {
 }
 
 } // namespace
+// The age in completed months, at the edges of a month and of a leap day;
+// the session's doubts, and the summary stating them.
+TEST(CaseSummary, TheAgeAtTestingAndTheDatesThatAsk) {
+    struct Row {
+        const char* birth;
+        const char* testing;
+        const char* age; // "" where there is none
+    };
+    const Row rows[] = {{"1961-04-12", "2026-03-01", "64 years 10 months"},
+                        {"1961-04-12", "2026-04-11", "64 years 11 months"},
+                        {"1961-04-12", "2026-04-12", "65 years 0 months"},
+                        {"2000-02-29", "2017-02-28", "16 years 11 months"},
+                        {"2000-01-31", "2001-03-01", "1 year 1 month"},
+                        {"", "2026-03-01", ""},
+                        {"2027-01-01", "2026-03-01", ""}};
+    for (const Row& r : rows) {
+        const std::optional<Age> age = ageAtTesting(Session{"P", r.birth, r.testing, {}, {}});
+        EXPECT_EQ(age ? ageText(*age) : "", r.age) << r.birth << ' ' << r.testing;
+    }
+    EXPECT_EQ(sessionProblem(Session{"P", "2027-01-01", "2026-03-01", {}, {}}),
+              "The date of birth (2027-01-01) comes after the date of testing (2026-03-01).");
+
+    const Session young{"Ann B.", "2015-01-01", "2026-12-11", {}, {}};
+    const std::vector<std::string> doubts = {
+        "The date of testing (2026-12-11) is later than today (2026-12-10).",
+        "The age at testing, 11 years 11 months, is outside the adult range of this test's norms (16 to 89 years)."};
+    EXPECT_EQ(sessionDoubts(young, "2026-12-10", "today"), doubts);
+    EXPECT_EQ(sessionDoubts(Session{"P", "1936-12-11", "2026-12-10", {}, {}}, "2026-12-10", "today"),
+              std::vector<std::string>{});
+    EXPECT_EQ(sessionDoubts(Session{"P", "1936-12-10", "2026-12-10", {}, {}}, "2026-12-10", "today").size(), 1u);
+
+    CaseRecord c = computed({10, 10, 10, 10, 10, 10, 10}, ConfidenceMethod::Traditional95, false);
+    c.session = young;
+    c.context.notes.clear();
+    c.computedUtc = 1796860800; // 2026-12-10 00:00 UTC
+    const CaseSummary s = summarizeCase(c);
+    EXPECT_EQ(s.heading, "Ann B. (born 2015-01-01), tested 2026-12-11 (age 11 years 11 months)");
+    EXPECT_EQ(s.details,
+              "The date of testing (2026-12-11) is later than the day it was scored (2026-12-10). The age at testing, "
+              "11 years 11 months, is outside the adult range of this test's norms (16 to 89 years).");
+}
+
 } // namespace kalden

@@ -54,9 +54,10 @@ TEST(ChartData, TheTitleNamesThePersonTheFirstNoteLineAndTheMoment) {
     EXPECT_EQ(chartTitle(c, "KALDEN 9.9"), "Computed 2026-03-01 09:00 \u2014 KALDEN 9.9");
     c.context.notes = {" \t Referred by GP  ", "second line"};
     c.session = {"Ann B.", "1961-04-12", "2026-03-01", "Dr C. Diaz", "review"};
-    EXPECT_EQ(chartTitle(c, "KALDEN 9.9"),
-              "Ann B. (born 1961-04-12), tested 2026-03-01 by Dr C. Diaz \u2014 Referred by GP \u2014 Computed "
-              "2026-03-01 09:00 \u2014 KALDEN 9.9");
+    EXPECT_EQ(
+        chartTitle(c, "KALDEN 9.9"),
+        "Ann B. (born 1961-04-12), tested 2026-03-01 (age 64 years 10 months) by Dr C. Diaz \u2014 Referred by GP \u2014 Computed "
+        "2026-03-01 09:00 \u2014 KALDEN 9.9");
 }
 
 TEST(ChartData, ThePagesChartCarriesTheBandTheTextsAndTheDescription) {
