@@ -25,6 +25,7 @@
 #include "files/PreviousDataFile.h"
 #include "files/TextFile.h"
 #include "gui/platform/WindowHelpers.h"
+#include "gui/session/SessionDialog.h"
 #include "report/ScoreCase.h"
 
 using namespace kalden;
@@ -47,6 +48,48 @@ class WorksheetWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // ---- The person and session -------------------------------------------
+    // A birth after the testing is refused naming both dates; a child's age
+    // and a date of testing still to come are asked about, and No goes back.
+    void datesThatMayBeASlipAreAskedAbout() {
+        const QString today = QDate::currentDate().toString(Qt::ISODate);
+        const QString tomorrow = QDate::currentDate().addDays(1).toString(Qt::ISODate);
+        struct Row {
+            QString birth, testing;
+            std::deque<bool> answers;
+            QStringList events;
+            bool accepted;
+        };
+        const QString child = QStringLiteral(
+            "The age at testing, 11 years 1 month, is outside the adult range of this test's norms (16 to 89 years).\r");
+        const Row rows[] = {
+            {"2027-01-01",
+             "2026-03-01",
+             {},
+             {"warning:The date of birth (2027-01-01) comes after the date of testing (2026-03-01)."},
+             false},
+            {"2015-01-01", "2026-02-01", {false}, {"confirm:" + child + "\rKeep these dates?"}, false},
+            {"2015-01-01", "2026-02-01", {true}, {"confirm:" + child + "\rKeep these dates?"}, true},
+            {"",
+             tomorrow,
+             {true},
+             {"confirm:The date of testing (" + tomorrow + ") is later than today (" + today +
+              ").\r\rKeep these dates?"},
+             true},
+            {"1961-04-12", today, {}, {}, true},
+        };
+        for (const Row& r : rows) {
+            kalden::testing::RecordingBoxes boxes;
+            boxes.answers = r.answers;
+            TfrmSession dialog(Session{"Ann B.", {}, {}, {}, {}}, boxes);
+            dialog.txtBirthDate->setText(r.birth);
+            dialog.txtTestingDate->setText(r.testing);
+            dialog.accept();
+            QCOMPARE(boxes.events, r.events);
+            QCOMPARE(dialog.result() == QDialog::Accepted, r.accepted);
+        }
+    }
+
     // ---- Creation and the configuration -----------------------------------
     void creationSetsCaptionLabelsAndHiddenControls() {
         QTemporaryDir dir;

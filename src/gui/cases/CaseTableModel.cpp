@@ -51,6 +51,12 @@ QVariant CaseTableModel::data(const QModelIndex& index, int role) const {
     if (column == Computed)
         return role == SortRole ? QVariant(static_cast<qlonglong>(r.computedUtc)) : QVariant(times_[at]);
     if (column == Tested) return fromUtf8(r.session.testingDate);
+    if (column == Age) {
+        const std::optional<kalden::Age> age = ageAtTesting(r.session);
+        if (!age) return role == SortRole ? QVariant(-1) : QVariant(QString());
+        return role == SortRole ? QVariant(age->years * 12 + age->months)
+                                : QVariant(QString::fromStdString(ageColumnText(*age)));
+    }
     if (column == Person) return persons_[at];
     if (column == Notes) return notes_[at];
     if (column == Options) return options_[at];
@@ -71,6 +77,7 @@ QVariant CaseTableModel::headerData(int section, Qt::Orientation orientation, in
     if (section == Number) return tip ? QStringLiteral("Case number") : QStringLiteral("No.");
     if (section == Computed) return QStringLiteral("Computed");
     if (section == Tested) return tip ? QStringLiteral("Date of testing") : QStringLiteral("Tested");
+    if (section == Age) return tip ? QStringLiteral("Age at testing (years;months)") : QStringLiteral("Age");
     if (section == Person) return QStringLiteral("Person");
     if (section == Notes) return QStringLiteral("Notes");
     if (section == Options) return QStringLiteral("Options");

@@ -16,7 +16,7 @@ inline QString fromUtf8(const std::string& s) { return QString::fromUtf8(s.data(
 QString caseLine(const CaseListRow& r);
 
 // The cases of the store as a table: number, date and time computed, date
-// of testing, person, the notes' first line, the seven scores as typed, the
+// of testing, age at testing, person, the notes' first line, the seven scores as typed, the
 // Full Scale IQ and the options.
 class CaseTableModel : public QAbstractTableModel {
     Q_OBJECT
@@ -26,6 +26,7 @@ public:
         Number,
         Computed,
         Tested,
+        Age,
         Person,
         Notes,
         FirstScore,

@@ -99,6 +99,7 @@ void TfrmCases::sizeColumns() {
     header->resizeSection(CaseTableModel::Number, fm.horizontalAdvance(QStringLiteral("000000")) + 16);
     header->resizeSection(CaseTableModel::Computed, fm.horizontalAdvance(QStringLiteral("0000-00-00 00:00")) + 24);
     header->resizeSection(CaseTableModel::Tested, fm.horizontalAdvance(QStringLiteral("0000-00-00")) + 24);
+    header->resizeSection(CaseTableModel::Age, fm.horizontalAdvance(QStringLiteral("00;00")) + 24);
     header->resizeSection(CaseTableModel::Person, fm.horizontalAdvance(QString(18, u'x')));
     header->resizeSection(CaseTableModel::Options,
                           fm.horizontalAdvance(QStringLiteral("95% traditional, true scores, no Bonferroni, 15%")) +

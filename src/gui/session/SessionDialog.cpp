@@ -1,5 +1,6 @@
 #include "gui/session/SessionDialog.h"
 
+#include <QDate>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
@@ -58,11 +59,25 @@ Session TfrmSession::session() const {
     return Session{text(txtPerson), text(txtBirthDate), text(txtTestingDate), text(txtExaminer), text(txtReferral)};
 }
 
+// Dates that may be a slip are asked about; No goes back to the date.
+bool TfrmSession::datesConfirmed(const Session& s) {
+    const std::vector<std::string> doubts =
+        sessionDoubts(s, QDate::currentDate().toString(Qt::ISODate).toStdString(), "today");
+    if (doubts.empty()) return true;
+    QString question;
+    for (const std::string& doubt : doubts) question += QString::fromStdString(doubt) + u'\r';
+    if (boxes_.confirm(question + QStringLiteral("\rKeep these dates?"))) return true;
+    QLineEdit* date = doubts.front().find("date of testing") != std::string::npos ? txtTestingDate : txtBirthDate;
+    date->setFocus();
+    date->selectAll();
+    return false;
+}
+
 void TfrmSession::accept() {
     const Session s = session();
     const std::string problem = sessionProblem(s);
     if (problem.empty()) {
-        QDialog::accept();
+        if (datesConfirmed(s)) QDialog::accept();
         return;
     }
     boxes_.warning(QString::fromStdString(problem));

@@ -32,6 +32,7 @@ public slots:
     void accept() override;
 
 private:
+    bool datesConfirmed(const Session& s);
     MessageBoxes& boxes_;
 };
 
