@@ -260,6 +260,7 @@ private slots:
         p.files.saveAnswers = {pdf};
         p.results->mnuSaveAsPdf->trigger();
         QVERIFY(p.boxes.events.isEmpty());
+        QCOMPARE(p.files.saveInitialNames.last(), QStringLiteral("Third case 2026-05-30 results.pdf"));
         QStringList pages = runTool("pdftotext", {"-layout", pdf, "-"}).split(u'\f');
         pages.removeLast(); // after the last form feed
         QVERIFY2(pages.size() <= 6, qPrintable(QString::number(pages.size())));

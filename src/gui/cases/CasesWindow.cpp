@@ -320,7 +320,10 @@ void TfrmCases::cmdCopySummaryClick() {
 
 void TfrmCases::cmdSaveSummaryClick() {
     const std::vector<StoredCase> cases = selectedCases();
-    if (!cases.empty()) saveSummaryOf(cases.front().record, services_, this, summaryFileName);
+    if (cases.empty()) return;
+    QString offered = personFileNameAfter(summaryFileName, cases.front().record.session, "summary", "odt");
+    saveSummaryOf(cases.front().record, services_, this, offered);
+    summaryFileName = offered;
 }
 
 } // namespace kalden

@@ -4,12 +4,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QWidget>
 
 #include "files/CaseExport.h"
+#include "files/PersonFileName.h"
 #include "files/PreviousDataFile.h"
 #include "files/StoreGuard.h"
 #include "gui/platform/Services.h"
@@ -107,6 +109,14 @@ QString caseStoreClash(const ProgramHost& host, const QString& fileName) {
 
 void forgetNameOfErased(const ErasedPeople& erased, QString& name, const QString& fallback) {
     if (erased.namedIn(name.toStdString())) name = fallback;
+}
+
+QString personFileNameAfter(const QString& remembered, const Session& s, const char* what, const char* extension) {
+    if (s.person.empty()) return remembered;
+    const QFileInfo before(remembered);
+    const QString suffix = before.suffix().isEmpty() ? QString::fromLatin1(extension) : before.suffix();
+    const QString name = QString::fromStdString(personFileName(s, what, suffix.toStdString()));
+    return remembered.contains(u'/') || remembered.contains(u'\\') ? before.dir().filePath(name) : name;
 }
 
 } // namespace kalden

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include "files/PersonTraces.h"
+#include "report/Session.h"
 
 class QPushButton;
 class QScreen;
@@ -29,6 +30,12 @@ QString systemReason(const std::string& error);
 // A file name a dialog remembers goes back to `fallback` when it names a
 // person just erased.
 void forgetNameOfErased(const ErasedPeople& erased, QString& name, const QString& fallback);
+
+// The name a save dialog offers for a file made of the case of `s`: the
+// person, the date of testing and `what`, in the folder of the name the
+// dialog remembers and with its extension (`extension` where it has none);
+// the remembered name itself where no person is named.
+QString personFileNameAfter(const QString& remembered, const Session& s, const char* what, const char* extension);
 
 // A file name as the core takes it: UTF-8 on Windows, whose core calls are
 // the wide ones; the file system's own bytes elsewhere.

@@ -80,6 +80,7 @@ ChartCase chartCaseOf(const CaseRecord& c) {
     ChartCase chart;
     chart.results = c.results.index;
     chart.title = QString::fromStdString(chartTitle(c, program));
+    chart.session = c.session;
     return chart;
 }
 
@@ -104,9 +105,13 @@ ChartCase chartCaseOf(const CaseComparison& c) {
     parts << QString::fromStdString(sessionLine(Session{s.person, s.birthDate, {}, {}, {}}));
     parts << QStringLiteral("Change between two assessments");
     parts << ProgramName + u' ' + programVersion();
-    return ChartCase{c.first.record.results.index,      parts.join(QStringLiteral(" \u2014 ")),
-                     c.second.record.results.index,     c.change,
-                     assessmentLabel("First", c.first), assessmentLabel("Second", c.second)};
+    return ChartCase{c.first.record.results.index,
+                     parts.join(QStringLiteral(" \u2014 ")),
+                     c.second.record.results.index,
+                     c.change,
+                     assessmentLabel("First", c.first),
+                     assessmentLabel("Second", c.second),
+                     s};
 }
 
 void ChartCase::showOn(ProfileChart& chart) const {
@@ -184,7 +189,9 @@ void TfrmProfileChart::showCase(int index) {
 }
 
 void TfrmProfileChart::cmdSaveChartClick() {
-    const std::optional<QString> name = services_.files.saveFileNameFiltered(this, saveChartFileName, ChartFileTypes);
+    const QString offered =
+        personFileNameAfter(saveChartFileName, cases_[static_cast<std::size_t>(shown_)].session, "chart", "png");
+    const std::optional<QString> name = services_.files.saveFileNameFiltered(this, offered, ChartFileTypes);
     if (!name) return;
     saveChartFileName = *name;
     QByteArray bytes;

@@ -25,6 +25,7 @@ struct ChartCase {
     std::optional<ReliableChange> change; // with `second`
     QString firstLabel;                   // in the legend, for two assessments
     QString secondLabel;
+    Session session; // of the case, or of the later assessment
 
     void showOn(ProfileChart& chart) const;
 };

@@ -106,8 +106,11 @@ std::vector<PdfSection> TfrmTemplateResults::pdfSections(std::vector<std::unique
 // Save as PDF: each case from a new page, followed by its chart; the old file
 // is replaced only by a complete document.
 void TfrmTemplateResults::mnuSaveAsPdfClick() {
-    const std::optional<QString> name =
-        services_.files.saveFileNameFiltered(this, pdfDialogFileName, QStringLiteral("*.pdf"));
+    const QString offered =
+        book_.entries().empty()
+            ? pdfDialogFileName
+            : personFileNameAfter(pdfDialogFileName, book_.entries().back().record.session, "results", "pdf");
+    const std::optional<QString> name = services_.files.saveFileNameFiltered(this, offered, QStringLiteral("*.pdf"));
     if (!name) return;
     pdfDialogFileName = *name;
     std::vector<std::unique_ptr<ProfileChart>> charts;
@@ -143,7 +146,9 @@ void TfrmTemplateResults::mnuSaveSummaryClick() {
         change.pop_back(); // its line end
         summary.paragraphs.push_back(change);
     }
-    saveSummary(summary, services_, this, summaryDialogFileName);
+    QString offered = personFileNameAfter(summaryDialogFileName, last.record.session, "summary", "odt");
+    saveSummary(summary, services_, this, offered);
+    summaryDialogFileName = offered;
 }
 
 void TfrmTemplateResults::mnuAboutClick() { services_.boxes.about(aboutText(services_.host)); }
