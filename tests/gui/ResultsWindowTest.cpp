@@ -560,12 +560,13 @@ private slots:
             QString title, text;
             QMessageBox::Icon icon = QMessageBox::NoIcon;
             QMessageBox::StandardButtons buttons;
+            Qt::TextFormat format = Qt::AutoText;
         } seen;
         auto inspectAndPress = [&](QMessageBox::StandardButton press) {
             QTimer::singleShot(0, [&, press] {
                 auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
                 QVERIFY(box);
-                seen = {box->windowTitle(), box->text(), box->icon(), box->standardButtons()};
+                seen = {box->windowTitle(), box->text(), box->icon(), box->standardButtons(), box->textFormat()};
                 box->button(press)->click();
             });
         };
@@ -595,6 +596,12 @@ private slots:
         QCOMPARE(seen.icon, QMessageBox::Critical);
         QCOMPARE(seen.text, QStringLiteral("Permission denied"));
         QCOMPARE(seen.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+
+        // A name typed as markup is shown as typed, never as bold text.
+        inspectAndPress(QMessageBox::No);
+        QVERIFY(!boxes.confirmDeletion(QStringLiteral("Delete all 2 cases of A<b>bold</b> from the records?")));
+        QCOMPARE(seen.text, QStringLiteral("Delete all 2 cases of A<b>bold</b> from the records?"));
+        QCOMPARE(seen.format, Qt::PlainText);
     }
 
     void theQtFileDialogsUseTheTxtFilterAndConfirmReplacing() {

@@ -46,6 +46,8 @@ QString shown(QString text) {
 int run(QMessageBox::Icon icon, const QString& caption, const QString& text, QMessageBox::StandardButtons buttons,
         QMessageBox::StandardButton defaultButton) {
     QMessageBox box(icon, caption, shown(text), buttons);
+    // Texts hold what users typed (names, notes, file names): never markup.
+    box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(defaultButton);
     return box.exec();
 }
