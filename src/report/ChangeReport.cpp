@@ -37,7 +37,11 @@ std::optional<double> practiceGainOf(std::string_view text) {
     const std::string number(text); // without its sign
     double value = 0;
 #if defined(__cpp_lib_to_chars)
-    std::from_chars(number.data(), number.data() + number.size(), value);
+    // A number beyond a double's range is out of range, never 0; one too
+    // small for it is 0.
+    if (std::from_chars(number.data(), number.data() + number.size(), value).ec == std::errc::result_out_of_range &&
+        number.find_first_of("123456789") < number.find('.'))
+        return std::nullopt;
 #else
     // The C++ library of WebAssembly builds cannot read floating-point text;
     // there the C library reads it, in the "C" locale.

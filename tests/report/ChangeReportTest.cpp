@@ -107,7 +107,7 @@ TEST(ReliableChange, TheChanceOfThatManyIsTheBinomialTailOfFourIndexes) {
 // file: blank is none; otherwise plain decimals from -30 to 30.
 TEST(PracticeGain, OnlyPlainDecimalsWithinThirtyPointsAreGains) {
     const struct {
-        const char* text;
+        std::string text;
         std::optional<double> gain;
     } cases[] = {{"", 0.0},
                  {" \t ", 0.0},
@@ -128,7 +128,9 @@ TEST(PracticeGain, OnlyPlainDecimalsWithinThirtyPointsAreGains) {
                  {"2,5", std::nullopt},
                  {"0x1", std::nullopt},
                  {"--1", std::nullopt},
-                 {"+-1", std::nullopt}};
+                 {"+-1", std::nullopt},
+                 {std::string(310, '9'), std::nullopt}, // beyond a double: out of range, not 0
+                 {"0." + std::string(400, '0') + "1", 0.0}};
     for (const auto& c : cases) EXPECT_EQ(practiceGainOf(c.text), c.gain) << '"' << c.text << '"';
     EXPECT_FALSE(std::signbit(*practiceGainOf("-0.0"))); // printed "0.0", never "-0.0"
 }
