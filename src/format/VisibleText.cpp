@@ -21,8 +21,10 @@ void appendCodePointEscape(std::string& out, char32_t c) {
 
 bool isHiddenCodePoint(char32_t c) {
     return (c >= 0x80 && c <= 0x9F) || c == 0x061C || c == 0x200E || c == 0x200F || c == 0x2028 || c == 0x2029 ||
-           (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+           (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) || c == 0xFFFE || c == 0xFFFF;
 }
+
+bool isLineBreak(char32_t c) { return c == 0x85 || c == 0x2028 || c == 0x2029; }
 
 // The length of the well-formed UTF-8 sequence at `text[i]` and its code
 // point, or 0 when the bytes there are not one.
@@ -90,6 +92,24 @@ std::string messageText(std::string_view message) {
     std::string shown(message);
     std::replace(shown.begin(), shown.end(), '\r', '\n');
     return visibleText(shown, true);
+}
+
+std::string oneLineText(std::string_view text) {
+    std::string spaced;
+    spaced.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const char byte = text[i];
+        char32_t c = 0;
+        const std::size_t length = static_cast<unsigned char>(byte) < 0x80 ? 0 : decode(text, i, c);
+        if ((byte >= '\t' && byte <= '\r') || (length > 0 && isLineBreak(c))) {
+            spaced += ' ';
+            i += std::max<std::size_t>(length, 1);
+        } else {
+            spaced += byte;
+            ++i;
+        }
+    }
+    return visibleText(spaced);
 }
 
 } // namespace kalden

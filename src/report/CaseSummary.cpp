@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "format/NumberFormat.h"
+#include "format/VisibleText.h"
 #include "format/Wording.h"
 #include "scoring/DifferenceReliability.h"
 #include "scoring/IndexScores.h"
@@ -213,11 +214,11 @@ CaseSummary summarizeCase(const CaseRecord& c) {
     CaseSummary s;
     const Session& p = c.session;
     s.heading = sessionLine(p);
-    if (s.heading.empty()) s.heading = c.notesHeadline();
+    if (s.heading.empty()) s.heading = oneLineText(c.notesHeadline());
     if (s.heading.empty()) s.heading = "Case computed " + computedAtText(c);
     std::vector<std::string> details;
-    if (!p.referral.empty()) details.push_back("Reason for referral: " + p.referral + ".");
-    if (!p.person.empty() && !c.notesHeadline().empty()) details.push_back("Notes: " + c.notesHeadline());
+    if (!p.referral.empty()) details.push_back("Reason for referral: " + oneLineText(p.referral) + ".");
+    if (!p.person.empty() && !c.notesHeadline().empty()) details.push_back("Notes: " + oneLineText(c.notesHeadline()));
     // Dates a clinician confirmed although they looked like a slip are said
     // plainly, as the question put them.
     for (const std::string& doubt : sessionDoubts(p, computedAtText(c).substr(0, 10), "the day it was scored"))

@@ -1,7 +1,10 @@
 #include "report/ChartData.h"
 
+#include "format/VisibleText.h"
+
 #include "format/JsonText.h"
 #include "format/NumberFormat.h"
+#include "format/VisibleText.h"
 #include "report/CaseSummary.h"
 #include "report/ChartScale.h"
 #include "report/ReportComposer.h"
@@ -37,7 +40,7 @@ std::string averageBandLabel() {
 std::string chartTitle(const CaseRecord& c, const std::string& program) {
     std::string title;
     if (!c.session.person.empty()) title += sessionLine(c.session) + Dash;
-    if (const std::string note = trimmed(c.notesHeadline()); !note.empty()) title += note + Dash;
+    if (const std::string note = trimmed(oneLineText(c.notesHeadline())); !note.empty()) title += note + Dash;
     return title + "Computed " + computedAtText(c) + Dash + program;
 }
 

@@ -2,6 +2,8 @@
 
 #include <chrono>
 
+#include "format/VisibleText.h"
+
 namespace kalden {
 
 namespace {
@@ -77,7 +79,7 @@ std::string sessionLine(const Session& s) {
     if (!s.testingDate.empty()) line += (line.empty() ? "Tested " : ", tested ") + s.testingDate;
     if (const std::optional<Age> age = ageAtTesting(s)) line += " (age " + ageText(*age) + ")";
     if (!s.examiner.empty()) line += (line.empty() ? "Examiner " : " by ") + s.examiner;
-    return line;
+    return oneLineText(line);
 }
 
 std::string& sessionValue(Session& s, SessionField field) {

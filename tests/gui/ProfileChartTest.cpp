@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextLayout>
+#include <QXmlStreamReader>
 #include <QtTest>
 
 #include "GuiHarness.h"
@@ -150,6 +151,24 @@ private slots:
         QVERIFY(QString::fromStdString(readBytes(svg)).contains("<desc>Verbal Comprehension 108, 95%"));
         QVERIFY(runTool("pdftotext", {"-layout", pdf, "-"}).contains("Perceptual"));
         QVERIFY(!QFile::exists(dir.filePath("c.jpg")));
+
+        // Word's line break and an escape in the person and the notes: the
+        // title stays one line and the SVG stays XML.
+        {
+            Program q;
+            q.start(exeIn(dir));
+            q.form->setSession({"Ann\vB.\x1b[2J", "", "2026-03-01", "", ""});
+            q.form->memoComments->setPlainText(QStringLiteral("GP\vletter"));
+            compute(q, Mixed);
+            q.results->mnuProfileChart->trigger();
+            const QString hostile = dir.filePath("h.svg");
+            q.files.saveAnswers = {hostile};
+            q.results->profileChartWindow()->cmdSaveChartClick();
+            QCOMPARE(q.files.saveInitialNames, QStringList{"Ann B.[2J 2026-03-01 chart.png"});
+            QXmlStreamReader xml(QByteArray::fromStdString(readBytes(hostile)));
+            while (!xml.atEnd()) xml.readNext();
+            QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+        }
 
         w->cmdPrintChartClick();
         QCOMPARE(p.recordingPrinter.pictures.size(), 1);

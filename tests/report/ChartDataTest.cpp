@@ -58,6 +58,13 @@ TEST(ChartData, TheTitleNamesThePersonTheFirstNoteLineAndTheMoment) {
         chartTitle(c, "KALDEN 9.9"),
         "Ann B. (born 1961-04-12), tested 2026-03-01 (age 64 years 10 months) by Dr C. Diaz \u2014 Referred by GP \u2014 Computed "
         "2026-03-01 09:00 \u2014 KALDEN 9.9");
+    // Word's line break, a carriage return, an escape and a direction
+    // override: the title stays one line, in order, and valid in an SVG.
+    c.context.notes = {"GP\vletter \x1b[2J\xef\xbf\xbf"};
+    c.session = {"Ann\r\nB. \u202e", "", "2026-03-01", "", ""};
+    EXPECT_EQ(chartTitle(c, "KALDEN 9.9"),
+              "Ann  B. \\u202e, tested 2026-03-01 \u2014 GP letter \\x1b[2J\\uffff \u2014 Computed 2026-03-01 09:00 "
+              "\u2014 KALDEN 9.9");
 }
 
 TEST(ChartData, ThePagesChartCarriesTheBandTheTextsAndTheDescription) {

@@ -10,6 +10,7 @@
 #include <QPdfWriter>
 
 #include "files/TextFile.h"
+#include "format/VisibleText.h"
 #include "gui/platform/Services.h"
 #include "gui/platform/WindowHelpers.h"
 #include "gui/report/PdfLayout.h"
@@ -115,11 +116,11 @@ SectionPlan planSection(const PdfSection& section, const PrintMetrics& m) {
 } // namespace
 
 PdfSection caseSection(const CaseRecord& c, const QString& text, const PagePainter& chart) {
-    const std::string headline = c.session.person.empty() ? c.notesHeadline() : sessionLine(c.session);
+    const std::string headline = c.session.person.empty() ? oneLineText(c.notesHeadline()) : sessionLine(c.session);
     QString dates = QStringLiteral("computed ") + QString::fromStdString(computedAtText(c));
     if (!c.session.testingDate.empty())
-        dates =
-            QStringLiteral("tested ") + QString::fromStdString(c.session.testingDate) + QStringLiteral(", ") + dates;
+        dates = QStringLiteral("tested ") + QString::fromStdString(oneLineText(c.session.testingDate)) +
+                QStringLiteral(", ") + dates;
     return PdfSection{text, QString::fromStdString(headline), dates, chart};
 }
 
