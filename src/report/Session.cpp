@@ -41,6 +41,19 @@ std::string sessionProblem(const Session& s) {
     return {};
 }
 
+Session checkedRememberedSession(Session s, std::string& dropped) {
+    dropped.clear();
+    if (s.birthDate.empty()) return s;
+    if (!isCalendarDay(s.birthDate))
+        dropped = "The date of birth remembered from the last start (" + oneLineText(s.birthDate) +
+                  ") is not a day of the calendar and was left out.";
+    else if (isCalendarDay(s.testingDate) && daysBetween(s.birthDate, s.testingDate) < 0)
+        dropped = "The date of birth remembered from the last start (" + s.birthDate +
+                  ") comes after the date of testing and was left out.";
+    if (!dropped.empty()) s.birthDate.clear();
+    return s;
+}
+
 std::optional<Age> ageAtTesting(const Session& s) {
     if (!isCalendarDay(s.birthDate) || !isCalendarDay(s.testingDate) || daysBetween(s.birthDate, s.testingDate) < 0)
         return std::nullopt;

@@ -50,6 +50,12 @@ long daysBetween(const std::string& from, const std::string& to);
 // the birth no later than the testing.
 std::string sessionProblem(const Session& s);
 
+// A session remembered from an earlier start, checked as the dialog checks a
+// typed one: a date of birth that is no day of the calendar, or after the
+// date of testing, is dropped and `dropped` says so in one sentence;
+// everything else is kept.
+Session checkedRememberedSession(Session s, std::string& dropped);
+
 // The age at testing in completed years and months.
 struct Age {
     int years = 0;

@@ -90,6 +90,35 @@ private slots:
         }
     }
 
+    // A date of birth remembered wrongly (by hand, or by an older version)
+    // is dropped with a line under the session; the rest comes back.
+    void aRememberedDateOfBirthIsCheckedAsTyped() {
+        const QString today = QDate::currentDate().toString(Qt::ISODate);
+        const std::pair<const char*, QString> rows[] = {
+            {"2026-02-30",
+             "The date of birth remembered from the last start (2026-02-30) is not a day of the calendar "
+             "and was left out."},
+            {"2999-01-01",
+             "The date of birth remembered from the last start (2999-01-01) comes after the date of "
+             "testing and was left out."}};
+        for (const auto& [birth, note] : rows) {
+            QTemporaryDir dir;
+            QVERIFY(QDir().mkpath(dir.filePath("share/kalden")));
+            QFile::setPermissions(dir.filePath("share/kalden"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            QFile file(dir.filePath("share/kalden/session.txt"));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(QByteArray("person=Ann B.\nbirth_date=") + birth + "\nexaminer=Dr C. Diaz\n");
+            file.close();
+            file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+            Program p;
+            p.start(exeIn(dir));
+            QCOMPARE(p.form->session(), (Session{"Ann B.", "", today.toStdString(), "Dr C. Diaz", ""}));
+            QCOMPARE(p.form->lblSession->text(), "Ann B., tested " + today + " by Dr C. Diaz\n" + note);
+            p.form->setSession(Session{"", "", "", "Dr C. Diaz", ""});
+            QCOMPARE(p.form->lblSession->text(), "No person entered; Tested " + today + " by Dr C. Diaz");
+        }
+    }
+
     // ---- Creation and the configuration -----------------------------------
     void creationSetsCaptionLabelsAndHiddenControls() {
         QTemporaryDir dir;

@@ -232,6 +232,7 @@ private:
     QWidget* notesSlot_ = nullptr; // the notes field's place in the layout
     int notesHeight_ = 0;
     Session session_;
+    QString sessionNote_; // what was dropped from the remembered session, until it changes
     bool centred_ = false;
 };
 

@@ -29,13 +29,17 @@ std::string TfrmTemplate::sessionFilePath() const {
 // The person, date of birth, examiner and referral of the last start come
 // back; the date of testing is today's.
 void TfrmTemplate::loadSession() {
-    session_ = kalden::loadSession(sessionFilePath());
-    session_.testingDate = today();
+    Session remembered = kalden::loadSession(sessionFilePath());
+    remembered.testingDate = today();
+    std::string dropped;
+    session_ = checkedRememberedSession(remembered, dropped);
+    sessionNote_ = QString::fromStdString(dropped);
     showSession();
 }
 
 void TfrmTemplate::setSession(const Session& session) {
     session_ = session;
+    sessionNote_.clear();
     if (session_.testingDate.empty()) session_.testingDate = today();
     showSession();
     std::string error;
@@ -53,7 +57,8 @@ bool TfrmTemplate::holdsPerson(const ErasedPeople& erased) const {
 
 void TfrmTemplate::showSession() {
     const QString line = QString::fromStdString(sessionLine(session_));
-    lblSession->setText(session_.person.empty() ? QStringLiteral("No person entered; ") + line : line);
+    const QString shown = session_.person.empty() ? QStringLiteral("No person entered; ") + line : line;
+    lblSession->setText(sessionNote_.isEmpty() ? shown : shown + u'\n' + sessionNote_);
 }
 
 void TfrmTemplate::cmdSessionClick() {
