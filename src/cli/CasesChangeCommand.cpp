@@ -32,6 +32,10 @@ struct Target {
     std::vector<std::string> formerKeys; // of the names they had before a correction
 };
 
+// Said where a reader kept a deletion's text in the log.
+constexpr const char* FinishLater =
+    "kalden-report: once that program has closed, kalden-report --cases finish-erasure finishes it\n";
+
 int cannotChange(const char* what, const std::string& path, const std::string& error, std::ostream& err) {
     err << "kalden-report: cannot " << what << " the cases in " << escapeControls(path) << ": " << escapeControls(error)
         << '\n';
@@ -145,7 +149,11 @@ int deleteCases(const CasesSettings& s, std::ostream& out, std::ostream& err) {
     const bool deleted = s.wholePerson ? store.removePeople(t.keys, error) : store.remove(t.ids, error);
     store.close();
     if (!deleted) return cannotChange("delete", t.path, error, err);
-    int status = error.empty() ? ExitOk : cannotChange("fully delete", t.path, error, err);
+    int status = ExitOk;
+    if (!error.empty()) {
+        status = cannotChange("fully delete", t.path, error, err);
+        if (store.erasurePending()) err << FinishLater;
+    }
     out << "Deleted " << casesText(t.ids.size());
     if (s.wholePerson) out << " of " << personsOf(t);
     out << ".\n";
@@ -159,6 +167,20 @@ int deleteCases(const CasesSettings& s, std::ostream& out, std::ostream& err) {
     for (const TracePlace place : places) out << "Also cleared " << tracePlaceText(place, DataFileNames{}) << ".\n";
     nameNearPersons(t, "deleted", err);
     return status;
+}
+
+int finishErasure(const CasesSettings& s, std::ostream& out, std::ostream& err) {
+    const std::string path = s.database ? *s.database : defaultCaseStorePath();
+    CaseStore store;
+    std::string error;
+    if (!store.open(path, CaseStore::Access::ReadWrite, error, s.database ? StoreOwner::Anyone : StoreOwner::User) ||
+        !store.finishErasure(error)) {
+        cannotChange("finish erasing", path, error, err);
+        if (store.erasurePending()) err << FinishLater;
+        return ExitNotChanged;
+    }
+    out << "The erasure is finished: nothing deleted stays in the records' log.\n";
+    return ExitOk;
 }
 
 int correctCases(const CasesSettings& s, std::ostream& out, std::ostream& err) {

@@ -128,12 +128,14 @@ int refuseCaseStoreTarget(const std::optional<std::string>& output, const std::o
 
 std::string casesUsageProblem(const CasesSettings& s) {
     const bool changes = s.action == "delete" || s.action == "correct";
-    if (s.action != "list" && s.action != "show" && s.action != "export" && s.action != "compare" && !changes)
-        return "--cases must be list, show, export, compare, delete or correct, not '" + s.action + "'";
+    if (s.action != "list" && s.action != "show" && s.action != "export" && s.action != "compare" && !changes &&
+        s.action != "finish-erasure")
+        return "--cases must be list, show, export, compare, delete, finish-erasure or correct, not '" + s.action + "'";
     std::int64_t id = 0;
     for (const std::string& text : s.ids)
         if (!parseId(text, id)) return "a case is named by its number, not '" + text + "'";
-    if (s.action == "list" && !s.ids.empty()) return "--cases list takes no case numbers";
+    if ((s.action == "list" || s.action == "finish-erasure") && !s.ids.empty())
+        return "--cases " + s.action + " takes no case numbers";
     if (s.action == "show" && s.ids.size() != 1) return "--cases show takes one case number";
     if (s.action == "compare" && s.ids.size() != 2) return "--cases compare takes two case numbers";
     if (s.action != "list" && (s.since || !s.match.empty())) return "--since and --match apply to --cases list only";
@@ -244,6 +246,7 @@ int runCases(const CasesSettings& s, std::ostream& out, std::ostream& err) {
     if (const int refused = refuseCaseStoreTarget(s.output, out, s.database, err); refused != ExitOk) return refused;
     if (s.action == "delete") return deleteCases(s, out, err);
     if (s.action == "correct") return correctCases(s, out, err);
+    if (s.action == "finish-erasure") return finishErasure(s, out, err);
     // The user's own store must be the user's; a backup named with
     // --database may be anyone's that the user may read.
     const std::string path = s.database ? *s.database : defaultCaseStorePath();

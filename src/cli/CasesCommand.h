@@ -38,6 +38,8 @@ int deleteCases(const CasesSettings& settings, std::ostream& out, std::ostream& 
 // --cases correct: the fields given set on the cases (or every case of their
 // persons), each change kept with its case.
 int correctCases(const CasesSettings& settings, std::ostream& out, std::ostream& err);
+// Empties the records' log of a deletion a reader of another program kept in it.
+int finishErasure(const CasesSettings& settings, std::ostream& out, std::ostream& err);
 
 // Refuses (ExitUsage, with a message naming the store) to write `output`, or
 // standard output when `out` is std::cout and `output` is not given, when

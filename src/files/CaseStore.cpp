@@ -95,13 +95,19 @@ Session readSession(const Statement& s, int first) {
 CaseStore::~CaseStore() { close(); }
 
 CaseStore::CaseStore(CaseStore&& other) noexcept
-    : db_(std::exchange(other.db_, nullptr)), version_(other.version_), lock_(std::move(other.lock_)) {}
+    : db_(std::exchange(other.db_, nullptr)),
+      path_(std::move(other.path_)),
+      version_(other.version_),
+      erasurePending_(other.erasurePending_),
+      lock_(std::move(other.lock_)) {}
 
 CaseStore& CaseStore::operator=(CaseStore&& other) noexcept {
     if (this != &other) {
         close();
         db_ = std::exchange(other.db_, nullptr);
+        path_ = std::move(other.path_);
         version_ = other.version_;
+        erasurePending_ = other.erasurePending_;
         lock_ = std::move(other.lock_);
     }
     return *this;
@@ -155,6 +161,8 @@ bool CaseStore::open(const std::string& path, Access access, std::string& error,
         return false;
     }
     db_ = db;
+    path_ = path;
+    erasurePending_ = false;
     if (configure(access, error)) return true;
     close();
     return false;

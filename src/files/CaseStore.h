@@ -118,13 +118,17 @@ public:
     // Deleting leaves no copy of a deleted case (nor of its corrections) in
     // the database or its log once it returns. True once the cases are gone
     // from the records; `error` still says so when another program reading
-    // the records kept the log from being emptied, so that a copy stays in
-    // it until the next change after that program lets go.
+    // the records kept the log from being emptied (erasurePending), so that
+    // their text stays in it until finishErasure succeeds.
     bool remove(const std::vector<std::int64_t>& ids, std::string& error);
     bool removeAll(std::string& error);
     // Every case of the persons with these keys (personKey).
     bool removePeople(const std::vector<std::string>& keys, std::string& error);
     bool count(std::int64_t& n, std::string& error) const;
+    // Copies the log into the database and empties it, waiting a bounded
+    // time for readers; false with the reason when one still holds it.
+    bool finishErasure(std::string& error);
+    bool erasurePending() const { return erasurePending_; }
 
     // Every person named by a case, by key.
     bool persons(std::vector<RecordedPerson>& out, std::string& error) const;
@@ -150,9 +154,12 @@ private:
     std::string readingName(const std::string& path, std::string& error);
     bool configure(Access access, std::string& error);
     bool migrate(std::string& error);
+    bool erased(bool deleted, std::string& error);
 
     sqlite3* db_ = nullptr;
+    std::string path_;
     int version_ = 0;                 // the schema's version, as read when opened
+    bool erasurePending_ = false;     // a deletion's text is still in the log
     std::unique_ptr<StoreLock> lock_; // while written, or read as an immutable snapshot
 };
 

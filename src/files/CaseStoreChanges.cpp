@@ -28,20 +28,6 @@ const char* columnOf(SessionField field) {
     return "referral";
 }
 
-// The log that still holds the pages as they were before a change is copied
-// into the database and emptied. A reader of another program keeps it from
-// being emptied: that is said, not passed over.
-void emptyLog(sqlite3* db, std::string& error) {
-    Statement s(db, "PRAGMA wal_checkpoint(TRUNCATE)");
-    if (s.step() != SQLITE_ROW) {
-        fail(db, error);
-    } else if (s.integer(0) != 0) {
-        error =
-            "the cases are deleted, but another program is reading the records, so a copy of them stays in the "
-            "file's log (-wal) until the next change to the records after that program lets go";
-    }
-}
-
 // Runs each statement of `sql` once for every binding `bind` gives (its
 // count), in one transaction. Deleting leaves nothing of a case behind:
 // secure deletion zeroes its cells and freed pages as the deletion writes
@@ -65,29 +51,52 @@ bool deleteWhere(sqlite3* db, std::initializer_list<const char*> sql,
         sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
         return false;
     }
-    emptyLog(db, error);
     return true;
 }
 
 } // namespace
 
+// The log still holds the pages as they were before a deletion: it is
+// copied into the database and emptied. SQLite waits for readers up to the
+// busy timeout; a reader of another program that outlasts it keeps the
+// erasure pending, and that is said, not passed over.
+bool CaseStore::finishErasure(std::string& error) {
+    Statement s(db_, "PRAGMA wal_checkpoint(TRUNCATE)");
+    if (s.step() != SQLITE_ROW) return fail(db_, error);
+    erasurePending_ = s.integer(0) != 0;
+    if (erasurePending_)
+        error =
+            "the cases are deleted from the records, but another program is reading them, so their text stays "
+            "in the file " +
+            path_ + " or its log until that program closes it and the erasure is finished";
+    return !erasurePending_;
+}
+
+bool CaseStore::erased(bool deleted, std::string& error) {
+    if (deleted) finishErasure(error);
+    return deleted;
+}
+
 bool CaseStore::remove(const std::vector<std::int64_t>& ids, std::string& error) {
-    return deleteWhere(
-        db_, {"DELETE FROM corrections WHERE case_id = ?1", "DELETE FROM cases WHERE id = ?1"},
-        [&ids](Statement& s, std::size_t i) { s.bind(1, ids[i]); }, ids.size(), error);
+    return erased(deleteWhere(
+                      db_, {"DELETE FROM corrections WHERE case_id = ?1", "DELETE FROM cases WHERE id = ?1"},
+                      [&ids](Statement& s, std::size_t i) { s.bind(1, ids[i]); }, ids.size(), error),
+                  error);
 }
 
 bool CaseStore::removeAll(std::string& error) {
-    return deleteWhere(
-        db_, {"DELETE FROM corrections", "DELETE FROM cases"}, [](Statement&, std::size_t) {}, 1, error);
+    return erased(deleteWhere(
+                      db_, {"DELETE FROM corrections", "DELETE FROM cases"}, [](Statement&, std::size_t) {}, 1, error),
+                  error);
 }
 
 bool CaseStore::removePeople(const std::vector<std::string>& keys, std::string& error) {
-    return deleteWhere(
-        db_,
-        {"DELETE FROM corrections WHERE case_id IN (SELECT id FROM cases WHERE person_key = ?1)",
-         "DELETE FROM cases WHERE person_key = ?1"},
-        [&keys](Statement& s, std::size_t i) { s.bind(1, keys[i]); }, keys.size(), error);
+    return erased(deleteWhere(
+                      db_,
+                      {"DELETE FROM corrections WHERE case_id IN (SELECT id FROM cases WHERE person_key = ?1)",
+                       "DELETE FROM cases WHERE person_key = ?1"},
+                      [&keys](Statement& s, std::size_t i) { s.bind(1, keys[i]); }, keys.size(), error),
+                  error);
 }
 
 namespace {

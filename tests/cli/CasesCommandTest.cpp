@@ -1,6 +1,7 @@
 // kalden-report --cases: the desktop program's records read back, listed,
 // shown and exported as a batch that scores to the same reports.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <cmath>
 #include <filesystem>
@@ -286,7 +287,11 @@ TEST_F(CasesCommand, ProblemsGiveTheirStatusAndNeverWrite) {
          "kalden-report: cannot read the case records in " + missing + ": no case has been recorded there yet\n"},
         {{"--cases", "remove", "--database", db_},
          64,
-         "kalden-report: --cases must be list, show, export, compare, delete or correct, not 'remove'\n\n"},
+         "kalden-report: --cases must be list, show, export, compare, delete, finish-erasure or correct, not "
+         "'remove'\n\n"},
+        {{"--cases", "finish-erasure", "3", "--database", db_},
+         64,
+         "kalden-report: --cases finish-erasure takes no case numbers\n\n"},
         {{"--cases", "show", "--database", db_}, 64, "kalden-report: --cases show takes one case number\n\n"},
         {{"--cases", "export", "x1", "--database", db_},
          64,
@@ -401,4 +406,30 @@ TEST_F(CasesCommand, CorrectsAndDeletesThePersonHoweverTyped) {
     const CliRun left = runReport({"--cases", "list", "--database", db_});
     EXPECT_EQ(left.out.find("Carl Dunne"), std::string::npos);
     EXPECT_NE(left.out.find("Carl Dun |"), std::string::npos);
+
+    // Another program reading the records keeps the deleted text in the
+    // log: said, with the way to finish the erasure once it has closed.
+    sqlite3* reader = nullptr;
+    ASSERT_EQ(sqlite3_open(db_.c_str(), &reader), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(reader, "BEGIN; SELECT count(*) FROM cases;", nullptr, nullptr, nullptr), SQLITE_OK);
+    const std::string pending = "their text stays in the file " + db_ +
+                                " or its log until that program closes it and the erasure is finished\n"
+                                "kalden-report: once that program has closed, kalden-report --cases finish-erasure "
+                                "finishes it\n";
+    const CliRun held = runReport({"--cases", "delete", "1", "--database", db_});
+    EXPECT_EQ(held.status, 74);
+    EXPECT_EQ(held.out, "Deleted 1 case.\n");
+    EXPECT_EQ(held.err, "kalden-report: cannot fully delete the cases in " + db_ +
+                            ": the cases are deleted from the records, but another program is reading them, so " +
+                            pending);
+    const CliRun stillHeld = runReport({"--cases", "finish-erasure", "--database", db_});
+    EXPECT_EQ(stillHeld.status, 74);
+    EXPECT_EQ(stillHeld.err, "kalden-report: cannot finish erasing the cases in " + db_ +
+                                 ": the cases are deleted from the records, but another program is reading them, so " +
+                                 pending);
+    sqlite3_exec(reader, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(reader);
+    const CliRun finished = runReport({"--cases", "finish-erasure", "--database", db_});
+    EXPECT_EQ(finished.status, 0) << finished.err;
+    EXPECT_EQ(finished.out, "The erasure is finished: nothing deleted stays in the records' log.\n");
 }

@@ -374,24 +374,39 @@ TEST_F(CaseStoreTest, ACorrectionIsKeptWithTheCaseAndTheReportStays) {
 }
 
 // Another program reading the records keeps the log from being emptied:
-// the deletion is done, and says that a copy stays in the log.
+// the deletion is done, says that its text stays in the log, naming it, and
+// the erasure is finished once the reader has gone.
 TEST_F(CaseStoreTest, AReaderThatKeepsTheLogFullIsSaidNotPassedOver) {
     CaseStore store;
     std::string error;
     ASSERT_TRUE(store.open(path_, CaseStore::Access::ReadWrite, error)) << error;
     std::int64_t id = 0;
-    ASSERT_TRUE(store.add(computedCase({12, 7, 11, 9, 8, 10, 13}, {"held"}, 0), "0.2.0", id, error)) << error;
+    ASSERT_TRUE(store.add(computedCase({12, 7, 11, 9, 8, 10, 13}, {"held note"}, 0), "0.2.0", id, error)) << error;
     sqlite3* reader = nullptr;
     ASSERT_EQ(sqlite3_open(path_.c_str(), &reader), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(reader, "BEGIN; SELECT count(*) FROM cases;", nullptr, nullptr, nullptr), SQLITE_OK);
+    const std::string pending =
+        "the cases are deleted from the records, but another program is reading them, so "
+        "their text stays in the file " +
+        path_ + " or its log until that program closes it and the erasure is finished";
     EXPECT_TRUE(store.remove({id}, error));
-    EXPECT_EQ(error,
-              "the cases are deleted, but another program is reading the records, so a copy of them stays in the "
-              "file's log (-wal) until the next change to the records after that program lets go");
+    EXPECT_EQ(error, pending);
+    EXPECT_TRUE(store.erasurePending());
+    const auto logHolds = [this] {
+        std::ifstream in(path_ + "-wal", std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {}).find("held note") != std::string::npos;
+    };
+    EXPECT_TRUE(logHolds());
+    error.clear();
+    EXPECT_FALSE(store.finishErasure(error));
+    EXPECT_EQ(error, pending);
     sqlite3_exec(reader, "COMMIT", nullptr, nullptr, nullptr);
     sqlite3_close(reader);
-    EXPECT_TRUE(store.removeAll(error));
+    error.clear();
+    EXPECT_TRUE(store.finishErasure(error));
     EXPECT_EQ(error, "");
+    EXPECT_FALSE(store.erasurePending());
+    EXPECT_FALSE(logHolds());
 }
 
 // Nothing of a deleted case can be read in the database or its log once

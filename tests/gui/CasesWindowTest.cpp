@@ -3,6 +3,7 @@
 // computes to the same report; deleting asks first; a store that fails is
 // named and the report still appears.
 
+#include <sqlite3.h>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QHeaderView>
@@ -356,6 +357,47 @@ private slots:
                          qPrintable(name + " holds " + QString::fromStdString(secret)));
         }
         QVERIFY(readBytes(storeIn(dir)).find("kept notes") != std::string::npos); // Bob stays
+    }
+
+    // Another program reading the records keeps a deletion's text in the
+    // log: the window says so, naming the log, and asks to try again (the
+    // store not held meanwhile); No leaves it to the next deletion, which
+    // finishes it once the reader has gone.
+    void aReaderThatKeepsADeletionInTheLogIsAskedAbout() {
+        QTemporaryDir dir;
+        Program p;
+        p.start(exeIn(dir));
+        compute(p, Three[0]);
+        compute(p, Three[1]);
+        TfrmCases* w = openCases(p);
+        QVERIFY(w);
+        sqlite3* reader = nullptr;
+        QCOMPARE(sqlite3_open(storeIn(dir).toUtf8().constData(), &reader), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(reader, "BEGIN; SELECT count(*) FROM cases;", nullptr, nullptr, nullptr), SQLITE_OK);
+        const QString retry =
+            "confirm:The cases are deleted from the records, but another program is reading them, "
+            "so their text stays in the file " +
+            storeIn(dir) +
+            " or its log until that program closes it.\r\rClose the other program, then choose Yes to "
+            "finish the erasure. No leaves it to the next deletion.";
+        p.boxes.events.clear();
+        p.boxes.answers = {true, true, false};
+        selectRows(*w, {1}); // Ann Field's, the older
+        w->cmdDeleteClick();
+        QCOMPARE(p.boxes.events.mid(1), (QStringList{retry, retry}));
+        QCOMPARE(w->model()->rowCount(), 1);
+        const auto fileHolds = [&dir](const char* text) {
+            return (readBytes(storeIn(dir)) + readBytes(storeIn(dir) + "-wal")).find(text) != std::string::npos;
+        };
+        QVERIFY(fileHolds("First, Ann"));
+        sqlite3_exec(reader, "COMMIT", nullptr, nullptr, nullptr);
+        sqlite3_close(reader);
+        p.boxes.events.clear();
+        p.boxes.answers = {true};
+        selectRows(*w, {0});
+        w->cmdDeleteClick();
+        QCOMPARE(p.boxes.events.size(), 1);
+        QVERIFY(!fileHolds("First, Ann") && !fileHolds("Second, Bo"));
     }
 
     void theDesktopProgramAndTheCommandLineReachTheSameStore() {

@@ -8,6 +8,7 @@
 #include <QTextDocument>
 
 #include "files/Utf8Path.h"
+#include "format/VisibleText.h"
 #include "gui/platform/MemoText.h"
 #include "gui/platform/Services.h"
 #include "gui/platform/WindowHelpers.h"
@@ -165,15 +166,36 @@ bool CaseBook::deleteRecords(const std::vector<std::int64_t>& ids) {
     return true;
 }
 
-// A deletion that is done but left a copy in the log (another program was
-// reading) says so and counts as done.
+// A deletion that is done but whose text another program's reader kept in
+// the log counts as done, and the erasure is finished when the user has
+// closed that program: the store is not held while the question is open.
 bool CaseBook::changeStore(const std::function<bool(CaseStore&, std::string&)>& change) {
     std::optional<CaseStore> store = openStore(FileAction::DeleteCases);
     if (!store) return false;
     std::string error;
     const bool done = change(*store, error);
+    bool pending = store->erasurePending();
     store.reset();
-    if (!error.empty()) storeFailed(FileAction::DeleteCases, error);
+    if (!pending) {
+        if (!error.empty()) storeFailed(FileAction::DeleteCases, error);
+        return done;
+    }
+    while (pending && boxes_.confirm(QStringLiteral("The cases are deleted from the records, but another program is "
+                                                    "reading them, so their text stays in the file %1 or its log "
+                                                    "until that program closes it.\r\rClose the other program, then "
+                                                    "choose Yes to finish the erasure. No leaves it to the next "
+                                                    "deletion.")
+                                         .arg(QString::fromStdString(visibleText(storePath()))))) {
+        store = openStore(FileAction::DeleteCases);
+        if (!store) break;
+        error.clear();
+        if (store->finishErasure(error))
+            boxes_.information(QStringLiteral("The erasure is finished."));
+        else if (!store->erasurePending())
+            storeFailed(FileAction::DeleteCases, error);
+        pending = store->erasurePending();
+        store.reset();
+    }
     return done;
 }
 
