@@ -11,6 +11,8 @@
 #include "files/CaseStatement.h"
 #include "files/ReportDictionary.h"
 #include "files/StoreFile.h"
+#include "files/StoreLogImage.h"
+#include "files/TextFile.h"
 #include "format/NumberFormat.h"
 #include "report/PersonMatch.h"
 #include "scoring/ScoringEngine.h"
@@ -136,9 +138,51 @@ std::string CaseStore::readingName(const std::string& path, std::string& error) 
     return sqliteUri(path, "immutable=1");
 }
 
+// A log without its index is what a crash (or a copy taken while the store
+// was open) leaves: no program has the store open, and SQLite, to read the
+// log, would create the index beside it, which a read-only medium refuses.
+// The store is read from memory instead, the log's committed changes in it.
+bool CaseStore::openLeftByACrash(const std::string& path, std::string& error) {
+    StoreLock lock;
+    if (!lock.take(path, StoreLock::Kind::Read, error)) return false;
+    std::string database;
+    std::string log;
+    std::string image;
+    if (!readWholeFile(path, database, error) || !readWholeFile(path + "-wal", log, error)) return false;
+    if (!databaseWithLog(database, log, image, error)) return false;
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr) != SQLITE_OK) {
+        error = db ? sqlite3_errmsg(db) : "out of memory";
+        sqlite3_close(db);
+        return false;
+    }
+    auto* bytes = static_cast<unsigned char*>(sqlite3_malloc64(image.size()));
+    if (bytes == nullptr && !image.empty()) {
+        sqlite3_close(db);
+        error = "out of memory";
+        return false;
+    }
+    std::memcpy(bytes, image.data(), image.size());
+    const auto size = static_cast<sqlite3_int64>(image.size());
+    if (sqlite3_deserialize(db, "main", bytes, size, size,
+                            SQLITE_DESERIALIZE_FREEONCLOSE | SQLITE_DESERIALIZE_READONLY) != SQLITE_OK) {
+        error = sqlite3_errmsg(db);
+        sqlite3_close(db);
+        return false;
+    }
+    db_ = db;
+    path_ = path;
+    return true;
+}
+
 bool CaseStore::open(const std::string& path, Access access, std::string& error, StoreOwner owner) {
     close();
     if (!checkStoreFile(path, access == Access::ReadOnly, owner, error)) return false;
+    if (access == Access::ReadOnly && storeHasLogWithoutIndex(path)) {
+        if (openLeftByACrash(path, error) && configure(access, error)) return true;
+        close();
+        return false;
+    }
     if (access == Access::ReadWrite) {
         lock_ = std::make_unique<StoreLock>();
         if (!lock_->take(path, StoreLock::Kind::Write, error)) {

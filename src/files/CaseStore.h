@@ -152,6 +152,7 @@ public:
 
 private:
     std::string readingName(const std::string& path, std::string& error);
+    bool openLeftByACrash(const std::string& path, std::string& error);
     bool configure(Access access, std::string& error);
     bool migrate(std::string& error);
     bool erased(bool deleted, std::string& error);

@@ -177,6 +177,12 @@ bool storeHasJournalFiles(const std::string& path) {
            std::filesystem::exists(pathFromUtf8(path + "-shm"), failed);
 }
 
+bool storeHasLogWithoutIndex(const std::string& path) {
+    std::error_code failed;
+    return std::filesystem::exists(pathFromUtf8(path + "-wal"), failed) &&
+           !std::filesystem::exists(pathFromUtf8(path + "-shm"), failed);
+}
+
 std::string sqliteUri(const std::string& path, const std::string& query) {
     static constexpr char Hex[] = "0123456789ABCDEF";
     std::string p = path;

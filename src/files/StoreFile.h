@@ -32,6 +32,9 @@ std::string sqliteUri(const std::string& path, const std::string& query);
 // the store file holds every committed case, and it can be read as an
 // immutable snapshot that creates no file.
 bool storeHasJournalFiles(const std::string& path);
+// A log without its index: no program has the store open (SQLite keeps the
+// index while one has), and one ended before it could tidy up.
+bool storeHasLogWithoutIndex(const std::string& path);
 
 // KALDEN's writers and its snapshot readers of one store take turns. A
 // writer holds the store alone from before SQLite opens it until SQLite has

@@ -191,6 +191,71 @@ TEST_F(StoreSafety, ReadingWritesNothingAndReadsReadOnlyBackups) {
     EXPECT_NE(onMount.out.find(" User's Notes: Bo, second sitting"), std::string::npos);
 }
 
+// A copy a crash leaves (the store and its log, without the log's index) is
+// read with every committed case, creating nothing beside it, in a writable
+// folder and on a read-only mount; a log torn in its last frame loses only
+// that change, and a log damaged in its header is named.
+TEST_F(StoreSafety, ACrashCopyWithItsLogIsReadWithoutWritingBesideIt) {
+    const fs::path backups = folder_ / "crash";
+    fs::create_directories(backups);
+    {
+        const CaseRecords records((folder_ / "share").string(), CaseStoreFileName);
+        std::string error;
+        std::optional<CaseStore> store = records.open(error);
+        ASSERT_TRUE(store) << error;
+        CaseRecord c;
+        c.fieldTexts = {"10", "10", "10", "10", "10", "10", "10"};
+        for (int k = 1; k <= 7; ++k) c.input.setScore(k, 10);
+        c.context.notes = {"Cy, only in the log"};
+        const ScoredCase scored = scoreCase(c.input, c.context);
+        c.results = scored.results;
+        c.report = scored.report;
+        std::int64_t id = 0;
+        ASSERT_TRUE(store->add(c, "test", id, error)) << error;
+        ASSERT_EQ(id, 3);
+        // Copied while the store is open, as a crash leaves it.
+        fs::copy_file(store_, backups / "cases.sqlite");
+        fs::copy_file(store_ + "-wal", backups / "cases.sqlite-wal");
+    }
+    ASSERT_EQ(bytesOf(backups / "cases.sqlite").find("Cy, only in the log"), std::string::npos);
+    const std::string backup = (backups / "cases.sqlite").string();
+    const auto notesListed = [&backup] {
+        const CliRun r = runReport({"--cases", "list", "--format", "csv", "--database", backup});
+        std::string notes = std::to_string(r.status) + r.err;
+        for (const char* note : {"Ann, first sitting", "Bo, second sitting", "Cy, only in the log"})
+            if (r.out.find(note) != std::string::npos) notes += std::string("|") + note;
+        return notes;
+    };
+    const std::string all = "0|Ann, first sitting|Bo, second sitting|Cy, only in the log";
+    EXPECT_EQ(notesListed(), all);
+    const CliRun shown = runReport({"--cases", "show", "3", "--database", backup});
+    EXPECT_EQ(shown.status, 0) << shown.err;
+    EXPECT_NE(shown.out.find(" User's Notes: Cy, only in the log"), std::string::npos);
+    EXPECT_EQ(std::distance(fs::directory_iterator(backups), fs::directory_iterator()), 2);
+
+    // The last frame torn: its change is not part of the database.
+    const std::string log = bytesOf(backups / "cases.sqlite-wal");
+    {
+        std::ofstream torn(backups / "cases.sqlite-wal", std::ios::binary | std::ios::trunc);
+        torn << log.substr(0, log.size() - 100) << std::string(100, 'x');
+    }
+    EXPECT_EQ(notesListed(), "0|Ann, first sitting|Bo, second sitting");
+    {
+        std::ofstream damaged(backups / "cases.sqlite-wal", std::ios::binary | std::ios::trunc);
+        damaged << "not a log" << log.substr(9);
+    }
+    EXPECT_EQ(notesListed(),
+              "66kalden-report: cannot read the case records in " + backup + ": its log (-wal) is damaged\n");
+    {
+        std::ofstream restored(backups / "cases.sqlite-wal", std::ios::binary | std::ios::trunc);
+        restored << log;
+    }
+    if (!runningAsRoot()) return;
+    const std::string failed = mountReadOnly(backups);
+    if (!failed.empty()) GTEST_SKIP() << failed;
+    EXPECT_EQ(notesListed(), all);
+}
+
 // What stands at the store's place is told, never opened blindly: a FIFO
 // would hang the reading for ever.
 TEST_F(StoreSafety, OnlyARegularFileIsOpenedAsAStore) {
