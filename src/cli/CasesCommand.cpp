@@ -48,13 +48,17 @@ std::string listText(const std::vector<CaseListRow>& rows, BatchFormat format) {
         const Session& p = r.session;
         const std::optional<Age> age = ageAtTesting(p);
         if (format == BatchFormat::Text) {
+            // Nothing stored reaches the terminal raw, whatever another
+            // program wrote into the store.
             std::snprintf(line, sizeof line, "%5lld  %-16s  %-10s  %-6s", static_cast<long long>(r.id), when.c_str(),
-                          p.testingDate.c_str(), age ? ageColumnText(*age).c_str() : "");
+                          escapeControls(p.testingDate).c_str(), age ? ageColumnText(*age).c_str() : "");
             out += line;
-            for (const std::string& f : r.fieldTexts)
+            for (const std::string& typed : r.fieldTexts) {
+                const std::string f = escapeControls(typed);
                 out += ' ' + std::string(f.size() < 4 ? 4 - f.size() : 0, ' ') + f;
-            std::snprintf(line, sizeof line, "  %4s  %-14s  ", r.fullScale.c_str(), optionsCode(r.options).c_str());
-            // Nothing stored reaches the terminal raw.
+            }
+            std::snprintf(line, sizeof line, "  %4s  %-14s  ", escapeControls(r.fullScale).c_str(),
+                          optionsCode(r.options).c_str());
             out += line + escapeControls(p.person) + (p.person.empty() ? "" : " | ") + escapeControls(r.notesHeadline) +
                    '\n';
         } else if (format == BatchFormat::Csv) {
@@ -104,7 +108,10 @@ int write(const std::string& text, const std::optional<std::string>& output, std
         return ExitWriteFailed;
     }
     errno = 0;
-    out << text << std::flush;
+    if (&out == &std::cout && standardOutputIsTerminal())
+        out << escapeControls(text, true) << std::flush;
+    else
+        out << text << std::flush;
     if (!out) return cannotWriteStandardOutput(errno != 0 ? errno : EIO, err);
     return ExitOk;
 }
@@ -132,8 +139,12 @@ std::string casesUsageProblem(const CasesSettings& s) {
         s.action != "finish-erasure")
         return "--cases must be list, show, export, compare, delete, finish-erasure or correct, not '" + s.action + "'";
     std::int64_t id = 0;
-    for (const std::string& text : s.ids)
-        if (!parseId(text, id)) return "a case is named by its number, not '" + text + "'";
+    for (const std::string& text : s.ids) {
+        if (parseId(text, id)) continue;
+        if (!text.empty() && text.find_first_not_of("0123456789") == std::string::npos)
+            return "case numbers run from 1 to 9223372036854775807, not '" + text + "'";
+        return "a case is named by its number, not '" + text + "'";
+    }
     if ((s.action == "list" || s.action == "finish-erasure") && !s.ids.empty())
         return "--cases " + s.action + " takes no case numbers";
     if (s.action == "show" && s.ids.size() != 1) return "--cases show takes one case number";

@@ -16,6 +16,10 @@ namespace kalden::cli {
 // message's own line breaks).
 std::string escapeControls(std::string_view text, bool keepLineFeeds = false);
 
+// Whether standard output is a terminal, where even a CSV or JSON text is
+// shown escaped (a file or a pipe gets the bytes as they are).
+bool standardOutputIsTerminal();
+
 // A message of the core as standard error shows it: kalden::messageText.
 using kalden::messageText;
 

@@ -109,8 +109,9 @@ void readGrid(const std::string& text, ReportContext& c) {
     c.useDataGrid = true;
     const std::vector<std::string> shape = splitTerminated(rows.front() + '\t', '\t');
     if (shape.size() >= 3) {
-        c.gridColumns = std::atoi(shape[0].c_str());
-        c.gridRows = std::atoi(shape[1].c_str());
+        // A shape that is no number (or too large for one) reads as 0.
+        for (const auto& [text, count] : {std::pair{&shape[0], &c.gridColumns}, std::pair{&shape[1], &c.gridRows}})
+            if (std::from_chars(text->data(), text->data() + text->size(), *count).ec != std::errc()) *count = 0;
         c.gridColumnsTitle = shape[2];
     }
     for (std::size_t r = 1; r < rows.size(); ++r) {

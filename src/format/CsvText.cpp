@@ -6,8 +6,21 @@ bool looksLikeFormula(std::string_view text) {
     return !text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos;
 }
 
+namespace {
+
+// The guard goes before a formula, and before a text that a spreadsheet
+// would show as one once its first apostrophe is taken for a guard
+// ("'=1+1"): so on reading, an apostrophe before a formula after any
+// further apostrophes is always the guard, and the text comes back as typed.
+bool needsGuard(std::string_view text) {
+    const std::size_t first = text.find_first_not_of('\'');
+    return first != std::string_view::npos && looksLikeFormula(text.substr(first));
+}
+
+} // namespace
+
 void appendCsvCell(std::string& out, std::string_view text) {
-    const bool formula = looksLikeFormula(text);
+    const bool formula = needsGuard(text);
     const bool quoted = formula || text.find_first_of(",\"\r\n") != std::string_view::npos;
     if (!quoted) {
         out.append(text);
@@ -29,7 +42,7 @@ std::string csvCell(std::string_view text) {
 }
 
 std::string withoutFormulaGuard(std::string_view cell) {
-    if (cell.size() >= 2 && cell.front() == '\'' && looksLikeFormula(cell.substr(1))) cell.remove_prefix(1);
+    if (cell.size() >= 2 && cell.front() == '\'' && needsGuard(cell.substr(1))) cell.remove_prefix(1);
     return std::string(cell);
 }
 

@@ -150,6 +150,21 @@ TEST_F(CasesCommand, FormulaNotesAreNeutralisedInEveryCsvAndComeBackAsTyped) {
     std::string stored;
     for (const std::string& line : reports_.back()) stored += line + '\n';
     EXPECT_EQ(batch.out, stored);
+
+    // A note that begins with an apostrophe of its own keeps it.
+    {
+        CaseStore store;
+        std::string error;
+        ASSERT_TRUE(store.open(db_, CaseStore::Access::ReadWrite, error)) << error;
+        add(store, {"12", "7", "11", "9", "8", "10", "13"}, ConfidenceMethod::Traditional95, {"'=1+1"}, 1775203200);
+    }
+    ASSERT_EQ(runReport({"--cases", "export", "5", "--output", csv, "--database", db_}).status, 0);
+    EXPECT_NE(readFile(csv).find(",\"''=1+1\","), std::string::npos) << readFile(csv);
+    const CliRun typed = runReport({"--batch", csv});
+    EXPECT_NE(typed.out.find(" User's Notes: '=1+1\n"), std::string::npos) << typed.out;
+    stored.clear();
+    for (const std::string& line : reports_.back()) stored += line + '\n';
+    EXPECT_EQ(typed.out, stored);
 }
 
 // The store named on the command line is never an export's target, under
@@ -293,6 +308,12 @@ TEST_F(CasesCommand, ProblemsGiveTheirStatusAndNeverWrite) {
          64,
          "kalden-report: --cases finish-erasure takes no case numbers\n\n"},
         {{"--cases", "show", "--database", db_}, 64, "kalden-report: --cases show takes one case number\n\n"},
+        {{"--cases", "show", "99999999999999999999", "--database", db_},
+         64,
+         "kalden-report: case numbers run from 1 to 9223372036854775807, not '99999999999999999999'\n\n"},
+        {{"--cases", "delete", "0", "--database", db_},
+         64,
+         "kalden-report: case numbers run from 1 to 9223372036854775807, not '0'\n\n"},
         {{"--cases", "export", "x1", "--database", db_},
          64,
          "kalden-report: a case is named by its number, not 'x1'\n\n"},

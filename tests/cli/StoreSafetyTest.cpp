@@ -316,6 +316,33 @@ TEST_F(StoreSafety, StoredControlsReachTheTerminalOnlyAsEscapes) {
         EXPECT_EQ(out.find("\xe2\x80\xae"), std::string::npos);
         EXPECT_EQ(out.find("\xc2\x9b"), std::string::npos);
     }
+
+    // Fields another SQLite program set: a date of testing and a score.
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(store_.c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other,
+                           "UPDATE cases SET testing_date = char(27) || '[2J', field1 = '1' || char(27) || '[31m'"
+                           " WHERE id = 3",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(other);
+    const CliRun crafted = runReport({"--cases", "list"});
+    EXPECT_NE(crafted.out.find("    3  "), std::string::npos);
+    EXPECT_NE(crafted.out.find("  \\x1b[2J   "), std::string::npos) << crafted.out;
+    EXPECT_NE(crafted.out.find(" 1\\x1b[31m    7"), std::string::npos) << crafted.out;
+    EXPECT_EQ(crafted.out.find('\x1b'), std::string::npos);
+    // CSV on a terminal is escaped too; through a pipe it stays byte-exact.
+    const std::string report = KALDEN_REPORT;
+    const Shell onTerminal =
+        shell(folder_, "script -qec \"" + report + " --cases list --format csv\" /dev/null > tty.txt");
+    ASSERT_EQ(onTerminal.status, 0) << onTerminal.err;
+    const std::string terminal = bytesOf(folder_ / "tty.txt");
+    EXPECT_NE(terminal.find(",1\\x1b[31m,7,"), std::string::npos) << terminal;
+    EXPECT_NE(terminal.find(",\\x1b]0;pwned\\x07\\x1b[2J,"), std::string::npos) << terminal;
+    EXPECT_EQ(terminal.find('\x1b'), std::string::npos);
+    const Shell piped = shell(folder_, report + " --cases list --format csv | cat > piped.csv");
+    ASSERT_EQ(piped.status, 0) << piped.err;
+    EXPECT_NE(bytesOf(folder_ / "piped.csv").find(",1\x1b[31m,7,"), std::string::npos);
 }
 
 // A batch whose results would be read back as cases is refused before a

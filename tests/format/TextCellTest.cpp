@@ -34,6 +34,8 @@ TEST(CsvCell, QuotesWhatASpreadsheetWouldSplitAndGuardsFormulas) {
         {"\rstart", "\"'\rstart\""},
         {"a=b", "a=b"},
         {"12.5", "12.5"},
+        {"'=1+1", "\"''=1+1\""},
+        {"'quoted", "'quoted"},
     };
     for (const auto& [text, cell] : cases) {
         EXPECT_EQ(csvCell(text), cell) << text;
@@ -44,7 +46,8 @@ TEST(CsvCell, QuotesWhatASpreadsheetWouldSplitAndGuardsFormulas) {
 }
 
 TEST(CsvCell, TheGuardIsDroppedWhenACellIsReadBack) {
-    for (const std::string text : {"=1+1", "+44", "-5", "@x", "\tx", "\rx", "'quoted", "'", "''=x", "plain"}) {
+    for (const std::string text :
+         {"=1+1", "+44", "-5", "@x", "\tx", "\rx", "'quoted", "'", "''=x", "'=1+1", "'+44", "'", "plain"}) {
         std::string unquoted = csvCell(text);
         if (unquoted.size() >= 2 && unquoted.front() == '"') {
             unquoted = unquoted.substr(1, unquoted.size() - 2);
