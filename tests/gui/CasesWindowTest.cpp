@@ -209,6 +209,15 @@ private slots:
             "- the scores, notes and person in the worksheet\r- 1 report in the results window and its chart";
         p.boxes.events.clear();
         p.boxes.answers = {true, false, true, true};
+        // No question holds the store: another program records meanwhile.
+        int questions = 0;
+        p.boxes.whileAsking = [&] {
+            CaseStore other;
+            std::string error;
+            QVERIFY2(other.open(storeIn(dir).toStdString(), CaseStore::Access::ReadWrite, error, StoreOwner::User),
+                     error.c_str());
+            ++questions;
+        };
         w->cmdDeleteAllClick(); // the second question says No
         QCOMPARE(w->model()->rowCount(), 1);
         QCOMPARE(w->lblCount->text(), QStringLiteral("1 case"));
@@ -219,6 +228,8 @@ private slots:
                               noByDefault + "The 1 case cannot be brought back once deleted.\rDelete it?",
                               noByDefault + deleteAll,
                               noByDefault + "The 1 case cannot be brought back once deleted.\rDelete it?"}));
+        QCOMPARE(questions, 4);
+        p.boxes.whileAsking = nullptr;
         QCOMPARE(p.book->document()->toPlainText().count("A report was removed here"), 4);
         QVERIFY(p.book->cases().empty());
 

@@ -5,6 +5,7 @@
 
 #include <deque>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <sstream>
@@ -42,12 +43,14 @@ namespace kalden::testing {
 // Records every box and beep in order: "beep", "warning:<text>",
 // "confirm:<text>" ("confirm, No by default:<text>" for a deletion),
 // "information:<text>", "error:<text>". Confirmations
-// are answered from `answers` (then `defaultAnswer`).
+// are answered from `answers` (then `defaultAnswer`), after `whileAsking`
+// has run, as another program might while the question is on screen.
 class RecordingBoxes : public MessageBoxes {
 public:
     QStringList events;
     std::deque<bool> answers;
     bool defaultAnswer = false;
+    std::function<void()> whileAsking;
 
     void warning(const QString& text) override { events << QStringLiteral("warning:") + text; }
     bool confirm(const QString& text) override { return answer(QStringLiteral("confirm:") + text); }
@@ -65,6 +68,7 @@ public:
 private:
     bool answer(const QString& event) {
         events << event;
+        if (whileAsking) whileAsking();
         if (answers.empty()) return defaultAnswer;
         const bool a = answers.front();
         answers.pop_front();
