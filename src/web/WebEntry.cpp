@@ -4,11 +4,13 @@
 
 #include <emscripten/emscripten.h>
 
+#include <charconv>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "batch/BatchRows.h"
@@ -27,21 +29,31 @@ namespace {
 
 std::string g_answer;
 
-// The request's fields, split at the unit separator (0x1F), which no typed
-// text can hold.
-std::vector<std::string> requestFields(const char* request) {
-    std::vector<std::string> fields(1);
-    for (const char* p = request; *p != '\0'; ++p) {
-        if (*p == '\x1f')
-            fields.emplace_back();
-        else
-            fields.back().push_back(*p);
+// The request's fields, each as its length in bytes, a colon and the
+// bytes: any byte may stand in a field, a NUL or a unit separator included,
+// and none can change another field. A request that does not parse ends at
+// the last whole field.
+std::vector<std::string> requestFields(const char* request, int size) {
+    std::vector<std::string> fields;
+    const std::string_view text(request, size > 0 ? static_cast<std::size_t>(size) : 0);
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t colon = text.find(':', at);
+        std::size_t length = 0;
+        const auto [stop, error] = std::from_chars(text.data() + at, text.data() + text.size(), length);
+        if (colon == std::string_view::npos || error != std::errc() || stop != text.data() + colon ||
+            length > text.size() - colon - 1)
+            break;
+        fields.emplace_back(text.substr(colon + 1, length));
+        at = colon + 1 + length;
     }
     return fields;
 }
 
-int numberAt(const std::vector<std::string>& fields, std::size_t i) {
-    return i < fields.size() ? std::atoi(fields[i].c_str()) : 0;
+// A whole number the page made (a moment, an offset); 0 when there is none.
+std::int64_t integerAt(const std::vector<std::string>& fields, std::size_t i) {
+    std::int64_t value = 0;
+    if (i < fields.size()) std::from_chars(fields[i].data(), fields[i].data() + fields[i].size(), value);
+    return value;
 }
 
 const std::string& fieldAt(const std::vector<std::string>& fields, std::size_t i) {
@@ -60,10 +72,27 @@ Options optionsFrom(const std::vector<std::string>& f, std::size_t at) {
     return o;
 }
 
-// One batch in the making: the file's bytes, its reader, and the output and
-// messages so far.
+// The batch file's bytes, read where they lie (no copy), with the
+// position that tells the progress.
+class BytesBuffer : public std::streambuf {
+public:
+    BytesBuffer(char* bytes, std::size_t size) { setg(bytes, bytes, bytes + size); }
+
+protected:
+    pos_type seekoff(off_type offset, std::ios_base::seekdir dir, std::ios_base::openmode) override {
+        if (offset != 0 || dir != std::ios_base::cur) return pos_type(off_type(-1));
+        return pos_type(gptr() - eback());
+    }
+};
+
+// One batch in the making: the file's bytes (the module's to free), its
+// reader, and the output and messages of the last step, which the page
+// takes before the next.
 struct WebBatch {
-    std::istringstream input;
+    WebBatch(char* data, std::size_t n) : bytes(data, &std::free), buffer(data, n), input(&buffer), size(n) {}
+    std::unique_ptr<char, void (*)(void*)> bytes;
+    BytesBuffer buffer;
+    std::istream input;
     CsvReader reader{input};
     BatchLayout layout;
     BatchDefaults defaults;
@@ -75,6 +104,7 @@ struct WebBatch {
     std::unique_ptr<RowWriter> writer;
     std::size_t row = 0;
     std::size_t size = 0;
+    bool done = false;
 };
 
 class StringSink : public OutputSink {
@@ -111,11 +141,12 @@ EMSCRIPTEN_KEEPALIVE const char* kalden_separator() {
 // One case. The request: the seven score texts as typed, the four options
 // by their names (traditional95, observed, no, 5), the notes
 // (lines separated by line feeds), the moment of Compute (seconds since
-// 1970 UTC) and the local offset in minutes, separated by 0x1F. The answer:
+// 1970 UTC) and the local offset in minutes, each as its length, a colon and
+// its bytes (requestFields). The answer:
 // {"field":k,"message":...} for a rejected field (1 to 7), else the report's
 // lines, the warnings, the summary as text and the chart's data.
-EMSCRIPTEN_KEEPALIVE const char* kalden_compute(const char* request) {
-    const std::vector<std::string> f = requestFields(request);
+EMSCRIPTEN_KEEPALIVE const char* kalden_compute(const char* request, int size) {
+    const std::vector<std::string> f = requestFields(request, size);
     TypedCase typed;
     for (std::size_t i = 0; i < 7; ++i) typed.fieldTexts[i] = i < f.size() ? f[i] : std::string();
     typed.options = optionsFrom(f, 7);
@@ -136,8 +167,8 @@ EMSCRIPTEN_KEEPALIVE const char* kalden_compute(const char* request) {
     record.context.notes = typed.notes;
     record.results = scored.results;
     record.report = scored.report;
-    record.computedUtc = f.size() > 12 ? std::strtoll(f[12].c_str(), nullptr, 10) : 0;
-    record.utcOffsetMinutes = numberAt(f, 13);
+    record.computedUtc = integerAt(f, 12);
+    record.utcOffsetMinutes = static_cast<int>(integerAt(f, 13));
     g_answer += "{\"report\":";
     appendJsonStrings(g_answer, scored.report);
     g_answer += ",\"warnings\":";
@@ -150,16 +181,16 @@ EMSCRIPTEN_KEEPALIVE const char* kalden_compute(const char* request) {
     return g_answer.c_str();
 }
 
-// Begins a batch over `size` bytes of a CSV file at `bytes`: format 0 text,
-// 1 csv, 2 JSON; the request holds the options for rows that leave theirs
-// empty, as in kalden_compute. Answers {"problem":...} when the
-// header cannot be used, else {"rows":0}.
-EMSCRIPTEN_KEEPALIVE const char* kalden_batch_begin(const char* bytes, int size, int format, const char* request) {
-    g_batch = std::make_unique<WebBatch>();
+// Begins a batch over `size` bytes of a CSV file at `bytes`, which the
+// module frees when the batch ends (kalden_batch_end): format 0 text, 1 csv,
+// 2 JSON; the request holds the options for rows that leave theirs empty,
+// as in kalden_compute. Answers {"problem":...} when the header cannot be
+// used, else {"rows":0}; the header's output is then ready to be taken.
+EMSCRIPTEN_KEEPALIVE const char* kalden_batch_begin(char* bytes, int size, int format, const char* request,
+                                                    int requestSize) {
+    g_batch = std::make_unique<WebBatch>(bytes, static_cast<std::size_t>(size));
     WebBatch& b = *g_batch;
-    b.input.str(std::string(bytes, static_cast<std::size_t>(size)));
-    b.size = static_cast<std::size_t>(size);
-    const std::vector<std::string> f = requestFields(request);
+    const std::vector<std::string> f = requestFields(request, requestSize);
     b.defaults.options = optionsFrom(f, 0);
     b.format = format == 0 ? BatchFormat::Text : format == 2 ? BatchFormat::Json : BatchFormat::Csv;
     g_answer.clear();
@@ -187,12 +218,15 @@ EMSCRIPTEN_KEEPALIVE const char* kalden_batch_begin(const char* bytes, int size,
     return g_answer.c_str();
 }
 
-// Scores up to `rows` more rows. Answers how far the batch has come:
-// {"rows":n,"rejected":r,"done":false,"fraction":0.42}.
+// Scores up to `rows` more rows, dropping the output and messages of the
+// step before (the page has taken them). Answers how far the batch has
+// come: {"rows":n,"rejected":r,"done":false,"fraction":0.42}.
 EMSCRIPTEN_KEEPALIVE const char* kalden_batch_step(int rows) {
     g_answer.clear();
     if (!g_batch) return "{\"done\":true,\"rows\":0,\"rejected\":0,\"fraction\":1}";
     WebBatch& b = *g_batch;
+    b.output.clear();
+    b.messages.str({});
     CsvRecord record;
     RowOutput out;
     bool more = true;
@@ -200,6 +234,7 @@ EMSCRIPTEN_KEEPALIVE const char* kalden_batch_step(int rows) {
         b.scorer->score(record, ++b.row, out);
         b.writer->write(out);
     }
+    b.done = !more;
     const std::streamoff at = b.input.tellg();
     const double fraction =
         !more || at < 0 || b.size == 0 ? 1.0 : static_cast<double>(at) / static_cast<double>(b.size);
@@ -209,16 +244,19 @@ EMSCRIPTEN_KEEPALIVE const char* kalden_batch_step(int rows) {
     return g_answer.c_str();
 }
 
-// The batch's output so far and its length in bytes (kalden_batch_length).
+// The output of the last step (or of the header) and its length in bytes
+// (kalden_batch_length).
 EMSCRIPTEN_KEEPALIVE const char* kalden_batch_output() { return g_batch ? g_batch->output.data() : ""; }
 EMSCRIPTEN_KEEPALIVE int kalden_batch_length() { return g_batch ? static_cast<int>(g_batch->output.size()) : 0; }
 
-// The messages about the batch's rows, one per line, and the closing count.
+// The messages about the last step's rows, one per line, and once the batch
+// is done the closing count.
 EMSCRIPTEN_KEEPALIVE const char* kalden_batch_messages() {
     g_answer.clear();
     if (!g_batch) return "";
     g_answer = g_batch->messages.str();
-    if (const std::string count = g_batch->writer->rejectedText(); !count.empty()) g_answer += count + '\n';
+    if (g_batch->done)
+        if (const std::string count = g_batch->writer->rejectedText(); !count.empty()) g_answer += count + '\n';
     return g_answer.c_str();
 }
 

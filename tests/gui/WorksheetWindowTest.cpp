@@ -21,6 +21,7 @@
 #include <QtTest>
 
 #include "GuiHarness.h"
+#include "gui/cases/CasesWindow.h"
 #include "files/CaseStore.h"
 #include "files/PreviousDataFile.h"
 #include "files/TextFile.h"
@@ -318,6 +319,36 @@ private slots:
             QCOMPARE(p.boxes.events, (QStringList{QStringLiteral("beep"), QStringLiteral("warning:") + NumericOnly}));
             QCOMPARE(f->text(), QStringLiteral("1"));
         }
+    }
+
+    // An accelerator pressed in any score field presses its button; one
+    // that names no button types nothing and warns of nothing.
+    void acceleratorsWorkFromEveryScoreField() {
+        QTemporaryDir dir;
+        Program p;
+        p.start(exeIn(dir));
+        p.form->show();
+        p.form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(p.form.get()));
+        for (int k = 1; k <= 7; ++k) {
+            QLineEdit* f = p.form->field(k);
+            f->setText(QStringLiteral("1"));
+            f->setFocus();
+            QTest::keyClick(p.form->windowHandle(), Qt::Key_Z, Qt::AltModifier);
+            QCOMPARE(f->text(), QStringLiteral("1"));
+            // Through the window, as the platform delivers keys.
+            QTest::keyClick(p.form->windowHandle(), Qt::Key_A, Qt::AltModifier);
+            // The button is pressed as a click is animated, a moment later.
+            QTRY_VERIFY2(p.form->findChild<TfrmCases*>() && p.form->findChild<TfrmCases*>()->isVisible(),
+                         qPrintable(QStringLiteral("Alt+A in field %1").arg(k)));
+            TfrmCases* cases = p.form->findChild<TfrmCases*>();
+            cases->close();
+            p.form->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(p.form.get()));
+            QVERIFY(p.boxes.events.isEmpty());
+        }
+        QCOMPARE(p.form->cmdSession->text(), QStringLiteral("&Person and Session..."));
+        QCOMPARE(p.form->cmdSession->accessibleName(), QStringLiteral("Person and Session..."));
     }
 
     void digitsSignPointAndEditingKeysPass() {

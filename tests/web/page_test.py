@@ -1,11 +1,13 @@
 #!/usr/bin/python3
 """The page in headless Chromium, used as a clinician uses it, against the
 native kalden-report: every golden case and generated ones typed from the
-keyboard, rejected inputs included; Save Output; batch output in every
-format; the requests the page makes; an accessibility audit.
+keyboard, rejected inputs included; a NUL typed; Save Output; batch output
+in every format, an unreadable file, a million rows and Cancel; the
+requests the page makes; an accessibility audit.
 
 usage: page_test.py PAGE KALDEN_REPORT CHECK_CMAKE AXE_JS [GENERATED]
 """
+import hashlib
 import json
 import os
 import random
@@ -179,13 +181,13 @@ def wait_for(driver, script, seconds=60):
     raise TimeoutError(script)
 
 
-def wait_for_file(folder, name, seconds=30):
+def wait_for_file(folder, name, seconds=30, read=True):
     path = os.path.join(folder, name)
     end = time.time() + seconds
     while time.time() < end:
         if os.path.exists(path) and not os.path.exists(path + '.crdownload'):
             time.sleep(0.2)
-            return open(path, 'rb').read()
+            return open(path, 'rb').read() if read else path
         time.sleep(0.05)
     raise TimeoutError(path)
 
@@ -230,6 +232,30 @@ def batch_csv(rng, rows):
         note = '"line one\nline ""two"""' if i % 17 == 0 else ''
         lines.append(','.join([f'case {i}'] + scores + opts + [note]))
     return '\r\n'.join(lines) + '\r\n'
+
+
+def batch_ready(driver):
+    """Score File pressable again, Cancel and Save Batch Output not."""
+    return driver.execute_script(
+        "const d = (id) => document.getElementById(id).disabled; "
+        "return !d('batch-run') && d('batch-cancel') && d('batch-save');")
+
+
+def digest_of(stream):
+    """The SHA-256 and length of everything a stream gives, read in pieces."""
+    digest = hashlib.sha256()
+    size = 0
+    while chunk := stream.read(1 << 20):
+        digest.update(chunk)
+        size += len(chunk)
+    return digest.hexdigest(), size
+
+
+def choice_values(driver):
+    """The basis, Bonferroni and criterion chosen on the page, as a batch file's cells."""
+    return ','.join(driver.execute_script(
+        "return ['basis', 'bonferroni', 'criterion'].map(n => "
+        "document.querySelector(`input[name=${n}]:checked`).value)")).encode()
 
 
 def main():
@@ -284,6 +310,33 @@ def main():
         check(saved == ''.join(l + '\r\n' for l in expected).encode('utf-8'),
               'Save Output writes every report with its separators, CR LF')
 
+        # A NUL typed in a field stays that field's: a score with one is
+        # refused with the field's message, and notes with one are kept
+        # whole; the options chosen are the ones the report states.
+        count = len(reports(driver))
+        driver.execute_script("""
+            document.querySelector('input[name="ci"][value="glutting90"]').checked = true;
+            for (let k = 1; k <= 6; ++k) document.getElementById('f' + k).value = String(k + 6);
+            document.getElementById('f7').value = '13\\u0000';
+            document.getElementById('notes').value = '';
+            document.getElementById('compute').click();""")
+        message = driver.find_element(By.ID, 'message').text
+        check(len(reports(driver)) == count and active_id(driver) == 'f7' and 'MATRIX' in message.upper(),
+              f'a NUL in a score is refused as that field\'s: {message!r}')
+        driver.execute_script("""
+            document.getElementById('f7').value = '13';
+            document.getElementById('notes').value = 'before\\u0000after';
+            document.getElementById('compute').click();""")
+        noted = os.path.join(tempfile.mkdtemp(prefix='kalden-nul-'), 'nul.csv')
+        with open(noted, 'wb') as f:
+            f.write(b'id,vocabulary,digit_symbol,similarities,block_design,arithmetic,digit_span,matrix_reasoning,'
+                    b'ci,basis,bonferroni,criterion,notes\nx,7,8,9,10,11,12,13,glutting90,' +
+                    choice_values(driver) + b',before\x00after\n')
+        done = subprocess.run([REPORT, '--batch', noted], capture_output=True)
+        check(reports(driver)[-1] == done.stdout.decode('utf-8'),
+              'a NUL in the notes gives the report kalden-report gives: ' + reports(driver)[-1][:300])
+        driver.execute_script("document.querySelector('input[name=\"ci\"][value=\"traditional95\"]').checked = true;")
+
         # Batch scoring of a file the user picks, every format.
         folder = tempfile.mkdtemp(prefix='kalden-batch-')
         source = os.path.join(folder, 'clinic.csv')
@@ -318,6 +371,53 @@ def main():
             messages = driver.find_element(By.ID, 'batch-messages').text
             native_messages = done.stderr.decode('utf-8').replace('kalden-report: ', '')
             check(messages.strip() == native_messages.strip(), f'batch {fmt} messages differ: {messages[:300]!r}')
+
+        # A file that cannot be read when Score File is pressed is said, and
+        # the page is ready again.
+        gone = os.path.join(folder, 'gone.csv')
+        with open(gone, 'w') as f:
+            f.write('id\n')
+        driver.find_element(By.ID, 'batch-file').send_keys(gone)
+        os.remove(gone)
+        driver.find_element(By.ID, 'batch-run').click()
+        status = wait_for(driver, "const s = document.getElementById('batch-status').textContent; "
+                                  "return s.startsWith('gone.csv: ') && s;", 30)
+        check(status.startswith('gone.csv: the file cannot be read (') and batch_ready(driver),
+              f'an unreadable file is said: {status!r}')
+
+        # A million rows: Cancel stops the batch and the page is ready again;
+        # run to the end, the output, handed over in pieces, is byte for
+        # byte kalden-report's.
+        million = os.path.join(folder, 'million.csv')
+        with open(million, 'w') as f:
+            f.write('id,vocabulary,digit_symbol,similarities,block_design,arithmetic,digit_span,matrix_reasoning\n')
+            for i in range(1000000):
+                f.write(f'{i},' + ','.join(str(rng.randint(1, 19)) for _ in range(7)) + '\n')
+        driver.find_element(By.ID, 'batch-file').send_keys(million)
+        driver.find_element(By.CSS_SELECTOR, '#batch-format option[value="1"]').click()
+        driver.find_element(By.ID, 'batch-run').click()
+        wait_for(driver, "return document.getElementById('batch-progress').value > 0.005", 120)
+        driver.find_element(By.ID, 'batch-cancel').click()
+        status = driver.find_element(By.ID, 'batch-status').text
+        check(status == 'Scoring of million.csv was cancelled; nothing was kept.' and batch_ready(driver),
+              f'Cancel stops the batch: {status!r}')
+        t = time.time()
+        driver.find_element(By.ID, 'batch-run').click()
+        wait_for(driver, "return !document.getElementById('batch-run').disabled", 1500)
+        status = driver.find_element(By.ID, 'batch-status').text
+        print(f'figure: batch of 1,000,000 rows, csv: {status} ({time.time() - t:.1f} s to ready)')
+        check(status.startswith('million.csv: 1000000 rows scored, 0 rejected'), f'the million rows: {status!r}')
+        native_digest, native_size = digest_of(subprocess.Popen(
+            [REPORT, '--batch', million, '--format', 'csv', '--jobs', '2'] + options, stdout=subprocess.PIPE).stdout)
+        driver.find_element(By.ID, 'batch-save').click()
+        saved = wait_for_file(downloads, 'million-scored.csv', 600, read=False)
+        with open(saved, 'rb') as f:
+            page_digest, page_size = digest_of(f)
+        os.remove(saved)
+        os.remove(million)
+        print(f'figure: the million rows\' output: {page_size} bytes')
+        check((page_digest, page_size) == (native_digest, native_size),
+              f'the million rows\' output is kalden-report\'s ({page_size} against {native_size} bytes)')
 
         # Every request the page made: its own file, nothing else.
         requests = [json.loads(e['message'])['message'] for e in driver.get_log('performance')]

@@ -294,6 +294,11 @@ bool TfrmTemplate::eventFilter(QObject* watched, QEvent* event) {
         if (watched != f) continue;
         if (type == QEvent::KeyPress) {
             auto* key = static_cast<QKeyEvent*>(event);
+            // A key with Alt (and not Ctrl, which with Alt is AltGr typing a
+            // character) is an accelerator that no button took: it types
+            // nothing and is no character to warn about.
+            const Qt::KeyboardModifiers m = key->modifiers();
+            if ((m & Qt::AltModifier) && !(m & Qt::ControlModifier)) return true;
             return txtInputKeyPress(f, key->text(), key->key());
         }
         if (type == QEvent::KeyRelease) txtInputKeyUp(f);

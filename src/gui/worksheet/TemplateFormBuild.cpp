@@ -174,7 +174,7 @@ QLayout* TfrmTemplate::buildFields() {
         inputs_[static_cast<std::size_t>(k - 1)] = edit;
     }
     // In the free space under the fields, so no control moves for it.
-    cmdCases = new QPushButton(QStringLiteral("Cases..."), Panel1);
+    cmdCases = new QPushButton(QStringLiteral("C&ases..."), Panel1);
     cmdCases->setObjectName(QStringLiteral("cmdCases"));
     cmdAbout = new QPushButton(QStringLiteral("About KALDEN"), Panel1);
     cmdAbout->setObjectName(QStringLiteral("cmdAbout"));
@@ -182,7 +182,7 @@ QLayout* TfrmTemplate::buildFields() {
     extras->addStretch(1);
     for (QPushButton* b : {cmdCases, cmdAbout}) {
         b->setAutoDefault(false);
-        b->setAccessibleName(b->text());
+        b->setAccessibleName(b->text().remove(u'&'));
         extras->addWidget(b);
     }
     fields->addLayout(extras, 8, 0, 1, 2);
@@ -193,10 +193,10 @@ QLayout* TfrmTemplate::buildFields() {
     lblSession->setTextFormat(Qt::PlainText);
     // It takes the width the fields leave it and wraps, so that nothing moves for it.
     lblSession->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    cmdSession = new QPushButton(QStringLiteral("Person and Session..."), Panel1);
+    cmdSession = new QPushButton(QStringLiteral("&Person and Session..."), Panel1);
     cmdSession->setObjectName(QStringLiteral("cmdSession"));
     cmdSession->setAutoDefault(false);
-    cmdSession->setAccessibleName(cmdSession->text());
+    cmdSession->setAccessibleName(cmdSession->text().remove(u'&'));
     auto* session = new QHBoxLayout;
     session->addWidget(lblSession, 1);
     session->addWidget(cmdSession, 0, Qt::AlignTop);

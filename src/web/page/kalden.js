@@ -26,9 +26,33 @@
 
   function choice(name) { return document.querySelector(`input[name="${name}"]:checked`).value; }
   function optionFields() { return [choice('ci'), choice('basis'), choice('bonferroni'), choice('criterion')]; }
-  // The unit separator divides the request's fields: no typed text may hold it.
-  const plain = (text) => text.replace(/\x1f/g, '');
-  function notesText() { return plain($('notes').value.replace(/\r\n?/g, '\n')); }
+  function notesText() { return $('notes').value.replace(/\r\n?/g, '\n'); }
+
+  // A request as the module reads it: each field its length in UTF-8 bytes,
+  // a colon and the bytes, so that no character typed (a NUL, say) can end
+  // a field early or reach another.
+  function requestBytes(fields) {
+    const encoder = new TextEncoder();
+    const parts = fields.flatMap((field) => {
+      const bytes = encoder.encode(field);
+      return [encoder.encode(bytes.length + ':'), bytes];
+    });
+    const request = new Uint8Array(parts.reduce((n, part) => n + part.length, 0));
+    let at = 0;
+    for (const part of parts) { request.set(part, at); at += part.length; }
+    return request;
+  }
+
+  function callWithRequest(name, fields) {
+    const request = requestBytes(fields);
+    const at = kalden._malloc(Math.max(1, request.length));
+    kalden.HEAPU8.set(request, at);
+    try {
+      return kalden.ccall(name, 'string', ['number', 'number'], [at, request.length]);
+    } finally {
+      kalden._free(at);
+    }
+  }
 
   // A message of the program, its line breaks (carriage returns) kept.
   function showMessage(text) { $('message').textContent = text.replace(/\r/g, '\n'); }
@@ -39,9 +63,9 @@
     showMessage('');
     const now = new Date();
     const request = [];
-    for (let k = 1; k <= 7; ++k) request.push(plain($('f' + k).value));
+    for (let k = 1; k <= 7; ++k) request.push($('f' + k).value);
     request.push(...optionFields(), notesText(), String(Math.floor(now.getTime() / 1000)), String(-now.getTimezoneOffset()));
-    const answer = JSON.parse(call('kalden_compute', ['string'], [request.join('\x1f')]));
+    const answer = JSON.parse(callWithRequest('kalden_compute', request));
     if (answer.field) {
       showMessage(answer.message);
       const field = $('f' + answer.field);
@@ -130,35 +154,70 @@
   }
 
   // Batch scoring in a worker with its own copy of the module, so that the
-  // page stays responsive; the output is kept until saved or replaced.
+  // page stays responsive. The worker hands the output over in pieces as a
+  // Blob, which the browser may keep on disk; it is kept until saved or
+  // replaced. Cancel, or a worker that fails, ends the worker: the next
+  // batch starts a fresh one.
+  const MostBatchBytes = 512 * 1024 * 1024;
   let worker = null;
   let batchOutput = null;
+  let batchName = '';
   const formatNames = { 0: 'txt', 1: 'csv', 2: 'json' };
+
+  let batchActive = false;
+  function batchRunning(running) {
+    batchActive = running;
+    $('batch-run').disabled = running || !kalden || !$('batch-file').files.length;
+    $('batch-cancel').disabled = !running;
+  }
+
+  function endWorker(status) {
+    if (worker) worker.terminate();
+    worker = null;
+    batchRunning(false);
+    $('batch-progress').value = 0;
+    $('batch-status').textContent = status;
+  }
 
   function startBatch() {
     const file = $('batch-file').files[0];
     if (!file) return;
+    batchOutput = null;
+    batchName = file.name;
+    $('batch-save').disabled = true;
+    $('batch-messages').textContent = '';
+    if (file.size > MostBatchBytes) {
+      $('batch-status').textContent = `${file.name}: the file is larger than 512 MB, the most the page scores at ` +
+        'once; kalden-report --batch scores a file of any size.';
+      return;
+    }
     if (!worker) {
       const workerUrl = URL.createObjectURL(new Blob([moduleText, '\n', $('kalden-worker').textContent], { type: 'text/javascript' }));
       worker = new Worker(workerUrl);
       worker.onmessage = batchMessage;
+      worker.onerror = (event) => {
+        event.preventDefault();
+        endWorker(`${batchName}: the batch could not be scored (${event.message || 'the worker stopped'}).`);
+      };
     }
-    batchOutput = null;
-    $('batch-save').disabled = true;
-    $('batch-run').disabled = true;
+    batchRunning(true);
     $('batch-progress').value = 0;
-    $('batch-messages').textContent = '';
     $('batch-status').textContent = 'Scoring ' + file.name + '...';
     file.arrayBuffer().then((bytes) => {
-      worker.postMessage({ wasmBinary, bytes, format: Number($('batch-format').value), request: optionFields().join('\x1f'),
+      worker.postMessage({ wasmBinary, bytes, format: Number($('batch-format').value), request: requestBytes(optionFields()),
                            separator: decimalSeparator(), name: file.name }, [bytes]);
-    });
+    }, (error) => endWorker(`${file.name}: the file cannot be read (${error.message}).`));
+  }
+
+  function cancelBatch() {
+    endWorker(`Scoring of ${batchName} was cancelled; nothing was kept.`);
   }
 
   function batchMessage(event) {
     const m = event.data;
     if (m.progress !== undefined) { $('batch-progress').value = m.progress; return; }
-    $('batch-run').disabled = false;
+    if (m.failure) { endWorker(`${m.name}: the batch could not be scored (${m.failure}).`); return; }
+    batchRunning(false);
     $('batch-progress').value = 1;
     if (m.problem) { $('batch-status').textContent = m.name + ': ' + m.problem; return; }
     batchOutput = { bytes: m.output, name: m.name.replace(/\.[^.]*$/, '') + '-scored.' + formatNames[m.format] };
@@ -178,8 +237,9 @@
   $('print').addEventListener('click', () => window.print());
   $('copy-summary').addEventListener('click', copySummary);
   $('clear-results').addEventListener('click', clearResults);
-  $('batch-file').addEventListener('change', () => { $('batch-run').disabled = !kalden || !$('batch-file').files.length; });
+  $('batch-file').addEventListener('change', () => batchRunning(batchActive));
   $('batch-run').addEventListener('click', startBatch);
+  $('batch-cancel').addEventListener('click', cancelBatch);
   $('batch-save').addEventListener('click', saveBatch);
 
   const loader = document.createElement('script');
