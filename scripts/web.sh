@@ -2,35 +2,34 @@
 # Builds the page alone with Debian's emscripten and prints its path: one
 # self-contained HTML file (build-web/kalden.html). With a native build in
 # build/, its tests also compare the page with kalden-report in headless
-# Chromium (ctest --test-dir build-web), auditing it with axe-core, fetched
-# once from the npm registry and checked against its published digest.
+# Chromium (ctest --test-dir build-web), auditing it with axe-core, installed
+# with npm from tests/web/package-lock.json.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-packages=(emscripten nodejs node-acorn chromium chromium-driver python3-selenium curl ca-certificates openssl libboost-dev
+packages=(emscripten nodejs node-acorn chromium chromium-driver python3-selenium ca-certificates libboost-dev
   libfmt-dev libgtest-dev cmake ninja-build)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
+# npm: Debian's own package, unless the nodejs installed carries it.
+dpkg-query -W -f='${Status}' nodejs 2>/dev/null | grep -q "install ok installed" && command -v npm >/dev/null ||
+  missing+=(npm)
 if [ ${#missing[@]} -gt 0 ]; then
   echo "== installing ${missing[*]}" >&2
   apt-get update -qq >&2
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
 fi
 
-axe_version=4.10.2
-axe_integrity=RE3mdQ7P3FRSe7eqCWoeQ/Z9QXrtniSjp1wUjt5nRC3WIpz5rSCve6o3fsZ2aCpJtrZjSZgjwXAoTO5k4tEI0w==
+# The page test's tools come through npm from the lock file beside the test
+# (each package checked against the integrity recorded there).
 tools=build-web/test-tools
-axe=$tools/axe-core-$axe_version/axe.min.js
-if [ ! -f "$axe" ]; then
+axe=$tools/node_modules/axe-core/axe.min.js
+if ! cmp -s tests/web/package-lock.json "$tools/package-lock.json" || [ ! -f "$axe" ]; then
   mkdir -p "$tools"
-  archive=$tools/axe-core-$axe_version.tgz
-  curl -sSf -o "$archive" "https://registry.npmjs.org/axe-core/-/axe-core-$axe_version.tgz" >&2 || true
-  if [ -f "$archive" ] && [ "$(openssl dgst -sha512 -binary "$archive" | base64 -w0)" = "$axe_integrity" ]; then
-    mkdir -p "$tools/axe-core-$axe_version"
-    tar xzf "$archive" -C "$tools/axe-core-$axe_version" --strip-components=1 package/axe.min.js
-  else
-    echo "web: axe-core $axe_version could not be fetched or does not match its digest" >&2
+  cp tests/web/package.json tests/web/package-lock.json "$tools/"
+  if ! (cd "$tools" && npm ci --ignore-scripts --no-audit --no-fund --loglevel=error >&2); then
+    echo "web: the page test's tools could not be installed with npm ci (tests/web/package-lock.json)" >&2
     exit 1
   fi
 fi

@@ -21,10 +21,10 @@
 #include <QtTest>
 
 #include "GuiHarness.h"
-#include "gui/cases/CasesWindow.h"
 #include "files/CaseStore.h"
 #include "files/PreviousDataFile.h"
 #include "files/TextFile.h"
+#include "gui/cases/CasesWindow.h"
 #include "gui/platform/WindowHelpers.h"
 #include "gui/session/SessionDialog.h"
 #include "report/ScoreCase.h"
