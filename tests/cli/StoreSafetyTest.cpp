@@ -14,6 +14,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <thread>
 
@@ -72,8 +73,9 @@ protected:
         fs::remove_all(folder_, ec);
     }
 
-    // Records a case as Compute does, in the user's own store.
-    void record(std::vector<std::string> notes) {
+    // Records a case as Compute does, in the user's own store; `whileOpen`
+    // runs before the store is closed (and its log emptied).
+    void record(std::vector<std::string> notes, const std::function<void()>& whileOpen = {}) {
         const CaseRecords records((folder_ / "share").string(), CaseStoreFileName);
         std::string error;
         std::optional<CaseStore> store = records.open(error);
@@ -87,6 +89,7 @@ protected:
         c.report = scored.report;
         std::int64_t id = 0;
         ASSERT_TRUE(store->add(c, "test", id, error)) << error;
+        if (whileOpen) whileOpen();
     }
 
     // The store and everything beside it, byte for byte.
@@ -198,25 +201,11 @@ TEST_F(StoreSafety, ReadingWritesNothingAndReadsReadOnlyBackups) {
 TEST_F(StoreSafety, ACrashCopyWithItsLogIsReadWithoutWritingBesideIt) {
     const fs::path backups = folder_ / "crash";
     fs::create_directories(backups);
-    {
-        const CaseRecords records((folder_ / "share").string(), CaseStoreFileName);
-        std::string error;
-        std::optional<CaseStore> store = records.open(error);
-        ASSERT_TRUE(store) << error;
-        CaseRecord c;
-        c.fieldTexts = {"10", "10", "10", "10", "10", "10", "10"};
-        for (int k = 1; k <= 7; ++k) c.input.setScore(k, 10);
-        c.context.notes = {"Cy, only in the log"};
-        const ScoredCase scored = scoreCase(c.input, c.context);
-        c.results = scored.results;
-        c.report = scored.report;
-        std::int64_t id = 0;
-        ASSERT_TRUE(store->add(c, "test", id, error)) << error;
-        ASSERT_EQ(id, 3);
-        // Copied while the store is open, as a crash leaves it.
+    // Copied while the store is open, as a crash leaves it.
+    record({"Cy, only in the log"}, [&] {
         fs::copy_file(store_, backups / "cases.sqlite");
         fs::copy_file(store_ + "-wal", backups / "cases.sqlite-wal");
-    }
+    });
     ASSERT_EQ(bytesOf(backups / "cases.sqlite").find("Cy, only in the log"), std::string::npos);
     const std::string backup = (backups / "cases.sqlite").string();
     const auto notesListed = [&backup] {
