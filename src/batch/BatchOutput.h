@@ -19,6 +19,9 @@ public:
     virtual ~OutputSink() = default;
     // False once the output can no longer be written.
     virtual bool write(std::string_view data) = 0;
+    // Passes on whatever write() held back, so that a message on standard
+    // error comes after the rows before it; false as write().
+    virtual bool flush() { return true; }
 };
 
 // One computed value of a row: nothing (a rejected row, or the Bonferroni

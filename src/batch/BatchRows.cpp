@@ -48,7 +48,10 @@ std::string RowWriter::rejectedText() const {
 bool RowWriter::begin(const std::string& header) { return header.empty() || sink_.write(header); }
 
 bool RowWriter::write(const RowOutput& row) {
-    if (!row.messages.empty()) err_.write(row.messages.data(), static_cast<std::streamsize>(row.messages.size()));
+    if (!row.messages.empty()) {
+        if (!sink_.flush()) return false;
+        err_.write(row.messages.data(), static_cast<std::streamsize>(row.messages.size()));
+    }
     ++rows_;
     if (row.rejected) ++rejected_;
     if (row.text.empty()) return true;

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iostream>
 #include <ostream>
+#include <string>
 
 #include "cli/BatchPipeline.h"
 #include "cli/ErrorText.h"
@@ -16,17 +17,20 @@ namespace kalden::cli {
 
 namespace {
 
-// Standard output; the system's reason for the first failed write is kept.
+// Standard output, in pieces of about 64 KiB: a report is a few kilobytes,
+// and a stream passes anything over one straight to the system, a call per
+// report. The system's reason for the first failed write is kept.
 class StreamSink : public OutputSink {
 public:
-    explicit StreamSink(std::ostream& out) : out_(out) {}
+    explicit StreamSink(std::ostream& out) : out_(out) { pending_.reserve(PieceSize + PieceSize / 4); }
     bool write(std::string_view data) override {
-        errno = 0;
-        out_.write(data.data(), static_cast<std::streamsize>(data.size()));
-        return noteFailure();
+        pending_.append(data);
+        return pending_.size() < PieceSize || flush();
     }
-    bool flush() {
+    bool flush() override {
         errno = 0;
+        out_.write(pending_.data(), static_cast<std::streamsize>(pending_.size()));
+        pending_.clear();
         out_.flush();
         return noteFailure();
     }
@@ -38,7 +42,9 @@ private:
         if (failure_ == 0) failure_ = errno != 0 ? errno : EIO;
         return false;
     }
+    static constexpr std::size_t PieceSize = 64 * 1024;
     std::ostream& out_;
+    std::string pending_;
     int failure_ = 0;
 };
 

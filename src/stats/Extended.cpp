@@ -1,6 +1,9 @@
 #include "stats/Extended.h"
 
 #include <array>
+#include <bit>
+#include <cfloat>
+#include <cstdint>
 #include <cstdio>
 #include <ios>
 #include <limits>
@@ -94,9 +97,23 @@ Extended xmath::log(const Extended& x) {
 
 namespace xmath {
 
+// Doubles are evaluated in their own format (SSE2 on x86-64 and mingw-w64,
+// WebAssembly's f64), never in a wider one, or the shift and the
+// polynomial below would round differently.
+static_assert(FLT_EVAL_METHOD == 0, "double arithmetic must round to double at every operation");
+
+namespace {
+// 2^n for a normal power, -1022 <= n <= 1023, from its exponent bits.
+double powerOfTwo(int n) { return std::bit_cast<double>(static_cast<std::uint64_t>(n + 1023) << 52); }
+} // namespace
+
 // The classic reduction x = k ln 2 + r, |r| <= ln 2 / 2, with ln 2 in two
 // parts (k ln2High exact for |k| < 2^11), and e^r from a rational form whose
-// minimax polynomial keeps the error under one unit in the last place.
+// minimax polynomial keeps the error under one unit in the last place. No
+// library function is on the path: k is rounded by the shift below and 2^k
+// is built from its bits. Every operation is one rounded double operation:
+// the build keeps -ffp-contract=off (no fused multiply-add on any target),
+// and the assertion above keeps out x87 excess precision.
 double exp(double x) {
     if (x != x) return x;
     if (x > 709.782712893384) return HUGE_VAL;
@@ -109,19 +126,23 @@ double exp(double x) {
     constexpr double P3 = 6.61375632143793436117e-05;
     constexpr double P4 = -1.65339022054652515390e-06;
     constexpr double P5 = 4.13813679705723846039e-08;
-    const double k = std::nearbyint(x * InverseLn2);
+    // 1.5 * 2^52: the sum's last place is 1, so adding and taking it away
+    // rounds |t| < 2^51 to the nearest whole number, ties to even, as
+    // nearbyint does in the default rounding mode.
+    constexpr double RoundingShift = 6755399441055744.0;
+    const double k = (x * InverseLn2 + RoundingShift) - RoundingShift;
     const double high = x - k * Ln2High;
     const double low = k * Ln2Low;
     const double r = high - low;
     const double t = r * r;
     const double c = r - t * (P1 + t * (P2 + t * (P3 + t * (P4 + t * P5))));
     const double y = 1.0 - ((low - (r * c) / (2.0 - c)) - high);
-    // Two steps, so that neither factor leaves the range on its own; a
-    // result below the normal range is rounded once, by the last.
     const int n = static_cast<int>(k);
-    return std::ldexp(std::ldexp(y, n / 2), n - n / 2);
+    if (n >= -1022 && n <= 1023) return y * powerOfTwo(n);
+    // Two steps, so that neither factor leaves the normal range; a result
+    // below it is rounded once, by the last.
+    return (y * powerOfTwo(n / 2)) * powerOfTwo(n - n / 2);
 }
-
 } // namespace xmath
 
 std::string scientificDigits18(const Extended& value) {

@@ -1,6 +1,7 @@
 #include "stats/distrib.h"
 
 #include <cmath>
+#include <optional>
 #include <string>
 
 namespace kalden {
@@ -271,9 +272,13 @@ bool tChi_square_distribution::setParameters(Extended p1, Extended p2, Extended 
     return valid;
 }
 
+// Every profile of one size has the same degrees of freedom, so each thread
+// keeps the distribution it made last rather than set up its constants
+// (a log-gamma among them) for every profile.
 Extended chiSquareUpperTail(Extended s, Extended nu) {
-    const tChi_square_distribution distribution(nu);
-    return 1 - distribution.cdf(s);
+    thread_local std::optional<tChi_square_distribution> last;
+    if (!last || last->getDegreesOfFreedom() != nu) last.emplace(nu);
+    return 1 - last->cdf(s);
 }
 
 } // namespace kalden

@@ -193,7 +193,7 @@ protected:
 };
 
 // Upper tail probability of chi-square with nu degrees of freedom at s:
-// 1 - cdf(s) of a chi-square distribution made for this one call.
+// 1 - cdf(s) of a chi-square distribution with nu degrees of freedom.
 Extended chiSquareUpperTail(Extended s, Extended nu);
 
 } // namespace kalden

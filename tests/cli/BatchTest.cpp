@@ -325,6 +325,21 @@ TEST_F(BatchScoring, TextOutputIsTheReportsAppendedAsSuccessiveComputesAppendThe
               "kalden-report: 1 of 4 rows rejected\n");
 }
 
+// Reports are passed on in large pieces; a row's message still comes after
+// the reports before it where both streams go to one place (2>&1).
+TEST_F(BatchScoring, AMessageOnStandardErrorFollowsTheReportsBeforeIt) {
+    const std::string header = ScoreHeader + "\n", first = "a,12,7,11,9,8,10,13\n";
+    const std::string rest = "bad,12,7,11,9,8,10,\nb,15,4,15,5,10,10,5\n";
+    const Outcome apart = runBatchOn(header + first + rest, {});
+    const std::string firstReport = runBatchOn(header + first, {}).out;
+    std::istringstream in(header + first + rest);
+    std::ostringstream both;
+    EXPECT_EQ(run({"--batch", "-"}, in, both, both), ExitInputRejected);
+    const std::size_t firstMessage = apart.err.find('\n') + 1;
+    EXPECT_EQ(both.str(), firstReport + apart.err.substr(0, firstMessage) + apart.out.substr(firstReport.size()) +
+                              apart.err.substr(firstMessage));
+}
+
 TEST_F(BatchScoring, CsvKeepsEveryRowInPlaceAndItsValuesPrintAsTheReportPrintsThem) {
     const std::vector<InputRecord> cases = {
         mixedCase(),

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <numbers>
+#include <thread>
+#include <vector>
 
 #include "stats/Extended.h"
 #include "stats/NormalDistribution.h"
@@ -18,7 +21,7 @@ unsigned long long evaluationsFor(int steps) { return (1ull << (steps - 1)) + 1;
 unsigned long long evaluationsOf(double x) {
     Warnings messages;
     const auto before = normalDensityEvaluations();
-    normalCdf(x, messages);
+    simpsonIntegral(0.0, x, messages);
     return normalDensityEvaluations() - before;
 }
 
@@ -47,11 +50,36 @@ TEST(NormalCdf, StopsAfterTheTypicalNumberOfSteps) {
 }
 
 TEST(NormalCdf, ZeroRunsAllTwentyStepsWarnsOnceAndGivesOneHalf) {
-    Warnings messages;
-    const auto before = normalDensityEvaluations();
-    EXPECT_EQ(normalCdf(0.0, messages), 0.5);
-    EXPECT_EQ(normalDensityEvaluations() - before, evaluationsFor(20));
-    EXPECT_EQ(messages, (Warnings{"Too many steps"}));
+    std::thread([] {
+        Warnings messages;
+        const auto before = normalDensityEvaluations();
+        EXPECT_EQ(normalCdf(0.0, messages), 0.5);
+        EXPECT_EQ(normalDensityEvaluations() - before, evaluationsFor(20));
+        EXPECT_EQ(messages, (Warnings{"Too many steps"}));
+    }).join();
+}
+
+// A thread computes each argument once: asked again, it gives the same bits
+// and the same warning without integrating, however many arguments it has
+// seen (5,000 here, past the first sizes of what it keeps).
+TEST(NormalCdf, RemembersEveryArgumentAndItsWarningOnItsThread) {
+    std::vector<double> arguments{0.0, -0.0};
+    for (int i = 1; i <= 5000; ++i) arguments.push_back((i % 2 ? 1 : -1) * (i * 0.0013 + 1e-9));
+    std::thread([&] {
+        for (int pass = 1; pass <= 2; ++pass) {
+            for (double x : arguments) {
+                Warnings remembered, integrated;
+                const auto before = normalDensityEvaluations();
+                const double value = normalCdf(x, remembered);
+                const auto evaluations = normalDensityEvaluations() - before;
+                EXPECT_EQ(evaluations, pass == 1 ? evaluationsOf(x) : 0) << x << " on pass " << pass;
+                EXPECT_EQ(std::bit_cast<std::uint64_t>(value),
+                          std::bit_cast<std::uint64_t>(simpsonIntegral(0.0, x, integrated) + 0.5))
+                    << x << " on pass " << pass;
+                EXPECT_EQ(remembered, integrated) << x << " on pass " << pass;
+            }
+        }
+    }).join();
 }
 
 TEST(NormalCdf, IsSymmetricToTheLastBit) {
@@ -108,6 +136,13 @@ TEST(ProgramExp, IsWithinOneUlpAndGivesTheSameBitsEverywhere) {
     EXPECT_EQ(xmath::exp(710.0), HUGE_VAL);
     EXPECT_EQ(xmath::exp(-746.0), 0.0);
     EXPECT_GT(xmath::exp(-740.0), 0.0); // below the normal range, not yet 0
+    // Where 2^k leaves the normal range, on either side of the cut: k = 1024,
+    // 1023, -1022, -1023 and the deep subnormals.
+    for (double x : {709.782712893383, 709.7, 709.0, -708.0, -708.39, -708.4, -708.8, -709.5, -744.4, -745.1}) {
+        const double library = std::exp(x);
+        const double spacing = library < 0x1p-1022 ? 0x1p-1074 : std::nextafter(library, HUGE_VAL) - library;
+        EXPECT_LE(std::fabs(xmath::exp(x) - library), spacing) << x;
+    }
     std::uint64_t digest = 14695981039346656037ULL;
     for (int i = 0; i <= 200000; ++i) {
         const double x = -745.0 + i * (1454.0 / 200000) + i % 7 * 1e-9;
