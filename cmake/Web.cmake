@@ -11,6 +11,9 @@ if(EXISTS /usr/share/nodejs/acorn)
   set(CMAKE_CXX_LINKER_LAUNCHER ${CMAKE_COMMAND} -E env NODE_PATH=/usr/share/nodejs)
 endif()
 # The core reports a programming error or an impossible argument by an
-# exception, which emscripten would otherwise turn into an abort.
-add_compile_options(-fexceptions)
-add_link_options(-fexceptions)
+# exception, which emscripten would otherwise turn into an abort. They are
+# WebAssembly's own exceptions, not emscripten's emulation in JavaScript,
+# which sends every call that may throw through JavaScript and made the
+# page's batch about twice as slow.
+add_compile_options(-fwasm-exceptions)
+add_link_options(-fwasm-exceptions)

@@ -1,6 +1,8 @@
 #include "format/ShortestText.h"
 
+#include <algorithm>
 #include <charconv>
+#include <string_view>
 
 #if KALDEN_SOFTWARE_EXTENDED
 #include <cstdlib>
@@ -28,42 +30,82 @@ void decimalDigits(const Extended& magnitude, int significant, std::string& digi
     exponent = std::atoi(s.c_str() + e + 1);
 }
 
-// std::to_chars's choice between the two notations for the same digits.
-// Fixed notation writes a whole number as printf's "%.0f" does, every digit
-// exact: `integerDigits` are those digits.
-std::string shorterNotation(const std::string& digits, int exponent, const std::string& integerDigits) {
-    std::string scientific = digits.substr(0, 1);
-    if (digits.size() > 1) scientific += "." + digits.substr(1);
-    const int magnitude = exponent < 0 ? -exponent : exponent;
-    scientific += std::string(exponent < 0 ? "e-" : "e+") + (magnitude < 10 ? "0" : "") + std::to_string(magnitude);
-    std::string fixed;
-    const int length = static_cast<int>(digits.size());
-    if (exponent < 0) {
-        fixed = "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
-    } else if (length <= exponent + 1) {
-        fixed = integerDigits;
-    } else {
-        fixed = digits.substr(0, static_cast<std::size_t>(exponent + 1)) + "." +
-                digits.substr(static_cast<std::size_t>(exponent + 1));
+// A number's significant digits, without leading or trailing zeros, and the
+// power of ten of the first: 0.0125 has "125" and -2.
+struct Significant {
+    char digits[32];
+    int count = 0;
+    int exponent = 0;
+    std::string_view text() const { return {digits, static_cast<std::size_t>(count)}; }
+};
+
+// std::to_chars's choice between the two notations for the same digits,
+// fixed on a tie, appended to `out`. Fixed notation writes a whole number as
+// printf's "%.0f" does, every digit exact: `wholeDigits` gives those digits.
+template <typename WholeDigits>
+void appendNotation(std::string& out, const Significant& d, WholeDigits wholeDigits) {
+    char exponentText[8];
+    const int magnitude = d.exponent < 0 ? -d.exponent : d.exponent;
+    char* exponentEnd = exponentText;
+    if (magnitude < 10) *exponentEnd++ = '0';
+    exponentEnd = std::to_chars(exponentEnd, exponentText + sizeof exponentText, magnitude).ptr;
+    const std::string_view exponentDigits(exponentText, static_cast<std::size_t>(exponentEnd - exponentText));
+    const std::size_t scientificLength =
+        static_cast<std::size_t>(d.count) + (d.count > 1 ? 1 : 0) + 2 + exponentDigits.size();
+    const bool whole = d.exponent >= 0 && d.count <= d.exponent + 1;
+    const std::size_t fixedLength = d.exponent < 0 ? static_cast<std::size_t>(2 - d.exponent - 1 + d.count)
+                                    : whole        ? static_cast<std::size_t>(d.exponent + 1)
+                                                   : static_cast<std::size_t>(d.count + 1);
+    const std::string_view digits = d.text();
+    if (fixedLength <= scientificLength) {
+        if (d.exponent < 0) {
+            out += "0.";
+            out.append(static_cast<std::size_t>(-d.exponent - 1), '0');
+            out += digits;
+        } else if (whole) {
+            out += wholeDigits();
+        } else {
+            out += digits.substr(0, static_cast<std::size_t>(d.exponent + 1));
+            out.push_back('.');
+            out += digits.substr(static_cast<std::size_t>(d.exponent + 1));
+        }
+        return;
     }
-    return fixed.size() <= scientific.size() ? fixed : scientific;
+    out.push_back(digits[0]);
+    if (d.count > 1) {
+        out.push_back('.');
+        out += digits.substr(1);
+    }
+    out += d.exponent < 0 ? "e-" : "e+";
+    out += exponentDigits;
 }
 
-// The significant digits and the power of ten of the first in a number's
-// text, any notation: "0.0125" and "1.25e-02" give "125" and -2.
-void digitsOfText(const std::string& text, std::string& digits, int& exponent) {
+// The significant digits of a number's text, any notation: "0.0125" and
+// "1.25e-02" give "125" and -2.
+Significant significantOf(std::string_view text) {
+    Significant d;
     const std::size_t e = text.find('e');
-    const std::size_t end = e == std::string::npos ? text.size() : e;
-    const std::size_t point = text.find('.');
-    int integerLength = static_cast<int>(point == std::string::npos || point > end ? end : point);
-    digits.clear();
-    for (std::size_t i = 0; i < end; ++i)
-        if (text[i] != '.') digits.push_back(text[i]);
-    const std::size_t leading = digits.find_first_not_of('0');
-    integerLength -= static_cast<int>(leading);
-    digits.erase(0, leading);
-    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
-    exponent = integerLength - 1 + (e == std::string::npos ? 0 : std::atoi(text.c_str() + e + 1));
+    const std::size_t end = e == std::string_view::npos ? text.size() : e;
+    int integerLength = static_cast<int>(std::min(text.find('.'), end));
+    bool leading = true;
+    for (std::size_t i = 0; i < end && d.count < static_cast<int>(sizeof d.digits); ++i) {
+        if (text[i] == '.') continue;
+        if (leading && text[i] == '0') {
+            --integerLength;
+            continue;
+        }
+        leading = false;
+        d.digits[d.count++] = text[i];
+    }
+    while (d.count > 1 && d.digits[d.count - 1] == '0') --d.count;
+    int exponent = 0;
+    if (e != std::string_view::npos) {
+        const char* from = text.data() + e + 1;
+        if (*from == '+') ++from;
+        std::from_chars(from, text.data() + text.size(), exponent);
+    }
+    d.exponent = integerLength - 1 + exponent;
+    return d;
 }
 
 // The exact digits of a whole double below 2^128: fixed notation of a whole
@@ -93,16 +135,11 @@ void appendShortest(std::string& out, double value) {
         out += magnitude == 0 ? "0" : "inf";
         return;
     }
-    std::string digits;
-    int exponent = 0;
-    digitsOfText(fmt::to_string(magnitude), digits, exponent);
-    const bool whole = exponent >= 1 && static_cast<int>(digits.size()) <= exponent + 1;
-    // Beyond 10^22 scientific notation is always the shorter: the padded
-    // digits only keep the comparison.
-    std::string integerDigits = digits;
-    if (whole && exponent <= 22) integerDigits = wholeDigits(magnitude);
-    if (whole && exponent > 22) integerDigits.resize(static_cast<std::size_t>(exponent) + 1, '0');
-    out += shorterNotation(digits, exponent, integerDigits);
+    char text[32];
+    const auto written = fmt::format_to_n(text, sizeof text, "{}", magnitude);
+    const Significant d = significantOf(std::string_view(text, written.size));
+    // Beyond 10^22 scientific notation is always the shorter.
+    appendNotation(out, d, [&] { return wholeDigits(magnitude); });
 }
 
 // The fewest significant digits whose correctly rounded decimal reads back
@@ -138,22 +175,44 @@ void appendShortest(std::string& out, const Extended& value) {
                          exponent + upperCarries)) {
         digits = upperCarries ? "1" : std::string(1, static_cast<char>('1' + lower));
         exponent += upperCarries;
-    } else {
+    } else if (int binaryExponent = 0; xmath::frexp(magnitude, &binaryExponent) == KALDEN_EXTENDED(0.5)) {
+        // A power of two: its lower neighbour is nearer than its upper, so a
+        // longer decimal, though nearer, may fail to read back where a
+        // shorter one above the value did; each length is tried in turn.
         for (int significant = 2; significant <= 21; ++significant) {
             decimalDigits(magnitude, significant, digits, exponent);
             if (readsBack(digits, exponent)) break;
         }
+    } else {
+        // Otherwise the nearest decimal of n digits is never farther from the
+        // value than that of fewer, and the value's neighbours are equally
+        // far: once a length reads back, every longer one does. The fewest
+        // is found by halving the lengths from 2 to 21 (which always reads
+        // back) rather than trying each.
+        int fewest = 2, enough = 21;
+        while (fewest < enough) {
+            const int middle = (fewest + enough) / 2;
+            decimalDigits(magnitude, middle, digits, exponent);
+            if (readsBack(digits, exponent)) {
+                enough = middle;
+            } else {
+                fewest = middle + 1;
+            }
+        }
+        decimalDigits(magnitude, fewest, digits, exponent);
     }
-    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+    Significant d = significantOf(digits);
+    d.exponent = exponent;
     // A value whose shortest digits are a whole number is one (below 2^63
     // an extended value holds every whole number exactly); one digit is its
     // own exact text.
-    std::string integerDigits = digits;
-    if (exponent >= 1 && static_cast<int>(digits.size()) <= exponent + 1) {
+    appendNotation(out, d, [&] {
+        if (d.exponent == 0) return std::string(1, d.digits[0]);
+        std::string integerDigits;
         int same = 0;
-        decimalDigits(magnitude, exponent + 1, integerDigits, same);
-    }
-    out += shorterNotation(digits, exponent, integerDigits);
+        decimalDigits(magnitude, d.exponent + 1, integerDigits, same);
+        return integerDigits;
+    });
 }
 #else
 

@@ -1,10 +1,10 @@
 #include "stats/Extended.h"
 
 #include <array>
-#include <bit>
 #include <cfloat>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <ios>
 #include <limits>
 
@@ -104,7 +104,12 @@ static_assert(FLT_EVAL_METHOD == 0, "double arithmetic must round to double at e
 
 namespace {
 // 2^n for a normal power, -1022 <= n <= 1023, from its exponent bits.
-double powerOfTwo(int n) { return std::bit_cast<double>(static_cast<std::uint64_t>(n + 1023) << 52); }
+double powerOfTwo(int n) {
+    const std::uint64_t bits = static_cast<std::uint64_t>(n + 1023) << 52;
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
 } // namespace
 
 // The classic reduction x = k ln 2 + r, |r| <= ln 2 / 2, with ln 2 in two

@@ -1,9 +1,9 @@
 #include "stats/NormalDistribution.h"
 
 #include <array>
-#include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "stats/Extended.h"
@@ -126,7 +126,8 @@ double simpsonIntegral(double a, double b, Warnings& warnings) {
 }
 
 double normalCdf(double x, Warnings& warnings) {
-    const std::uint64_t argument = std::bit_cast<std::uint64_t>(x);
+    std::uint64_t argument;
+    std::memcpy(&argument, &x, sizeof argument);
     RememberedCdfs::Entry& slot = g_remembered.at(argument);
     if (!slot.known) {
         Warnings own;

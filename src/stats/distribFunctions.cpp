@@ -128,7 +128,16 @@ bool violates(BoundCheck kind, Extended value, Extended bound) {
 
 // exp(a ln x - x - lnGamma(a)): the factor x^a e^-x / Gamma(a) shared by the
 // series and the continued fraction.
-Extended incompleteGammaPrefactor(Extended x, Extended a) { return xmath::exp(a * xmath::log(x) - x - lnGamma(a)); }
+Extended incompleteGammaPrefactor(Extended x, Extended a) {
+    // The profile distance asks at one shape, case after case: each thread
+    // keeps the last shape's lnGamma.
+    thread_local Extended lastShape = 0, lastLnGamma = 0;
+    if (a != lastShape || a == 0) {
+        lastLnGamma = lnGamma(a);
+        lastShape = a;
+    }
+    return xmath::exp(a * xmath::log(x) - x - lastLnGamma);
+}
 
 } // namespace
 

@@ -7,12 +7,15 @@
 const fs = require('fs');
 const path = require('path');
 const crypto = require('crypto');
+const zlib = require('zlib');
 
 const [pageDir, moduleFile, wasmFile, version, output] = process.argv.slice(2);
 const read = (name) => fs.readFileSync(path.join(pageDir, name), 'utf8');
 const hash = (text) => `'sha256-${crypto.createHash('sha256').update(text, 'utf8').digest('base64')}'`;
 
-// The module and the worker's script are kept as text; the page starts each
+// The compiled module goes in gzipped (the page unpacks it with the
+// browser's DecompressionStream), as base64. The module's script and the
+// worker's are kept as text; the page starts each
 // from a blob: URL (the worker needs its own copy of the module).
 const moduleText = fs.readFileSync(moduleFile, 'utf8');
 const style = read('kalden.css');
@@ -33,7 +36,7 @@ let page = read('kalden.html')
   .replace(/@VERSION@/g, version)
   .replace('@STYLE@', () => style)
   .replace('@MODULE@', () => escapeText(moduleText))
-  .replace('@WASM@', () => fs.readFileSync(wasmFile).toString('base64'))
+  .replace('@WASM@', () => zlib.gzipSync(fs.readFileSync(wasmFile), { level: 9 }).toString('base64'))
   .replace('@WORKER@', () => escapeText(read('worker.js')))
   .replace('@SCRIPT@', () => script);
 fs.writeFileSync(output, page);

@@ -6,7 +6,9 @@
   const $ = (id) => document.getElementById(id);
   const moduleText = $('kalden-module').textContent;
   const moduleUrl = URL.createObjectURL(new Blob([moduleText], { type: 'text/javascript' }));
-  const wasmBinary = Uint8Array.from(atob($('kalden-wasm').textContent), (c) => c.charCodeAt(0));
+  // The compiled module travels in the page gzipped, as base64.
+  const packedModule = Uint8Array.from(atob($('kalden-wasm').textContent), (c) => c.charCodeAt(0));
+  let wasmBinary = null;
   const reports = [];   // the reports shown, each its lines
   let separator = [];   // the lines between two reports
   let lastSummary = '';
@@ -244,7 +246,11 @@
 
   const loader = document.createElement('script');
   loader.src = moduleUrl;
-  loader.onload = () => createKalden({ wasmBinary }).then((module) => {
+  const unpacked = new Blob([packedModule]).stream().pipeThrough(new DecompressionStream('gzip'));
+  loader.onload = () => new Response(unpacked).arrayBuffer().then((binary) => {
+    wasmBinary = new Uint8Array(binary);
+    return createKalden({ wasmBinary });
+  }).then((module) => {
     kalden = module;
     separator = JSON.parse(call('kalden_separator', [], []));
     $('title').textContent = call('kalden_title', [], []);
