@@ -75,9 +75,9 @@ for format in text csv json; do
   done
 done
 for format in text csv json; do
-  if cmp -s <("$this" --batch "$work/cases.csv" --format "$format") <("$old" --batch "$work/cases.csv" --format "$format")
-  then echo "$format output: the same bytes as the older tree's"
-  else echo "$format output: differs from the older tree's"; fi
+  mine=$("$this" --batch "$work/cases.csv" --format "$format" | sha256sum)
+  theirs=$("$old" --batch "$work/cases.csv" --format "$format" | sha256sum)
+  echo "$format output: $([ "$mine" = "$theirs" ] && echo "the same bytes as" || echo "differs from") the older tree's"
 done
 for format in text csv json; do
   echo "$format: --jobs 2 is $(ratio "${took[${format}1]}" "${took[${format}2]}") times as fast as one job"
@@ -90,11 +90,11 @@ echo "text reports, one job: $per_report us each"
 "$this" --batch "$work/cases.csv" --output "$work/reference.txt"
 read -r output null copy < <(medians "'$this' --batch $work/cases.csv --output $work/out.txt" \
   "'$this' --batch $work/cases.csv > /dev/null" "cat $work/reference.txt > $work/copy.txt && sync")
-floor=$(awk -v a="$null" -v b="$copy" 'BEGIN {print a > b ? a : b}')
+floor=$(awk -v a="$null" -v b="$copy" 'BEGIN {print (a > b ? a : b)}')
 echo "--output: $output s against a floor of $floor s: $(ratio "$output" "$floor") times"
 
 page=$here/build-web/kalden.html
-if [ -f "$page" ] && [ -x /usr/bin/chromium ] && python3 -c 'import selenium' 2>/dev/null; then
+if [ -f "$page" ] && [ -x /usr/bin/chromium ] && /usr/bin/python3 -c 'import selenium' 2>/dev/null; then
   generate "$page_rows" > "$work/page.csv"
   echo "the page ($(stat -c %s "$page") bytes), $page_rows rows, against kalden-report --jobs 1 on the same file:"
   for format in text csv json; do
