@@ -468,7 +468,7 @@ private slots:
         QTemporaryDir dir;
         Program p;
         p.start(exeIn(dir));
-        compute(p, {{"12", "7", "11", "9", "8", "10", "13"}, 0, 0, 0, "\x1b[2Jcleared\u202Eabc"});
+        compute(p, {{"12", "7", "11", "9", "8", "10", "13"}, 0, 0, 0, "\x1b[2Jcleared\u202Eabc", {}});
         const QByteArray before = QByteArray::fromStdString(readBytes(storeIn(dir)));
         const QString reason =
             "it is the case records' database " + storeIn(dir) + " or one of its files, which must not be overwritten";

@@ -384,7 +384,7 @@ MatrixEntry editSquareMatrix(WorkMatrix& workMatrix, MatrixDimensions size, cons
                              bool lowerTriangleOnly, QWidget* owner, const QString& sideTitle,
                              const QString& bottomTitle, MessageBoxes& boxes, MatrixFileDialog& files) {
     TfrmSquareMatrix form(workMatrix, size, caption, lowerTriangleOnly, owner, sideTitle, bottomTitle, boxes, files);
-    centreOnScreen(form, owner ? owner->screen() : QGuiApplication::primaryScreen());
+    placeOnScreen(form, owner ? owner->screen() : QGuiApplication::primaryScreen());
     return form.exec() == QDialog::Accepted ? MatrixEntry::Accepted : MatrixEntry::Cancelled;
 }
 

@@ -2,12 +2,15 @@
 
 #include <algorithm>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 #include <QWidget>
 
 #include "files/CaseExport.h"
@@ -76,10 +79,38 @@ QString aboutText(const ProgramHost& host) {
              QDir::toNativeSeparators(folder));
 }
 
-void centreOnScreen(QWidget& window, const QScreen* screen) {
+void placeOnScreen(QWidget& window, const QScreen* screen) {
     if (!screen) return;
     const QRect area = screen->availableGeometry();
-    window.move(area.center() - QPoint(window.width() / 2, window.height() / 2));
+    // The frame is known once the window is shown; before, the title bar's
+    // usual height stands for it.
+    const QRect outer = window.frameGeometry();
+    const QRect inner = window.geometry();
+    const bool framed = window.isVisible() && outer != inner;
+    const QMargins frame = framed ? QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
+                                             outer.right() - inner.right(), outer.bottom() - inner.bottom())
+                                  : QMargins(0, window.style()->pixelMetric(QStyle::PM_TitleBarHeight), 0, 0);
+    const QSize room(area.width() - frame.left() - frame.right(), area.height() - frame.top() - frame.bottom());
+    const QSize size = window.size().boundedTo(room).expandedTo(window.minimumSize());
+    if (size != window.size()) window.resize(size);
+    const QSize whole = size.grownBy(frame);
+    QPoint at = area.center() - QPoint(whole.width() / 2, whole.height() / 2);
+    at.setX(std::max(area.left(), std::min(at.x(), area.right() + 1 - whole.width())));
+    at.setY(std::max(area.top(), std::min(at.y(), area.bottom() + 1 - whole.height())));
+    window.move(at);
+}
+
+void openAtDesignedSize(QWidget& window, QWidget& grower, QSize smallest) {
+    window.adjustSize();
+    const QSize designed = window.size();
+    grower.setMinimumSize(smallest);
+    // The layouts between them take the new minimum now, and so the window.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    if (QLayout* layout = window.layout()) {
+        layout->invalidate();
+        window.setMinimumSize(layout->totalMinimumSize());
+    }
+    window.resize(designed);
 }
 
 std::string corePath(const QString& path) {

@@ -61,8 +61,16 @@ QString aboutText(const ProgramHost& host);
 // demo's) or one of their files, by any name. Empty when it may be written.
 QString caseStoreClash(const ProgramHost& host, const QString& fileName);
 
-// Moves `window` so that its centre is the centre of the screen's available
-// area; nothing happens without a screen.
-void centreOnScreen(QWidget& window, const QScreen* screen);
+// Places `window` on the screen's available area: made no larger than the
+// area (as far as its minimum size allows), centred on it, and moved so that
+// its title bar is never above or left of it, so that a window larger than
+// a small or scaled screen can still be moved and its buttons reached.
+// Nothing happens without a screen.
+void placeOnScreen(QWidget& window, const QScreen* screen);
+
+// Gives `window` the size its content was laid out for, after which
+// `grower` (the text, the table) may shrink to `smallest` and grows with the
+// window, so that it fits a small screen and can be maximised.
+void openAtDesignedSize(QWidget& window, QWidget& grower, QSize smallest);
 
 } // namespace kalden

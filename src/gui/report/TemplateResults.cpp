@@ -49,7 +49,6 @@ TfrmTemplateResults::TfrmTemplateResults(const Services& services, CaseBook& boo
     setWindowIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
 
     auto* layout = new QVBoxLayout(this);
-    layout->setSizeConstraint(QLayout::SetFixedSize); // fixed border, sized to its contents
     layout->setMenuBar(buildMenu());
     layout->addWidget(buildTextArea());
     layout->addLayout(buildOpenRow());
@@ -254,7 +253,12 @@ void TfrmTemplateResults::FormShow() {
         // after a Tab, so that Enter's target can be seen.
         setAttribute(Qt::WA_KeyboardFocusChange);
         cmdReturn->setFocus(Qt::TabFocusReason);
-        centreOnScreen(*this, screen());
+        // Sized for a report line and some thirty lines, the text may
+        // shrink to a third of that on a small screen, and grows with the
+        // window.
+        const QFontMetrics fm(memoResults->font());
+        openAtDesignedSize(*this, *memoResults, QSize(fm.horizontalAdvance(QString(40, u'0')), 10 * fm.lineSpacing()));
+        placeOnScreen(*this, screen());
     }
     raise();
     activateWindow();

@@ -68,7 +68,7 @@ void TfrmTemplateResults::mnuProfileChartClick() {
         profileChart_ = new TfrmProfileChart(services_, this);
         casesChanged();
         profileChart_->adjustSize();
-        centreOnScreen(*profileChart_, screen()); // the first time; afterwards where the user left it
+        placeOnScreen(*profileChart_, screen()); // the first time; afterwards where the user left it
     }
     profileChart_->show();
     profileChart_->raise();

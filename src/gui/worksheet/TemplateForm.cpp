@@ -108,7 +108,7 @@ void TfrmTemplate::FormCreate() {
 void TfrmTemplate::FormShow() {
     if (!centred_) {
         centred_ = true;
-        centreOnScreen(*this, screen());
+        placeOnScreen(*this, screen());
     }
     if (field(1)->text().isEmpty()) {
         field(1)->setFocus(Qt::OtherFocusReason);
@@ -335,7 +335,7 @@ void TfrmTemplate::cmdCasesClick() {
         cases_ = new TfrmCases(services_, book_, this);
         connect(cases_, &TfrmCases::openInWorksheet, this, &TfrmTemplate::openStoredCase);
         cases_->adjustSize();
-        centreOnScreen(*cases_, screen());
+        placeOnScreen(*cases_, screen());
     } else {
         cases_->reload();
     }
