@@ -49,6 +49,8 @@ public:
     bool begin(const std::string& header);
     // False once the output can no longer be written.
     bool write(const RowOutput& row);
+    // Passes on what the output holds back; false as write().
+    bool flush() { return sink_.flush(); }
     std::size_t rows() const { return rows_; }
     std::size_t rejected() const { return rejected_; }
     // The closing count, "3 of 2000 rows rejected"; empty when none was.

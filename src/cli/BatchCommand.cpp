@@ -109,7 +109,8 @@ int scoreInto(CsvReader& reader, const BatchLayout& layout, const BatchSettings&
               std::ostream& err, RowWriter& writer, bool& written) {
     // A saved text report has CR LF line ends, as the results window saves it.
     const BatchJob job{layout, settings.defaults, settings.format, settings.output ? "\r\n" : "\n", "kalden-report: "};
-    written = scoreRows(reader, job, settings.jobs, writer);
+    // Rows scored before a read failure go out before the message about it.
+    written = scoreRows(reader, job, settings.jobs, writer) && writer.flush();
     // Rows after a failed write are never needed, so a read failure among them does not count.
     if (written && reader.readFailed()) return cannotRead(inputName, err);
     return ExitOk;

@@ -340,6 +340,38 @@ TEST_F(BatchScoring, AMessageOnStandardErrorFollowsTheReportsBeforeIt) {
                               apart.err.substr(firstMessage));
 }
 
+// The rows read before the input fails are scored and written, before the
+// message that says so (the reader takes the input 64 KiB at a time; the
+// first 64 KiB here end with a whole row, and the next read fails).
+TEST_F(BatchScoring, RowsReadBeforeAReadFailureAreWrittenBeforeItsMessage) {
+    class FailingAfterText : public std::streambuf {
+    public:
+        explicit FailingAfterText(std::string text) : text_(std::move(text)) {
+            setg(text_.data(), text_.data(), text_.data() + text_.size());
+        }
+
+    protected:
+        int_type underflow() override { throw std::runtime_error("the disk went away"); }
+
+    private:
+        std::string text_;
+    };
+    const std::string row = ",12,7,11,9,8,10,13\n";
+    std::string firstPiece = ScoreHeader + "\n";
+    while (firstPiece.size() < 65536 - 100) firstPiece += "a" + row;
+    firstPiece += std::string(65536 - firstPiece.size() - row.size(), 'b') + row;
+    const std::string reports = runBatchOn(firstPiece, {}).out;
+    for (const char* jobs : {"1", "2"}) {
+        FailingAfterText buffer(firstPiece + "never,1,1,1,1,1,1,1\n");
+        std::istream in(&buffer);
+        std::ostringstream both;
+        EXPECT_EQ(run({"--batch", "-", "--jobs", jobs}, in, both, both), ExitNoInput) << jobs;
+        const std::string message = "kalden-report: cannot read standard input: ";
+        EXPECT_EQ(both.str().substr(0, reports.size() + message.size()), reports + message) << jobs;
+        EXPECT_EQ(both.str().find('\n', reports.size()), both.str().size() - 1) << jobs;
+    }
+}
+
 TEST_F(BatchScoring, CsvKeepsEveryRowInPlaceAndItsValuesPrintAsTheReportPrintsThem) {
     const std::vector<InputRecord> cases = {
         mixedCase(),
