@@ -137,7 +137,7 @@ void appendShortest(std::string& out, double value) {
     }
     char text[32];
     const auto written = fmt::format_to_n(text, sizeof text, "{}", magnitude);
-    const Significant d = significantOf(std::string_view(text, written.size));
+    const Significant d = significantOf(std::string_view(text, std::min(written.size, sizeof text)));
     // Beyond 10^22 scientific notation is always the shorter.
     appendNotation(out, d, [&] { return wholeDigits(magnitude); });
 }

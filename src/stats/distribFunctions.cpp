@@ -131,10 +131,12 @@ bool violates(BoundCheck kind, Extended value, Extended bound) {
 Extended incompleteGammaPrefactor(Extended x, Extended a) {
     // The profile distance asks at one shape, case after case: each thread
     // keeps the last shape's lnGamma.
+    thread_local bool known = false;
     thread_local Extended lastShape = 0, lastLnGamma = 0;
-    if (a != lastShape || a == 0) {
+    if (!known || a != lastShape) {
         lastLnGamma = lnGamma(a);
         lastShape = a;
+        known = true;
     }
     return xmath::exp(a * xmath::log(x) - x - lastLnGamma);
 }
