@@ -105,14 +105,16 @@ wait "$program_pid" 2>/dev/null || true
 # The case is recorded, and the installed kalden-report reads it back and
 # prints it with the version.
 echo "windows-e2e: the case records through kalden-report.exe --cases list" >&2
-listed=$(cd "$programs" && "$wine" ./kalden-report.exe --cases list --format csv 2>&1 | tr -d '\r')
+listed=$(cd "$programs" && "$wine" ./kalden-report.exe --cases list --format csv 2>&1 | tr -d '\r') ||
+  fail "the listing ended with exit status $? and said: $listed"
 echo "$listed" | grep -q '^1,[0-9-]* [0-9:]*,12,7,11,9,8,10,13,100,,Quintessa Vandermeer,1957-08-19,[0-9-]*,Dr E. Fox,zebra referral,traditional95,observed,no,5,[0-9]*,[0-9]*$' ||
   fail "the computed case is not in the records: $listed"
 
 # Erased through the command line: nothing of her is left in any file of
 # the data folder; the examiner, who is not her, stays.
 echo "windows-e2e: the person erased through kalden-report.exe --cases delete" >&2
-erased=$(cd "$programs" && "$wine" ./kalden-report.exe --cases delete 1 --whole-person 2>&1 | tr -d '\r')
+erased=$(cd "$programs" && "$wine" ./kalden-report.exe --cases delete 1 --whole-person 2>&1 | tr -d '\r') ||
+  fail "the erasure ended with exit status $? and said: $erased"
 [ "$erased" = "Deleted 1 case of Quintessa Vandermeer.
 Also cleared the person and session remembered for the next start (session.txt).
 Also cleared the last scores remembered for the next start (kalden.txt)." ] || fail "the erasure said: $erased"
@@ -121,7 +123,8 @@ for secret in "Quintessa Vandermeer" 1957-08-19 "zebra referral" "12 7 11 9 8 10
   [ -z "$held" ] || fail "after the erasure $held still holds '$secret'"
 done
 grep -q '^examiner=Dr E. Fox' "${data_file%/*}/session.txt" || fail "the erasure took the examiner too"
-version=$(cd "$programs" && "$wine" ./kalden.exe --version 2>&1 | tr -d '\r')
+version=$(cd "$programs" && "$wine" ./kalden.exe --version 2>&1 | tr -d '\r') ||
+  fail "kalden.exe --version ended with exit status $? and said: $version"
 [ "$version" = "kalden $KALDEN_VERSION" ] ||
   fail "kalden.exe --version printed '$version'"
 

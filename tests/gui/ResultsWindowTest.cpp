@@ -134,30 +134,6 @@ private slots:
         QVERIFY(p.results->testAttribute(Qt::WA_KeyboardFocusChange));
     }
 
-    // The results window opens within the screen's available area
-    // (offscreen's is narrower than its designed size), every button on it,
-    // and the report grows with the window.
-    void theWindowsFitTheScreenAndTheirContentGrows() {
-        QTemporaryDir dir;
-        Program p;
-        p.start(exeIn(dir));
-        p.form->show();
-        compute(p);
-        for (QWidget* w : {static_cast<QWidget*>(p.results.get())}) {
-            const QRect area = w->screen()->availableGeometry();
-            QVERIFY2(area.contains(w->frameGeometry()), qPrintable(w->objectName()));
-            for (const QPushButton* b : w->findChildren<QPushButton*>()) {
-                if (!b->isVisible()) continue;
-                const QRect shown(b->mapTo(w, QPoint(0, 0)), b->size());
-                QVERIFY2(w->rect().contains(shown), qPrintable(w->objectName() + QLatin1Char(' ') + b->text()));
-            }
-        }
-        const QSize before = p.results->memoResults->size();
-        p.results->resize(p.results->size() + QSize(300, 200));
-        QApplication::processEvents();
-        QCOMPARE(p.results->memoResults->size(), before + QSize(300, 200));
-    }
-
     // Tab and Shift+Tab leave the report for the buttons and come back; what
     // is typed into the report still goes into it.
     void tabMovesBetweenTheReportAndTheButtons() {

@@ -22,6 +22,7 @@
 #include "files/CaseExport.h"
 #include "files/TextFile.h"
 #include "format/CountText.h"
+#include "gui/platform/FlowLayout.h"
 #include "gui/platform/QtServices.h"
 #include "gui/platform/WindowHelpers.h"
 #include "gui/report/PdfExport.h"
@@ -113,11 +114,12 @@ void TfrmCases::sizeColumns() {
 
 // The case's own actions in the first row; deleting, and closing, in the
 // second.
+// Each row flows onto further lines where the window is too narrow for it.
 QLayout* TfrmCases::buildButtonRows() {
     auto* rows = new QVBoxLayout;
-    auto* first = new QHBoxLayout;
-    auto* second = new QHBoxLayout;
-    const auto button = [this](QHBoxLayout* row, QPushButton*& b, const char* caption, const char* name) {
+    auto* first = new FlowLayout;
+    auto* second = new FlowLayout;
+    const auto button = [this](QLayout* row, QPushButton*& b, const char* caption, const char* name) {
         b = new QPushButton(QString::fromLatin1(caption), this);
         b->setObjectName(QString::fromLatin1(name));
         b->setAccessibleName(b->text().remove(u'&'));
@@ -132,15 +134,16 @@ QLayout* TfrmCases::buildButtonRows() {
     button(first, cmdCompare, "Co&mpare...", "cmdCompare");
     button(first, cmdCompareEarlier, "Compare with This Person's Ear&lier Case...", "cmdCompareEarlier");
     button(first, cmdExport, "&Export...", "cmdExport");
-    first->addStretch(1);
     button(second, cmdDelete, "&Delete...", "cmdDelete");
     button(second, cmdDeletePerson, "Delete This &Person's Cases...", "cmdDeletePerson");
     button(second, cmdDeleteAll, "Delete &All Cases...", "cmdDeleteAll");
     button(second, cmdCorrect, "Correc&t Person and Session...", "cmdCorrect");
-    second->addStretch(1);
-    button(second, cmdClose, "Close", "cmdClose");
+    auto* last = new QHBoxLayout;
+    last->addLayout(second, 1);
+    button(last, cmdClose, "Close", "cmdClose");
+    last->setAlignment(cmdClose, Qt::AlignBottom);
     rows->addLayout(first);
-    rows->addLayout(second);
+    rows->addLayout(last);
     return rows;
 }
 
@@ -243,6 +246,7 @@ void TfrmCases::cmdProfileChartClick() {
     if (!chart_) {
         chart_ = new TfrmProfileChart(services_, this);
         chart_->adjustSize();
+        placeOnScreen(*chart_, screen()); // the first time; afterwards where the user left it
     }
     chartCases(cases);
     chart_->show();

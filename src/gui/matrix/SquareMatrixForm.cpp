@@ -4,11 +4,11 @@
 #include <stdexcept>
 #include <string>
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
 #include <QFontMetrics>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
@@ -104,6 +104,14 @@ TfrmSquareMatrix::TfrmSquareMatrix(WorkMatrix& workMatrix, MatrixDimensions size
     buildWindow(sideTitle, bottomTitle);
 }
 
+// The designed size where the room allows; less where not, the cells
+// scrolling within it.
+void TfrmSquareMatrix::fitInto(QSize room) {
+    const QSize size = QSize(WindowWidth, WindowHeight).boundedTo(room);
+    setFixedSize(size);
+    scroller->resize(size);
+}
+
 void TfrmSquareMatrix::buildWindow(const QString& sideTitle, const QString& bottomTitle) {
     buildScroller();
     const int panelWidth = buildPanels(static_cast<int>(sideTitle.size()));
@@ -125,6 +133,11 @@ void TfrmSquareMatrix::buildWindow(const QString& sideTitle, const QString& bott
     for (std::size_t i = 1; i < tabChain.size(); ++i) setTabOrder(tabChain[i - 1], tabChain[i]);
 
     scroller->setWidget(client);
+    // Where the window is smaller than the cells and buttons, the control
+    // the focus reaches is scrolled into view.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now && client->isAncestorOf(now)) scroller->ensureWidgetVisible(now);
+    });
 
     const auto first = std::find_if(tabChain.begin(), tabChain.end(),
                                     [](QWidget* w) { return (w->focusPolicy() & Qt::TabFocus) != 0; });
@@ -384,7 +397,9 @@ MatrixEntry editSquareMatrix(WorkMatrix& workMatrix, MatrixDimensions size, cons
                              bool lowerTriangleOnly, QWidget* owner, const QString& sideTitle,
                              const QString& bottomTitle, MessageBoxes& boxes, MatrixFileDialog& files) {
     TfrmSquareMatrix form(workMatrix, size, caption, lowerTriangleOnly, owner, sideTitle, bottomTitle, boxes, files);
-    placeOnScreen(form, owner ? owner->screen() : QGuiApplication::primaryScreen());
+    QScreen* screen = screenToOpenOn(owner);
+    form.fitInto(roomOnScreen(form, screen));
+    placeOnScreen(form, screen);
     return form.exec() == QDialog::Accepted ? MatrixEntry::Accepted : MatrixEntry::Cancelled;
 }
 

@@ -59,6 +59,9 @@ public:
                      QWidget* owner, const QString& sideTitle, const QString& bottomTitle, MessageBoxes& boxes,
                      MatrixFileDialog& files);
 
+    // Made no larger than `room`; the cells scroll within what is left.
+    void fitInto(QSize room);
+
     int columns() const { return columns_; }
     int rows() const { return rows_; }
     bool lowerTriangleOnly() const { return lowerTriangleOnly_; }

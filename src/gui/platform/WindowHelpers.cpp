@@ -3,15 +3,20 @@
 #include <algorithm>
 
 #include <QCoreApplication>
+#include <QCursor>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLayout>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 #include "files/CaseExport.h"
 #include "files/PersonFileName.h"
@@ -79,25 +84,85 @@ QString aboutText(const ProgramHost& host) {
              QDir::toNativeSeparators(folder));
 }
 
-void placeOnScreen(QWidget& window, const QScreen* screen) {
-    if (!screen) return;
-    const QRect area = screen->availableGeometry();
-    // The frame is known once the window is shown; before, the title bar's
-    // usual height stands for it.
+namespace {
+
+bool isFramed(const QWidget& window) { return window.isVisible() && window.frameGeometry() != window.geometry(); }
+
+// The frame is known once the window is shown; before, a title bar and
+// borders of the style's usual size stand for it.
+QMargins frameOf(const QWidget& window) {
     const QRect outer = window.frameGeometry();
     const QRect inner = window.geometry();
-    const bool framed = window.isVisible() && outer != inner;
-    const QMargins frame = framed ? QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
-                                             outer.right() - inner.right(), outer.bottom() - inner.bottom())
-                                  : QMargins(0, window.style()->pixelMetric(QStyle::PM_TitleBarHeight), 0, 0);
-    const QSize room(area.width() - frame.left() - frame.right(), area.height() - frame.top() - frame.bottom());
-    const QSize size = window.size().boundedTo(room).expandedTo(window.minimumSize());
+    if (isFramed(window))
+        return QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                        outer.bottom() - inner.bottom());
+    const QStyle* style = window.style();
+    const int border = style->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
+    return QMargins(border, style->pixelMetric(QStyle::PM_TitleBarHeight) + border, border, border);
+}
+
+// A window placed before the window manager has framed it is placed by a
+// guess at its frame, and some window managers then take the point given
+// for the frame's as the client area's, leaving the title bar above the
+// screen: once the frame is known, in the first moments after showing, the
+// window is placed again.
+class PlaceOnceFramed : public QObject {
+public:
+    static constexpr const char* Name = "placeOnceFramed";
+
+    PlaceOnceFramed(QWidget& window, QScreen* screen) : QObject(&window), window_(window), screen_(screen) {
+        setObjectName(QLatin1String(Name));
+        window.winId();
+        window.windowHandle()->installEventFilter(this);
+        window.installEventFilter(this);
+        QTimer::singleShot(3000, this, &QObject::deleteLater);
+    }
+
+    bool eventFilter(QObject*, QEvent* event) override {
+        const QEvent::Type type = event->type();
+        if (type != QEvent::Expose && type != QEvent::Move && type != QEvent::Resize && type != QEvent::Show)
+            return false;
+        if (!isFramed(window_)) return false;
+        window_.windowHandle()->removeEventFilter(this);
+        window_.removeEventFilter(this);
+        deleteLater();
+        if (screen_) placeOnScreen(window_, screen_);
+        return false;
+    }
+
+private:
+    QWidget& window_;
+    QPointer<QScreen> screen_;
+};
+
+} // namespace
+
+QSize roomOnScreen(const QWidget& window, const QScreen* screen) {
+    const QMargins frame = frameOf(window);
+    return screen->availableGeometry().size().shrunkBy(frame);
+}
+
+QScreen* screenToOpenOn(const QWidget* opener) {
+    if (opener && opener->isVisible()) return opener->screen();
+    if (QScreen* underMouse = QGuiApplication::screenAt(QCursor::pos())) return underMouse;
+    return QGuiApplication::primaryScreen();
+}
+
+void placeOnScreen(QWidget& window, QScreen* screen) {
+    if (!screen) return;
+    if (!window.isVisible()) window.setScreen(screen);
+    const QRect area = screen->availableGeometry();
+    const QMargins frame = frameOf(window);
+    const QSize size = window.size().boundedTo(roomOnScreen(window, screen)).expandedTo(window.minimumSize());
     if (size != window.size()) window.resize(size);
     const QSize whole = size.grownBy(frame);
     QPoint at = area.center() - QPoint(whole.width() / 2, whole.height() / 2);
     at.setX(std::max(area.left(), std::min(at.x(), area.right() + 1 - whole.width())));
     at.setY(std::max(area.top(), std::min(at.y(), area.bottom() + 1 - whole.height())));
+    const bool framed = isFramed(window);
     window.move(at);
+    if (!framed && !window.findChild<QObject*>(PlaceOnceFramed::Name, Qt::FindDirectChildrenOnly))
+        new PlaceOnceFramed(window, screen);
 }
 
 void openAtDesignedSize(QWidget& window, QWidget& grower, QSize smallest) {

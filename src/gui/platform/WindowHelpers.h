@@ -3,6 +3,7 @@
 #include <string>
 
 #include <QFont>
+#include <QSize>
 #include <QString>
 
 #include "files/PersonTraces.h"
@@ -61,12 +62,20 @@ QString aboutText(const ProgramHost& host);
 // demo's) or one of their files, by any name. Empty when it may be written.
 QString caseStoreClash(const ProgramHost& host, const QString& fileName);
 
-// Places `window` on the screen's available area: made no larger than the
+// The size `window` may take on the screen's available area, less its frame.
+QSize roomOnScreen(const QWidget& window, const QScreen* screen);
+
+// The screen a window opens on: its opener's, or for the first window the
+// one under the mouse.
+QScreen* screenToOpenOn(const QWidget* opener);
+
+// Places `window` on the screen's available area (moving a window not yet
+// shown to that screen): made no larger than the
 // area (as far as its minimum size allows), centred on it, and moved so that
 // its title bar is never above or left of it, so that a window larger than
 // a small or scaled screen can still be moved and its buttons reached.
 // Nothing happens without a screen.
-void placeOnScreen(QWidget& window, const QScreen* screen);
+void placeOnScreen(QWidget& window, QScreen* screen);
 
 // Gives `window` the size its content was laid out for, after which
 // `grower` (the text, the table) may shrink to `smallest` and grows with the

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDate>
@@ -252,13 +253,15 @@ void TfrmTemplateResults::FormShow() {
         // The focus when the window first opens, with its focus frame shown as
         // after a Tab, so that Enter's target can be seen.
         setAttribute(Qt::WA_KeyboardFocusChange);
+        QScreen* opening = screenToOpenOn(QApplication::activeWindow());
+        setScreen(opening);
         cmdReturn->setFocus(Qt::TabFocusReason);
         // Sized for a report line and some thirty lines, the text may
         // shrink to a third of that on a small screen, and grows with the
         // window.
         const QFontMetrics fm(memoResults->font());
         openAtDesignedSize(*this, *memoResults, QSize(fm.horizontalAdvance(QString(40, u'0')), 10 * fm.lineSpacing()));
-        placeOnScreen(*this, screen());
+        placeOnScreen(*this, opening);
     }
     raise();
     activateWindow();

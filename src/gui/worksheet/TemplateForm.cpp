@@ -15,7 +15,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QShowEvent>
+#include <QStyle>
 #include <QTableWidget>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -108,7 +110,10 @@ void TfrmTemplate::FormCreate() {
 void TfrmTemplate::FormShow() {
     if (!centred_) {
         centred_ = true;
-        placeOnScreen(*this, screen());
+        QScreen* opening = screenToOpenOn(nullptr);
+        setScreen(opening);
+        fitSheet();
+        placeOnScreen(*this, opening);
     }
     if (field(1)->text().isEmpty()) {
         field(1)->setFocus(Qt::OtherFocusReason);
@@ -158,6 +163,27 @@ void TfrmTemplate::DescripFldChange() {
         DescripFld->toPlainText().size() > DescriptionScrollBarLength ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
 }
 
+// The window is the sheet's size, and the row of buttons under it, where
+// the screen has room for them, as on a desktop's screen at the usual
+// scaling; on a smaller or more scaled one it takes the room there is, and
+// the sheet scrolls within it.
+void TfrmTemplate::fitSheet() {
+    const QScreen* on = screen();
+    if (!sheet_ || !on) return;
+    const int footer = footer_->sizeHint().height();
+    const QSize whole = sheet_->size();
+    const QSize room = roomOnScreen(*this, on) - QSize(0, footer);
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, scroller_);
+    QSize size = whole.boundedTo(room);
+    // A scroll bar across takes height, one down takes width: twice, since
+    // either may bring the other.
+    for (int pass = 0; pass < 2; ++pass) {
+        if (size.width() < whole.width()) size.setHeight(std::min(room.height(), whole.height() + bar));
+        if (size.height() < whole.height()) size.setWidth(std::min(room.width(), whole.width() + bar));
+    }
+    setFixedSize(size.width(), size.height() + footer);
+}
+
 // ---- The notes field -------------------------------------------------------
 
 int TfrmTemplate::notesCollapsedHeight() const {
@@ -191,7 +217,7 @@ void TfrmTemplate::setNotesHeight(int height) {
 
 void TfrmTemplate::placeNotes() {
     if (!notesSlot_ || !memoComments) return;
-    const QPoint topLeft = notesSlot_->mapTo(this, QPoint(0, 0));
+    const QPoint topLeft = notesSlot_->mapTo(sheet_, QPoint(0, 0));
     memoComments->setGeometry(topLeft.x(), topLeft.y(), notesSlot_->width(), notesHeight_);
     if (notesHeight_ > notesCollapsedHeight()) memoComments->raise();
 }
@@ -258,7 +284,10 @@ void TfrmTemplate::setGridCurrentCell(int column, int row) {
 // cell editor) to another control of this window. A message box or another
 // window taking the focus for a while is not leaving it.
 void TfrmTemplate::focusChanged(QWidget* old, QWidget* now) {
-    if (!old || !now || now->window() != this) return;
+    if (!now || now->window() != this) return;
+    // Where the sheet scrolls, the control the focus reaches is brought into view.
+    if (sheet_->isAncestorOf(now)) scroller_->ensureWidgetVisible(now);
+    if (!old) return;
     const auto inGrid = [this](QWidget* w) { return w == grdData || grdData->isAncestorOf(w); };
     if (inGrid(old) && !inGrid(now)) grdDataExit();
     if (old == field(1)) txtInput1Exit();
@@ -280,6 +309,10 @@ bool TfrmTemplate::eventFilter(QObject* watched, QEvent* event) {
         } else if (type == QEvent::KeyRelease) {
             memoCommentsKeyUp(static_cast<QKeyEvent*>(event)->key());
         }
+        return false;
+    }
+    if (watched == sheet_) {
+        if (type == QEvent::Resize) fitSheet();
         return false;
     }
     if (watched == notesSlot_ || watched == Panel3) {
@@ -334,7 +367,7 @@ void TfrmTemplate::cmdCasesClick() {
     if (!cases_) {
         cases_ = new TfrmCases(services_, book_, this);
         connect(cases_, &TfrmCases::openInWorksheet, this, &TfrmTemplate::openStoredCase);
-        cases_->adjustSize();
+        openAtDesignedSize(*cases_, *cases_->tblCases, QSize(320, 120));
         placeOnScreen(*cases_, screen());
     } else {
         cases_->reload();

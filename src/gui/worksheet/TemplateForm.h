@@ -26,6 +26,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
+class QScrollArea;
 class QTableWidget;
 
 namespace kalden {
@@ -198,6 +199,7 @@ private:
     void focusChanged(QWidget* old, QWidget* now);
     void setGridCurrentCell(int column, int row);
     void placeGrid();
+    void fitSheet();
     // The key handlers, shared by the eight fields.
     bool txtInputKeyPress(QLineEdit* field, const QString& text, int key);
     void txtInputKeyUp(QLineEdit* field);
@@ -229,6 +231,9 @@ private:
     TfrmCases* cases_ = nullptr; // made by the first "Cases..."
     std::array<QLineEdit*, 8> inputs_{};
     std::array<QLabel*, 8> labels_{};
+    QWidget* sheet_ = nullptr; // every control, on one page that scrolls where the screen is small
+    QScrollArea* scroller_ = nullptr;
+    QWidget* footer_ = nullptr;    // the row of Compute and Exit, under the sheet
     QWidget* notesSlot_ = nullptr; // the notes field's place in the layout
     int notesHeight_ = 0;
     Session session_;

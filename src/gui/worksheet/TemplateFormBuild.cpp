@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -42,8 +43,15 @@ QPlainTextEdit* readOnlyText(const QStringList& lines, QWidget* parent) {
 // which they stack: the notes field, made before the input panel, is raised
 // over it while expanded.
 void TfrmTemplate::buildWindow() {
-    auto* layout = new QVBoxLayout(this);
-    layout->setSizeConstraint(QLayout::SetFixedSize); // fixed border, sized to its contents
+    // The controls stand on a sheet sized to its contents, but for the row
+    // of Compute and Exit below it; the window shows the sheet whole wherever
+    // the screen has room, and scrolls it where not, that row staying in view.
+    sheet_ = new QWidget;
+    sheet_->setObjectName(QStringLiteral("sheet"));
+    auto* layout = new QVBoxLayout(sheet_);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    const QMargins margins = layout->contentsMargins();
+    layout->setContentsMargins(margins.left(), margins.top(), margins.right(), 0);
     layout->addWidget(buildDescription());
     layout->addWidget(buildNotesRow());
     buildNotesField();
@@ -57,14 +65,31 @@ void TfrmTemplate::buildWindow() {
     layout->addLayout(panels);
 
     layout->addLayout(buildHelpButtonRow());
-    layout->addWidget(buildButtonRow());
+    scroller_ = new QScrollArea(this);
+    scroller_->setObjectName(QStringLiteral("scroller"));
+    scroller_->setFrameShape(QFrame::NoFrame);
+    scroller_->setWidget(sheet_);
+    sheet_->installEventFilter(this);
+
+    footer_ = new QWidget(this);
+    footer_->setObjectName(QStringLiteral("footer"));
+    auto* footer = new QVBoxLayout(footer_);
+    footer->setContentsMargins(margins.left(), layout->spacing(), margins.right(), margins.bottom());
+    footer->addWidget(buildButtonRow());
+
+    auto* window = new QVBoxLayout(this);
+    window->setContentsMargins(0, 0, 0, 0);
+    window->setSpacing(0);
+    window->addWidget(scroller_);
+    window->addWidget(footer_);
+
     buildTabChain();
     connectHandlers();
     pressButtonsOnEnter(*this);
 }
 
 QPlainTextEdit* TfrmTemplate::buildDescription() {
-    DescripFld = new QPlainTextEdit(this);
+    DescripFld = new QPlainTextEdit(sheet_);
     DescripFld->setObjectName(QStringLiteral("DescripFld"));
     DescripFld->setAccessibleName(QStringLiteral("Description"));
     DescripFld->setReadOnly(true);
@@ -84,7 +109,7 @@ QPlainTextEdit* TfrmTemplate::buildDescription() {
 // The notes row. The notes field floats over its place in the row, so
 // that when it grows it drops over the input panel.
 QFrame* TfrmTemplate::buildNotesRow() {
-    Panel3 = new QFrame(this);
+    Panel3 = new QFrame(sheet_);
     Panel3->setObjectName(QStringLiteral("Panel3"));
     Panel3->setFrameStyle(QFrame::Panel | QFrame::Raised);
     auto* notesRow = new QHBoxLayout(Panel3);
@@ -99,7 +124,7 @@ QFrame* TfrmTemplate::buildNotesRow() {
 }
 
 void TfrmTemplate::buildNotesField() {
-    memoComments = new QPlainTextEdit(this);
+    memoComments = new QPlainTextEdit(sheet_);
     memoComments->setObjectName(QStringLiteral("memoComments"));
     memoComments->setAccessibleName(QStringLiteral("User's Notes:"));
     memoComments->setFont(fixedPitchFont());
@@ -117,12 +142,12 @@ void TfrmTemplate::buildNotesField() {
 }
 
 QFrame* TfrmTemplate::buildInputPanel() {
-    Panel1 = new QFrame(this);
+    Panel1 = new QFrame(sheet_);
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
     auto* inputLayout = new QGridLayout(Panel1);
     inputLayout->addLayout(buildOptionGroups(), 0, 0);
-    inputLayout->addLayout(buildFields(), 0, 1, Qt::AlignTop);
+    inputLayout->addLayout(buildFields(), 0, 1);
     inputLayout->addWidget(buildGridPane(), 1, 0, 1, 2);
     inputLayout->addWidget(buildCriterionBox(), 2, 0, 1, 2);
     return Panel1;
@@ -173,34 +198,32 @@ QLayout* TfrmTemplate::buildFields() {
         labels_[static_cast<std::size_t>(k - 1)] = lbl;
         inputs_[static_cast<std::size_t>(k - 1)] = edit;
     }
-    // In the free space under the fields, so no control moves for it.
+    // In the free space under the fields, so no control moves for them.
     cmdCases = new QPushButton(QStringLiteral("C&ases..."), Panel1);
     cmdCases->setObjectName(QStringLiteral("cmdCases"));
     cmdAbout = new QPushButton(QStringLiteral("About KALDEN"), Panel1);
     cmdAbout->setObjectName(QStringLiteral("cmdAbout"));
+    cmdSession = new QPushButton(QStringLiteral("&Person and Session..."), Panel1);
+    cmdSession->setObjectName(QStringLiteral("cmdSession"));
     auto* extras = new QHBoxLayout;
     extras->addStretch(1);
-    for (QPushButton* b : {cmdCases, cmdAbout}) {
+    for (QPushButton* b : {cmdCases, cmdAbout, cmdSession}) {
         b->setAutoDefault(false);
         b->setAccessibleName(b->text().remove(u'&'));
         extras->addWidget(b);
     }
     fields->addLayout(extras, 8, 0, 1, 2);
-    // The person and session, in the free space under those buttons.
+    // The person and session, in the space left under those buttons, the
+    // width of the fields: its text wraps there, and neither a long name nor
+    // an empty person moves anything for it.
     lblSession = new QLabel(Panel1);
     lblSession->setObjectName(QStringLiteral("lblSession"));
     lblSession->setWordWrap(true);
     lblSession->setTextFormat(Qt::PlainText);
-    // It takes the width the fields leave it and wraps, so that nothing moves for it.
-    lblSession->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    cmdSession = new QPushButton(QStringLiteral("&Person and Session..."), Panel1);
-    cmdSession->setObjectName(QStringLiteral("cmdSession"));
-    cmdSession->setAutoDefault(false);
-    cmdSession->setAccessibleName(cmdSession->text().remove(u'&'));
-    auto* session = new QHBoxLayout;
-    session->addWidget(lblSession, 1);
-    session->addWidget(cmdSession, 0, Qt::AlignTop);
-    fields->addLayout(session, 9, 0, 1, 2);
+    lblSession->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblSession->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    fields->addWidget(lblSession, 9, 0, 1, 2);
+    fields->setRowStretch(9, 1);
     return fields;
 }
 
@@ -268,7 +291,7 @@ QGroupBox* TfrmTemplate::buildCriterionBox() {
 
 QGroupBox* TfrmTemplate::buildHelpPanel() {
     pnlHelp =
-        new QGroupBox(QStringLiteral(" Guidance in reading in a correlation matrix from an external file :  "), this);
+        new QGroupBox(QStringLiteral(" Guidance in reading in a correlation matrix from an external file :  "), sheet_);
     pnlHelp->setObjectName(QStringLiteral("pnlHelp"));
     pnlHelp->setAccessibleName(pnlHelp->title().trimmed());
     pnlHelp->setAutoFillBackground(true); // it covers the input panel while shown
@@ -307,7 +330,7 @@ QGroupBox* TfrmTemplate::buildHelpPanel() {
 }
 
 QLayout* TfrmTemplate::buildHelpButtonRow() {
-    cmdHelp = boldButton(QStringLiteral("Help with matrix..."), this);
+    cmdHelp = boldButton(QStringLiteral("Help with matrix..."), sheet_);
     cmdHelp->setObjectName(QStringLiteral("cmdHelp"));
     auto* helpRow = new QHBoxLayout;
     helpRow->addWidget(cmdHelp);
@@ -316,7 +339,7 @@ QLayout* TfrmTemplate::buildHelpButtonRow() {
 }
 
 QFrame* TfrmTemplate::buildButtonRow() {
-    pan1 = new QFrame(this);
+    pan1 = new QFrame(footer_);
     pan1->setObjectName(QStringLiteral("pan1"));
     pan1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     auto* buttons = new QHBoxLayout(pan1);

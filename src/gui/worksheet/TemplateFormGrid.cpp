@@ -59,8 +59,8 @@ void TfrmTemplate::placeGrid() {
     const int titleHeight = lblGridColumnsTitle->sizeHint().height();
     const int labelHeight = lblItems->sizeHint().height();
     const int width = std::min(gridSize_.width(), std::max(gridPane->width(), 1));
-    const int paneLeft = gridPane->mapTo(this, QPoint(0, 0)).x();
-    const int left = std::clamp((this->width() - width) / 2 - paneLeft, 0, std::max(0, gridPane->width() - width));
+    const int paneLeft = gridPane->mapTo(sheet_, QPoint(0, 0)).x();
+    const int left = std::clamp((sheet_->width() - width) / 2 - paneLeft, 0, std::max(0, gridPane->width() - width));
     const int top = titleHeight + labelHeight;
     grdData->setGeometry(left, top, width, gridSize_.height());
     lblGridColumnsTitle->setGeometry(left, 0, width, titleHeight);

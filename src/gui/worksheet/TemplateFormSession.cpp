@@ -58,7 +58,9 @@ bool TfrmTemplate::holdsPerson(const ErasedPeople& erased) const {
 void TfrmTemplate::showSession() {
     const QString line = QString::fromStdString(sessionLine(session_));
     const QString shown = session_.person.empty() ? QStringLiteral("No person entered; ") + line : line;
-    lblSession->setText(sessionNote_.isEmpty() ? shown : shown + u'\n' + sessionNote_);
+    const QString text = sessionNote_.isEmpty() ? shown : shown + u'\n' + sessionNote_;
+    lblSession->setText(text);
+    lblSession->setToolTip(text); // whole, should the space under the fields not hold it all
 }
 
 void TfrmTemplate::cmdSessionClick() {
