@@ -16,7 +16,6 @@
 #include <QStyle>
 #include <QTimer>
 #include <QWidget>
-#include <QWindow>
 
 #include "files/CaseExport.h"
 #include "files/PersonFileName.h"
@@ -112,18 +111,14 @@ public:
 
     PlaceOnceFramed(QWidget& window, QScreen* screen) : QObject(&window), window_(window), screen_(screen) {
         setObjectName(QLatin1String(Name));
-        window.winId();
-        window.windowHandle()->installEventFilter(this);
         window.installEventFilter(this);
         QTimer::singleShot(3000, this, &QObject::deleteLater);
     }
 
     bool eventFilter(QObject*, QEvent* event) override {
         const QEvent::Type type = event->type();
-        if (type != QEvent::Expose && type != QEvent::Move && type != QEvent::Resize && type != QEvent::Show)
-            return false;
+        if (type != QEvent::Move && type != QEvent::Resize && type != QEvent::Show) return false;
         if (!isFramed(window_)) return false;
-        window_.windowHandle()->removeEventFilter(this);
         window_.removeEventFilter(this);
         deleteLater();
         if (screen_) placeOnScreen(window_, screen_);
