@@ -68,6 +68,16 @@ QString fitProblem(QWidget& window) {
     return QString();
 }
 
+// One case computed, then the results' chart and the Cases window opened
+// from it; gives the Cases window.
+TfrmCases* openEveryWindow(Program& p) {
+    p.setScores({"12", "7", "11", "9", "8", "10", "13"});
+    p.form->cmdComputeClick();
+    p.results->mnuProfileChartClick();
+    p.form->cmdCasesClick();
+    return p.form->findChild<TfrmCases*>();
+}
+
 } // namespace
 
 class WindowFitTest : public QObject {
@@ -94,12 +104,7 @@ private slots:
         }
         QVERIFY2(fitProblem(*p.form).isEmpty(), qPrintable(fitProblem(*p.form)));
 
-        p.setScores({"12", "7", "11", "9", "8", "10", "13"});
-        p.form->cmdComputeClick();
-        QVERIFY(QTest::qWaitForWindowExposed(p.results.get()));
-        p.results->mnuProfileChartClick();
-        p.form->cmdCasesClick();
-        auto* cases = p.form->findChild<TfrmCases*>();
+        TfrmCases* cases = openEveryWindow(p);
         QVERIFY(cases);
         cases->tblCases->selectRow(0);
         cases->cmdProfileChartClick();
@@ -118,11 +123,7 @@ private slots:
         Program p;
         p.start(exeIn(dir));
         p.form->show();
-        p.setScores({"12", "7", "11", "9", "8", "10", "13"});
-        p.form->cmdComputeClick();
-        p.results->mnuProfileChartClick();
-        p.form->cmdCasesClick();
-        auto* cases = p.form->findChild<TfrmCases*>();
+        TfrmCases* cases = openEveryWindow(p);
         const std::pair<QWidget*, QWidget*> growing[] = {{p.results.get(), p.results->memoResults},
                                                          {p.results->profileChartWindow(),
                                                           p.results->profileChartWindow()->chtProfile},
