@@ -21,6 +21,7 @@
 #include "GuiHarness.h"
 #include "gui/cases/CasesWindow.h"
 #include "gui/matrix/SquareMatrixForm.h"
+#include "gui/platform/FlowLayout.h"
 #include "gui/platform/WindowHelpers.h"
 #include "gui/report/ProfileChart.h"
 #include "gui/report/ProfileChartWindow.h"
@@ -36,11 +37,13 @@ struct NoMatrixFiles : MatrixFileDialog {
     std::optional<QString> openFileName(QWidget*, const QString&) override { return std::nullopt; }
 };
 
-// The part of `control` that can be seen: within each of its ancestors up
-// to the window, a scroll area's viewport included.
+// `control` within each of its ancestors up to the window, a scroll area's
+// viewport included; one larger than an ancestor fills it from its start.
 bool wholeInView(const QWidget* control) {
     for (const QWidget* a = control->parentWidget(); a; a = a->parentWidget()) {
-        if (!a->rect().contains(QRect(control->mapTo(a, QPoint(0, 0)), control->size()))) return false;
+        const QRect at(control->mapTo(a, QPoint(0, 0)), control->size());
+        const QSize seen = (at & a->rect()).size();
+        if (!a->rect().contains(at.topLeft()) || seen != control->size().boundedTo(a->size())) return false;
         if (a->isWindow()) return true;
     }
     return true;
@@ -84,6 +87,47 @@ class WindowFitTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // Four buttons 100, 100, 100 and 50 wide with a fixed 16 between the first
+    // two and stretches between the others, as the results window's row,
+    // 6 apart; rows 20 high.
+    void aRowOfButtonsFlowsOntoMoreLinesAndItsStretchesShareTheRoomLeft() {
+        struct Case {
+            int width;
+            QList<QPoint> at;
+        };
+        const Case cases[] = {
+            {500, {{0, 0}, {122, 0}, {286, 0}, {450, 0}}}, // one line; 116 left, 58 to each stretch
+            {300, {{0, 0}, {122, 0}, {0, 26}, {250, 26}}}, // the stretch ending a line is lost
+            {90, {{0, 0}, {0, 26}, {0, 52}, {0, 78}}},     // narrower than a button: one to a line
+        };
+        for (const Case& c : cases) {
+            QWidget row;
+            auto* flow = new FlowLayout;
+            flow->setContentsMargins(0, 0, 0, 0);
+            flow->setSpacing(6);
+            row.setLayout(flow);
+            QList<QWidget*> buttons;
+            for (int width : {100, 100, 100, 50}) {
+                buttons.append(new QWidget(&row));
+                buttons.back()->setFixedSize(width, 20);
+            }
+            const auto stretch = [] { return new QSpacerItem(0, 0, QSizePolicy::Expanding, QSizePolicy::Minimum); };
+            flow->addWidget(buttons[0]);
+            flow->addItem(new QSpacerItem(16, 0, QSizePolicy::Fixed, QSizePolicy::Minimum));
+            flow->addWidget(buttons[1]);
+            flow->addItem(stretch());
+            flow->addWidget(buttons[2]);
+            flow->addItem(stretch());
+            flow->addWidget(buttons[3]);
+            QCOMPARE(flow->sizeHint(), QSize(384, 20));
+            flow->setGeometry(QRect(0, 0, c.width, flow->heightForWidth(c.width)));
+            QList<QPoint> at;
+            for (QWidget* b : buttons) at.append(b->pos());
+            QCOMPARE(at, c.at);
+            QCOMPARE(flow->heightForWidth(c.width), c.at.back().y() + 20);
+        }
+    }
+
     void everyWindowFitsTheScreenAndItsControlsCanBeReached() {
         QTemporaryDir dir;
         Program p;

@@ -245,7 +245,9 @@ void TfrmCases::cmdProfileChartClick() {
     if (cases.empty()) return;
     if (!chart_) {
         chart_ = new TfrmProfileChart(services_, this);
-        chart_->adjustSize();
+        // Its designed size, not adjustSize's two thirds of the screen: placing
+        // makes it smaller where the screen is.
+        chart_->resize(chart_->sizeHint());
         placeOnScreen(*chart_, screen()); // the first time; afterwards where the user left it
     }
     chartCases(cases);

@@ -136,7 +136,7 @@ void TfrmSquareMatrix::buildWindow(const QString& sideTitle, const QString& bott
     // Where the window is smaller than the cells and buttons, the control
     // the focus reaches is scrolled into view.
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
-        if (now && client->isAncestorOf(now)) scroller->ensureWidgetVisible(now);
+        if (now && client->isAncestorOf(now)) scrollIntoView(*scroller, *now);
     });
 
     const auto first = std::find_if(tabChain.begin(), tabChain.end(),
@@ -304,7 +304,7 @@ void TfrmSquareMatrix::focusCell(int row, int column) {
     QLineEdit* edit = cell(row, column);
     edit->setFocus(Qt::OtherFocusReason);
     edit->selectAll();
-    scroller->ensureWidgetVisible(edit);
+    scrollIntoView(*scroller, *edit);
 }
 
 // The window's outcome: Accepted after "Continue", Rejected after "Return

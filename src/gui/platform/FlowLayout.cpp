@@ -7,6 +7,15 @@
 
 namespace kalden {
 
+namespace {
+
+// A spacer that takes the room left on its line, as a box layout's stretch.
+bool stretches(const QSpacerItem& spacer) {
+    return (spacer.sizePolicy().horizontalPolicy() & QSizePolicy::ExpandFlag) != 0;
+}
+
+} // namespace
+
 FlowLayout::~FlowLayout() {
     while (QLayoutItem* item = takeAt(0)) delete item;
 }
@@ -39,7 +48,9 @@ QSize FlowLayout::sizeHint() const {
     int width = 0;
     int height = 0;
     int shown = 0;
-    for (const QLayoutItem* item : items_) {
+    for (QLayoutItem* item : items_) {
+        if (const QSpacerItem* spacer = item->spacerItem(); spacer && !stretches(*spacer))
+            width += spacer->sizeHint().width();
         if (item->isEmpty()) continue;
         width += item->sizeHint().width();
         height = std::max(height, item->sizeHint().height());
@@ -66,23 +77,70 @@ int FlowLayout::gap() const {
                                             parent));
 }
 
+// Line by line: the items that fit, then the room left over shared by the
+// line's stretching spacers. A fixed spacer counts only between two items.
 int FlowLayout::arrange(const QRect& rect, bool place) const {
     const QRect area = rect.marginsRemoved(contentsMargins());
     const int space = gap();
-    int x = area.x();
     int y = area.y();
     int lineHeight = 0;
-    for (QLayoutItem* item : items_) {
-        if (item->isEmpty()) continue;
-        const QSize size = item->sizeHint();
-        if (x > area.x() && x + size.width() > area.right() + 1) {
-            x = area.x();
-            y += lineHeight + space;
-            lineHeight = 0;
+    for (qsizetype first = 0; first < items_.size();) {
+        int width = 0;
+        int pending = 0;
+        int stretchCount = 0;
+        int pendingStretches = 0;
+        bool started = false;
+        lineHeight = 0;
+        qsizetype end = first;
+        for (; end < items_.size(); ++end) {
+            QLayoutItem* item = items_.at(end);
+            if (const QSpacerItem* spacer = item->spacerItem()) {
+                if (stretches(*spacer))
+                    ++pendingStretches;
+                else
+                    pending += spacer->sizeHint().width();
+                continue;
+            }
+            if (item->isEmpty()) continue;
+            const int next = started ? width + space + pending + item->sizeHint().width() : item->sizeHint().width();
+            if (started && next > area.width()) break;
+            if (started) stretchCount += pendingStretches;
+            width = next;
+            pending = 0;
+            pendingStretches = 0;
+            started = true;
+            lineHeight = std::max(lineHeight, item->sizeHint().height());
         }
-        if (place) item->setGeometry(QRect(QPoint(x, y), size));
-        x += size.width() + space;
-        lineHeight = std::max(lineHeight, size.height());
+        if (place) {
+            const int left = std::max(0, area.width() - width);
+            int x = area.x();
+            int shared = 0;
+            bool placed = false;
+            pending = 0;
+            for (qsizetype i = first; i < end; ++i) {
+                QLayoutItem* item = items_.at(i);
+                if (const QSpacerItem* spacer = item->spacerItem()) {
+                    if (!stretches(*spacer)) {
+                        pending += spacer->sizeHint().width();
+                    } else if (placed && shared < stretchCount) {
+                        // Each stretch its share, the last taking what rounding left.
+                        ++shared;
+                        pending += shared == stretchCount ? left - (stretchCount - 1) * (left / stretchCount)
+                                                          : left / stretchCount;
+                    }
+                    continue;
+                }
+                if (item->isEmpty()) continue;
+                if (placed) x += space + pending;
+                pending = 0;
+                const QSize size = item->sizeHint();
+                item->setGeometry(QRect(QPoint(x, y), size));
+                x += size.width();
+                placed = true;
+            }
+        }
+        first = end;
+        if (end < items_.size()) y += lineHeight + space;
     }
     return y + lineHeight - rect.y() + contentsMargins().bottom();
 }

@@ -13,6 +13,8 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStyle>
 #include <QTimer>
 #include <QWidget>
@@ -155,7 +157,13 @@ void placeOnScreen(QWidget& window, QScreen* screen) {
     at.setX(std::max(area.left(), std::min(at.x(), area.right() + 1 - whole.width())));
     at.setY(std::max(area.top(), std::min(at.y(), area.bottom() + 1 - whole.height())));
     const bool framed = isFramed(window);
-    window.move(at);
+    // A window shown but not yet framed is moved by its client area, and
+    // some window managers then frame it where it stands, title bar above:
+    // its client area goes below the guessed frame.
+    if (!framed && window.testAttribute(Qt::WA_WState_Created))
+        window.move(at + QPoint(frame.left(), frame.top()));
+    else
+        window.move(at);
     if (!framed && !window.findChild<QObject*>(PlaceOnceFramed::Name, Qt::FindDirectChildrenOnly))
         new PlaceOnceFramed(window, screen);
 }
@@ -208,6 +216,29 @@ QString personFileNameAfter(const QString& remembered, const Session& s, const c
     const QString suffix = before.suffix().isEmpty() ? QString::fromLatin1(extension) : before.suffix();
     const QString name = QString::fromStdString(personFileName(s, what, suffix.toStdString()));
     return remembered.contains(u'/') || remembered.contains(u'\\') ? before.dir().filePath(name) : name;
+}
+
+namespace {
+
+// One direction of scrollIntoView: the span from `start`, `length` long,
+// within a view `room` long that `bar` moves over the content.
+void bringSpanIntoView(QScrollBar& bar, int start, int length, int room) {
+    const int margin = std::clamp((room - length) / 2, 0, 8);
+    if (length > room || start - margin < bar.value())
+        bar.setValue(start - margin);
+    else if (start + length + margin > bar.value() + room)
+        bar.setValue(start + length + margin - room);
+}
+
+} // namespace
+
+void scrollIntoView(QScrollArea& area, const QWidget& control) {
+    const QWidget* content = area.widget();
+    if (!content || !content->isAncestorOf(&control)) return;
+    const QPoint at = control.mapTo(content, QPoint(0, 0));
+    const QSize view = area.viewport()->size();
+    bringSpanIntoView(*area.horizontalScrollBar(), at.x(), control.width(), view.width());
+    bringSpanIntoView(*area.verticalScrollBar(), at.y(), control.height(), view.height());
 }
 
 } // namespace kalden

@@ -11,6 +11,7 @@
 
 class QPushButton;
 class QScreen;
+class QScrollArea;
 class QWidget;
 
 namespace kalden {
@@ -81,5 +82,11 @@ void placeOnScreen(QWidget& window, QScreen* screen);
 // `grower` (the text, the table) may shrink to `smallest` and grows with the
 // window, so that it fits a small screen and can be maximised.
 void openAtDesignedSize(QWidget& window, QWidget& grower, QSize smallest);
+
+// Scrolls `area` so that the whole of `control` (one of its content's
+// children) is in view with a little room around it; a control larger than
+// the view is shown from its start. Unlike QScrollArea::ensureWidgetVisible,
+// which brings only a text field's cursor into view.
+void scrollIntoView(QScrollArea& area, const QWidget& control);
 
 } // namespace kalden

@@ -34,6 +34,7 @@
 #include "files/TextFile.h"
 #include "files/TextLines.h"
 #include "files/Utf8Path.h"
+#include "gui/platform/FlowLayout.h"
 #include "gui/platform/MemoText.h"
 #include "gui/platform/QtServices.h"
 #include "gui/platform/WindowHelpers.h"
@@ -198,17 +199,20 @@ QFrame* TfrmTemplateResults::buildButtonRow() {
     Panel2 = new QFrame(this);
     Panel2->setObjectName(QStringLiteral("Panel2"));
     Panel2->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    auto* buttons = new QHBoxLayout(Panel2);
+    // One row as designed; on a window too narrow for it, more lines.
+    auto* buttons = new FlowLayout;
+    Panel2->setLayout(buttons);
     cmdSaveOutput = boldButton(QStringLiteral("Save Output"), Panel2);
     cmdClearResults = boldButton(QStringLiteral("Clear Results"), Panel2);
     cmdReturn = boldButton(QStringLiteral("Return to Worksheet"), Panel2);
     cmdExit = boldButton(QStringLiteral("Exit"), Panel2);
+    const auto stretch = [] { return new QSpacerItem(0, 0, QSizePolicy::Expanding, QSizePolicy::Minimum); };
     buttons->addWidget(cmdSaveOutput);
-    buttons->addSpacing(16);
+    buttons->addItem(new QSpacerItem(16, 0, QSizePolicy::Fixed, QSizePolicy::Minimum));
     buttons->addWidget(cmdClearResults);
-    buttons->addStretch(1);
+    buttons->addItem(stretch());
     buttons->addWidget(cmdReturn);
-    buttons->addStretch(1);
+    buttons->addItem(stretch());
     buttons->addWidget(cmdExit);
     return Panel2;
 }

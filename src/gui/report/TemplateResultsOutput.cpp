@@ -67,7 +67,9 @@ void TfrmTemplateResults::mnuProfileChartClick() {
     if (!profileChart_) {
         profileChart_ = new TfrmProfileChart(services_, this);
         casesChanged();
-        profileChart_->adjustSize();
+        // Its designed size, not adjustSize's two thirds of the screen: placing
+        // makes it smaller where the screen is.
+        profileChart_->resize(profileChart_->sizeHint());
         placeOnScreen(*profileChart_, screen()); // the first time; afterwards where the user left it
     }
     profileChart_->show();

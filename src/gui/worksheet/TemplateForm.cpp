@@ -22,6 +22,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTimer>
 
 #include "gui/cases/CasesWindow.h"
 #include "gui/platform/WindowHelpers.h"
@@ -134,6 +135,13 @@ void TfrmTemplate::showEvent(QShowEvent* event) {
     placeNotes();
     placeGrid();
     if (!event->spontaneous()) FormShow();
+    // The focus may already be where FormShow puts it, so no focus change
+    // brings it into view where the sheet scrolls: once the window has its
+    // size, it is brought there.
+    QTimer::singleShot(0, this, [this] {
+        if (QWidget* focused = focusWidget(); focused && sheet_->isAncestorOf(focused))
+            scrollIntoView(*scroller_, *focused);
+    });
 }
 
 // Closing through the window frame ends the program without a question.
@@ -286,7 +294,7 @@ void TfrmTemplate::setGridCurrentCell(int column, int row) {
 void TfrmTemplate::focusChanged(QWidget* old, QWidget* now) {
     if (!now || now->window() != this) return;
     // Where the sheet scrolls, the control the focus reaches is brought into view.
-    if (sheet_->isAncestorOf(now)) scroller_->ensureWidgetVisible(now);
+    if (sheet_->isAncestorOf(now)) scrollIntoView(*scroller_, *now);
     if (!old) return;
     const auto inGrid = [this](QWidget* w) { return w == grdData || grdData->isAncestorOf(w); };
     if (inGrid(old) && !inGrid(now)) grdDataExit();
