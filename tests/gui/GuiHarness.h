@@ -30,9 +30,14 @@
 #ifdef KALDEN_TEST_FONT_DIR
 // Wine hands the program no QT_* variable from the environment, so the
 // cross-built window tests choose the offscreen platform and its fonts (the
-// ones the Linux tests get from fontconfig) before the application starts.
+// ones the Linux tests get from fontconfig) before the application starts,
+// with the screens and scaling of the run from KALDEN_TEST_SCREENS (a path
+// without a drive letter, whose colon would end the platform's name) and
+// KALDEN_TEST_SCALE.
 inline void useOffscreenPlatformUnderWine() {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    const QByteArray screens = qgetenv("KALDEN_TEST_SCREENS");
+    qputenv("QT_QPA_PLATFORM", screens.isEmpty() ? QByteArray("offscreen") : "offscreen:configfile=" + screens);
+    if (qEnvironmentVariableIsSet("KALDEN_TEST_SCALE")) qputenv("QT_SCALE_FACTOR", qgetenv("KALDEN_TEST_SCALE"));
     qputenv("QT_QPA_FONTDIR", KALDEN_TEST_FONT_DIR);
 }
 Q_CONSTRUCTOR_FUNCTION(useOffscreenPlatformUnderWine)

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QScreen>
 #include <QStyle>
 #include <QWidget>
 
@@ -34,13 +35,19 @@ bool FlowLayout::hasHeightForWidth() const { return true; }
 
 int FlowLayout::heightForWidth(int width) const { return arrange(QRect(0, 0, width, 0), false); }
 
-// As narrow as the widest item, one to a line.
+// Kept on one line where it takes at most three quarters of the screen, as a
+// row of buttons in a box layout would be; otherwise as narrow as the widest
+// item, one to a line.
 QSize FlowLayout::minimumSize() const {
     QSize size;
-    for (const QLayoutItem* item : items_)
+    for (QLayoutItem* item : items_)
         if (!item->isEmpty()) size = size.expandedTo(item->minimumSize());
-    const QMargins m = contentsMargins();
-    return size.grownBy(m);
+    const QWidget* parent = parentWidget();
+    const QScreen* screen = parent ? parent->screen() : nullptr;
+    const QSize oneLine = sizeHint();
+    if (screen && oneLine.width() <= screen->availableGeometry().width() * 3 / 4)
+        return QSize(oneLine.width(), size.height() + contentsMargins().top() + contentsMargins().bottom());
+    return size.grownBy(contentsMargins());
 }
 
 // Every item on one line.

@@ -7,7 +7,7 @@ namespace kalden {
 
 // Lays its items out left to right as a line of text is set, starting a new
 // line where the next item would pass the right edge: a row of buttons that
-// stays whole on a narrow window. Spacers keep their width between two
+// stays whole on a narrow screen. Spacers keep their width between two
 // items of a line, and stretching ones share the room left on it.
 class FlowLayout : public QLayout {
 public:
