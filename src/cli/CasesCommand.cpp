@@ -16,6 +16,7 @@
 #include "format/CountText.h"
 #include "format/CsvText.h"
 #include "format/JsonText.h"
+#include "report/CaseFile.h"
 #include "report/Session.h"
 #include "worksheet/OptionNames.h"
 
@@ -191,10 +192,18 @@ int showCase(CaseStore& store, const std::string& path, std::int64_t id, std::os
     return write(text, std::nullopt, out, err);
 }
 
+// The stored cases as a case file written by this version.
+std::string caseFileOf(const std::vector<StoredCase>& cases) {
+    std::vector<FiledCase> filed;
+    filed.reserve(cases.size());
+    for (const StoredCase& c : cases) filed.push_back({c.version, c.record});
+    return caseFileText(filed, KALDEN_VERSION);
+}
+
 // The cases as one snapshot. A case asked for that is not there stops the
 // export before anything is written; one whose report cannot be read is
 // named and left out, and the rest are written.
-int exportCases(CaseStore& store, const std::string& path, const std::vector<std::int64_t>& ids,
+int exportCases(CaseStore& store, const std::string& path, const std::vector<std::int64_t>& ids, bool caseFile,
                 const std::optional<std::string>& output, std::ostream& out, std::ostream& err) {
     CaseSnapshot snapshot;
     std::string error;
@@ -204,7 +213,13 @@ int exportCases(CaseStore& store, const std::string& path, const std::vector<std
     for (const UnreadableCase& c : snapshot.unreadable)
         err << "kalden-report: case " << c.id << " in " << escapeControls(path)
             << " is left out of the export: " << escapeControls(c.reason) << '\n';
-    const int status = write(casesBatchCsv(snapshot.cases), output, out, err);
+    for (const StoredCase& c : snapshot.cases) {
+        if (!caseFile || (!c.record.context.useDataGrid && !c.record.context.useCorrelationMatrix)) continue;
+        err << "kalden-report: case " << c.id << " in " << escapeControls(path)
+            << " holds a data grid or a correlation matrix, which a case file does not carry\n";
+        return ExitUsage;
+    }
+    const int status = write(caseFile ? caseFileOf(snapshot.cases) : casesBatchCsv(snapshot.cases), output, out, err);
     if (status != ExitOk || snapshot.unreadable.empty()) return status;
     err << "kalden-report: " << snapshot.unreadable.size() << " of "
         << countOf(static_cast<std::int64_t>(snapshot.unreadable.size() + snapshot.cases.size()), "case", "cases")
@@ -276,7 +291,25 @@ int runCases(const CasesSettings& s, std::ostream& out, std::ostream& err) {
     for (const std::string& text : s.ids) parseId(text, ids.emplace_back());
     if (s.action == "show") return showCase(store, path, ids.front(), out, err);
     if (s.action == "compare") return compareCases(store, path, s, out, err);
-    return exportCases(store, path, ids, s.output, out, err);
+    return exportCases(store, path, ids, s.caseFile, s.output, out, err);
+}
+
+int printCaseFile(const std::string& path, std::ostream& out, std::ostream& err) {
+    std::string text;
+    std::string error;
+    if (!readWholeFile(path, text, error)) {
+        err << "kalden-report: cannot read " << escapeControls(path) << ": " << error << '\n';
+        return ExitNoInput;
+    }
+    const CaseFileReading reading = readCaseFile(text);
+    if (!reading.problem.empty()) {
+        err << "kalden-report: " << escapeControls(path) << " is refused: " << messageText(reading.problem) << '\n';
+        return ExitInputRejected;
+    }
+    std::string reports;
+    for (const FiledCase& c : reading.cases)
+        for (const std::string& line : c.record.report) reports += escapeControls(line) + '\n';
+    return write(reports, std::nullopt, out, err);
 }
 
 } // namespace kalden::cli

@@ -18,7 +18,8 @@ struct CasesSettings {
     std::optional<std::string> since; // list: "2026-03-01"
     std::string match;                // list: text in the notes
     BatchFormat format = BatchFormat::Text;
-    std::optional<std::string> output;      // export: the CSV file (else standard output)
+    bool caseFile = false;                  // export: as a case file rather than batch CSV
+    std::optional<std::string> output;      // export: the file (else standard output)
     std::optional<std::string> database;    // else the user's own store
     ChangeSettings change;                  // compare: --level, --practice, --practice-source
     bool wholePerson = false;               // delete, correct: every case of the cases' persons
@@ -29,6 +30,10 @@ struct CasesSettings {
 std::string casesUsageProblem(const CasesSettings& settings);
 
 int runCases(const CasesSettings& settings, std::ostream& out, std::ostream& err);
+
+// --case-file FILE: the reports of the cases in a case file, each checked and
+// computed again; a file refused is named with the reason and prints nothing.
+int printCaseFile(const std::string& path, std::ostream& out, std::ostream& err);
 
 // --cases delete: the cases, or with --whole-person every case of their
 // persons (matched by key), and then every other place in the data folder

@@ -58,7 +58,7 @@ std::string usageText() {
            "\n"
            "       kalden-report --cases list [--since DATE] [--match TEXT] [--format text|csv|json]\n"
            "       kalden-report --cases show ID\n"
-           "       kalden-report --cases export [ID]... [--output FILE]\n"
+           "       kalden-report --cases export [ID]... [--format case-file] [--output FILE]\n"
            "       kalden-report --cases compare ID1 ID2 [--level 95|90] [--practice VC,PO,WM,PS,FSIQ]\n"
            "                     [--practice-source TEXT] [--format text|csv|json]\n"
            "       kalden-report --cases delete ID... [--whole-person]\n"
@@ -69,7 +69,8 @@ std::string usageText() {
            "Reads the case records that kalden keeps (only delete, finish-erasure and correct write them):\n"
            "lists the cases, newest first (computed on or after DATE, YYYY-MM-DD; with TEXT in their notes\n"
            "or person), prints one case's report as it was appended, or writes cases (all when no ID is\n"
-           "given) as a CSV file that --batch reads back. compare tells whether each Index changed\n"
+           "given) as a CSV file that --batch reads back, or with --format case-file as a case file (the\n"
+           "person, session, scores, options, notes and report of each; docs/case-file.md). compare tells whether each Index changed\n"
            "reliably between two cases of one person (reliable change index at 95% or 90%, after the\n"
            "expected practice gains in Index points, from the retest study named by --practice-source).\n"
            "--database FILE reads another store than the user's own. delete removes the cases, leaving\n"
@@ -82,6 +83,13 @@ std::string usageText() {
            "Exit status: 0 done, 1 the output could not be written, 64 usage error or cases of two\n"
            "persons, 65 no case with that number, 66 the case records cannot be read, 74 they cannot be\n"
            "changed (or what was deleted stays in the file until finish-erasure succeeds).\n"
+           "\n"
+           "       kalden-report --case-file FILE\n"
+           "\n"
+           "Prints the reports of the cases in the case file FILE, after checking each one: its scores\n"
+           "and session as the worksheet checks them, and its report computed again from its scores.\n"
+           "Exit status: 0 done, 1 the output could not be written, 2 the file was refused (the message\n"
+           "says where), 64 usage error, 66 FILE cannot be read.\n"
            "\n"
            "       kalden-report --help | --version\n"
            "\n"
@@ -157,6 +165,7 @@ private:
             {"--format", &ArgumentParser::format},
             {"--jobs", &ArgumentParser::jobs},
             {"--cases", &ArgumentParser::cases},
+            {"--case-file", &ArgumentParser::caseFile},
             {"--since", &ArgumentParser::since},
             {"--match", &ArgumentParser::match},
             {"--database", &ArgumentParser::database},
@@ -209,6 +218,10 @@ private:
         return true;
     }
     bool format(const std::string& v) {
+        if (v == "case-file") {
+            caseFileFormat_ = true;
+            return true;
+        }
         if (!parseFormat(v, a_.format)) return fail("--format must be text, csv or json, not '" + v + "'");
         formatGiven_ = true;
         return true;
@@ -224,6 +237,11 @@ private:
     bool cases(const std::string& v) {
         a_.cases = a_.cases.value_or(CasesSettings{});
         a_.cases->action = v;
+        return true;
+    }
+    bool caseFile(const std::string& v) {
+        if (v.empty()) return fail("--case-file needs a file name");
+        a_.caseFile = v;
         return true;
     }
     bool since(const std::string& v) {
@@ -294,8 +312,11 @@ private:
         c.wholePerson = caseSettings_.wholePerson;
         c.corrections = caseSettings_.corrections;
         c.format = a_.format;
+        c.caseFile = caseFileFormat_;
         c.output = a_.output;
         if (a_.batch) return fail("--cases and --batch cannot be combined");
+        if (a_.caseFile) return fail("--cases and --case-file cannot be combined");
+        if (caseFileFormat_ && c.action != "export") return fail("--format case-file applies to --cases export only");
         if (formatGiven_ && c.action != "list" && c.action != "compare")
             return fail("--format applies to --batch, --cases list and --cases compare only");
         if (changeGiven_ && c.action != "compare")
@@ -308,6 +329,8 @@ private:
     bool checkCombination() {
         if (a_.help) return true;
         if (a_.cases) return checkCases();
+        if (caseFileFormat_) return fail("--format case-file applies to --cases export only");
+        if (a_.caseFile) return checkCaseFile();
         if (caseSettings_.since || !caseSettings_.match.empty() || caseSettings_.database ||
             caseSettings_.wholePerson || !caseSettings_.corrections.empty())
             return fail(
@@ -328,12 +351,24 @@ private:
         return true;
     }
 
+    // --case-file stands alone.
+    bool checkCaseFile() {
+        if (a_.batch) return fail("--case-file and --batch cannot be combined");
+        if (!a_.fieldTexts.empty()) return fail("--case-file takes no scores ('" + a_.fieldTexts.front() + "')");
+        if (formatGiven_ || a_.output || a_.jobs || !a_.notes.empty() || !(a_.options == Options{}) ||
+            caseSettings_.since || !caseSettings_.match.empty() || caseSettings_.database ||
+            caseSettings_.wholePerson || !caseSettings_.corrections.empty() || changeGiven_)
+            return fail("--case-file takes no other option");
+        return true;
+    }
+
     const std::vector<std::string>& args_;
     std::string& problem_;
     std::size_t next_ = 0;
     bool optionsEnded_ = false;
     bool formatGiven_ = false;
-    bool changeGiven_ = false; // --level, --practice or --practice-source
+    bool caseFileFormat_ = false; // --format case-file
+    bool changeGiven_ = false;    // --level, --practice or --practice-source
     std::string name_;
     std::optional<std::string> value_;
     CasesSettings caseSettings_; // --since, --match, --database until --cases is checked
@@ -366,6 +401,7 @@ int run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
         return ExitOk;
     }
     if (a->cases) return runCases(*a->cases, out, err);
+    if (a->caseFile) return printCaseFile(*a->caseFile, out, err);
     if (const int refused = refuseCaseStoreTarget(a->output, out, std::nullopt, err); refused != ExitOk) return refused;
     if (a->batch) {
         const unsigned jobs = a->jobs.value_or(availableProcessors());

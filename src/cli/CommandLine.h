@@ -20,8 +20,9 @@ struct Arguments {
     bool help = false;
     std::optional<std::string> batch; // --batch FILE: score every row of FILE ("-": standard input)
     BatchFormat format = BatchFormat::Text;
-    std::optional<unsigned> jobs;       // --jobs N: threads that score the batch's rows
-    std::optional<CasesSettings> cases; // --cases ACTION: the case records
+    std::optional<unsigned> jobs;        // --jobs N: threads that score the batch's rows
+    std::optional<CasesSettings> cases;  // --cases ACTION: the case records
+    std::optional<std::string> caseFile; // --case-file FILE: print the reports of a case file
 };
 
 // The most threads --jobs may ask for.

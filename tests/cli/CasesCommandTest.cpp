@@ -454,3 +454,76 @@ TEST_F(CasesCommand, CorrectsAndDeletesThePersonHoweverTyped) {
     EXPECT_EQ(finished.status, 0) << finished.err;
     EXPECT_EQ(finished.out, "The erasure is finished: nothing deleted stays in the records' log.\n");
 }
+
+// The records carried out as a case file and read back: the reports as
+// stored, every case checked again, and a file changed by hand refused with
+// the case and the place named, printing nothing.
+TEST_F(CasesCommand, ACaseFileCarriesTheCasesAndIsRefusedWhereItWasChanged) {
+    const std::string file = (folder_ / "cases.json").string();
+    const CliRun exported =
+        runReport({"--cases", "export", "--format", "case-file", "--output", file, "--database", db_});
+    ASSERT_EQ(exported.status, 0) << exported.err;
+    const std::string text = readFile(file);
+    const std::string head =
+        "{\n  \"format\": \"kalden-case-file\",\n  \"version\": 1,\n  \"program\": \"" KALDEN_TEST_VERSION
+        "\",\n  \"cases\": [\n    {\n      \"computed_utc\": 1772352000,\n      \"utc_offset_minutes\": 0,\n"
+        "      \"computed\": \"2026-03-01 08:00\",\n      \"program\": \"0.1.0\",\n      \"session\": {\n"
+        "        \"person\": \"\",\n        \"birth_date\": \"\",\n        \"testing_date\": \"\",\n"
+        "        \"examiner\": \"\",\n        \"referral\": \"\"\n      },\n"
+        "      \"scores\": [\"12\",\"7\",\"11\",\"9\",\"8\",\"10\",\"13\"],\n      \"options\": {\n"
+        "        \"confidence\": \"traditional95\",\n        \"difference_basis\": \"true\",\n"
+        "        \"bonferroni\": false,\n        \"abnormality\": \"5\"\n      },\n"
+        "      \"notes_label\": \"User's Notes:\",\n      \"notes\": [\n        \"Ann B., March\"\n      ],\n";
+    EXPECT_EQ(text.substr(0, head.size()), head);
+    const CliRun printed = runReport({"--case-file", file});
+    ASSERT_EQ(printed.status, 0) << printed.err;
+    std::string want;
+    for (const ReportLines& report : reports_)
+        for (const std::string& line : report) want += line + '\n';
+    EXPECT_EQ(printed.out, want);
+
+    const std::string twelve = " VOCABULARY subtest scaled score=            12";
+    const std::string thirteen = " VOCABULARY subtest scaled score=            13";
+    const std::size_t line =
+        static_cast<std::size_t>(std::find(reports_[0].begin(), reports_[0].end(), twelve) - reports_[0].begin() + 1);
+    const std::string differs = "case 1: its report differs from the one computed again from its scores, at line " +
+                                std::to_string(line) + ": ";
+    struct Change {
+        std::string from, to, problem;
+    };
+    const Change changes[] = {
+        {"\"" + twelve + "\"", "\"" + thirteen + "\"",
+         differs + "\"" + thirteen + "\" where the report computed again has \"" + twelve + "\""},
+        {"[\"12\",\"7\"", "[\"13\",\"7\"",
+         differs + "\"" + twelve + "\" where the report computed again has \"" + thirteen + "\""},
+        {"[\"12\",\"7\"", "[\"25\",\"7\"",
+         "case 1: INPUT ERROR\n(  VOCABULARY subtest scaled score:  25.000  )\n"
+         "The valid range for Wechsler subtest scaled scores is 1 to 19 "},
+        {"\"bonferroni\": false", "\"bonferroni\": \"no\"", "case 1: \"bonferroni\" must be true or false"},
+        {"\"birth_date\": \"1970-01-02\"", "\"birth_date\": \"2027-01-02\"",
+         "case 2 (Carl Dunn): The date of birth (2027-01-02) comes after the date of testing (2026-03-30)."},
+        {"\"version\": 1,", "\"version\": 2,", "it is a case file of version 2, newer than this program reads (1)"},
+        {"\"format\": \"kalden-case-file\"", "\"format\": \"other\"",
+         "it is not a KALDEN case file: \"format\" must be \"kalden-case-file\""},
+        {"\"cases\": [", "\"cases\": [], \"was\": [", "\"cases\" must be a list of one case or more"},
+        {"\"computed_utc\": 1772352000", "\"computed_utc\": 1772352000,,",
+         "it is not JSON: parse error at line 7, column 34: syntax error while parsing object key - unexpected ','; "
+         "expected string literal"},
+    };
+    for (const Change& c : changes) {
+        std::string changed = text;
+        const std::size_t at = changed.find(c.from);
+        ASSERT_NE(at, std::string::npos) << c.from;
+        changed.replace(at, c.from.size(), c.to);
+        std::ofstream(file, std::ios::binary | std::ios::trunc) << changed;
+        const CliRun refused = runReport({"--case-file", file});
+        EXPECT_EQ(refused.status, 2) << c.to;
+        EXPECT_EQ(refused.out, "");
+        EXPECT_EQ(refused.err, "kalden-report: " + file + " is refused: " + c.problem + "\n");
+    }
+
+    const CliRun list = runReport({"--cases", "list", "--format", "case-file", "--database", db_});
+    EXPECT_EQ(list.status, 64);
+    EXPECT_EQ(list.err.substr(0, list.err.find('\n')),
+              "kalden-report: --format case-file applies to --cases export only");
+}

@@ -34,9 +34,10 @@ set(FOLDER_LAYER_web 8)
 # The highest layer of the scoring and report library.
 set(CORE_LIBRARY_TOP 6)
 # The headers beyond the standard library the core may name, each in the one
-# file that needs it: the software extended type and the software shortest
-# text of a double.
-set(CORE_SOFTWARE_HEADERS stats/Extended.h:boost/multiprecision/cpp_bin_float.hpp format/ShortestText.cpp:fmt/format.h)
+# file that needs it: the software extended type, the software shortest
+# text of a double and the case file's JSON reader.
+set(CORE_SOFTWARE_HEADERS stats/Extended.h:boost/multiprecision/cpp_bin_float.hpp format/ShortestText.cpp:fmt/format.h
+    report/CaseFile.cpp:nlohmann/json.hpp)
 # The windows reach the case records through their one owner, the case book:
 # no other folder under gui/ names the store's headers.
 set(CASE_STORE_HEADERS files/CaseStore.h files/CaseRecords.h)
