@@ -286,10 +286,17 @@ bool CaseStore::add(const CaseRecord& c, const std::string& version, std::int64_
 }
 
 bool CaseStore::addAll(const std::vector<CaseRecord>& cases, const std::string& version, std::string& error) {
+    std::vector<StoredCase> versioned;
+    versioned.reserve(cases.size());
+    for (const CaseRecord& c : cases) versioned.push_back({0, version, c});
+    return addAll(versioned, error);
+}
+
+bool CaseStore::addAll(const std::vector<StoredCase>& cases, std::string& error) {
     if (!exec(db_, "BEGIN IMMEDIATE", error)) return false;
     std::int64_t id = 0;
     bool ok = true;
-    for (std::size_t i = 0; ok && i < cases.size(); ++i) ok = add(cases[i], version, id, error);
+    for (std::size_t i = 0; ok && i < cases.size(); ++i) ok = add(cases[i].record, cases[i].version, id, error);
     if (ok) return exec(db_, "COMMIT", error);
     sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
     return false;

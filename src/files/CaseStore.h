@@ -108,6 +108,8 @@ public:
     bool add(const CaseRecord& c, const std::string& version, std::int64_t& id, std::string& error);
     // Adds many cases in one transaction (all or none).
     bool addAll(const std::vector<CaseRecord>& cases, const std::string& version, std::string& error);
+    // The same for cases each computed by its own version (its number unused).
+    bool addAll(const std::vector<StoredCase>& cases, std::string& error);
     // Newest first.
     bool list(const CaseQuery& query, std::vector<CaseListRow>& rows, std::string& error) const;
     // Nothing (and no error) when there is no case `id`.

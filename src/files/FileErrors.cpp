@@ -20,6 +20,8 @@ std::string_view actionPhrase(FileAction action) {
     case FileAction::SaveChangeSettings: return "remember the practice gains in";
     case FileAction::CorrectCases: return "correct the cases in";
     case FileAction::ClearPerson: return "clear the erased person from";
+    case FileAction::ImportCases: return "add the imported cases to";
+    case FileAction::ReadCaseFile: return "read the case file";
     }
     return "use";
 }

@@ -21,6 +21,8 @@ enum class FileAction {
     SaveChangeSettings, // the level and practice gains remembered for the next comparison
     CorrectCases,       // the case store, by a correction of the person and session
     ClearPerson,        // a file beside the store that held an erased person
+    ImportCases,        // the case store, by the Cases window's Import
+    ReadCaseFile,       // a case file, read by the Cases window's Import
 };
 
 // The error box's text for a failed file operation: the action, the file's

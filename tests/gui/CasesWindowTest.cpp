@@ -4,6 +4,9 @@
 // named and the report still appears.
 
 #include <sqlite3.h>
+
+#include <map>
+
 #include <QCheckBox>
 #include <QClipboard>
 #include <QHeaderView>
@@ -492,6 +495,71 @@ private slots:
 
         TfrmCases* w = openCases(p);
         QCOMPARE(column(*w, CaseTableModel::Notes), QStringList{"\\x1b[2Jcleared\\u202eabc"});
+    }
+
+    // Cases carried to another desktop's records through a case file: the
+    // reports come back as computed, a person whose name differs a little
+    // from a recorded one is asked about, a second import adds nothing, and
+    // a file changed by hand is refused whole.
+    void aCaseFileCarriesCasesToAnotherDesktopsRecords() {
+        QTemporaryDir from;
+        const QString file = from.filePath("visit.kalden.json");
+        std::map<std::string, ReportLines> reportByNotes;
+        {
+            Program p;
+            p.start(exeIn(from));
+            for (const Entry& e : Three) compute(p, e);
+            for (const CaseRecord& c : p.book->cases()) reportByNotes[c.notesHeadline()] = c.report;
+            TfrmCases* w = openCases(p);
+            selectRows(*w, {0, 1, 2});
+            p.files.saveAnswers = {file};
+            w->cmdExportClick();
+            QVERIFY(readBytes(file).starts_with("{\n  \"format\": \"kalden-case-file\",\n  \"version\": 1,\n"));
+        }
+        QTemporaryDir to;
+        Program p;
+        p.start(exeIn(to));
+        compute(p, {{"10", "10", "10", "10", "10", "10", "10"}, 0, 0, 0, "Here before", "Ann Fjeld"});
+        TfrmCases* w = openCases(p);
+        const auto import = [&p, w, &file] {
+            p.boxes.events.clear();
+            p.boxes.answers = {true}; // Ann Field is the Ann Fjeld of these records
+            p.files.openAnswers = {file};
+            w->cmdImportClick();
+            return p.boxes.events;
+        };
+        const QString asked = "confirm:\"Ann Field\" is not in the records, but \"Ann Fjeld\" is (1 case)";
+        QStringList said = import();
+        QCOMPARE(said.size(), 2);
+        QVERIFY2(said[0].startsWith(asked), qPrintable(said[0]));
+        QCOMPARE(said[1], QStringLiteral("information:3 cases imported into the records."));
+        QCOMPARE(w->model()->rowCount(), 4);
+        std::vector<CaseListRow> rows;
+        QVERIFY(p.book->listRecords(rows));
+        std::vector<std::int64_t> ids;
+        for (const CaseListRow& r : rows) ids.push_back(r.id);
+        const std::optional<std::vector<StoredCase>> recorded = p.book->readRecords(ids);
+        QVERIFY(recorded);
+        for (const StoredCase& c : *recorded) {
+            if (c.record.notesHeadline() == "Here before") continue;
+            QCOMPARE(c.record.report, reportByNotes.at(c.record.notesHeadline()));
+            QCOMPARE(c.record.session.person, c.record.notesHeadline() == "Second, Bo" ? "Bo Grant" : "Ann Fjeld");
+        }
+
+        said = import();
+        QCOMPARE(said.size(), 2);
+        QCOMPARE(said[1], QStringLiteral("information:0 cases imported into the records. 3 cases were already there."));
+
+        std::string changed = readBytes(file);
+        changed.replace(changed.find("[\"12\",\"7\""), 9, "[\"13\",\"7\"");
+        writeBytes(file, changed);
+        said = import();
+        QCOMPARE(said.size(), 1);
+        QVERIFY2(said[0].startsWith("error:The case file " + file +
+                                    " is refused, and nothing was imported:\rcase 3 (Ann Field): its report differs "
+                                    "from the one computed again from its scores, at line "),
+                 qPrintable(said[0]));
+        QCOMPARE(w->model()->rowCount(), 4);
     }
 
     void aDamagedStoreIsNamedAndTheReportStillAppears() {

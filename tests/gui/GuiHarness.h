@@ -104,6 +104,9 @@ public:
         openInitialNames << initialName;
         return take(openAnswers);
     }
+    std::optional<QString> openFileNameFiltered(QWidget*, const QString& initialName, const QString&) override {
+        return openFileName(nullptr, initialName);
+    }
     // Answered from saveAnswers too; the filters are recorded.
     QStringList saveFilters;
     std::optional<QString> saveFileNameFiltered(QWidget*, const QString& initialName, const QString& filter) override {

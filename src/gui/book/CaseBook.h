@@ -14,6 +14,7 @@
 #include "files/CaseRecords.h"
 #include "files/FileErrors.h"
 #include "files/PersonTraces.h"
+#include "report/CaseFile.h"
 #include "report/CaseRecord.h"
 #include "report/ChangeReport.h"
 #include "report/ReportComposer.h"
@@ -125,6 +126,16 @@ public:
     // but a near one is, the user is asked whether it is the same person, and
     // on Yes the person is named as recorded.
     Session matchRecordedPerson(const Session& session);
+    // The cases of a case file added to the records in one go, each person
+    // matched as a Compute's is (asked about once); a case already recorded
+    // (the same moment, scores as typed and person) is not added again. How
+    // many were added and how many were there, or nothing when the store
+    // failed (said).
+    struct Imported {
+        std::int64_t added = 0;
+        std::int64_t already = 0;
+    };
+    std::optional<Imported> importCases(std::vector<FiledCase> cases);
     // Sets the fields `changes` of the recorded cases `ids`, keeping each
     // change with its case; the cases shown take the new values. How many
     // cases changed, or nothing when the store failed (said).
@@ -157,6 +168,8 @@ signals:
     void peopleErased(const kalden::ErasedPeople& erased);
 
 private:
+    // Asks whether a person not in the records is a near one that is.
+    Session askSamePerson(const Session& session);
     void keep(CaseRecord record, int firstBlock, std::shared_ptr<const CaseComparison> comparison, Source source,
               std::int64_t id = 0);
     // The case's number in the records, or 0 when it could not be recorded.

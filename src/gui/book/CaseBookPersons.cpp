@@ -1,6 +1,7 @@
 #include "gui/book/CaseBook.h"
 
 #include <algorithm>
+#include <map>
 
 #include <QDateTime>
 #include <QTextBlock>
@@ -49,6 +50,10 @@ CaseBook::PersonLookup CaseBook::lookUpPerson(const std::string& person) {
 
 Session CaseBook::matchRecordedPerson(const Session& session) {
     if (!keepRecords()) return session;
+    return askSamePerson(session);
+}
+
+Session CaseBook::askSamePerson(const Session& session) {
     const std::string key = personKey(session.person);
     const PersonLookup found = lookUpPerson(session.person);
     if (found.cases > 0) return session;
@@ -65,6 +70,42 @@ Session CaseBook::matchRecordedPerson(const Session& session) {
         return matched;
     }
     return session;
+}
+
+std::optional<CaseBook::Imported> CaseBook::importCases(std::vector<FiledCase> cases) {
+    std::vector<CaseListRow> rows;
+    if (!listRecords(rows)) return std::nullopt;
+    std::map<std::string, std::string> recordedAs; // each person as typed, as the records name them
+    std::vector<StoredCase> added;
+    Imported imported;
+    for (FiledCase& c : cases) {
+        Session& s = c.record.session;
+        if (!s.person.empty()) {
+            auto named = recordedAs.find(s.person);
+            if (named == recordedAs.end()) named = recordedAs.emplace(s.person, askSamePerson(s).person).first;
+            s.person = named->second;
+        }
+        const bool recorded = std::any_of(rows.begin(), rows.end(), [&c](const CaseListRow& r) {
+            return r.computedUtc == c.record.computedUtc && r.fieldTexts == c.record.fieldTexts &&
+                   r.session.person == c.record.session.person;
+        });
+        if (recorded)
+            ++imported.already;
+        else
+            added.push_back({0, std::move(c.version), std::move(c.record)});
+    }
+    if (added.empty()) return imported;
+    std::optional<CaseStore> store = openStore(FileAction::ImportCases);
+    if (!store) return std::nullopt;
+    std::string error;
+    if (!store->addAll(added, error)) {
+        storeFailed(FileAction::ImportCases, error);
+        return std::nullopt;
+    }
+    store.reset(); // let go of it before the windows read it again
+    imported.added = static_cast<std::int64_t>(added.size());
+    emit caseRecorded();
+    return imported;
 }
 
 std::optional<std::int64_t> CaseBook::correctRecords(const std::vector<std::int64_t>& ids,

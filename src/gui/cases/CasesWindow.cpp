@@ -134,6 +134,7 @@ QLayout* TfrmCases::buildButtonRows() {
     button(first, cmdCompare, "Co&mpare...", "cmdCompare");
     button(first, cmdCompareEarlier, "Compare with This Person's Ear&lier Case...", "cmdCompareEarlier");
     button(first, cmdExport, "&Export...", "cmdExport");
+    button(first, cmdImport, "&Import...", "cmdImport");
     button(second, cmdDelete, "&Delete...", "cmdDelete");
     button(second, cmdDeletePerson, "Delete This &Person's Cases...", "cmdDeletePerson");
     button(second, cmdDeleteAll, "Delete &All Cases...", "cmdDeleteAll");
@@ -156,6 +157,7 @@ void TfrmCases::connectHandlers() {
     connect(cmdShowReport, &QPushButton::clicked, this, &TfrmCases::cmdShowReportClick);
     connect(cmdProfileChart, &QPushButton::clicked, this, &TfrmCases::cmdProfileChartClick);
     connect(cmdExport, &QPushButton::clicked, this, &TfrmCases::cmdExportClick);
+    connect(cmdImport, &QPushButton::clicked, this, &TfrmCases::cmdImportClick);
     connect(cmdCopySummary, &QPushButton::clicked, this, &TfrmCases::cmdCopySummaryClick);
     connect(cmdSaveSummary, &QPushButton::clicked, this, &TfrmCases::cmdSaveSummaryClick);
     connect(cmdCompare, &QPushButton::clicked, this, &TfrmCases::cmdCompareClick);
@@ -274,14 +276,14 @@ void TfrmCases::refreshChart() {
     if (const std::optional<std::vector<StoredCase>> cases = book_.readRecords(chartedIds_)) chartCases(*cases);
 }
 
-// A batch CSV (.csv) or one PDF (.pdf) of the selected cases, by the name's
-// extension.
+// A batch CSV (.csv), one PDF (.pdf) or a case file (.json) of the selected
+// cases, by the name's extension.
 void TfrmCases::cmdExportClick() {
     const std::vector<StoredCase> cases = selectedCases();
     if (cases.empty()) return;
-    const std::optional<QString> name =
-        services_.files.saveFileNameFiltered(this, exportFileName,
-                                             QStringLiteral("Batch CSV file (*.csv);;PDF document (*.pdf)"));
+    const std::optional<QString> name = services_.files.saveFileNameFiltered(
+        this, exportFileName,
+        QStringLiteral("Batch CSV file (*.csv);;PDF document (*.pdf);;KALDEN case file (*.kalden.json)"));
     if (!name) return;
     exportFileName = *name;
     const QString extension = QFileInfo(*name).suffix().toLower();
@@ -289,6 +291,10 @@ void TfrmCases::cmdExportClick() {
     QString error;
     if (extension == u"csv") {
         bytes = QByteArray::fromStdString(casesBatchCsv(cases));
+    } else if (extension == u"json") {
+        std::vector<FiledCase> filed;
+        for (const StoredCase& c : cases) filed.push_back({c.version, c.record});
+        bytes = QByteArray::fromStdString(caseFileText(filed, programVersion().toStdString()));
     } else if (extension == u"pdf") {
         std::vector<std::unique_ptr<ProfileChart>> charts;
         std::vector<PdfSection> sections;
@@ -307,8 +313,8 @@ void TfrmCases::cmdExportClick() {
         }
     } else {
         services_.boxes.warning(QStringLiteral(
-            "The cases are exported as a batch CSV file or a PDF document: please give a file name ending in .csv "
-            "or .pdf."));
+            "The cases are exported as a batch CSV file, a PDF document or a KALDEN case file: please give a file "
+            "name ending in .csv, .pdf or .json."));
         return;
     }
     if (!replaceFileWith(services_.host, *name, bytes, error)) services_.boxes.error(error);

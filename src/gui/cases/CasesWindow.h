@@ -43,6 +43,7 @@ public:
     QPushButton* cmdShowReport = nullptr;
     QPushButton* cmdProfileChart = nullptr;
     QPushButton* cmdExport = nullptr;
+    QPushButton* cmdImport = nullptr;
     QPushButton* cmdCopySummary = nullptr;
     QPushButton* cmdSaveSummary = nullptr;
     QPushButton* cmdCompare = nullptr;
@@ -61,6 +62,7 @@ public:
     // The dialogs' initial names.
     QString exportFileName = QStringLiteral("cases.csv");
     QString summaryFileName = QStringLiteral("summary.odt");
+    QString importFileName;
 
 signals:
     // "Open in Worksheet": the worksheet takes the case's fields, options and notes.
@@ -71,6 +73,7 @@ public slots:
     void cmdShowReportClick();
     void cmdProfileChartClick();
     void cmdExportClick();
+    void cmdImportClick();
     void cmdCopySummaryClick();
     void cmdSaveSummaryClick();
     // Two selected cases of one person; one selected case with the latest

@@ -98,10 +98,15 @@ std::optional<QString> QtFileDialogs::saveFileNameFiltered(QWidget* parent, cons
 }
 
 std::optional<QString> QtFileDialogs::openFileName(QWidget* parent, const QString& initialName) {
+    return openFileNameFiltered(parent, initialName, QStringLiteral("*.txt"));
+}
+
+std::optional<QString> QtFileDialogs::openFileNameFiltered(QWidget* parent, const QString& initialName,
+                                                           const QString& filter) {
     QFileDialog dialog(parent);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilter(QStringLiteral("*.txt"));
+    dialog.setNameFilter(filter);
     dialog.selectFile(initialName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().constFirst();

@@ -37,6 +37,8 @@ class QtFileDialogs : public FileDialogs {
 public:
     std::optional<QString> saveFileName(QWidget* parent, const QString& initialName) override;
     std::optional<QString> openFileName(QWidget* parent, const QString& initialName) override;
+    std::optional<QString> openFileNameFiltered(QWidget* parent, const QString& initialName,
+                                                const QString& filter) override;
     std::optional<QString> saveFileNameFiltered(QWidget* parent, const QString& initialName,
                                                 const QString& filter) override;
 };

@@ -52,6 +52,9 @@ public:
                                                         const QString& filter) = 0;
     // Filter "*.txt", an existing file.
     virtual std::optional<QString> openFileName(QWidget* parent, const QString& initialName) = 0;
+    // The same with other name filters.
+    virtual std::optional<QString> openFileNameFiltered(QWidget* parent, const QString& initialName,
+                                                        const QString& filter) = 0;
 };
 
 // One print job on the current printer, no dialog: the default printer, or
