@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 packages=(emscripten nodejs node-acorn chromium chromium-driver python3-selenium ca-certificates libboost-dev
-  libfmt-dev libgtest-dev cmake ninja-build)
+  libfmt-dev libgtest-dev nlohmann-json3-dev poppler-utils cmake ninja-build)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -227,6 +227,43 @@ int exportCases(CaseStore& store, const std::string& path, const std::vector<std
     return ExitNoSuchCase;
 }
 
+// The change between two cases in the chosen format; two persons' cases are
+// refused.
+int writeComparison(const ComparedCase& a, const ComparedCase& b, const CasesSettings& s, std::ostream& out,
+                    std::ostream& err) {
+    if (const std::string refusal = comparisonRefusal(a, b); !refusal.empty()) {
+        err << "kalden-report: " << escapeControls(refusal) << '\n';
+        return ExitUsage;
+    }
+    const CaseComparison comparison = kalden::compareCases(a, b, s.change);
+    for (const std::string& warning : comparison.change.warnings) err << messageText(warning) << '\n';
+    std::string text;
+    if (s.format == BatchFormat::Csv)
+        text = changeCsv(comparison);
+    else if (s.format == BatchFormat::Json)
+        text = changeJson(comparison);
+    else
+        for (const std::string& line : changeSection(comparison)) text += escapeControls(line) + '\n';
+    return write(text, std::nullopt, out, err);
+}
+
+// A case file read and every case checked, or the status with the reason said.
+int readCheckedCaseFile(const std::string& path, std::vector<FiledCase>& cases, std::ostream& err) {
+    std::string text;
+    std::string error;
+    if (!readWholeFile(path, text, error)) {
+        err << "kalden-report: cannot read " << escapeControls(path) << ": " << error << '\n';
+        return ExitNoInput;
+    }
+    CaseFileReading reading = readCaseFile(text);
+    if (!reading.problem.empty()) {
+        err << "kalden-report: " << escapeControls(path) << " is refused: " << messageText(reading.problem) << '\n';
+        return ExitInputRejected;
+    }
+    cases = std::move(reading.cases);
+    return ExitOk;
+}
+
 // The change between two cases of one person, in the chosen format. Both
 // cases are read in one snapshot; two persons' cases are refused.
 int compareCases(CaseStore& store, const std::string& path, const CasesSettings& s, std::ostream& out,
@@ -248,24 +285,27 @@ int compareCases(CaseStore& store, const std::string& path, const CasesSettings&
             if (c.id == id) return ComparedCase{c.id, c.record};
         return ComparedCase{};
     };
-    const ComparedCase a = caseNumbered(ids[0]);
-    const ComparedCase b = caseNumbered(ids[1]);
-    if (const std::string refusal = comparisonRefusal(a, b); !refusal.empty()) {
-        err << "kalden-report: " << escapeControls(refusal) << '\n';
-        return ExitUsage;
-    }
-    const CaseComparison comparison = kalden::compareCases(a, b, s.change);
-    for (const std::string& warning : comparison.change.warnings) err << messageText(warning) << '\n';
-    std::string text;
-    if (s.format == BatchFormat::Csv)
-        text = changeCsv(comparison);
-    else if (s.format == BatchFormat::Json)
-        text = changeJson(comparison);
-    else
-        for (const std::string& line : changeSection(comparison)) text += escapeControls(line) + '\n';
-    return write(text, std::nullopt, out, err);
+    return writeComparison(caseNumbered(ids[0]), caseNumbered(ids[1]), s, out, err);
 }
 
+// --cases compare N M --case-file FILE: the cases at those places in a case
+// file, each checked as --case-file checks it.
+int compareFiledCases(const CasesSettings& s, std::ostream& out, std::ostream& err) {
+    std::vector<FiledCase> cases;
+    if (const int status = readCheckedCaseFile(*s.caseFileSource, cases, err); status != ExitOk) return status;
+    std::vector<ComparedCase> compared;
+    for (const std::string& text : s.ids) {
+        std::int64_t n = 0;
+        parseId(text, n);
+        if (static_cast<std::uint64_t>(n) > cases.size()) {
+            err << "kalden-report: " << escapeControls(*s.caseFileSource) << " has no case " << n << " (it holds "
+                << countOf(static_cast<std::int64_t>(cases.size()), "case", "cases") << ")\n";
+            return ExitNoSuchCase;
+        }
+        compared.push_back({n, cases[static_cast<std::size_t>(n - 1)].record});
+    }
+    return writeComparison(compared[0], compared[1], s, out, err);
+}
 } // namespace
 
 int runCases(const CasesSettings& s, std::ostream& out, std::ostream& err) {
@@ -273,6 +313,7 @@ int runCases(const CasesSettings& s, std::ostream& out, std::ostream& err) {
     if (s.action == "delete") return deleteCases(s, out, err);
     if (s.action == "correct") return correctCases(s, out, err);
     if (s.action == "finish-erasure") return finishErasure(s, out, err);
+    if (s.caseFileSource) return compareFiledCases(s, out, err);
     // The user's own store must be the user's; a backup named with
     // --database may be anyone's that the user may read.
     const std::string path = s.database ? *s.database : defaultCaseStorePath();
@@ -295,19 +336,10 @@ int runCases(const CasesSettings& s, std::ostream& out, std::ostream& err) {
 }
 
 int printCaseFile(const std::string& path, std::ostream& out, std::ostream& err) {
-    std::string text;
-    std::string error;
-    if (!readWholeFile(path, text, error)) {
-        err << "kalden-report: cannot read " << escapeControls(path) << ": " << error << '\n';
-        return ExitNoInput;
-    }
-    const CaseFileReading reading = readCaseFile(text);
-    if (!reading.problem.empty()) {
-        err << "kalden-report: " << escapeControls(path) << " is refused: " << messageText(reading.problem) << '\n';
-        return ExitInputRejected;
-    }
+    std::vector<FiledCase> cases;
+    if (const int status = readCheckedCaseFile(path, cases, err); status != ExitOk) return status;
     std::string reports;
-    for (const FiledCase& c : reading.cases)
+    for (const FiledCase& c : cases)
         for (const std::string& line : c.record.report) reports += escapeControls(line) + '\n';
     return write(reports, std::nullopt, out, err);
 }

@@ -18,11 +18,12 @@ struct CasesSettings {
     std::optional<std::string> since; // list: "2026-03-01"
     std::string match;                // list: text in the notes
     BatchFormat format = BatchFormat::Text;
-    bool caseFile = false;                  // export: as a case file rather than batch CSV
-    std::optional<std::string> output;      // export: the file (else standard output)
-    std::optional<std::string> database;    // else the user's own store
-    ChangeSettings change;                  // compare: --level, --practice, --practice-source
-    bool wholePerson = false;               // delete, correct: every case of the cases' persons
+    bool caseFile = false;                     // export: as a case file rather than batch CSV
+    std::optional<std::string> output;         // export: the file (else standard output)
+    std::optional<std::string> database;       // else the user's own store
+    std::optional<std::string> caseFileSource; // compare: the cases of this case file, by their place
+    ChangeSettings change;                     // compare: --level, --practice, --practice-source
+    bool wholePerson = false;                  // delete, correct: every case of the cases' persons
     std::vector<SessionChange> corrections; // correct: --person, --birth-date, --testing-date, --examiner, --referral
 };
 

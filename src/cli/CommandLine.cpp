@@ -60,7 +60,7 @@ std::string usageText() {
            "       kalden-report --cases show ID\n"
            "       kalden-report --cases export [ID]... [--format case-file] [--output FILE]\n"
            "       kalden-report --cases compare ID1 ID2 [--level 95|90] [--practice VC,PO,WM,PS,FSIQ]\n"
-           "                     [--practice-source TEXT] [--format text|csv|json]\n"
+           "                     [--practice-source TEXT] [--format text|csv|json] [--case-file FILE]\n"
            "       kalden-report --cases delete ID... [--whole-person]\n"
            "       kalden-report --cases finish-erasure\n"
            "       kalden-report --cases correct ID... [--whole-person] [--person TEXT] [--birth-date DATE]\n"
@@ -72,7 +72,8 @@ std::string usageText() {
            "given) as a CSV file that --batch reads back, or with --format case-file as a case file (the\n"
            "person, session, scores, options, notes and report of each; docs/case-file.md). compare tells whether each Index changed\n"
            "reliably between two cases of one person (reliable change index at 95% or 90%, after the\n"
-           "expected practice gains in Index points, from the retest study named by --practice-source).\n"
+           "expected practice gains in Index points, from the retest study named by --practice-source);\n"
+           "with --case-file it compares the cases at places ID1 and ID2 of a case file instead.\n"
            "--database FILE reads another store than the user's own. delete removes the cases, leaving\n"
            "nothing of them in the file; with --whole-person every case of their persons (however the\n"
            "names were typed), and also the person and session and the last scores that kalden remembers\n"
@@ -315,7 +316,9 @@ private:
         c.caseFile = caseFileFormat_;
         c.output = a_.output;
         if (a_.batch) return fail("--cases and --batch cannot be combined");
-        if (a_.caseFile) return fail("--cases and --case-file cannot be combined");
+        if (a_.caseFile && (c.action != "compare" || c.database))
+            return fail("--case-file combines with --cases compare only, in place of --database");
+        c.caseFileSource = a_.caseFile;
         if (caseFileFormat_ && c.action != "export") return fail("--format case-file applies to --cases export only");
         if (formatGiven_ && c.action != "list" && c.action != "compare")
             return fail("--format applies to --batch, --cases list and --cases compare only");

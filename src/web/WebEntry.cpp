@@ -4,6 +4,7 @@
 
 #include <emscripten/emscripten.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <cstdlib>
@@ -16,7 +17,9 @@
 #include "batch/BatchRows.h"
 #include "format/JsonText.h"
 #include "format/NumberFormat.h"
+#include "report/CaseFile.h"
 #include "report/CaseSummary.h"
+#include "report/ChangeReport.h"
 #include "report/ChartData.h"
 #include "report/ScoreCase.h"
 #include "worksheet/OptionNames.h"
@@ -122,6 +125,32 @@ private:
 std::unique_ptr<WebBatch> g_batch;
 std::unique_ptr<StringSink> g_sink;
 
+// The cases on the page since its last Clear Results, computed or opened
+// from a case file, in the order shown: case 1 is the first.
+std::vector<FiledCase> g_cases;
+
+// What the page shows of one case: its report, summary and chart, and how
+// a list names it ("2: Carl Dunn, tested 2026-03-30").
+void appendCaseJson(std::string& out, const CaseRecord& c, std::size_t number) {
+    out += "{\"report\":";
+    appendJsonStrings(out, c.report);
+    out += ",\"summary\":";
+    appendJsonString(out, summaryText(summarizeCase(c)));
+    out += ",\"chart\":";
+    appendChartJson(out, c, "KALDEN " KALDEN_VERSION);
+    std::string name = std::to_string(number) + ": " + (c.session.person.empty() ? "no person" : c.session.person);
+    if (!c.session.testingDate.empty()) name += ", tested " + c.session.testingDate;
+    out += ",\"name\":";
+    appendJsonString(out, name + ", computed " + computedAtText(c));
+    out += '}';
+}
+
+std::string problemJson(const std::string& key, const std::string& problem) {
+    std::string out = "{\"" + key + "\":";
+    appendJsonString(out, problem);
+    return out + '}';
+}
+
 } // namespace
 
 extern "C" {
@@ -141,10 +170,13 @@ EMSCRIPTEN_KEEPALIVE const char* kalden_separator() {
 // One case. The request: the seven score texts as typed, the four options
 // by their names (traditional95, observed, no, 5), the notes
 // (lines separated by line feeds), the moment of Compute (seconds since
-// 1970 UTC) and the local offset in minutes, each as its length, a colon and
-// its bytes (requestFields). The answer:
-// {"field":k,"message":...} for a rejected field (1 to 7), else the report's
-// lines, the warnings, the summary as text and the chart's data.
+// 1970 UTC) and the local offset in minutes, then the person, date of birth,
+// date of testing, examiner and reason for referral, each as its length, a
+// colon and its bytes (requestFields). The answer:
+// {"field":k,"message":...} for a rejected field (1 to 7),
+// {"session":...} for a session the Person and Session dialog would refuse,
+// else the case as appendCaseJson gives it with the warnings; the case is
+// kept on the page.
 EMSCRIPTEN_KEEPALIVE const char* kalden_compute(const char* request, int size) {
     const std::vector<std::string> f = requestFields(request, size);
     TypedCase typed;
@@ -152,8 +184,13 @@ EMSCRIPTEN_KEEPALIVE const char* kalden_compute(const char* request, int size) {
     typed.options = optionsFrom(f, 7);
     // The notes' lines as the worksheet's notes have them.
     if (f.size() > 11) typed.notes = textAreaLines(f[11]);
-    const CaseOutcome outcome = runCase(typed);
+    Session session{fieldAt(f, 14), fieldAt(f, 15), fieldAt(f, 16), fieldAt(f, 17), fieldAt(f, 18)};
     g_answer.clear();
+    if (const std::string problem = sessionProblem(session); !problem.empty() && !(session == Session{})) {
+        g_answer = problemJson("session", problem);
+        return g_answer.c_str();
+    }
+    const CaseOutcome outcome = runCase(typed);
     if (outcome.rejection) {
         g_answer += "{\"field\":" + std::to_string(outcome.rejection->field) + ",\"message\":";
         appendJsonString(g_answer, outcome.rejection->message);
@@ -165,18 +202,92 @@ EMSCRIPTEN_KEEPALIVE const char* kalden_compute(const char* request, int size) {
     record.fieldTexts = typed.fieldTexts;
     record.input = scored.input;
     record.context.notes = typed.notes;
+    record.session = std::move(session);
     record.results = scored.results;
     record.report = scored.report;
     record.computedUtc = integerAt(f, 12);
     record.utcOffsetMinutes = static_cast<int>(integerAt(f, 13));
-    g_answer += "{\"report\":";
-    appendJsonStrings(g_answer, scored.report);
+    g_cases.push_back({KALDEN_VERSION, record});
+    appendCaseJson(g_answer, record, g_cases.size());
+    g_answer.pop_back();
     g_answer += ",\"warnings\":";
     appendJsonStrings(g_answer, scored.warnings());
+    g_answer += '}';
+    return g_answer.c_str();
+}
+
+// Clear Results: no case is kept.
+EMSCRIPTEN_KEEPALIVE void kalden_clear_cases() { g_cases.clear(); }
+
+// The page's cases as a case file.
+EMSCRIPTEN_KEEPALIVE const char* kalden_case_file() {
+    g_answer = caseFileText(g_cases, KALDEN_VERSION);
+    return g_answer.c_str();
+}
+
+// A case file's `size` bytes at `bytes` (the page's to free): each case
+// checked and kept after the page's own, or none with {"problem":...}.
+// The answer: {"cases":[...]}, each as appendCaseJson gives it.
+EMSCRIPTEN_KEEPALIVE const char* kalden_open_case_file(const char* bytes, int size) {
+    CaseFileReading reading = readCaseFile(std::string_view(bytes, size > 0 ? static_cast<std::size_t>(size) : 0));
+    if (!reading.problem.empty()) {
+        g_answer = problemJson("problem", reading.problem);
+        return g_answer.c_str();
+    }
+    g_answer = "{\"cases\":[";
+    for (FiledCase& c : reading.cases) {
+        g_cases.push_back(std::move(c));
+        if (g_answer.back() != '[') g_answer += ',';
+        appendCaseJson(g_answer, g_cases.back().record, g_cases.size());
+    }
+    g_answer += "]}";
+    return g_answer.c_str();
+}
+
+// The change between two of the page's cases. The request: their numbers,
+// the level (95 or 90), the five practice gains VC to FSIQ as typed and
+// their source. The answer: {"problem":...}, or the change section's lines
+// and the paragraph for a letter, as kalden-report --cases compare gives
+// them for the same two cases numbered so.
+EMSCRIPTEN_KEEPALIVE const char* kalden_compare(const char* request, int size) {
+    const std::vector<std::string> f = requestFields(request, size);
+    const std::int64_t first = integerAt(f, 0);
+    const std::int64_t second = integerAt(f, 1);
+    const auto caseNumbered = [](std::int64_t n) {
+        const bool there = n >= 1 && static_cast<std::size_t>(n) <= g_cases.size();
+        return there ? ComparedCase{n, g_cases[static_cast<std::size_t>(n - 1)].record} : ComparedCase{n, {}};
+    };
+    ChangeSettings settings;
+    settings.level = fieldAt(f, 2) == "90" ? ChangeLevel::Percent90 : ChangeLevel::Percent95;
+    for (std::size_t i = 0; i < IndexCount; ++i) {
+        const std::optional<double> gain = practiceGainOf(fieldAt(f, 3 + i));
+        if (!gain) {
+            g_answer = problemJson("problem",
+                                   "A practice gain is a number of Index points from -30 to 30, or blank, "
+                                   "not '" +
+                                       fieldAt(f, 3 + i) + "'.");
+            return g_answer.c_str();
+        }
+        settings.practice.points[i] = *gain;
+    }
+    settings.practice.source = fieldAt(f, 3 + IndexCount);
+    const ComparedCase a = caseNumbered(first);
+    const ComparedCase b = caseNumbered(second);
+    if (first < 1 || second < 1 || static_cast<std::size_t>(std::max(first, second)) > g_cases.size()) {
+        g_answer = problemJson("problem", "Choose two cases on the page.");
+        return g_answer.c_str();
+    }
+    if (const std::string refusal = comparisonRefusal(a, b); !refusal.empty()) {
+        g_answer = problemJson("problem", refusal);
+        return g_answer.c_str();
+    }
+    const CaseComparison comparison = compareCases(a, b, settings);
+    g_answer = "{\"section\":";
+    appendJsonStrings(g_answer, changeSection(comparison));
     g_answer += ",\"summary\":";
-    appendJsonString(g_answer, summaryText(summarizeCase(record)));
-    g_answer += ",\"chart\":";
-    appendChartJson(g_answer, record, "KALDEN " KALDEN_VERSION);
+    appendJsonString(g_answer, changeSummaryText(comparison));
+    g_answer += ",\"warnings\":";
+    appendJsonStrings(g_answer, comparison.change.warnings);
     g_answer += '}';
     return g_answer.c_str();
 }

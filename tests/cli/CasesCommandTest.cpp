@@ -522,6 +522,26 @@ TEST_F(CasesCommand, ACaseFileCarriesTheCasesAndIsRefusedWhereItWasChanged) {
         EXPECT_EQ(refused.err, "kalden-report: " + file + " is refused: " + c.problem + "\n");
     }
 
+    // Two cases of one person compared from a case file, numbered by their
+    // places, give what the records give for the same numbers.
+    {
+        CaseStore store;
+        std::string error;
+        ASSERT_TRUE(store.open(db_, CaseStore::Access::ReadWrite, error)) << error;
+        add(store, {"11", "9", "12", "10", "9", "11", "12"}, ConfidenceMethod::Traditional95, {"Carl, May"}, 1777708800,
+            {"Carl Dunn", "1970-01-02", "2026-05-01", "Dr E. Fox", "review"});
+    }
+    ASSERT_EQ(runReport({"--cases", "export", "--format", "case-file", "--output", file, "--database", db_}).status, 0);
+    const CliRun fromRecords =
+        runReport({"--cases", "compare", "4", "2", "--practice", "2,1,0,1,2", "--database", db_});
+    const CliRun fromFile = runReport({"--cases", "compare", "4", "2", "--practice", "2,1,0,1,2", "--case-file", file});
+    EXPECT_EQ(fromFile.status, 0) << fromFile.err;
+    EXPECT_NE(fromRecords.out.find("  Second assessment       : case 4, tested 2026-05-01,"), std::string::npos)
+        << fromRecords.out;
+    EXPECT_EQ(fromFile.out, fromRecords.out);
+    EXPECT_EQ(runReport({"--cases", "compare", "4", "5", "--case-file", file}).err,
+              "kalden-report: " + file + " has no case 5 (it holds 4 cases)\n");
+
     const CliRun list = runReport({"--cases", "list", "--format", "case-file", "--database", db_});
     EXPECT_EQ(list.status, 64);
     EXPECT_EQ(list.err.substr(0, list.err.find('\n')),

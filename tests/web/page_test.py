@@ -2,11 +2,13 @@
 """The page in headless Chromium, used as a clinician uses it, against the
 native kalden-report: every golden case and generated ones typed from the
 keyboard, rejected inputs included; a NUL typed; Save Output; batch output
-in every format, an unreadable file, a million rows and Cancel; the
+in every format, an unreadable file, a million rows and Cancel; the person
+and session, case files and the change between two assessments; the
 requests the page makes; an accessibility audit.
 
 usage: page_test.py PAGE KALDEN_REPORT CHECK_CMAKE AXE_JS [GENERATED]
 """
+import base64
 import hashlib
 import json
 import os
@@ -258,6 +260,99 @@ def choice_values(driver):
         "document.querySelector(`input[name=${n}]:checked`).value)")).encode()
 
 
+def set_values(driver, values):
+    driver.execute_script(
+        'for (const [id, value] of Object.entries(arguments[0])) document.getElementById(id).value = value;', values)
+
+
+def person_case_files_and_change(driver, downloads):
+    """The person and session head the case; the page's cases go into a case
+    file that kalden-report reads, and come back in a fresh page; a second
+    assessment is compared with the first as kalden-report --cases compare
+    compares them; a case file changed by hand and a session the desktop
+    would refuse are refused with their messages."""
+    driver.get('file://' + os.path.abspath(PAGE))
+    wait_for(driver, 'return document.body.dataset.ready')
+    check(driver.find_element(By.ID, 'testing-date').get_attribute('value') == time.strftime('%Y-%m-%d'),
+          'the date of testing is today until changed')
+    scores = {f'f{k}': v for k, v in enumerate(['10', '10', '10', '10.5', '10', '10', '10'], 1)}
+    set_values(driver, dict(scores, **{'person': 'Carl Dunn', 'birth-date': '2027-01-02', 'testing-date': '2026-03-30',
+                                       'examiner': 'Dr E. Fox', 'referral': 'review, after surgery'}))
+    driver.find_element(By.ID, 'compute').click()
+    message = driver.find_element(By.ID, 'message').text
+    check(message == 'The date of birth (2027-01-02) comes after the date of testing (2026-03-30).' and
+          active_id(driver) == 'birth-date' and reports(driver) == [],
+          f'a date of birth after the testing is refused as the desktop refuses it: {message!r}, {active_id(driver)}')
+    set_values(driver, {'birth-date': '1970-01-02'})
+    driver.find_element(By.ID, 'compute').click()
+    first = reports(driver)
+    title = driver.find_element(By.ID, 'chart').text
+    check(len(first) == 1 and 'Carl Dunn (born 1970-01-02), tested 2026-03-30 (age 56 years 2 months) by Dr E. Fox'
+          in title, f'the person and session head the chart: {title[:200]!r}')
+
+    driver.find_element(By.ID, 'save-case-file').click()
+    saved = os.path.join(downloads, 'cases.kalden.json')
+    wait_for_file(downloads, 'cases.kalden.json')
+    status, out, err = native(['--case-file', saved])
+    check(status == 0 and out == first[0], f'kalden-report --case-file prints the page\'s report: {status} {err}')
+
+    driver.get('file://' + os.path.abspath(PAGE))
+    wait_for(driver, 'return document.body.dataset.ready')
+    driver.find_element(By.ID, 'case-file').send_keys(saved)
+    wait_for(driver, "return document.getElementById('case-file-message').textContent")
+    said = driver.find_element(By.ID, 'case-file-message').text
+    check(said == 'cases.kalden.json: 1 case opened.' and reports(driver) == first,
+          f'the case file opens in a fresh page with its report: {said!r}')
+    os.remove(saved)
+
+    set_values(driver, dict({f'f{k}': v for k, v in enumerate(['11', '9', '12', '10', '9', '11', '12'], 1)},
+                            **{'person': 'Carl Dunn', 'birth-date': '1970-01-02', 'testing-date': '2026-05-01',
+                               'examiner': 'Dr E. Fox', 'referral': 'review'}))
+    driver.find_element(By.ID, 'compute').click()
+    set_values(driver, {'practice-vc': '2', 'practice-po': '1', 'practice-wm': '', 'practice-ps': '1',
+                        'practice-fsiq': '2', 'practice-source': 'retest study'})
+    driver.find_element(By.ID, 'compare').click()
+    section = reports(driver)[-1]
+    driver.find_element(By.ID, 'save-case-file').click()
+    wait_for_file(downloads, 'cases.kalden.json')
+    status, out, err = native(['--cases', 'compare', '1', '2', '--practice', '2,1,0,1,2', '--practice-source',
+                               'retest study', '--case-file', saved])
+    check(status == 0 and section == out and 'Second assessment       : case 2, tested 2026-05-01' in out,
+          f'the change section is kalden-report\'s: {status} {err}\n{section}\n{out}')
+
+    # Print, as Chromium prints to PDF without its own header and footer:
+    # each case headed by its person and session, its report and its chart,
+    # then the change; every page numbered.
+    pdf = os.path.join(downloads, 'printout.pdf')
+    with open(pdf, 'wb') as f:
+        f.write(base64.b64decode(driver.execute_cdp_cmd('Page.printToPDF', {
+            'displayHeaderFooter': False, 'printBackground': True, 'preferCSSPageSize': True})['data']))
+    pages = subprocess.run(['pdftotext', '-layout', pdf, '-'], capture_output=True).stdout.decode('utf-8').split('\f')[:-1]
+    print(f'figure: the printout of two cases and their change: {len(pages)} pages ({pdf})')
+    numbered = all(p.rstrip().endswith(f'Page {i} of {len(pages)}') for i, p in enumerate(pages, 1))
+    text = '\f'.join(pages)
+    # Each person's line twice: heading the case and titling its chart.
+    check(len(pages) >= 3 and numbered and text.count('Carl Dunn (born 1970-01-02), tested 2026-03-30') == 2 and
+          text.count('Carl Dunn (born 1970-01-02), tested 2026-05-01') == 2 and
+          text.count('Verbal Comprehension') == 3 and text.count('Percentile') >= 4 and
+          'Change between two assessments: 1: Carl Dunn, tested 2026-03-30' in text,
+          f'the printout holds each case\'s person, report and chart, numbered: {text[:3000]}')
+
+    with open(saved, encoding='utf-8') as f:
+        changed = f.read().replace('"10","10","10","10.5"', '"13","10","10","10.5"', 1)
+    edited = os.path.join(tempfile.mkdtemp(prefix='kalden-edited-'), 'edited.kalden.json')
+    with open(edited, 'w', encoding='utf-8') as f:
+        f.write(changed)
+    count = len(reports(driver))
+    driver.find_element(By.ID, 'case-file').send_keys(edited)
+    wait_for(driver, "return document.getElementById('case-file-message').textContent")
+    said = driver.find_element(By.ID, 'case-file-message').text
+    check(said.startswith('edited.kalden.json: refused, and nothing was opened: case 1 (Carl Dunn): its report '
+                          'differs from the one computed again from its scores, at line ')
+          and len(reports(driver)) == count, f'a case file changed by hand is refused: {said!r}')
+    os.remove(saved)
+
+
 def main():
     downloads = tempfile.mkdtemp(prefix='kalden-web-')
     rng_seed = int(os.environ.get('KALDEN_WEB_SEED', time.time_ns() % 1000000007))
@@ -419,6 +514,8 @@ def main():
         check((page_digest, page_size) == (native_digest, native_size),
               f'the million rows\' output is kalden-report\'s ({page_size} against {native_size} bytes)')
 
+        person_case_files_and_change(driver, downloads)
+
         # Every request the page made: its own file, nothing else.
         requests = [json.loads(e['message'])['message'] for e in driver.get_log('performance')]
         urls = [m['params']['request']['url'] for m in requests if m['method'] == 'Network.requestWillBeSent']
@@ -442,4 +539,5 @@ def main():
     sys.exit(1 if failures else 0)
 
 
-main()
+if __name__ == '__main__':
+    main()

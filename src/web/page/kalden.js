@@ -56,8 +56,33 @@
     }
   }
 
-  // A message of the program, its line breaks (carriage returns) kept.
-  function showMessage(text) { $('message').textContent = text.replace(/\r/g, '\n'); }
+  // A message of the program, its line breaks (carriage returns) kept, under
+  // the buttons or, for a field it names, right under that field, so that a
+  // small screen shows both together.
+  const messageHome = $('message').previousElementSibling;
+  function showMessage(text, field) {
+    const message = $('message');
+    message.textContent = text.replace(/\r/g, '\n');
+    if (field) field.after(message);
+    else messageHome.after(message);
+  }
+
+  const sessionIds = ['person', 'birth-date', 'testing-date', 'examiner', 'referral'];
+  function sessionFields() { return sessionIds.map((id) => $(id).value); }
+
+  // Today as the date of testing, as the desktop's Person and Session dialog
+  // offers it.
+  function today() {
+    const d = new Date();
+    return [d.getFullYear(), d.getMonth() + 1, d.getDate()].map((n) => String(n).padStart(2, '0')).join('-');
+  }
+
+  // The field a session message names, for the cursor.
+  function sessionFieldOf(message) {
+    if (message.startsWith('The date of birth')) return 'birth-date';
+    if (message.startsWith('The reason for referral')) return 'referral';
+    return 'testing-date';
+  }
 
   function compute(event) {
     event.preventDefault();
@@ -66,19 +91,62 @@
     const now = new Date();
     const request = [];
     for (let k = 1; k <= 7; ++k) request.push($('f' + k).value);
-    request.push(...optionFields(), notesText(), String(Math.floor(now.getTime() / 1000)), String(-now.getTimezoneOffset()));
+    request.push(...optionFields(), notesText(), String(Math.floor(now.getTime() / 1000)),
+                 String(-now.getTimezoneOffset()), ...sessionFields());
     const answer = JSON.parse(callWithRequest('kalden_compute', request));
-    if (answer.field) {
-      showMessage(answer.message);
-      const field = $('f' + answer.field);
+    if (answer.session || answer.field) {
+      const field = $(answer.session ? sessionFieldOf(answer.session) : 'f' + answer.field);
+      showMessage(answer.session || answer.message, field);
+      field.scrollIntoView({ block: 'center' });
       field.focus();
       field.select();
       return;
     }
     if (answer.warnings.length) showMessage(answer.warnings.join('\n'));
-    addReport(answer.report);
-    lastSummary = answer.summary;
-    drawChart(answer.chart);
+    addCase(answer);
+  }
+
+  // A case on the page: its report after the others, its summary for Copy
+  // Summary, its chart, and its place in the lists of cases to compare.
+  const caseNames = [];
+  function addCase(c) {
+    addReport(c.report);
+    lastSummary = c.summary;
+    drawChart(c.chart);
+    caseNames.push(c.name);
+    addToPrintout(c.chart.title, c.report, c.chart);
+    fillCaseLists();
+  }
+
+  // What Print prints: each case on pages of its own, headed by its person
+  // and session, then its report and its chart, which the style keeps whole
+  // on one page; the style numbers the pages.
+  function addToPrintout(heading, lines, chart) {
+    const part = document.createElement('section');
+    part.className = 'print-case';
+    const title = document.createElement('h2');
+    title.textContent = heading;
+    const report = document.createElement('pre');
+    report.textContent = lines.join('\n') + '\n';
+    part.append(title, report);
+    if (chart) {
+      const drawing = document.createElement('div');
+      drawing.className = 'print-chart';
+      drawing.innerHTML = kaldenChart.svg(chart);
+      // A copy for paper: the chart on the screen keeps the ids it is named by.
+      for (const named of drawing.querySelectorAll('[id]')) named.removeAttribute('id');
+      drawing.firstElementChild.removeAttribute('aria-labelledby');
+      part.append(drawing);
+    }
+    $('printout').append(part);
+  }
+
+  function fillCaseLists() {
+    for (const [id, offset] of [['compare-first', 2], ['compare-second', 1]]) {
+      const list = $(id);
+      list.replaceChildren(...caseNames.map((name, i) => new Option(name, String(i + 1))));
+      list.selectedIndex = Math.max(0, caseNames.length - offset);
+    }
   }
 
   function addReport(lines) {
@@ -142,6 +210,10 @@
   function clearResults() {
     reports.length = 0;
     lastSummary = '';
+    caseNames.length = 0;
+    $('printout').replaceChildren();
+    fillCaseLists();
+    if (kalden) kalden.ccall('kalden_clear_cases', null, [], []);
     $('results').replaceChildren();
     $('chart').replaceChildren();
     $('chart-figure').hidden = true;
@@ -153,6 +225,53 @@
     $('notes').value = '';
     showMessage('');
     $('f1').focus();
+  }
+
+  // The page's cases as a case file, which the page, the desktop program
+  // and kalden-report open.
+  function saveCaseFile() {
+    $('case-file-message').textContent = '';
+    if (!caseNames.length) { $('case-file-message').textContent = 'There are no cases to save.'; return; }
+    download('cases.kalden.json', call('kalden_case_file', [], []), 'application/json');
+  }
+
+  // A case file's cases after the page's own, every one checked and its
+  // report computed again first: a file refused opens nothing.
+  function openCaseFile() {
+    const file = $('case-file').files[0];
+    if (!file || !kalden) return;
+    $('case-file-message').textContent = '';
+    const said = (text) => { $('case-file-message').textContent = file.name + ': ' + text.replace(/\r/g, '\n'); };
+    file.arrayBuffer().then((buffer) => {
+      const bytes = new Uint8Array(buffer);
+      const at = kalden._malloc(Math.max(1, bytes.length));
+      kalden.HEAPU8.set(bytes, at);
+      let answer;
+      try {
+        answer = JSON.parse(kalden.ccall('kalden_open_case_file', 'string', ['number', 'number'], [at, bytes.length]));
+      } finally {
+        kalden._free(at);
+      }
+      if (answer.problem) { said('refused, and nothing was opened: ' + answer.problem); return; }
+      answer.cases.forEach(addCase);
+      said(answer.cases.length + (answer.cases.length === 1 ? ' case' : ' cases') + ' opened.');
+    }, (error) => said('the file cannot be read (' + error.message + ').')).finally(() => { $('case-file').value = ''; });
+  }
+
+  // The change between the two cases chosen, appended as the desktop
+  // program appends it; Copy Summary then gives its paragraph.
+  function compare() {
+    $('compare-message').textContent = '';
+    const gains = ['vc', 'po', 'wm', 'ps', 'fsiq'].map((code) => $('practice-' + code).value);
+    const answer = JSON.parse(callWithRequest('kalden_compare', [$('compare-first').value, $('compare-second').value,
+      $('compare-level').value, ...gains, $('practice-source').value]));
+    if (answer.problem) { $('compare-message').textContent = answer.problem.replace(/\r/g, '\n'); return; }
+    if (answer.warnings.length) $('compare-message').textContent = answer.warnings.join('\n');
+    addReport(answer.section);
+    lastSummary = answer.summary;
+    addToPrintout('Change between two assessments: ' + $('compare-first').selectedOptions[0].text + ' and ' +
+                  $('compare-second').selectedOptions[0].text, answer.section);
+    $('announce').textContent = 'Change between two assessments added.';
   }
 
   // Batch scoring in a worker with its own copy of the module, so that the
@@ -239,10 +358,15 @@
   $('print').addEventListener('click', () => window.print());
   $('copy-summary').addEventListener('click', copySummary);
   $('clear-results').addEventListener('click', clearResults);
+  $('save-case-file').addEventListener('click', saveCaseFile);
+  $('case-file').addEventListener('change', openCaseFile);
+  $('compare').addEventListener('click', compare);
   $('batch-file').addEventListener('change', () => batchRunning(batchActive));
   $('batch-run').addEventListener('click', startBatch);
   $('batch-cancel').addEventListener('click', cancelBatch);
   $('batch-save').addEventListener('click', saveBatch);
+
+  $('testing-date').value = today();
 
   const loader = document.createElement('script');
   loader.src = moduleUrl;
@@ -256,6 +380,7 @@
     $('title').textContent = call('kalden_title', [], []);
     applySeparator();
     $('compute').disabled = false;
+    $('compare').disabled = false;
     $('batch-run').disabled = !$('batch-file').files.length;
     document.body.dataset.ready = 'true';
     $('f1').focus();
