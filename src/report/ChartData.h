@@ -1,9 +1,11 @@
 #pragma once
 
+#include <array>
 #include <string>
 #include <vector>
 
 #include "report/CaseRecord.h"
+#include "report/ChangeReport.h"
 
 namespace kalden {
 
@@ -34,5 +36,40 @@ std::vector<std::string> chartDescription(const IndexResults& results);
 // and limits (to place the marker and bar) and the table's texts; the
 // legend's limits heading, the caption and the description.
 void appendChartJson(std::string& out, const CaseRecord& c, const std::string& program);
+
+// Two assessments of one person on one chart.
+
+// "First, tested 2025-11-03 (case 12)", or "... computed 2025-11-03 10:15
+// (case 12)" for a case without a date of testing: the legend's name of an
+// assessment; `which` is "First" or "Second".
+std::string assessmentLabel(const char* which, const ComparedCase& c);
+
+// The person and date of birth, "Change between two assessments" and
+// `program`, joined by dashes; the legend gives the two dates.
+std::string comparisonChartTitle(const CaseComparison& c, const std::string& program);
+
+// The caption: the confidence method's note, or both methods where the two
+// assessments used different ones.
+std::string comparisonCaption(const IndexResults& first, const IndexResults& second);
+
+// The comparison table's cells under an Index: a score with its limits,
+// "108 (102\u2013113)"; a change or RCI signed, with a true minus and no
+// sign for zero; and the verdict short enough for the column.
+inline constexpr std::array<const char*, 5> ComparisonTableHeads = {"First", "Second", "Change", "RCI", "Verdict"};
+std::string profileCell(const IndexResult& r);
+std::string signedCell(double value, int decimals);
+std::string verdictCell(ChangeVerdict verdict);
+
+// A line per Index as a screen reader reads a chart of two assessments:
+// each one's score and limits, the change, its RCI and verdict; then the
+// caption.
+std::vector<std::string> comparisonDescription(const IndexResults& first, const IndexResults& second,
+                                               const ReliableChange& change, const std::string& firstLabel,
+                                               const std::string& secondLabel);
+
+// The page's chart of two assessments: as appendChartJson's, with the
+// scale holding both profiles, per Index both profiles' places and the
+// comparison table's five cells, and the two assessments' labels.
+void appendComparisonChartJson(std::string& out, const CaseComparison& c, const std::string& program);
 
 } // namespace kalden

@@ -248,7 +248,7 @@ EMSCRIPTEN_KEEPALIVE const char* kalden_open_case_file(const char* bytes, int si
 // the level (95 or 90), the five practice gains VC to FSIQ as typed and
 // their source. The answer: {"problem":...}, or the change section's lines
 // and the paragraph for a letter, as kalden-report --cases compare gives
-// them for the same two cases numbered so.
+// them for the same two cases numbered so, and the chart of both.
 EMSCRIPTEN_KEEPALIVE const char* kalden_compare(const char* request, int size) {
     const std::vector<std::string> f = requestFields(request, size);
     const std::int64_t first = integerAt(f, 0);
@@ -288,6 +288,8 @@ EMSCRIPTEN_KEEPALIVE const char* kalden_compare(const char* request, int size) {
     appendJsonString(g_answer, changeSummaryText(comparison));
     g_answer += ",\"warnings\":";
     appendJsonStrings(g_answer, comparison.change.warnings);
+    g_answer += ",\"chart\":";
+    appendComparisonChartJson(g_answer, comparison, "KALDEN " KALDEN_VERSION);
     g_answer += '}';
     return g_answer.c_str();
 }

@@ -30,6 +30,7 @@
 #include "gui/report/ProfileChartWindow.h"
 #include "gui/session/SessionDialog.h"
 #include "gui/worksheet/RadioGroupBox.h"
+#include "report/CaseFile.h"
 #include "support/CliRun.h"
 
 using namespace kalden;
@@ -560,6 +561,31 @@ private slots:
                                     "from the one computed again from its scores, at line "),
                  qPrintable(said[0]));
         QCOMPARE(w->model()->rowCount(), 4);
+    }
+
+    // A case file saved by the page (tests/case-files) comes into a
+    // desktop's records, its person and session with it, and kalden-report
+    // --cases show prints the report the page gave.
+    void aCaseFileSavedByThePageComesIntoTheRecords() {
+        QTemporaryDir dir;
+        Program p;
+        p.start(exeIn(dir));
+        TfrmCases* w = openCases(p);
+        const QString file = QStringLiteral(KALDEN_CASE_FILES_DIR "/page.kalden.json");
+        p.boxes.events.clear();
+        p.files.openAnswers = {file};
+        w->cmdImportClick();
+        QCOMPARE(p.boxes.events, QStringList{"information:1 case imported into the records."});
+        const CaseFileReading filed = readCaseFile(readBytes(file));
+        QCOMPARE(filed.cases.size(), 1u);
+        std::string report;
+        for (const std::string& line : filed.cases[0].record.report) report += line + '\n';
+        QCOMPARE(column(*w, CaseTableModel::Person), QStringList{"Eli Moss"}); // case 1 of these records
+        const kalden::testing::CliRun shown =
+            kalden::testing::runReport({"--cases", "show", "1", "--database", storeIn(dir).toStdString()});
+        QCOMPARE(shown.status, 0);
+        QCOMPARE(shown.out, report);
+        QVERIFY(report.find("Full Scale IQ") != std::string::npos);
     }
 
     void aDamagedStoreIsNamedAndTheReportStillAppears() {

@@ -82,5 +82,44 @@ TEST(ChartData, ThePagesChartCarriesTheBandTheTextsAndTheDescription) {
     EXPECT_EQ(json.substr(json.size() - description.size() - 1), description + "}");
 }
 
+// Two assessments on one chart, as the desktop's chart and the page's name
+// them: the legend's labels (a case without a date of testing by when it was
+// computed), the title without either date, the table's signed cells with a
+// true minus and no sign for a zero, and the caption naming both methods where they differ.
+TEST(ChartData, TwoAssessmentsAreNamedAndTabledAlikeOnEveryChart) {
+    ComparedCase earlier{3, computed({1, 1, 1, 1, 1, 1, 1}, ConfidenceMethod::Glutting90)};
+    ComparedCase later{7, computed({12, 7, 11, 9, 8, 10, 13}, ConfidenceMethod::Traditional95)};
+    earlier.record.session = {"Ann B.", "1961-04-12", "", "", ""};
+    later.record.session = {"Ann B.", "1961-04-12", "2026-03-01", "Dr C. Diaz", "review"};
+    const CaseComparison c = compareCases(later, earlier, ChangeSettings{});
+    EXPECT_EQ(assessmentLabel("First", c.first), "First, computed 2026-03-01 09:00 (case 3)");
+    EXPECT_EQ(assessmentLabel("Second", c.second), "Second, tested 2026-03-01 (case 7)");
+    EXPECT_EQ(comparisonChartTitle(c, "KALDEN 9.9"),
+              "Ann B. (born 1961-04-12) \u2014 Change between two assessments \u2014 KALDEN 9.9");
+    const struct {
+        double value;
+        int decimals;
+        const char* cell;
+    } signedCells[] = {{56, 0, "+56"}, {-3.4, 0, "\u22123"}, {0.2, 0, "0"}, {-0.004, 2, "0.00"}, {7.456, 2, "+7.46"}};
+    for (const auto& row : signedCells) EXPECT_EQ(signedCell(row.value, row.decimals), row.cell) << row.value;
+    std::string json;
+    appendComparisonChartJson(json, c, "KALDEN 9.9");
+    EXPECT_NE(json.find(",\"firstLabel\":\"First, computed 2026-03-01 09:00 (case 3)\",\"secondLabel\":\"Second, "
+                        "tested 2026-03-01 (case 7)\",\"heads\":[\"First\",\"Second\",\"Change\",\"RCI\",\"Verdict\"]"),
+              std::string::npos)
+        << json;
+    EXPECT_NE(json.find("{\"name\":\"Verbal Comprehension\",\"first\":{\"at\":52.025586,"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"cells\":[\"52 (49\u201361)\",\"108 (101\u2013115)\",\"+56\","), std::string::npos) << json;
+    const std::vector<std::string> lines =
+        comparisonDescription(c.first.record.results.index, c.second.record.results.index, c.change, "First", "Second");
+    EXPECT_EQ(lines.back(),
+              "First: 90% confidence limits (Glutting method); second: 95% confidence limits (traditional method)");
+    EXPECT_EQ(lines.front().rfind("Verbal Comprehension: First 52 (limits 49 to 61), Second 108 (limits 101 to 115); "
+                                  "change 56, RCI ",
+                                  0),
+              0u)
+        << lines.front();
+}
+
 } // namespace
 } // namespace kalden

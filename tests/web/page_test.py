@@ -26,6 +26,8 @@ from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
 
 PAGE, REPORT, CHECK_CMAKE, AXE = sys.argv[1:5]
+# Case files the desktop program exported and the page saved.
+CASE_FILES = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir, 'case-files'))
 GENERATED = int(sys.argv[5]) if len(sys.argv) > 5 else 300
 SEPARATOR = ['', '-' * 103, '-' * 103, '']
 OPTION_VALUES = {
@@ -322,7 +324,7 @@ def person_case_files_and_change(driver, downloads):
 
     # Print, as Chromium prints to PDF without its own header and footer:
     # each case headed by its person and session, its report and its chart,
-    # then the change; every page numbered.
+    # then the change with both assessments on one chart; every page numbered.
     pdf = os.path.join(downloads, 'printout.pdf')
     with open(pdf, 'wb') as f:
         f.write(base64.b64decode(driver.execute_cdp_cmd('Page.printToPDF', {
@@ -335,7 +337,9 @@ def person_case_files_and_change(driver, downloads):
     check(len(pages) >= 3 and numbered and text.count('Carl Dunn (born 1970-01-02), tested 2026-03-30') == 2 and
           text.count('Carl Dunn (born 1970-01-02), tested 2026-05-01') == 2 and
           text.count('Verbal Comprehension') == 3 and text.count('Percentile') >= 4 and
-          'Change between two assessments: 1: Carl Dunn, tested 2026-03-30' in text,
+          'Change between two assessments: 1: Carl Dunn, tested 2026-03-30' in text and
+          pages[-1].count('Carl Dunn (born 1970-01-02) \u2014 Change between two assessments') == 1 and
+          'First, tested 2026-03-30 (case 1)' in pages[-1],
           f'the printout holds each case\'s person, report and chart, numbered: {text[:3000]}')
 
     with open(saved, encoding='utf-8') as f:
@@ -351,6 +355,60 @@ def person_case_files_and_change(driver, downloads):
                           'differs from the one computed again from its scores, at line ')
           and len(reports(driver)) == count, f'a case file changed by hand is refused: {said!r}')
     os.remove(saved)
+
+
+def case_files_across_programs(driver, downloads):
+    """A case file the desktop exported opens with the reports the desktop
+    computed, and its two assessments compare on one chart as kalden-report
+    compares them; the page saves what the desktop's import was tested with
+    (tests/case-files/page.kalden.json), but for the moment and version."""
+    desktop = os.path.join(CASE_FILES, 'desktop.kalden.json')
+    with open(desktop, encoding='utf-8') as f:
+        filed = json.load(f)['cases']
+    driver.get('file://' + os.path.abspath(PAGE))
+    wait_for(driver, 'return document.body.dataset.ready')
+    driver.find_element(By.ID, 'case-file').send_keys(desktop)
+    wait_for(driver, "return document.getElementById('case-file-message').textContent")
+    said = driver.find_element(By.ID, 'case-file-message').text
+    check(said == 'desktop.kalden.json: 2 cases opened.' and
+          reports(driver) == ['\n'.join(c['report']) + '\n' for c in filed],
+          f'the desktop\'s case file opens with the desktop\'s reports: {said!r}')
+
+    driver.find_element(By.ID, 'compare').click()
+    status, out, err = native(['--cases', 'compare', '1', '2', '--case-file', desktop])
+    section = reports(driver)[-1]
+    check(status == 0 and section == out, f'the desktop\'s cases compare as kalden-report compares them: {err}')
+    chart = driver.find_element(By.ID, 'chart')
+    title = chart.find_element(By.TAG_NAME, 'title').get_attribute('textContent')
+    legend = [t.get_attribute('textContent') for t in chart.find_elements(By.TAG_NAME, 'text')]
+    check(title.startswith('Index profile chart: Dana Holm (born 1958-07-21) \u2014 Change between two assessments '
+                           '\u2014 KALDEN ') and
+          'First, tested 2025-11-03 (case 2)' in legend and 'Second, tested 2026-11-30 (case 1)' in legend and
+          legend.count('reliable fall') == 1 and '\u221211' in legend and '108 (101\u2013115)' in legend,
+          f'both assessments on one chart with the change under each Index: {title!r} {legend}')
+
+    fixture = os.path.join(CASE_FILES, 'page.kalden.json')
+    with open(fixture, encoding='utf-8') as f:
+        expected = json.load(f)
+    case = expected['cases'][0]
+    driver.get('file://' + os.path.abspath(PAGE))
+    wait_for(driver, 'return document.body.dataset.ready')
+    session = {'person': 'person', 'birth-date': 'birth_date', 'testing-date': 'testing_date',
+               'examiner': 'examiner', 'referral': 'referral'}
+    set_values(driver, dict({f'f{k}': v for k, v in enumerate(case['scores'], 1)},
+                            **{field: case['session'][key] for field, key in session.items()}))
+    driver.find_element(By.ID, 'compute').click()
+    driver.find_element(By.ID, 'save-case-file').click()
+    saved = os.path.join(downloads, 'cases.kalden.json')
+    with open(wait_for_file(downloads, 'cases.kalden.json', read=False), encoding='utf-8') as f:
+        written = json.load(f)
+    os.remove(saved)
+    for kept in (expected, written):
+        kept.pop('program')
+        for c in kept['cases']:
+            for key in ('computed_utc', 'utc_offset_minutes', 'computed', 'program'):
+                c.pop(key)
+    check(written == expected, f'the page saves the case file the desktop\'s import is tested with: {written}')
 
 
 def main():
@@ -515,6 +573,7 @@ def main():
               f'the million rows\' output is kalden-report\'s ({page_size} against {native_size} bytes)')
 
         person_case_files_and_change(driver, downloads)
+        case_files_across_programs(driver, downloads)
 
         # Every request the page made: its own file, nothing else.
         requests = [json.loads(e['message'])['message'] for e in driver.get_log('performance')]

@@ -22,16 +22,6 @@ namespace kalden {
 
 namespace {
 
-// A verdict in the chart's table, short enough for an Index's column.
-QString verdictCell(ChangeVerdict verdict) {
-    switch (verdict) {
-    case ChangeVerdict::Improvement: return QStringLiteral("reliable rise");
-    case ChangeVerdict::Decline: return QStringLiteral("reliable fall");
-    case ChangeVerdict::NoChange: break;
-    }
-    return QStringLiteral("not reliable");
-}
-
 constexpr std::array<IndexId, IndexCount> IndexOrder = {IndexId::VC, IndexId::PO, IndexId::WM, IndexId::PS,
                                                         IndexId::FSIQ};
 
@@ -88,18 +78,9 @@ QStringList ProfileChart::descriptionLines() const {
     QStringList lines;
     if (!case_) return lines;
     if (second_) {
-        const auto profile = [](const IndexResult& r) {
-            return QStringLiteral("%1 (limits %2 to %3)")
-                .arg(number(r.score, 0), number(r.lowerLimit, 0), number(r.upperLimit, 0));
-        };
-        for (IndexId id : IndexOrder) {
-            const ChangeRow& row = change_->rows[static_cast<std::size_t>(id)];
-            lines << QStringLiteral("%1: %2 %3, %4 %5; change %6, RCI %7, %8")
-                         .arg(QString::fromLatin1(indexDefinition(id).label), firstLabel_, profile((*case_)[id]),
-                              secondLabel_, profile((*second_)[id]), number(row.change, 0), number(row.rci, 2),
-                              QString::fromLatin1(verdictText(row.verdict)));
-        }
-        lines << caption();
+        for (const std::string& line :
+             comparisonDescription(*case_, *second_, *change_, firstLabel_.toStdString(), secondLabel_.toStdString()))
+            lines << QString::fromStdString(line);
         return lines;
     }
     for (const std::string& line : chartDescription(*case_)) lines << QString::fromStdString(line);
@@ -109,10 +90,7 @@ QStringList ProfileChart::descriptionLines() const {
 // The confidence method's note; for two assessments that used different
 // methods, both methods.
 QString ProfileChart::caption() const {
-    if (second_ && second_->confidenceMethod != case_->confidenceMethod)
-        return QStringLiteral("First: %1; second: %2")
-            .arg(QString::fromStdString(limitsHeading(case_->confidenceMethod)),
-                 QString::fromStdString(limitsHeading(second_->confidenceMethod)));
+    if (second_) return QString::fromStdString(comparisonCaption(*case_, *second_));
     return profileCaption(case_->confidenceMethod);
 }
 
@@ -294,20 +272,11 @@ void ProfileChart::paintComparisonTable(QPainter& painter, const QRectF& plot) c
     const QFontMetricsF fm(painter.font());
     const double slot = plot.width() / IndexCount;
     const double top = plot.bottom() + 2 * fm.height() + 14;
-    const QStringList heads = {QStringLiteral("First"), QStringLiteral("Second"), QStringLiteral("Change"),
-                               QStringLiteral("RCI"), QStringLiteral("Verdict")};
+    QStringList heads;
+    for (const char* head : ComparisonTableHeads) heads << QString::fromLatin1(head);
     painter.setPen(QColor(0xc8, 0xc8, 0xc8));
     painter.drawLine(QPointF(0, top - 3), QPointF(plot.right(), top - 3));
     painter.setPen(Qt::black);
-    const auto scoreCell = [](const IndexResult& r) {
-        return QStringLiteral("%1 (%2\u2013%3)")
-            .arg(number(r.score, 0), number(r.lowerLimit, 0), number(r.upperLimit, 0));
-    };
-    const auto signedCell = [](double value, int decimals) {
-        QString cell = number(value, decimals);
-        if (cell.startsWith(u'-')) return cell.replace(0, 1, QStringLiteral("\u2212"));
-        return cell == number(0, decimals) ? cell : cell.prepend(u'+');
-    };
     for (int line = 0; line < heads.size(); ++line) {
         const double y = top + line * fm.height();
         painter.drawText(QRectF(0, y, plot.left() - 8, fm.height()), Qt::AlignLeft | Qt::AlignVCenter, heads[line]);
@@ -315,12 +284,13 @@ void ProfileChart::paintComparisonTable(QPainter& painter, const QRectF& plot) c
             // The change and its verdict as the comparison's section gives
             // them, of the scores as the two reports print them.
             const ChangeRow& row = change_->rows[static_cast<std::size_t>(id)];
-            const QString cell = line == 0   ? scoreCell((*case_)[id])
-                                 : line == 1 ? scoreCell((*second_)[id])
-                                 : line == 2 ? signedCell(row.change, 0)
-                                 : line == 3 ? signedCell(row.rci, 2)
-                                             : verdictCell(row.verdict);
-            painter.drawText(QRectF(indexX(id, plot) - slot / 2, y, slot, fm.height()), Qt::AlignCenter, cell);
+            const std::string cell = line == 0   ? profileCell((*case_)[id])
+                                     : line == 1 ? profileCell((*second_)[id])
+                                     : line == 2 ? signedCell(row.change, 0)
+                                     : line == 3 ? signedCell(row.rci, 2)
+                                                 : verdictCell(row.verdict);
+            painter.drawText(QRectF(indexX(id, plot) - slot / 2, y, slot, fm.height()), Qt::AlignCenter,
+                             QString::fromStdString(cell));
         }
     }
 }

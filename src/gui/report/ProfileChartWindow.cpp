@@ -84,34 +84,15 @@ ChartCase chartCaseOf(const CaseRecord& c) {
     return chart;
 }
 
-namespace {
-
-// "First, tested 2025-11-03 (case 12)": an assessment as the legend names it.
-QString assessmentLabel(const char* which, const ComparedCase& c) {
-    const std::string& tested = c.record.session.testingDate;
-    return QStringLiteral("%1, %2 (case %3)")
-        .arg(QString::fromLatin1(which),
-             tested.empty() ? QStringLiteral("computed ") + QString::fromStdString(computedAtText(c.record))
-                            : QStringLiteral("tested ") + QString::fromStdString(tested))
-        .arg(c.id);
-}
-
-} // namespace
-
 ChartCase chartCaseOf(const CaseComparison& c) {
-    // Who: the person and the date of birth; the legend gives both dates.
-    const Session& s = c.second.record.session;
-    QStringList parts;
-    parts << QString::fromStdString(sessionLine(Session{s.person, s.birthDate, {}, {}, {}}));
-    parts << QStringLiteral("Change between two assessments");
-    parts << ProgramName + u' ' + programVersion();
+    const QString program = ProgramName + u' ' + programVersion();
     return ChartCase{c.first.record.results.index,
-                     parts.join(QStringLiteral(" \u2014 ")),
+                     QString::fromStdString(comparisonChartTitle(c, program.toStdString())),
                      c.second.record.results.index,
                      c.change,
-                     assessmentLabel("First", c.first),
-                     assessmentLabel("Second", c.second),
-                     s};
+                     QString::fromStdString(assessmentLabel("First", c.first)),
+                     QString::fromStdString(assessmentLabel("Second", c.second)),
+                     c.second.record.session};
 }
 
 void ChartCase::showOn(ProfileChart& chart) const {

@@ -259,7 +259,8 @@
   }
 
   // The change between the two cases chosen, appended as the desktop
-  // program appends it; Copy Summary then gives its paragraph.
+  // program appends it, with both profiles on one chart; Copy Summary then
+  // gives its paragraph.
   function compare() {
     $('compare-message').textContent = '';
     const gains = ['vc', 'po', 'wm', 'ps', 'fsiq'].map((code) => $('practice-' + code).value);
@@ -269,9 +270,10 @@
     if (answer.warnings.length) $('compare-message').textContent = answer.warnings.join('\n');
     addReport(answer.section);
     lastSummary = answer.summary;
+    drawChart(answer.chart);
     addToPrintout('Change between two assessments: ' + $('compare-first').selectedOptions[0].text + ' and ' +
-                  $('compare-second').selectedOptions[0].text, answer.section);
-    $('announce').textContent = 'Change between two assessments added.';
+                  $('compare-second').selectedOptions[0].text, answer.section, answer.chart);
+    $('announce').textContent = 'Change between two assessments added. ' + kaldenChart.describe(answer.chart).join('. ');
   }
 
   // Batch scoring in a worker with its own copy of the module, so that the
