@@ -124,10 +124,14 @@ bool scaledOf(const Extended& value, Scaled& s) {
             return true;
         }
         if (!xmath::isfinite(value) || Limits::digits > 64) return false;
+#if KALDEN_SOFTWARE_EXTENDED
+        significandOf(value, m, e);
+#else
         int exponent = 0;
         const Extended fraction = xmath::frexp(xmath::fabs(value), &exponent); // in [0.5, 1)
         m = static_cast<std::uint64_t>(xmath::ldexp(fraction, 64));            // exact
         e = exponent - 64;
+#endif
     }
     const int zeros = std::countr_zero(m);
     return roundToEighteenDigits(m >> zeros, e + zeros, s);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <string>
 
@@ -22,8 +23,14 @@ namespace kalden {
 #if KALDEN_SOFTWARE_EXTENDED
 using Extended = boost::multiprecision::cpp_bin_float_double_extended;
 // An extended constant from its decimal text: the extended value nearest to
-// the decimal, as the compiler gives it for an L literal.
-#define KALDEN_EXTENDED(literal) ::kalden::Extended(#literal)
+// the decimal, as the compiler gives it for an L literal. The text is read
+// once, where the constant is first met, not at every use: reading it takes
+// longer than the arithmetic it is used in.
+#define KALDEN_EXTENDED(literal)                                  \
+    ([]() -> const ::kalden::Extended& {                          \
+        static const ::kalden::Extended kaldenConstant(#literal); \
+        return kaldenConstant;                                    \
+    }())
 // Boost takes a plain number less an Extended as the other difference
 // negated, which makes 1 - 1 a negative zero; the format's own arithmetic,
 // and long double's, give +0.
@@ -39,6 +46,17 @@ KALDEN_DIFFERENCE_FROM(unsigned long long)
 KALDEN_DIFFERENCE_FROM(float)
 KALDEN_DIFFERENCE_FROM(double)
 #undef KALDEN_DIFFERENCE_FROM
+// A finite value other than zero as its 64-bit significand, the top bit
+// set, times 2^exponent, read from the software type's own fields.
+inline void significandOf(const Extended& value, std::uint64_t& significand, int& exponent) {
+    const auto& bits = value.backend().bits();
+    constexpr int LimbBits = 8 * sizeof *bits.limbs();
+    significand = 0;
+    for (unsigned i = bits.size(); i-- > 0;)
+        significand =
+            static_cast<std::uint64_t>((static_cast<unsigned __int128>(significand) << LimbBits) | bits.limbs()[i]);
+    exponent = value.backend().exponent() - 63;
+}
 #else
 using Extended = long double;
 #define KALDEN_EXTENDED(literal) literal##L

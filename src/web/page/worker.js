@@ -32,14 +32,14 @@ async function scoreBatch(data) {
   const take = () => {
     const length = k.ccall('kalden_batch_length', 'number', [], []);
     const pointer = k.ccall('kalden_batch_output', 'number', [], []);
-    if (length > 0) parts.push(new Blob([k.HEAPU8.slice(pointer, pointer + length)]));
+    if (length > 0) parts.push(new Blob([k.HEAPU8.subarray(pointer, pointer + length)]));
     const said = k.ccall('kalden_batch_messages', 'string', [], []);
     if (said) messages.push(said);
   };
   take();
   let step;
   do {
-    step = JSON.parse(k.ccall('kalden_batch_step', 'string', ['number'], [1000]));
+    step = JSON.parse(k.ccall('kalden_batch_step', 'string', ['number'], [5000]));
     take();
     self.postMessage({ progress: step.fraction });
   } while (!step.done);
