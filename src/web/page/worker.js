@@ -1,7 +1,8 @@
 // The batch worker: the module above it in the same script scores the file
-// a few hundred rows at a time, reporting its progress between them and
-// keeping each piece of output as a Blob, so that neither the module nor
-// the worker holds the whole output. A failure is reported, not left to
+// 5,000 rows at a time (a step of a fraction of a second; fewer and larger
+// pieces of output cost the browser less to keep), reporting its progress
+// between them and keeping each piece of output as a Blob, so that neither
+// the module nor the worker holds the whole output. A failure is reported, not left to
 // hang the page.
 'use strict';
 let kaldenReady = null;
