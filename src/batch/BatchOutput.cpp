@@ -135,8 +135,7 @@ public:
         std::string& text = out.text;
         for (const std::string& line : reportSeparator()) text.append(line).append(lineEnd_);
         out.separator = text.size();
-        for (const std::string& line : composeReport(*row.record, *results, context_, none))
-            text.append(line).append(lineEnd_);
+        writeReport(*row.record, *results, context_, none, LineSink(text, lineEnd_));
     }
 
 private:

@@ -277,10 +277,8 @@ void appendFormatItem(std::string& out, const FormatItem& item, ArgIterator& nex
 
 } // namespace
 
-std::string formatText(std::string_view pattern, std::initializer_list<FormatArg> args) {
-    std::string out;
+void appendFormatText(std::string& out, std::string_view pattern, std::initializer_list<FormatArg> args) {
     auto next = args.begin();
-    out.reserve(pattern.size() + 16);
     for (std::size_t i = 0; i < pattern.size(); ++i) {
         // Plain text up to the next item in one piece.
         const std::size_t item = pattern.find('%', i);
@@ -295,6 +293,12 @@ std::string formatText(std::string_view pattern, std::initializer_list<FormatArg
         appendFormatItem(out, readFormatItem(pattern, i), next, args.end());
     }
     if (next != args.end()) throw std::logic_error("more arguments than format items");
+}
+
+std::string formatText(std::string_view pattern, std::initializer_list<FormatArg> args) {
+    std::string out;
+    out.reserve(pattern.size() + 16);
+    appendFormatText(out, pattern, args);
     return out;
 }
 

@@ -44,5 +44,7 @@ std::string formatGeneral(Extended value, int significant = 6);
 // the wrong kind, is a programming error and throws std::logic_error.
 using FormatArg = std::variant<Extended, double, int, std::string>;
 std::string formatText(std::string_view pattern, std::initializer_list<FormatArg> args);
+// The same text put on the end of `out`.
+void appendFormatText(std::string& out, std::string_view pattern, std::initializer_list<FormatArg> args);
 
 } // namespace kalden

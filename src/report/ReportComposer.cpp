@@ -43,55 +43,54 @@ const char* criterionNote(AbnormalityCriterion criterion) {
     return "";
 }
 
-void writeHeader(ReportLines& report) {
-    report.push_back("");
-    report.push_back(ProgramTitle);
-    report.push_back("");
-    report.push_back("THIS PROGRAM IMPLEMENTS METHODS DEVELOPED IN THE FOLLOWING PAPER:");
-    for (const std::string& line : CitationLines) report.push_back(line);
-    report.push_back("");
+void writeHeader(LineSink report) {
+    report.add("");
+    report.add(ProgramTitle);
+    report.add("");
+    report.add("THIS PROGRAM IMPLEMENTS METHODS DEVELOPED IN THE FOLLOWING PAPER:");
+    for (const std::string& line : CitationLines) report.add(line);
+    report.add("");
 }
 
-void writeNotes(const ReportContext& context, ReportLines& report) {
+void writeNotes(const ReportContext& context, LineSink report) {
     if (context.notes.empty()) return;
     const std::string lead = " " + context.notesLabel + " ";
-    report.push_back(lead + context.notes.front());
+    report.add(lead + context.notes.front());
     const std::string indent(lead.size(), ' ');
-    for (std::size_t i = 1; i < context.notes.size(); ++i) report.push_back(indent + context.notes[i]);
-    report.push_back(" ");
+    for (std::size_t i = 1; i < context.notes.size(); ++i) report.add(indent + context.notes[i]);
+    report.add(" ");
 }
 
-void writeInputs(const InputRecord& input, ReportLines& report) {
-    report.push_back(" INPUTS:");
-    for (int k = 1; k <= 7; ++k) report.push_back(formatText(InputEchoFormats[k - 1], {input.score(k)}));
-    report.push_back("");
+void writeInputs(const InputRecord& input, LineSink report) {
+    report.add(" INPUTS:");
+    for (int k = 1; k <= 7; ++k) report.addFormatted(InputEchoFormats[k - 1], {input.score(k)});
+    report.add("");
 }
 
-void writeOptionNotes(const InputRecord& input, ReportLines& report) {
-    report.push_back(confidenceNote(input.confidenceMethod));
-    report.push_back(input.differenceBasis == DifferenceBasis::Observed
-                         ? " Note: Analysis of reliability of differences between Indices is based on OBSERVED scores"
-                         : " Note: Analysis of reliability of differences between Indices is based on estimated TRUE "
-                           "scores");
-    report.push_back(input.sequentialBonferroni
-                         ? " Note: Sequential Bonferroni correction IS applied when testing for reliable differences"
-                         : " Note: Sequential Bonferroni correction IS NOT applied when testing for reliable "
-                           "differences");
-    report.push_back(
-        " Note: An abnormally low score (& abnormally large difference) is defined as being exhibited by less");
-    report.push_back(criterionNote(input.abnormalityCriterion));
+void writeOptionNotes(const InputRecord& input, LineSink report) {
+    report.add(confidenceNote(input.confidenceMethod));
+    report.add(input.differenceBasis == DifferenceBasis::Observed
+                   ? " Note: Analysis of reliability of differences between Indices is based on OBSERVED scores"
+                   : " Note: Analysis of reliability of differences between Indices is based on estimated TRUE "
+                     "scores");
+    report.add(input.sequentialBonferroni
+                   ? " Note: Sequential Bonferroni correction IS applied when testing for reliable differences"
+                   : " Note: Sequential Bonferroni correction IS NOT applied when testing for reliable "
+                     "differences");
+    report.add(" Note: An abnormally low score (& abnormally large difference) is defined as being exhibited by less");
+    report.add(criterionNote(input.abnormalityCriterion));
 }
 
-void writeGridEcho(const ReportContext& context, ReportLines& report, Warnings& warnings) {
+void writeGridEcho(const ReportContext& context, LineSink report, Warnings& warnings) {
     if (!context.useDataGrid) return;
     const int columns = context.gridColumns;
-    report.push_back(std::string(static_cast<std::size_t>(9 * columns / 2), ' ') + context.gridColumnsTitle);
+    report.add(std::string(static_cast<std::size_t>(9 * columns / 2), ' ') + context.gridColumnsTitle);
     std::string items = " Item ";
     for (int k = 1; k <= columns; ++k) items += "   " + std::to_string(k) + "    ";
-    report.push_back(items);
+    report.add(items);
     std::string underline = "         _";
     for (int k = 1; k <= columns; ++k) underline += "_______";
-    report.push_back(underline);
+    report.add(underline);
     for (int row = 0; row < context.gridRows; ++row) {
         std::string line = "  " + std::to_string(row) + ":";
         for (int column = 1; column <= columns; ++column) {
@@ -103,44 +102,49 @@ void writeGridEcho(const ReportContext& context, ReportLines& report, Warnings& 
             if (!cell.ok) warnings.push_back(cell.message);
             line += "  " + formatFixed(cell.ok ? cell.value : 0.0, 6, 3); // a rejected cell is echoed as zero
         }
-        report.push_back(line);
+        report.add(line);
     }
-    report.push_back("");
+    report.add("");
 }
 
-void writeMatrixEcho(const ReportContext& context, ReportLines& report) {
-    if (context.useCorrelationMatrix) report.push_back(" Correlation matrix:");
+void writeMatrixEcho(const ReportContext& context, LineSink report) {
+    if (context.useCorrelationMatrix) report.add(" Correlation matrix:");
     const int n = std::min(context.matrixSize, MAX_ORDER);
     for (int i = 1; i <= n; ++i) {
         std::string line = " " + std::to_string(i) + ": ";
         for (int j = 1; j <= i; ++j)
             line +=
                 formatFixed(context.storedMatrix[static_cast<std::size_t>((i - 1) * MAX_ORDER + (j - 1))], 6, 3) + " ";
-        report.push_back(line);
+        report.add(line);
     }
 }
 
 } // namespace
 
-ReportLines composeReport(const InputRecord& input, const ComputationResults& results, const ReportContext& context,
-                          Warnings& warnings) {
-    ReportLines report;
+void writeReport(const InputRecord& input, const ComputationResults& results, const ReportContext& context,
+                 Warnings& warnings, LineSink report) {
     writeHeader(report);
     writeNotes(context, report);
     writeInputs(input, report);
     writeOptionNotes(input, report);
     writeGridEcho(context, report, warnings);
     writeMatrixEcho(context, report);
-    report.insert(report.end(), {"", "", "", " OUTPUTS:", ""});
+    for (const char* line : {"", "", "", " OUTPUTS:", ""}) report.add(line);
 
     writeIndexSection(results.index, report);
     writeLowScoreLines(results.abnormality, report);
-    report.insert(report.end(), {"", "", ""});
+    for (int i = 0; i < 3; ++i) report.add("");
     writeReliabilitySection(results.index, report);
-    report.insert(report.end(), {"", "", ""});
+    for (int i = 0; i < 3; ++i) report.add("");
     writeAbnormalitySection(results.abnormality, report);
-    report.push_back("");
+    report.add("");
     writeProfileDistanceLines(results.profile, report);
+}
+
+ReportLines composeReport(const InputRecord& input, const ComputationResults& results, const ReportContext& context,
+                          Warnings& warnings) {
+    ReportLines report;
+    writeReport(input, results, context, warnings, report);
     return report;
 }
 

@@ -40,6 +40,9 @@ const char* confidenceNote(ConfidenceMethod method);
 // `warnings`, in cell order.
 ReportLines composeReport(const InputRecord& input, const ComputationResults& results, const ReportContext& context,
                           Warnings& warnings);
+// The same lines, put where `report` sends them.
+void writeReport(const InputRecord& input, const ComputationResults& results, const ReportContext& context,
+                 Warnings& warnings, LineSink report);
 
 // The lines between two reports: an empty line, two rules of 103 hyphens,
 // an empty line.

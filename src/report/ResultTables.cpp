@@ -1,5 +1,8 @@
 #include "report/ResultTables.h"
 
+#include <array>
+#include <string>
+
 #include "format/NumberFormat.h"
 #include "scoring/DifferenceReliability.h"
 #include "scoring/IndexScores.h"
@@ -73,96 +76,107 @@ Variant variantFor(DifferenceBasis basis, bool bonferroni) {
             true, true, 101};
 }
 
+// A row's pattern for each pair, in pair order: " VC versus PO", the
+// columns, and what `tail` gives for the pair. Made once: every report
+// prints them.
+using PairPatterns = std::array<std::string, PairCount>;
+template <typename Tail>
+PairPatterns pairPatterns(const char* columns, Tail tail) {
+    PairPatterns patterns;
+    for (std::size_t i = 0; i < PairCount; ++i)
+        patterns[i] = std::string(" ") + pairLabel(pairAt(i)) + columns + tail(i);
+    return patterns;
+}
+
 } // namespace
 
-void writeIndexSection(const IndexResults& results, ReportLines& report) {
+void writeIndexSection(const IndexResults& results, LineSink report) {
     const TableLayout layout = layoutFor(results.confidenceMethod);
     const bool traditional = isTraditional(results.confidenceMethod);
-    report.push_back(layout.heading);
-    report.push_back(rule(layout.ruleLength));
-    report.push_back(layout.columnHead);
-    report.push_back(rule(layout.ruleLength));
-    report.push_back("");
+    report.add(layout.heading);
+    report.addRule(layout.ruleLength);
+    report.add(layout.columnHead);
+    report.addRule(layout.ruleLength);
+    report.add("");
     for (std::size_t i = 0; i < IndexCount; ++i) {
-        if (indexAt(i) == IndexId::FSIQ) report.push_back("");
+        if (indexAt(i) == IndexId::FSIQ) report.add("");
         const IndexResult& r = results.indexes[i];
         if (traditional) {
-            report.push_back(formatText(TraditionalRows[i], {r.score, r.lowerLimit, r.upperLimit, r.percentile,
-                                                             r.percentileLower, r.percentileUpper}));
+            report.addFormatted(TraditionalRows[i], {r.score, r.lowerLimit, r.upperLimit, r.percentile,
+                                                     r.percentileLower, r.percentileUpper});
         } else {
-            report.push_back(formatText(GluttingRows[i], {r.score, r.lowerLimit, r.upperLimit, r.percentile}));
+            report.addFormatted(GluttingRows[i], {r.score, r.lowerLimit, r.upperLimit, r.percentile});
         }
     }
-    report.push_back(rule(99));
+    report.addRule(99);
 }
 
-void writeLowScoreLines(const AbnormalityResults& a, ReportLines& report) {
-    report.push_back(
-        formatText(" NUMBER of case's Index scores classified as abnormally low = %2d", {a.lowScoreCount}));
-    report.push_back(
-        " PERCENTAGE of normal population expected to exhibit this number or more of abnormally low scores:");
-    report.push_back(formatText(" Percentage = %3.2f%%", {a.lowScorePopulationPercent}));
+void writeLowScoreLines(const AbnormalityResults& a, LineSink report) {
+    report.addFormatted(" NUMBER of case's Index scores classified as abnormally low = %2d", {a.lowScoreCount});
+    report.add(" PERCENTAGE of normal population expected to exhibit this number or more of abnormally low scores:");
+    report.addFormatted(" Percentage = %3.2f%%", {a.lowScorePopulationPercent});
 }
 
-void writeAbnormalitySection(const AbnormalityResults& a, ReportLines& report) {
-    report.push_back(
-        " ABNORMALITY of differences between Short-Form Indices, i.e., percentage of population estimated to");
-    report.push_back(
+void writeAbnormalitySection(const AbnormalityResults& a, LineSink report) {
+    static const PairPatterns rows =
+        pairPatterns("       %5.0f                    %6.3f%%                     ( %6.3f%% )",
+                     [](std::size_t) { return ""; });
+    report.add(" ABNORMALITY of differences between Short-Form Indices, i.e., percentage of population estimated to");
+    report.add(
         " obtain a larger difference in same direction (figure in brackets is percentage regardless of sign ) :");
-    report.push_back(rule(100));
-    report.push_back(" Index Pair           Difference          %age of population        (%age regardless of sign)");
-    report.push_back(rule(100));
+    report.addRule(100);
+    report.add(" Index Pair           Difference          %age of population        (%age regardless of sign)");
+    report.addRule(100);
     for (std::size_t i = 0; i < PairCount; ++i) {
         const PairAbnormality& p = a.pairs[i];
-        report.push_back(formatText(std::string(" ") + pairLabel(pairAt(i)) +
-                                        "       %5.0f                    %6.3f%%                     ( %6.3f%% )",
-                                    {p.observedDifference, p.abnormalityPercent, 2.0 * p.abnormalityPercent}));
+        report.addFormatted(rows[i], {p.observedDifference, p.abnormalityPercent, 2.0 * p.abnormalityPercent});
         const IndexPair pair = pairAt(i);
-        if (pair == IndexPair::VC_PS || pair == IndexPair::PO_PS) report.push_back("");
+        if (pair == IndexPair::VC_PS || pair == IndexPair::PO_PS) report.add("");
     }
-    report.push_back(rule(100));
-    report.push_back(formatText(
+    report.addRule(100);
+    report.addFormatted(
         " NUMBER of case's pairwise differences (regardless of sign) that meet criterion for abnormality = %2d ",
-        {a.abnormalDifferenceCount}));
+        {a.abnormalDifferenceCount});
     if (a.abnormalDifferenceCount == 0) {
         // Added unformatted: the percent sign stands before the 100.
-        report.push_back(
+        report.add(
             " PERCENTAGE of normal population expected to exhibit this number or more of abnormal differences= %100%");
     } else {
-        report.push_back(formatText(
+        report.addFormatted(
             " PERCENTAGE of normal population expected to exhibit this number or more of abnormal differences=%3.2f%%",
-            {a.differencePopulationPercent}));
+            {a.differencePopulationPercent});
     }
 }
 
-void writeReliabilitySection(const IndexResults& results, ReportLines& report) {
+void writeReliabilitySection(const IndexResults& results, LineSink report) {
+    static const PairPatterns verdictRows =
+        pairPatterns("        %5.0f                     %s", [](std::size_t i) { return VerdictTails[i]; });
+    static const PairPatterns probabilityRows =
+        pairPatterns("          %5.0f                %6.3f               %6.3f", [](std::size_t) { return ""; });
     const Variant v = variantFor(results.differenceBasis, results.sequentialBonferroni);
-    report.push_back(v.heading);
-    report.push_back(rule(v.openingRule));
-    report.push_back(v.verdicts ? " Index Pair          Difference              Bonferroni p"
-                                : " Index Pair           Difference          Two-tailed p          One-tailed p");
-    report.push_back(rule(v.openingRule));
-    if (v.extraEmptyLine) report.push_back("");
+    report.add(v.heading);
+    report.addRule(v.openingRule);
+    report.add(v.verdicts ? " Index Pair          Difference              Bonferroni p"
+                          : " Index Pair           Difference          Two-tailed p          One-tailed p");
+    report.addRule(v.openingRule);
+    if (v.extraEmptyLine) report.add("");
     for (std::size_t i = 0; i < PairCount; ++i) {
         const PairResult& p = results.pairs[i];
-        const std::string label = pairLabel(pairAt(i));
         if (v.verdicts) {
-            report.push_back(
-                formatText(" " + label + "        %5.0f                     %s" + VerdictTails[i],
-                           {p.difference, std::string(p.bonferroniSignificant ? " p < .05" : " not sig")}));
+            report.addFormatted(verdictRows[i],
+                                {p.difference, std::string(p.bonferroniSignificant ? " p < .05" : " not sig")});
         } else {
-            report.push_back(formatText(" " + label + "          %5.0f                %6.3f               %6.3f",
-                                        {p.difference, p.twoTailedP, p.oneTailedP}));
+            report.addFormatted(probabilityRows[i], {p.difference, p.twoTailedP, p.oneTailedP});
         }
         const IndexPair pair = pairAt(i);
-        if (pair == IndexPair::VC_PS || pair == IndexPair::PO_PS) report.push_back("");
+        if (pair == IndexPair::VC_PS || pair == IndexPair::PO_PS) report.add("");
     }
-    report.push_back(rule(v.closingRule));
+    report.addRule(v.closingRule);
 }
 
-void writeProfileDistanceLines(const ProfileDistanceResult& distance, ReportLines& report) {
-    report.push_back(" MAHALANOBIS DISTANCE Index of the overall abnormality of the case's Index score profile: ");
-    report.push_back(formatText(" Chi-square = %3.3f,  p value = %2.5f", {distance.chiSquare, distance.p}));
+void writeProfileDistanceLines(const ProfileDistanceResult& distance, LineSink report) {
+    report.add(" MAHALANOBIS DISTANCE Index of the overall abnormality of the case's Index score profile: ");
+    report.addFormatted(" Chi-square = %3.3f,  p value = %2.5f", {distance.chiSquare, distance.p});
 }
 
 } // namespace kalden

@@ -12,15 +12,15 @@ namespace kalden {
 // is decided here.
 
 // The Index table, in one of four layouts chosen by the confidence method.
-void writeIndexSection(const IndexResults& results, ReportLines& report);
+void writeIndexSection(const IndexResults& results, LineSink report);
 // The three low-score lines that follow the Index table.
-void writeLowScoreLines(const AbnormalityResults& abnormality, ReportLines& report);
+void writeLowScoreLines(const AbnormalityResults& abnormality, LineSink report);
 // One of the four variants of the reliability table, chosen by the basis and
 // the correction.
-void writeReliabilitySection(const IndexResults& results, ReportLines& report);
+void writeReliabilitySection(const IndexResults& results, LineSink report);
 // The abnormality table with the count of abnormal differences.
-void writeAbnormalitySection(const AbnormalityResults& abnormality, ReportLines& report);
+void writeAbnormalitySection(const AbnormalityResults& abnormality, LineSink report);
 // The two Mahalanobis lines.
-void writeProfileDistanceLines(const ProfileDistanceResult& distance, ReportLines& report);
+void writeProfileDistanceLines(const ProfileDistanceResult& distance, LineSink report);
 
 } // namespace kalden
