@@ -40,12 +40,13 @@ cmake --build build-sanitize -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   run_tests build-sanitize
 
-# The batch pipeline's threads under ThreadSanitizer: a report fails the test
-# (in kalden-report itself it lands on the standard error the tests compare).
+# The batch pipeline's threads and the integrals they share under
+# ThreadSanitizer: a report fails the test (in kalden-report itself it lands
+# on the standard error the tests compare).
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKALDEN_SANITIZE_THREAD=ON \
   -DKALDEN_BUILD_GUI=OFF >/dev/null
-cmake --build build-tsan -j "$jobs" --target kalden-report batch_tests batch_jobs_tests
-TSAN_OPTIONS=halt_on_error=1:exitcode=66 run_tests build-tsan -R '^(Batch|Csv)'
+cmake --build build-tsan -j "$jobs" --target kalden-report batch_tests batch_jobs_tests normal_distribution_tests
+TSAN_OPTIONS=halt_on_error=1:exitcode=66 run_tests build-tsan -R '^(Batch|Csv|NormalCdf|WritePieces)'
 
 # The scoring and report library alone, configured without SQLite, zlib or
 # Qt, as it builds wherever a C++ compiler does, and with the software

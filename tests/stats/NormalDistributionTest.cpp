@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <numbers>
+#include <thread>
 #include <vector>
 
 #include "stats/Extended.h"
@@ -20,6 +21,18 @@ std::uint64_t bitsOf(double x) {
     std::uint64_t bits;
     std::memcpy(&bits, &x, sizeof bits);
     return bits;
+}
+
+// Runs `task` on a thread beside the calling one; the page's module has no
+// other thread, and there it runs at once.
+template <typename Task>
+std::thread beside(Task task) {
+#ifdef __EMSCRIPTEN__
+    task();
+    return {};
+#else
+    return std::thread(task);
+#endif
 }
 
 unsigned long long evaluationsOf(double x) {
@@ -77,6 +90,37 @@ TEST(NormalCdf, RemembersEveryArgumentAndItsWarning) {
             EXPECT_EQ(bitsOf(value), bitsOf(simpsonIntegral(0.0, x, integrated) + 0.5)) << x << " on pass " << pass;
             EXPECT_EQ(remembered, integrated) << x << " on pass " << pass;
         }
+    }
+}
+
+// Threads share what is remembered, and a table that holds no more goes on
+// integrating: two threads at once, each through 70,000 arguments (past the
+// 65,536 kept) in its own order, get the bits of the integral every time.
+TEST(NormalCdf, ThreadsAtOnceGetTheIntegralsBitsPastAllThatIsKept) {
+    std::vector<double> arguments;
+    for (int i = 1; i <= 70000; ++i) arguments.push_back((i % 2 ? 1 : -1) * (i * 0.0001 + 3e-9));
+    std::vector<std::uint64_t> integrated;
+    for (double x : arguments) {
+        Warnings messages;
+        integrated.push_back(bitsOf(simpsonIntegral(0.0, x, messages) + 0.5));
+    }
+    std::vector<std::uint64_t> found[2];
+    auto scan = [&](int which) {
+        std::vector<std::uint64_t>& out = found[which];
+        out.resize(arguments.size());
+        for (std::size_t k = 0; k < arguments.size(); ++k) {
+            const std::size_t i = which == 0 ? k : arguments.size() - 1 - k;
+            Warnings messages;
+            out[i] = bitsOf(normalCdf(arguments[i], messages));
+        }
+    };
+    std::thread other = beside([&] { scan(1); });
+    scan(0);
+    if (other.joinable()) other.join();
+    for (int which = 0; which < 2; ++which) {
+        std::size_t differing = 0;
+        for (std::size_t i = 0; i < arguments.size(); ++i) differing += found[which][i] != integrated[i];
+        EXPECT_EQ(differing, 0u) << "thread " << which;
     }
 }
 
