@@ -19,6 +19,9 @@ public:
     virtual ~OutputSink() = default;
     // False once the output can no longer be written.
     virtual bool write(std::string_view data) = 0;
+    // As write(), where the caller leaves `data` as it is until the next
+    // flush(): a sink may then hand it on later without copying it.
+    virtual bool writeKept(std::string_view data) { return write(data); }
     // Passes on whatever write() held back, so that a message on standard
     // error comes after the rows before it; false as write().
     virtual bool flush() { return true; }

@@ -47,7 +47,11 @@ std::string RowWriter::rejectedText() const {
 
 bool RowWriter::begin(const std::string& header) { return header.empty() || sink_.write(header); }
 
-bool RowWriter::write(const RowOutput& row) {
+bool RowWriter::write(const RowOutput& row) { return write(row, false); }
+
+bool RowWriter::writeKept(const RowOutput& row) { return write(row, true); }
+
+bool RowWriter::write(const RowOutput& row, bool kept) {
     if (!row.messages.empty()) {
         if (!sink_.flush()) return false;
         err_.write(row.messages.data(), static_cast<std::streamsize>(row.messages.size()));
@@ -58,20 +62,7 @@ bool RowWriter::write(const RowOutput& row) {
     std::string_view text = row.text;
     if (!anyWritten_) text.remove_prefix(row.separator);
     anyWritten_ = true;
-    return sink_.write(text);
-}
-
-bool scoreOneByOne(CsvReader& reader, const BatchJob& job, RowWriter& writer) {
-    RowScorer scorer(job);
-    if (!writer.begin(scorer.header())) return false;
-    CsvRecord record;
-    RowOutput out;
-    std::size_t row = 0;
-    while (reader.next(record)) {
-        scorer.score(record, ++row, out);
-        if (!writer.write(out)) return false;
-    }
-    return true;
+    return kept ? sink_.writeKept(text) : sink_.write(text);
 }
 
 } // namespace kalden

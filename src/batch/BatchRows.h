@@ -49,6 +49,8 @@ public:
     bool begin(const std::string& header);
     // False once the output can no longer be written.
     bool write(const RowOutput& row);
+    // As write(), where `row` stays as it is until the next flush().
+    bool writeKept(const RowOutput& row);
     // Passes on what the output holds back; false as write().
     bool flush() { return sink_.flush(); }
     std::size_t rows() const { return rows_; }
@@ -57,6 +59,8 @@ public:
     std::string rejectedText() const;
 
 private:
+    bool write(const RowOutput& row, bool kept);
+
     OutputSink& sink_;
     std::ostream& err_;
     bool anyWritten_ = false;
@@ -66,9 +70,5 @@ private:
 
 // What follows the batch file's name when it holds not even a header row.
 inline constexpr const char* EmptyBatchFile = "is empty: it needs a header row naming the columns";
-
-// Scores the rows after the header on this thread, one by one, and writes
-// them in order; false once a write fails.
-bool scoreOneByOne(CsvReader& reader, const BatchJob& job, RowWriter& writer);
 
 } // namespace kalden

@@ -6,6 +6,7 @@
 #include <iostream>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "cli/BatchPipeline.h"
 #include "cli/ErrorText.h"
@@ -19,32 +20,52 @@ namespace {
 
 // Standard output, in pieces of about 64 KiB: a report is a few kilobytes,
 // and a stream passes anything over one straight to the system, a call per
-// report. The system's reason for the first failed write is kept.
+// report. Given the stream's descriptor, text kept until the next flush goes
+// past the stream to the system as it stands, many rows in one call, without
+// being copied first. The system's reason for the first failed write is kept.
 class StreamSink : public OutputSink {
 public:
-    explicit StreamSink(std::ostream& out) : out_(out) { pending_.reserve(PieceSize + PieceSize / 4); }
-    bool write(std::string_view data) override {
-        pending_.append(data);
-        return pending_.size() < PieceSize || flush();
+    // `descriptor`: the one `out` writes to, or -1 to write through `out` alone.
+    StreamSink(std::ostream& out, int descriptor) : out_(out), descriptor_(descriptor) {
+        pending_.reserve(PieceSize + PieceSize / 4);
     }
-    bool flush() override {
+    bool write(std::string_view data) override {
+        if (!passKept()) return false;
+        pending_.append(data);
+        return pending_.size() < PieceSize || flushPending();
+    }
+    bool writeKept(std::string_view data) override {
+        if (descriptor_ < 0) return write(data);
+        if (failure_ != 0 || (!pending_.empty() && !flushPending())) return false;
+        kept_.push_back(data);
+        return kept_.size() < MostKept || passKept();
+    }
+    bool flush() override { return flushPending() && passKept(); }
+    int failure() const { return failure_; }
+
+private:
+    bool flushPending() {
+        if (failure_ != 0) return false;
         errno = 0;
         out_.write(pending_.data(), static_cast<std::streamsize>(pending_.size()));
         pending_.clear();
         out_.flush();
-        return noteFailure();
-    }
-    int failure() const { return failure_; }
-
-private:
-    bool noteFailure() {
         if (!out_.fail()) return true;
-        if (failure_ == 0) failure_ = errno != 0 ? errno : EIO;
+        failure_ = errno != 0 ? errno : EIO;
         return false;
     }
+    bool passKept() {
+        if (!kept_.empty() && failure_ == 0) failure_ = writePieces(descriptor_, kept_);
+        kept_.clear();
+        return failure_ == 0;
+    }
+
     static constexpr std::size_t PieceSize = 64 * 1024;
+    static constexpr std::size_t MostKept = 1024;
     std::ostream& out_;
+    const int descriptor_;
     std::string pending_;
+    std::vector<std::string_view> kept_;
     int failure_ = 0;
 };
 
@@ -138,7 +159,13 @@ int scoreToFile(CsvReader& reader, const BatchLayout& layout, const BatchSetting
 
 int scoreToStream(CsvReader& reader, const BatchLayout& layout, const BatchSettings& settings,
                   const std::string& inputName, std::ostream& out, std::ostream& err) {
-    StreamSink sink(out);
+    // Only the process's own standard output is written past the stream;
+    // on Windows the stream does the conversions of text mode.
+#ifndef _WIN32
+    StreamSink sink(out, &out == &std::cout ? StandardOutput : -1);
+#else
+    StreamSink sink(out, -1);
+#endif
     RowWriter writer(sink, err);
     bool written = false;
     const int status = scoreInto(reader, layout, settings, inputName, err, writer, written);

@@ -20,7 +20,7 @@ namespace {
 // A few rows read, scored and written together, so that the threads meet
 // once per block rather than once per row.
 struct RowBlock {
-    enum class State { Free, Read, Scored };
+    enum class State { Free, Read, Scored }; // Read: being read or scored
     State state = State::Free;
     std::size_t firstRow = 0; // place of its first row among the data rows
     std::size_t count = 0;
@@ -34,9 +34,9 @@ constexpr std::size_t BlockRows = 64;
 // however long the rows are.
 constexpr std::size_t BlockBytes = 64 * 1024;
 
-// Two blocks per scorer keep every scorer busy while the writer catches up;
-// beyond a few thousand rows in flight only one per scorer, plus the one
-// being read and the one being written.
+// Two blocks per thread let every thread read its next block while the
+// blocks before it wait to be written; beyond a few thousand rows in flight
+// only one per thread, plus two.
 std::size_t ringSize(unsigned jobs) {
     constexpr std::size_t MostRowsInFlight = 4096;
     return std::max(std::size_t{jobs} + 2, std::min(2 * std::size_t{jobs} + 2, MostRowsInFlight / BlockRows));
@@ -48,13 +48,15 @@ std::size_t recordBytes(const CsvRecord& record) {
     return bytes;
 }
 
-// One reader, `jobs` scorers and one writer (the calling thread) around a
-// ring of blocks: the reader fills free blocks in input order, any scorer
-// takes the next block read, and the writer writes the blocks in input
-// order and frees them. The ring's size bounds the rows in flight.
-class ParallelScoring {
+// `jobs` threads (the calling one among them) around a ring of blocks. Each
+// thread in turn reads the next block of rows into the ring, scores it, and
+// then writes it if every block before it is written, with any scored
+// blocks that follow; otherwise the thread that writes the block before it
+// does. Reading and writing thus stay in input order without a thread of
+// their own, and the ring's size bounds the rows in flight.
+class BlockPipeline {
 public:
-    ParallelScoring(CsvReader& reader, const BatchJob& job, unsigned jobs)
+    BlockPipeline(CsvReader& reader, const BatchJob& job, unsigned jobs)
         : reader_(reader), job_(job), jobs_(jobs), ring_(ringSize(jobs)) {
         for (RowBlock& block : ring_) {
             block.records.resize(BlockRows);
@@ -64,17 +66,51 @@ public:
 
     bool run(RowWriter& writer) {
         if (!writer.begin(RowScorer(job_).header())) return false;
-        std::thread readerThread([this] { readBlocks(); });
-        std::vector<std::thread> scorers;
-        for (unsigned k = 0; k < jobs_; ++k) scorers.emplace_back([this] { scoreBlocks(); });
-        const bool written = writeBlocks(writer);
-        readerThread.join();
-        for (std::thread& scorer : scorers) scorer.join();
-        return written;
+        std::vector<std::thread> others;
+        for (unsigned k = 1; k < jobs_; ++k) others.emplace_back([this, &writer] { work(writer); });
+        work(writer);
+        for (std::thread& other : others) other.join();
+        return !writeFailed_;
     }
 
 private:
     RowBlock& blockOf(std::size_t sequence) { return ring_[sequence % ring_.size()]; }
+
+    void work(RowWriter& writer) {
+        RowScorer scorer(job_);
+        std::size_t sequence = 0;
+        while (RowBlock* block = readNext(sequence)) {
+            for (std::size_t i = 0; i < block->count; ++i)
+                scorer.score(block->records[i], block->firstRow + i, block->outputs[i]);
+            if (!scored(sequence, writer)) return;
+        }
+    }
+
+    // The next block of rows and its place in the input, or nothing once
+    // the input has ended or a write has failed.
+    RowBlock* readNext(std::size_t& sequence) {
+        std::lock_guard reading(readMutex_);
+        if (inputEnded_) return nullptr;
+        RowBlock& block = blockOf(blocksRead_);
+        {
+            // The block's place in the ring is free once the block a ring's
+            // length before it is written.
+            std::unique_lock lock(mutex_);
+            blockFreed_.wait(lock, [&] { return block.state == RowBlock::State::Free || stopped_; });
+            if (stopped_) return nullptr;
+            block.state = RowBlock::State::Read;
+        }
+        fill(block);
+        if (block.count == 0) {
+            std::lock_guard lock(mutex_);
+            block.state = RowBlock::State::Free;
+            return nullptr;
+        }
+        block.firstRow = rowsRead_ + 1;
+        rowsRead_ += block.count;
+        sequence = blocksRead_++;
+        return &block;
+    }
 
     void fill(RowBlock& block) {
         block.count = 0;
@@ -83,7 +119,7 @@ private:
             CsvRecord& record = block.records[block.count];
             if (recordBytes(record) > BlockBytes) record = CsvRecord{};
             if (!reader_.next(record)) {
-                ended_ = true;
+                inputEnded_ = true;
                 return;
             }
             bytes += recordBytes(record);
@@ -91,117 +127,65 @@ private:
         }
     }
 
-    void readBlocks() {
-        std::size_t rowsRead = 0;
-        for (std::size_t sequence = 0; !ended_; ++sequence) {
-            RowBlock& block = blockOf(sequence);
-            {
-                std::unique_lock lock(mutex_);
-                blockFreed_.wait(lock, [&] { return block.state == RowBlock::State::Free || stopped_; });
-                if (stopped_) return;
-            }
-            fill(block); // a free block belongs to the reader alone
-            block.firstRow = rowsRead + 1;
-            rowsRead += block.count;
-            {
-                std::lock_guard lock(mutex_);
-                if (block.count > 0) {
-                    block.state = RowBlock::State::Read;
-                    ++blocksRead_;
-                }
-                inputEnded_ = ended_;
-            }
-            if (ended_) {
-                blockRead_.notify_all(); // every idle scorer learns that no block is coming
-                blockScored_.notify_one();
+    // Marks a block scored and writes what can now be written in order;
+    // false once a write has failed.
+    bool scored(std::size_t sequence, RowWriter& writer) {
+        std::unique_lock lock(mutex_);
+        blockOf(sequence).state = RowBlock::State::Scored;
+        if (writing_ || sequence != blocksWritten_) return !stopped_;
+        writing_ = true;
+        while (!stopped_ && blockOf(blocksWritten_).state == RowBlock::State::Scored) {
+            RowBlock& block = blockOf(blocksWritten_);
+            lock.unlock();
+            const bool written = writeBlock(block, writer);
+            lock.lock();
+            if (!written) {
+                stopped_ = writeFailed_ = true;
             } else {
-                blockRead_.notify_one();
-            }
-        }
-    }
-
-    void scoreBlocks() {
-        RowScorer scorer(job_);
-        for (;;) {
-            std::size_t sequence = 0;
-            {
-                std::unique_lock lock(mutex_);
-                blockRead_.wait(lock, [&] { return nextToScore_ < blocksRead_ || inputEnded_ || stopped_; });
-                if (stopped_ || nextToScore_ == blocksRead_) return;
-                sequence = nextToScore_++;
-            }
-            RowBlock& block = blockOf(sequence);
-            for (std::size_t i = 0; i < block.count; ++i)
-                scorer.score(block.records[i], block.firstRow + i, block.outputs[i]);
-            {
-                std::lock_guard lock(mutex_);
-                block.state = RowBlock::State::Scored;
-            }
-            blockScored_.notify_one();
-        }
-    }
-
-    bool writeBlocks(RowWriter& writer) {
-        for (std::size_t sequence = 0;; ++sequence) {
-            RowBlock& block = blockOf(sequence);
-            {
-                std::unique_lock lock(mutex_);
-                blockScored_.wait(lock, [&] {
-                    return block.state == RowBlock::State::Scored || (inputEnded_ && sequence == blocksRead_);
-                });
-                if (block.state != RowBlock::State::Scored) return true;
-            }
-            if (!writeBlock(block, writer)) {
-                stop();
-                return false;
-            }
-            {
-                std::lock_guard lock(mutex_);
                 block.state = RowBlock::State::Free;
+                ++blocksWritten_;
             }
-            blockFreed_.notify_one();
+            blockFreed_.notify_all();
         }
+        writing_ = false;
+        return !stopped_;
     }
 
+    // The rows go out before the block is read into again, so the writer
+    // may hand their text on as it stands.
     static bool writeBlock(RowBlock& block, RowWriter& writer) {
+        for (std::size_t i = 0; i < block.count; ++i)
+            if (!writer.writeKept(block.outputs[i])) return false;
+        if (!writer.flush()) return false;
         for (std::size_t i = 0; i < block.count; ++i) {
             RowOutput& out = block.outputs[i];
-            if (!writer.write(out)) return false;
             if (out.text.capacity() > BlockBytes) out.text = std::string();
         }
         return true;
-    }
-
-    void stop() {
-        {
-            std::lock_guard lock(mutex_);
-            stopped_ = true;
-        }
-        blockFreed_.notify_all();
-        blockRead_.notify_all();
     }
 
     CsvReader& reader_;
     const BatchJob& job_;
     unsigned jobs_;
     std::vector<RowBlock> ring_;
-    bool ended_ = false; // the reader's own: the input has no more rows
 
-    std::mutex mutex_;
-    std::condition_variable blockFreed_;
-    std::condition_variable blockRead_;
-    std::condition_variable blockScored_;
-    std::size_t blocksRead_ = 0;
-    std::size_t nextToScore_ = 0;
+    std::mutex readMutex_; // the reader and what follows belong to whoever holds it
     bool inputEnded_ = false;
+    std::size_t blocksRead_ = 0;
+    std::size_t rowsRead_ = 0;
+
+    std::mutex mutex_; // the blocks' states and what follows
+    std::condition_variable blockFreed_;
+    std::size_t blocksWritten_ = 0;
+    bool writing_ = false;
     bool stopped_ = false;
+    bool writeFailed_ = false;
 };
 
 } // namespace
 
 bool scoreRows(CsvReader& reader, const BatchJob& job, unsigned jobs, RowWriter& writer) {
-    if (jobs <= 1) return scoreOneByOne(reader, job, writer);
-    return ParallelScoring(reader, job, jobs).run(writer);
+    return BlockPipeline(reader, job, std::max(jobs, 1u)).run(writer);
 }
 
 unsigned availableProcessors() {

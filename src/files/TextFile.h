@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -129,6 +130,10 @@ bool descriptorIsFile(int fd, const std::string& path);
 // True when two open descriptors are one regular file (standard input and
 // standard output both redirected to it).
 bool descriptorsAreSameFile(int a, int b);
+
+// Writes the pieces to the open descriptor `fd` one after another, as few
+// calls as the system allows; 0, or the system's code for the failure.
+int writePieces(int fd, std::span<const std::string_view> pieces);
 
 // The system's description of one of its error codes: strerror's text for an
 // errno value; on Windows the text of a GetLastError code.

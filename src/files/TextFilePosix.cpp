@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -14,6 +15,31 @@
 namespace kalden {
 
 std::string systemErrorText(int code) { return std::strerror(code); }
+
+int writePieces(int fd, std::span<const std::string_view> pieces) {
+    constexpr std::size_t MostPerCall = 256; // well under any system's IOV_MAX
+    iovec vectors[MostPerCall];
+    std::size_t next = 0;   // the first piece not yet handed over
+    std::size_t offset = 0; // bytes of it already written
+    while (next < pieces.size()) {
+        std::size_t count = 0;
+        for (std::size_t i = next; i < pieces.size() && count < MostPerCall; ++i, ++count) {
+            const std::size_t skip = i == next ? offset : 0;
+            vectors[count].iov_base = const_cast<char*>(pieces[i].data() + skip);
+            vectors[count].iov_len = pieces[i].size() - skip;
+        }
+        const ssize_t written = ::writev(fd, vectors, static_cast<int>(count));
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        // Past the pieces written whole, and into one written in part.
+        auto left = static_cast<std::size_t>(written) + offset;
+        while (next < pieces.size() && left >= pieces[next].size()) left -= pieces[next++].size();
+        offset = left;
+    }
+    return 0;
+}
 
 namespace {
 

@@ -4,9 +4,12 @@
 // file). Windows' rename never replaces an existing file.
 #include "files/TextFile.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <string>
 
+#include <io.h>
 #include <windows.h>
 
 #include "files/Utf8Path.h"
@@ -24,6 +27,18 @@ std::string systemErrorText(int code) {
     if (wide.empty()) return "system error " + std::to_string(code);
     const std::u8string utf8 = std::filesystem::path(wide).u8string();
     return std::string(utf8.begin(), utf8.end());
+}
+
+int writePieces(int fd, std::span<const std::string_view> pieces) {
+    for (std::string_view piece : pieces) {
+        while (!piece.empty()) {
+            const unsigned chunk = static_cast<unsigned>(std::min<std::size_t>(piece.size(), 1u << 30));
+            const int written = ::_write(fd, piece.data(), chunk);
+            if (written < 0) return errno;
+            piece.remove_prefix(static_cast<std::size_t>(written));
+        }
+    }
+    return 0;
 }
 
 namespace {

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
@@ -12,6 +13,7 @@
 #include <thread>
 
 #include "cli/CommandLine.h"
+#include "files/TextFile.h"
 #include "format/NumberFormat.h"
 
 using namespace kalden;
@@ -212,38 +214,60 @@ TEST_F(BatchJobs, AnInterruptedBatchLeavesNoTemporaryFileAndKeepsTheOldOne) {
     }
 }
 
-// Standard input is read on one thread while standard output is written on
-// another, so no stream may be reached from a thread that does not own it:
-// a read from standard input, tied to standard output, flushed it from the
-// reader thread and now and then garbled a row. The tie is made here on
-// purpose; nothing may reach the output but the calling (writing) thread.
-class OwnerOnlyBuffer : public std::stringbuf {
+// Rows are read on one thread while others write, each writer in its turn,
+// so no stream may be reached by two threads at once: a read from standard
+// input, tied to standard output, flushed it from the reading thread and now
+// and then garbled a row. The tie is made here on purpose. Each call into the
+// buffer lingers a little, so that calls from two threads at once overlap.
+class OneAtATimeBuffer : public std::stringbuf {
 public:
-    int strangers() const { return strangers_; }
+    int overlaps() const { return overlaps_; }
 
 protected:
-    int sync() override { return note(), std::stringbuf::sync(); }
-    std::streamsize xsputn(const char* s, std::streamsize n) override { return note(), std::stringbuf::xsputn(s, n); }
-    int_type overflow(int_type c) override { return note(), std::stringbuf::overflow(c); }
+    int sync() override {
+        const Visit visit(*this);
+        return std::stringbuf::sync();
+    }
+    std::streamsize xsputn(const char* s, std::streamsize n) override {
+        const Visit visit(*this);
+        return std::stringbuf::xsputn(s, n);
+    }
+    int_type overflow(int_type c) override {
+        const Visit visit(*this);
+        return std::stringbuf::overflow(c);
+    }
 
 private:
-    void note() {
-        if (std::this_thread::get_id() != owner_) ++strangers_;
-    }
-    std::thread::id owner_ = std::this_thread::get_id();
-    std::atomic<int> strangers_{0};
+    // A visit by the thread already inside (xsputn calling overflow) is no
+    // second visitor.
+    struct Visit {
+        explicit Visit(OneAtATimeBuffer& buffer) : buffer_(buffer) {
+            if (depth_++ > 0) return;
+            if (buffer_.inside_.exchange(true)) ++buffer_.overlaps_;
+            std::this_thread::sleep_for(std::chrono::microseconds(20));
+        }
+        ~Visit() {
+            if (--depth_ == 0) buffer_.inside_ = false;
+        }
+        OneAtATimeBuffer& buffer_;
+        static thread_local int depth_;
+    };
+    std::atomic<bool> inside_{false};
+    std::atomic<int> overlaps_{0};
 };
 
-TEST_F(BatchJobs, OnlyTheWritingThreadTouchesTheOutputStream) {
+thread_local int OneAtATimeBuffer::Visit::depth_ = 0;
+
+TEST_F(BatchJobs, TheOutputStreamIsWrittenByOneThreadAtATime) {
     const std::string input = mixedBatch(3000); // more than one read of standard input
     const Outcome one = runOn(input, {"--batch", "-", "--format", "csv", "--jobs", "1"});
     std::istringstream in(input);
-    OwnerOnlyBuffer buffer;
+    OneAtATimeBuffer buffer;
     std::ostream out(&buffer);
     std::ostringstream err;
     in.tie(&out);
-    const int status = run({"--batch", "-", "--format", "csv", "--jobs", "2"}, in, out, err);
-    EXPECT_EQ(buffer.strangers(), 0);
+    const int status = run({"--batch", "-", "--format", "csv", "--jobs", "4"}, in, out, err);
+    EXPECT_EQ(buffer.overlaps(), 0);
     EXPECT_EQ(in.tie(), &out) << "the caller's tie is given back";
     EXPECT_EQ((Outcome{status, buffer.str(), err.str()}), one);
 }
@@ -292,4 +316,41 @@ TEST_F(BatchJobs, AClosedStandardErrorDoesNotLoseTheOutputFile) {
     ::close(messages[1]);
     EXPECT_EQ(run.status, ExitInputRejected);
     EXPECT_EQ(get(output), get(expected));
+}
+
+// Rows go to standard output many at a time: every byte in order however the
+// pieces fall (empty ones, more than one call takes, more than a pipe holds
+// while its reader lags), and a closed pipe's error.
+TEST(WritePieces, WritesEveryPieceInOrderAndGivesTheSystemsError) {
+    std::vector<std::string> texts;
+    std::string expected;
+    for (int i = 0; i < 700; ++i) {
+        texts.push_back(i % 7 == 0 ? "" : std::string(static_cast<std::size_t>(i * 13 % 997), char('a' + i % 26)));
+        expected += texts.back();
+    }
+    const std::vector<std::string_view> pieces(texts.begin(), texts.end());
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    std::string got;
+    std::thread reader([&] {
+        char buffer[4096];
+        ssize_t n = 0;
+        while ((n = ::read(ends[0], buffer, sizeof buffer)) > 0) {
+            got.append(buffer, static_cast<std::size_t>(n));
+            std::this_thread::sleep_for(std::chrono::microseconds(50));
+        }
+    });
+    EXPECT_EQ(writePieces(ends[1], pieces), 0);
+    ::close(ends[1]);
+    reader.join();
+    ::close(ends[0]);
+    EXPECT_EQ(got.size(), expected.size());
+    EXPECT_TRUE(got == expected);
+
+    const auto previous = std::signal(SIGPIPE, SIG_IGN);
+    ASSERT_EQ(::pipe(ends), 0);
+    ::close(ends[0]);
+    EXPECT_EQ(writePieces(ends[1], pieces), EPIPE);
+    ::close(ends[1]);
+    std::signal(SIGPIPE, previous);
 }
