@@ -106,6 +106,7 @@ private:
     std::string acl_;              // the old file's access control list, as its extended attribute
     std::uint64_t written_ = 0;    // bytes written to fd_
     std::uint64_t handedOver_ = 0; // of which handed to the device
+    std::uint64_t released_ = 0;   // of which on the device and out of the cache
 #endif
     int failure_ = 0; // system error code of the first failed write
     std::string buffer_;
