@@ -2,10 +2,10 @@
 # Times kalden-report's batch as whole processes against an older tree of
 # this repository, on one generated file: text, csv and json output, one job
 # and two, each to /dev/null, the median of five runs taken in turns; then
-# two jobs against one, and --output against the output's floor. With the
-# page built (scripts/web.sh), also the page's batch in headless Chromium
-# against this tree's kalden-report --jobs 1 on the same file, and the
-# page's size.
+# two jobs against one; with the page built (scripts/web.sh), the page's
+# batch in headless Chromium against this tree's kalden-report --jobs 1 on
+# the same file, and the page's size; last --output against the output's
+# floor.
 # Usage: scripts/speed-figures.sh OLDER_REVISION [ROWS] [PAGE_ROWS]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -85,14 +85,9 @@ done
 per_report=$(awk -v s="${took[text1]}" -v n="$rows" 'BEGIN {printf "%.1f", s / n * 1e6}')
 echo "text reports, one job: $per_report us each"
 
-# --output against the floor of writing the same bytes: the larger of the
-# reports to /dev/null and cat of the finished file followed by sync.
-"$this" --batch "$work/cases.csv" --output "$work/reference.txt"
-read -r output null copy < <(medians "'$this' --batch $work/cases.csv --output $work/out.txt" \
-  "'$this' --batch $work/cases.csv > /dev/null" "cat $work/reference.txt > $work/copy.txt && sync")
-floor=$(awk -v a="$null" -v b="$copy" 'BEGIN {print (a > b ? a : b)}')
-echo "--output: $output s against a floor of $floor s: $(ratio "$output" "$floor") times"
-
+# The page first: the --output runs below leave the machine with hundreds
+# of megabytes of fresh file pages, after which the page's own memory costs
+# more to get on a virtual machine.
 page=$here/build-web/kalden.html
 if [ -f "$page" ] && [ -x /usr/bin/chromium ] && /usr/bin/python3 -c 'import selenium' 2>/dev/null; then
   generate "$page_rows" > "$work/page.csv"
@@ -100,8 +95,16 @@ if [ -f "$page" ] && [ -x /usr/bin/chromium ] && /usr/bin/python3 -c 'import sel
   for format in text csv json; do
     seconds=$(/usr/bin/python3 "$here/bench/page_batch_time.py" "$page" "$work/page.csv" "$format")
     read -r native < <(medians "'$this' --batch $work/page.csv --format $format --jobs 1 > /dev/null")
-    echo "  $format: $seconds s in the page, $native s native: $(ratio "$native" "$seconds") of native speed"
+    echo "  $format: $seconds s in the page's worker, $native s native: $(ratio "$native" "$seconds") of native speed"
   done
 else
   echo "the page: not built (scripts/web.sh), not timed"
 fi
+
+# --output against the floor of writing the same bytes: the larger of the
+# reports to /dev/null and cat of the finished file followed by sync.
+"$this" --batch "$work/cases.csv" --output "$work/reference.txt"
+read -r output null copy < <(medians "'$this' --batch $work/cases.csv --output $work/out.txt" \
+  "'$this' --batch $work/cases.csv > /dev/null" "cat $work/reference.txt > $work/copy.txt && sync")
+floor=$(awk -v a="$null" -v b="$copy" 'BEGIN {print (a > b ? a : b)}')
+echo "--output: $output s against a floor of $floor s: $(ratio "$output" "$floor") times"
